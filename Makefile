@@ -1,0 +1,39 @@
+# Two commands matter: `make run` and `make test`. Both install what is missing first.
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build build-asan run test test-default test-asan bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default -j $(JOBS)
+
+build-asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
+	  echo "No display found: starting jux under xvfb-run"; \
+	  xvfb-run -a build/default/app/jux; \
+	else \
+	  build/default/app/jux; \
+	fi
+
+test-default: build
+	@ctest --preset default -j $(JOBS)
+
+test-asan: build-asan
+	@ctest --preset asan -j $(JOBS)
+
+test: test-default test-asan
+
+bench: build
+	@for b in build/default/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	@rm -rf build

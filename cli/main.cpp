@@ -1,0 +1,156 @@
+// jux-cli: the analysis core on game files, for scripting, batch runs and tests.
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+
+std::vector<TCliCommand>& CliCommands()
+{
+    static std::vector<TCliCommand> commands;
+    return commands;
+}
+
+int CliUsageError(const std::string& command, const std::string& message)
+{
+    if (!message.empty())
+        std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), message.c_str());
+    for (const auto& c : CliCommands())
+        if (c.name == command) {
+            std::fprintf(stderr, "usage: jux-cli %s %s\n", c.name.c_str(), c.usage.c_str());
+            return kExitUsage;
+        }
+    std::fprintf(stderr, "usage: jux-cli COMMAND [ARGS]   (jux-cli --help lists the commands)\n");
+    return kExitUsage;
+}
+
+TCliArgs::TCliArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
+                   const std::vector<std::string>& options)
+{
+    auto in = [](const std::vector<std::string>& v, const std::string& s) {
+        return std::find(v.begin(), v.end(), s) != v.end();
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+            std::string name = a.substr(2);
+            std::string val;
+            bool inlineValue = false;
+            if (auto eq = name.find('='); eq != std::string::npos) {
+                val = name.substr(eq + 1);
+                name = name.substr(0, eq);
+                inlineValue = true;
+            }
+            if (in(flags, name)) {
+                if (inlineValue) {
+                    error_ = "option --" + name + " takes no value";
+                    return;
+                }
+                values_.emplace_back(name, "");
+            } else if (in(options, name)) {
+                if (!inlineValue) {
+                    if (i + 1 >= args.size()) {
+                        error_ = "option --" + name + " needs a value";
+                        return;
+                    }
+                    val = args[++i];
+                }
+                values_.emplace_back(name, val);
+            } else {
+                error_ = "unknown option --" + name;
+                return;
+            }
+        } else {
+            positional_.push_back(a);
+        }
+    }
+}
+
+bool TCliArgs::has(const std::string& name) const
+{
+    for (const auto& v : values_)
+        if (v.first == name)
+            return true;
+    return false;
+}
+
+std::string TCliArgs::value(const std::string& name, const std::string& fallback) const
+{
+    std::string out = fallback;
+    for (const auto& v : values_)
+        if (v.first == name)
+            out = v.second; // the last one given wins
+    return out;
+}
+
+bool TCliArgs::intValue(const std::string& name, long long& out, long long fallback)
+{
+    out = fallback;
+    if (!has(name))
+        return true;
+    const std::string v = value(name);
+    char* end = nullptr;
+    errno = 0;
+    const long long n = std::strtoll(v.c_str(), &end, 10);
+    if (v.empty() || *end != '\0' || errno == ERANGE) {
+        error_ = "option --" + name + " needs an integer, not '" + v + "'";
+        return false;
+    }
+    out = n;
+    return true;
+}
+
+namespace {
+
+void PrintHelp()
+{
+    std::printf("jux-cli - the J.U.X. analysis on lottery game files\n\n"
+                "usage: jux-cli COMMAND [ARGS]\n"
+                "       jux-cli --help | --version\n\n"
+                "commands:\n");
+    auto commands = CliCommands();
+    std::sort(commands.begin(), commands.end(),
+              [](const TCliCommand& a, const TCliCommand& b) { return a.name < b.name; });
+    for (const auto& c : commands)
+        std::printf("  %-10s %s\n             %s\n", c.name.c_str(), c.usage.c_str(), c.summary.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::fprintf(stderr, "usage: jux-cli COMMAND [ARGS]   (jux-cli --help lists the commands)\n");
+        return kExitUsage;
+    }
+    const std::string& first = args[0];
+    if (first == "--help" || first == "-h" || first == "help") {
+        PrintHelp();
+        return kExitOk;
+    }
+    if (first == "--version") {
+        std::printf("jux-cli J.U.X. 2.3b\n");
+        return kExitOk;
+    }
+    for (const auto& c : CliCommands())
+        if (c.name == first) {
+            std::vector<std::string> rest(args.begin() + 1, args.end());
+            if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
+                std::printf("usage: jux-cli %s %s\n%s\n", c.name.c_str(), c.usage.c_str(), c.summary.c_str());
+                return kExitOk;
+            }
+            try {
+                return c.run(rest);
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "jux-cli %s: %s\n", c.name.c_str(), e.what());
+                return kExitFailure;
+            }
+        }
+    std::fprintf(stderr, "jux-cli: unknown command '%s'\n", first.c_str());
+    std::fprintf(stderr, "usage: jux-cli COMMAND [ARGS]   (jux-cli --help lists the commands)\n");
+    return kExitUsage;
+}

@@ -1,0 +1,23 @@
+// Where the program and its data live.
+#pragma once
+
+#include <string>
+
+// Folder of the running executable, with a trailing '/'.
+std::string ProgramFolder();
+
+// The common application data folder, with a trailing '/':
+// $JUX_DATA_HOME when set, else $XDG_DATA_HOME, else ~/.local/share.
+std::string CommonAppDataFolder();
+
+// Path helpers over '/' separated paths.
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+bool ForceDirectories(const std::string& path);
+std::string IncludeTrailingPathDelimiter(const std::string& path);
+std::string ExtractFilePath(const std::string& path); // with trailing delimiter, "" when none
+std::string ExtractFileName(const std::string& path);
+std::string ExtractFileExt(const std::string& path);  // with the dot, "" when none
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
+bool DeleteFile(const std::string& path);
+bool RenameFile(const std::string& from, const std::string& to);

@@ -1,0 +1,56 @@
+// Runs the jux-cli executable named by $JUX_CLI and captures what it prints.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+
+struct TCliResult {
+    int status = -1;
+    std::string out; // stdout
+    std::string err; // stderr
+};
+
+// `args` is appended to the command line as given (quote it yourself);
+// `input`, when not empty, is fed to standard input through a file.
+inline TCliResult RunCli(const std::string& args, const std::string& input = "")
+{
+    const char* exe = std::getenv("JUX_CLI");
+    TCliResult r;
+    if (!exe)
+        return r;
+    const char* tmp = std::getenv("JUX_TEST_TMP");
+    std::string dir = tmp ? tmp : "/tmp";
+    std::system(("mkdir -p '" + dir + "'").c_str());
+    static int counter = 0;
+    const std::string base = dir + "/cli" + std::to_string(++counter);
+    const std::string errFile = base + ".err";
+    std::string cmd = "'" + std::string(exe) + "' " + args + " 2>'" + errFile + "'";
+    if (!input.empty()) {
+        const std::string inFile = base + ".in";
+        if (FILE* f = std::fopen(inFile.c_str(), "wb")) {
+            std::fwrite(input.data(), 1, input.size(), f);
+            std::fclose(f);
+        }
+        cmd += " <'" + inFile + "'";
+    } else {
+        cmd += " </dev/null";
+    }
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p)
+        return r;
+    std::array<char, 4096> buf{};
+    size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
+        r.out.append(buf.data(), n);
+    const int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    if (FILE* f = std::fopen(errFile.c_str(), "rb")) {
+        while ((n = std::fread(buf.data(), 1, buf.size(), f)) > 0)
+            r.err.append(buf.data(), n);
+        std::fclose(f);
+    }
+    return r;
+}
