@@ -1,0 +1,70 @@
+// Shared free routines: combination, power and rank-sum tables, ball arrays,
+// stream strings, number lists in text form, dates, file names, colours.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "data/Stream.h"
+#include "data/Types.h"
+
+// Counting (tables built once, on first use).
+int32_t Combinations(int n, int k);       // 32-bit table entry; 0 outside the table or when it does not fit
+int64_t Combinations64(int n, int k);     // 64-bit table entry
+int64_t CombinationsExact(int n, int k);  // multiplicative formula; 0 on overflow
+int32_t PowerOf(int a, int b);
+int32_t PowerTable(int a, int b);
+int64_t RankSum(int x, int y, int z);     // R[x][y][z]; 0 outside the table
+
+// Balls and arrays.
+void SortBalls(TShortIntArray& balls, int from, int to); // 0-based inclusive range
+int FindBall(int value, const TShortIntArray& sorted);  // 0-based index or -1
+int CommonBalls(const TShortIntArray& a, const TShortIntArray& b);
+int CommonBallsUnsorted(const int8_t* a, int n, const int8_t* b, int m);
+// Rank of k ascending balls out of 1..v (0-based rank).
+int64_t RankBalls(const int8_t* balls, int v, int k);
+int64_t RankBalls(const TShortIntArray& balls, int v, int k);
+// The inverse; false when the rank is outside 0..C(v,k)-1 or v, k out of range.
+bool UnrankBalls(int64_t rank, int v, int k, TShortIntArray& balls);
+void CopyBalls(const TShortIntArray& source, TShortIntArray& target);
+inline int IfThenInt(bool condition, int a, int b) { return condition ? a : b; }
+
+// Stream strings and byte arrays.
+void StoreString(TMemoryStream& stream, const std::string& text);
+std::string LoadString(TMemoryStream& stream);
+void WriteBytes(TMemoryStream& stream, const TShortIntArray& bytes);
+TShortIntArray ReadBytes(TMemoryStream& stream);
+void WriteByteArrays(TMemoryStream& stream, const TArrayOfShortIntArray& arrays);
+TArrayOfShortIntArray ReadByteArrays(TMemoryStream& stream);
+
+// Number lists in text form.
+bool ParseNextInt(std::string& text, int& value);
+TShortIntArray TextToBalls(const std::string& text);
+std::string BallsToText(const TShortIntArray& balls, const std::string& separator, int digits);
+
+// Dates: day numbers since 30 December 1899.
+TDateTime EncodeDate(int year, int month, int day);
+bool DecodeDate(TDateTime date, int& year, int& month, int& day);
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second);
+std::string WeekdayName(int day, int month, int year, bool full);
+std::string DateText(int order, const std::string& separator, bool withWeekday, bool fullWeekday, TDateTime date);
+std::string DateTimeText(int order, TDateTime dateTime);
+TDateTime ParseDateTime(const std::string& text);
+int ExpandYear(int year);
+
+// Process-wide date display settings (read from the locale at start-up).
+int CurrentDateOrder();
+std::string CurrentDateSeparator();
+void SetDateSettings(int order, const std::string& separator);
+// Reads order, separator and weekday names from the locale.
+void InitLocaleSettings();
+// The date text in the user's order and separator, as the model and editor show it.
+std::string UserDateText(TDateTime date, bool withWeekday);
+
+// File names.
+std::string UniqueFileName(const std::string& name, const std::string& folder);
+std::string BuildFileName(const std::string& folder, const std::string& name, const std::string& extension);
+
+// Colours as 0x00BBGGRR.
+uint32_t HalveColor(uint32_t color);
+uint32_t BlendColor(uint32_t a, uint32_t b, double factor);
