@@ -1,0 +1,87 @@
+// The analysis options of the open game, their per-game INI file and the
+// program settings file that remembers the game to open at start-up.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "data/Stores.h"
+#include "data/Types.h"
+
+class TDrawClass;
+
+// Bits of TGameOptions::Modes.
+constexpr uint8_t kModeAugmentative = 1;
+constexpr uint8_t kModeAbsolute = 2;
+constexpr uint8_t kModeBuildup = 4;
+constexpr uint8_t kModeAll = kModeAugmentative | kModeAbsolute | kModeBuildup;
+
+// Section names and file name of the two settings files.
+inline constexpr const char* kGameIniSection = "DrawParams";
+inline constexpr const char* kProgramIniSection = "JUXParams";
+inline constexpr const char* kProgramIniName = "jux.ini";
+
+class TGameOptions {
+public:
+    TGameOptions();
+    TGameOptions(const TGameOptions& other);
+    TGameOptions& operator=(const TGameOptions& other);
+    ~TGameOptions();
+
+    int32_t FieldSelected = 1;
+    int32_t TotalTestDraws = 100;
+    int32_t MaxStatData = 20;
+    int32_t StartPoint = 0;
+    int32_t RunFactorOverhead = 0;
+    int32_t MinReqNumbers = 0;
+    int32_t MaxReqNumbers = 0;
+    int32_t MinHitCategory = 0;
+    int32_t MaxHitCategory = 0;
+    uint8_t Modes = kModeAll;
+    int32_t MaximumJUXsPerColumn = 19;
+    int32_t MaximumJUXsToScan = 999999999;
+    TIntegerStore KeepJUXs;
+    TShortIntArray CompareNums;
+    std::string AutoLoadDraw;
+
+    // The open game, set by the environment when a game is opened or closed.
+    // Not owned. Null means no game: N = 0 and no fields.
+    const TDrawClass* Game = nullptr;
+    void SetGame(const TDrawClass* game) { Game = game; }
+
+    // N, the draws of the open game (0 when none).
+    int32_t DrawCount() const;
+    // Fields of the open game (0 when none).
+    int32_t FieldCount() const;
+
+    void SetDefaults();
+    // Accepts f only when 1 <= f <= the open game's field count.
+    void SetFieldSelected(int32_t f);
+    // Sets StartPoint and the derived RunFactorOverhead; raises Exception
+    // "Given Start Point %d produces negative Run Factor overhead" (values stay set).
+    void SetStartPoint(int32_t s);
+    // Keeps the trimmed path only when it names an existing file.
+    void SetAutoLoadDraw(const std::string& path);
+    // Keeps the values that lie in 1..99, in list order.
+    void SetCompareNums(const TIntegerStore& list);
+    void SetCompareNums(const TIntArray& list);
+    // Copy of the list, sorted ascending once; later additions unsorted.
+    void SetKeepJUXs(const TIntegerStore& list);
+    void SetKeepJUXs(const TIntArray& list);
+
+    // Raises Exception with the message of the first failing check.
+    void Validate() const;
+
+    // Per-game options file (section "DrawParams").
+    void SaveToGameIni(const std::string& path);
+    void LoadFromGameIni(const std::string& path);
+
+    // Program settings file "jux.ini" in dataFolder (section "JUXParams").
+    static std::string ProgramSettingsPath(const std::string& dataFolder);
+    void SaveProgramSettings(const std::string& dataFolder) const;
+    void LoadProgramSettings(const std::string& dataFolder);
+
+    // The texts written for CompareNums ("01 02 03") and KeepJUXs ("5 9 ").
+    std::string CompareNumsText() const;
+    std::string KeepJUXsText() const;
+};
