@@ -1,0 +1,83 @@
+// The self-checking, versioned, zlib-compressed container that the run state
+// file, the options state and the draws snapshot are built on. A subclass
+// writes and reads the payload; the base owns header, checksum, compression
+// and nesting of one container inside another.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "data/Stream.h"
+#include "data/Types.h"
+
+// Damaged or oversized compressed data.
+class EZDecompressionError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class EZCompressionError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Four ASCII characters in file order as the little-endian identifier word.
+constexpr uint32_t MakeFileHeaderID(const char (&id)[5])
+{
+    return static_cast<uint32_t>(static_cast<uint8_t>(id[0])) |
+           (static_cast<uint32_t>(static_cast<uint8_t>(id[1])) << 8) |
+           (static_cast<uint32_t>(static_cast<uint8_t>(id[2])) << 16) |
+           (static_cast<uint32_t>(static_cast<uint8_t>(id[3])) << 24);
+}
+
+// Wrapping sum of little-endian 32-bit words of bytes[0..size). A trailing
+// group of 1 to 3 bytes overwrites only the low bytes of the previous word
+// (the word buffer is reused); with no previous word the buffer starts as 0,
+// so a payload shorter than 4 bytes sums as its bytes zero-extended.
+uint32_t WordChecksum(const uint8_t* bytes, size_t size);
+
+class TBaseBinaryFileStream {
+public:
+    // Largest image Decompress produces: the smaller of kMaxImageBytes and
+    // kMaxInflateRatio times the compressed size (at least kMinImageLimit),
+    // so a small hostile file cannot inflate to gigabytes.
+    static constexpr size_t kMaxImageBytes = size_t(256) << 20;
+    static constexpr size_t kMaxInflateRatio = 256;
+    static constexpr size_t kMinImageLimit = size_t(1) << 20;
+    static size_t InflateLimitFor(size_t compressedSize);
+
+    TBaseBinaryFileStream(uint32_t fileHeaderID, uint32_t version);
+    virtual ~TBaseBinaryFileStream() = default;
+    TBaseBinaryFileStream(const TBaseBinaryFileStream&) = delete;
+    TBaseBinaryFileStream& operator=(const TBaseBinaryFileStream&) = delete;
+
+    void ExportData();
+    void ImportData();
+    void Compress();
+    void Decompress();
+    void AppendSubStream(TBaseBinaryFileStream& child);
+    void ExtractSubStream(TBaseBinaryFileStream& child);
+    void LoadFromFile(const std::string& path);
+    void SaveToFile(const std::string& path);
+
+    uint32_t HeaderID() const { return FileHeaderID; }
+    uint32_t FormatVersion() const { return Version; }
+    bool IsCompressed() const { return Compressed; }
+    uint8_t TransferDone() const { return Transfer; }
+    TMemoryStream& Stream() { return Data; }
+    const TMemoryStream& Stream() const { return Data; }
+    // Sum over offset 12 to the end of the image.
+    uint32_t CheckCRC() const;
+
+protected:
+    virtual void UpgradeFrom(uint32_t storedVersion);
+    virtual void ReadPayload();
+    virtual void WritePayload();
+
+    const uint32_t FileHeaderID;
+    const uint32_t Version;
+    bool Compressed = false;
+    uint8_t Transfer = 0; // 0 none, 1 imported, 2 exported
+    TMemoryStream Data;
+};
