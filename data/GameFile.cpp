@@ -1,0 +1,593 @@
+#include "data/GameFile.h"
+
+#include <cmath>
+#include <limits>
+
+#include "data/UserDialogs.h"
+#include "data/Utils.h"
+#include "platform/Paths.h"
+
+namespace {
+
+constexpr size_t kDrawOffsetAt = 8;
+constexpr size_t kCountAt = 12;
+constexpr size_t kChecksumAt = 4;
+constexpr size_t kChecksumFrom = 8;
+
+void WriteDescriptor(TMemoryStream& s, const TGameField& f)
+{
+    s.WriteI32(f.Total);
+    s.WriteI32(f.Picked);
+    s.WriteI32(f.Lowest);
+    s.WriteU8(f.Ordered);
+    const uint8_t pad[3] = {0, 0, 0};
+    s.Write(pad, 3);
+}
+
+TGameField ReadDescriptor(TMemoryStream& s)
+{
+    TGameField f;
+    f.Total = s.ReadI32();
+    f.Picked = s.ReadI32();
+    f.Lowest = s.ReadI32();
+    f.Ordered = s.ReadU8();
+    uint8_t pad[3];
+    s.Read(pad, 3);
+    return f;
+}
+
+void WriteBlocks(TMemoryStream& s, const TGameInfo& g)
+{
+    s.Write(g.OptionalBlock1.data(), g.OptionalBlock1.size());
+    s.Write(g.OptionalBlock2.data(), g.OptionalBlock2.size());
+    s.Write(g.OptionalBlock3.data(), g.OptionalBlock3.size());
+    s.Write(g.OptionalBlock4.data(), g.OptionalBlock4.size());
+}
+
+void ReadBlocks(TMemoryStream& s, TGameInfo& g)
+{
+    s.Read(g.OptionalBlock1.data(), g.OptionalBlock1.size());
+    s.Read(g.OptionalBlock2.data(), g.OptionalBlock2.size());
+    s.Read(g.OptionalBlock3.data(), g.OptionalBlock3.size());
+    s.Read(g.OptionalBlock4.data(), g.OptionalBlock4.size());
+}
+
+// Reads the pairs after checking their count against the bytes present
+// (every pair takes at least its two terminators). False for a count that is
+// negative or above kMaxCommissionPairs.
+bool ReadCommission(TMemoryStream& s, TCommissionClass& c)
+{
+    const size_t at = s.Position();
+    const int32_t count = s.ReadI32();
+    if (count < 0 || count > kMaxCommissionPairs)
+        return false;
+    if (static_cast<size_t>(count) > s.Remaining() / 2)
+        throw EStreamError("Stream read error");
+    s.Seek(at);
+    c.ReadFromStream(s);
+    return true;
+}
+
+void PatchU32(TMemoryStream& s, size_t at, uint32_t value)
+{
+    const size_t end = s.Position();
+    s.Seek(at);
+    s.WriteU32(value);
+    s.Seek(end);
+}
+
+uint32_t ReadU32At(const std::vector<uint8_t>& b, size_t at)
+{
+    return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
+           (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
+void StoreGameChecksum(TMemoryStream& s)
+{
+    const auto& b = s.Bytes();
+    PatchU32(s, kChecksumAt, WordChecksum(b.data() + kChecksumFrom, b.size() - kChecksumFrom));
+}
+
+void WriteValue(TMemoryStream& s, uint64_t value, int width)
+{
+    uint8_t b[4];
+    for (int i = 0; i < width; ++i)
+        b[i] = static_cast<uint8_t>(value >> (8 * i));
+    s.Write(b, static_cast<size_t>(width));
+}
+
+uint32_t ReadValue(TMemoryStream& s, int width)
+{
+    uint8_t b[4] = {0, 0, 0, 0};
+    s.Read(b, static_cast<size_t>(width));
+    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) | (static_cast<uint32_t>(b[2]) << 16) |
+           (static_cast<uint32_t>(b[3]) << 24);
+}
+
+// Day number of a stored date; false when it cannot be a 32-bit day number.
+bool DayNumber(TDateTime date, int32_t& day)
+{
+    const double r = std::nearbyint(date);
+    if (!std::isfinite(r) || r < std::numeric_limits<int32_t>::min() || r > std::numeric_limits<int32_t>::max())
+        return false;
+    day = static_cast<int32_t>(r);
+    return true;
+}
+
+int RecordSize(const TGameIOInfo& info)
+{
+    int size = 6;
+    for (int f = 0; f < info.Game.FieldCount; ++f)
+        size += info.FieldWidths[f];
+    return size;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    return folder.empty() ? name : IncludeTrailingPathDelimiter(folder) + name;
+}
+
+} // namespace
+
+std::string GameIOStatusText(uint8_t status)
+{
+    switch (status) {
+    case gioNotGameFile: return "Not a game file.";
+    case gioNewerVersion: return "Newer version game file!";
+    case gioOlderVersion: return "Older version game file! Use the conversion tool.";
+    case gioCorrupted: return "Corrupted game file.";
+    case gioInvalidSpecifications: return "Invalid specifications.";
+    case gioInvalidOptional: return "Invalid optional parameters.";
+    case gioDrawDataErrors: return "Errors in game's draw data.";
+    case gioReadError: return "I/O error: Cannot read file.";
+    default: return "";
+    }
+}
+
+int64_t EncodeFieldValue(const TGameField& field, const TShortIntArray& balls)
+{
+    const int v = field.Total, k = field.Picked;
+    if (v < 2 || v > 99 || k < 1 || k > 7 || balls.size() < static_cast<size_t>(k) || TicketCount(field) <= 0)
+        return -1;
+    if (field.Ordered) {
+        int64_t value = 0;
+        for (int i = 0; i < k; ++i) {
+            const int d = balls[i] - field.Lowest;
+            if (d < 0 || d >= v)
+                return -1;
+            value = value * v + d;
+        }
+        return value;
+    }
+    TShortIntArray oneBased(static_cast<size_t>(k));
+    for (int i = 0; i < k; ++i) {
+        const int b = balls[i] - field.Lowest + 1;
+        if (b < 1 || b > v || (i > 0 && b <= oneBased[i - 1]))
+            return -1;
+        oneBased[i] = static_cast<int8_t>(b);
+    }
+    return RankBalls(oneBased, v, k);
+}
+
+bool DecodeFieldValue(const TGameField& field, int64_t value, TShortIntArray& balls)
+{
+    const int v = field.Total, k = field.Picked;
+    const int32_t tickets = TicketCount(field);
+    if (v < 2 || v > 99 || k < 1 || k > 7 || tickets <= 0 || value < 0 || value >= tickets)
+        return false;
+    balls.assign(static_cast<size_t>(k), 0);
+    if (field.Ordered) {
+        for (int i = k - 1; i >= 0; --i) {
+            balls[i] = static_cast<int8_t>(value % v + field.Lowest);
+            value /= v;
+        }
+        return true;
+    }
+    if (!UnrankBalls(value, v, k, balls))
+        return false;
+    for (auto& b : balls)
+        b = static_cast<int8_t>(b + field.Lowest - 1);
+    return true;
+}
+
+bool IsStorableGameInfo(TGameInfo& info)
+{
+    if (!ValidateGameInfo(info))
+        return false;
+    if (info.DrawsPerDay < 0 || info.DrawsPerDay > 9)
+        return false;
+    if (info.FieldCount == 2 && info.Field2Kind != 1 && info.Field2Kind != 2)
+        return false;
+    for (int f = 0; f < info.FieldCount; ++f)
+        if (TicketCount(info.Fields[f]) <= 0)
+            return false;
+    return true;
+}
+
+bool WriteGameHeader(TMemoryStream& stream, const TGameInfo& info)
+{
+    try {
+        TGameInfo g = info;
+        if (!IsStorableGameInfo(g))
+            throw Exception("invalid definition");
+        stream.Clear();
+        stream.WriteU8(kGameFileVersion);
+        stream.Write("DRW", 3);
+        stream.WriteU32(0); // checksum
+        stream.WriteU32(0); // draw offset
+        stream.WriteU32(0); // draw count
+        stream.WriteI32(g.OnlineID);
+        stream.WriteDouble(g.LastUpdate);
+        stream.WriteI32(g.FieldCount);
+        stream.WriteU8(g.Field2Kind);
+        stream.WriteI32(g.DrawsPerDay);
+        StoreString(stream, g.Name);
+        for (int f = 0; f < g.FieldCount; ++f) {
+            WriteDescriptor(stream, g.Fields[f]);
+            stream.WriteU8(static_cast<uint8_t>(ValueWidth(g.Fields[f])));
+            StoreString(stream, g.FieldNames[f]);
+        }
+        WriteBlocks(stream, g);
+        g.Commission.WriteToStream(stream);
+        PatchU32(stream, kDrawOffsetAt, static_cast<uint32_t>(stream.Position()));
+        StoreGameChecksum(stream);
+        return true;
+    } catch (const std::exception&) {
+        ShowError("Unable to save game file header!");
+        return false;
+    }
+}
+
+bool WriteDraws(TMemoryStream& stream, const TGameInfo& info, TDrawClass& model)
+{
+    try {
+        const int fieldCount = info.FieldCount;
+        if (fieldCount < 1 || fieldCount > 2 || stream.Size() < 16)
+            return false;
+        int widths[2] = {0, 0};
+        for (int f = 0; f < fieldCount; ++f)
+            widths[f] = ValueWidth(info.Fields[f]);
+        const size_t drawOffset = ReadU32At(stream.Bytes(), kDrawOffsetAt);
+        if (drawOffset < 16 || drawOffset > stream.Size())
+            return false;
+        stream.Bytes().resize(drawOffset);
+        stream.Bytes().reserve(drawOffset + static_cast<size_t>(model.DrawCount()) * (6 + widths[0] + widths[1]));
+        stream.Seek(drawOffset);
+        for (int pos = 1; pos <= model.DrawCount(); ++pos) {
+            const TDraw* d = model.GetDraw(pos);
+            if (!d || d->Numbers.size() < static_cast<size_t>(fieldCount) || d->Index < 0 || d->Index > 255)
+                return false;
+            int32_t day = 0;
+            if (!DayNumber(d->Date, day))
+                return false;
+            stream.WriteI32(day);
+            stream.WriteU8(static_cast<uint8_t>(d->Index));
+            stream.WriteU8(d->Status);
+            for (int f = 0; f < fieldCount; ++f) {
+                const int64_t value = EncodeFieldValue(info.Fields[f], d->Numbers[f]);
+                if (value < 0 || (widths[f] < 4 && (value >> (8 * widths[f])) != 0))
+                    return false;
+                WriteValue(stream, static_cast<uint64_t>(value), widths[f]);
+            }
+        }
+        PatchU32(stream, kCountAt, static_cast<uint32_t>(model.DrawCount()));
+        StoreGameChecksum(stream);
+        model.Modified = false;
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+TGameIOInfo ExamineGameImage(const std::vector<uint8_t>& image)
+{
+    TGameIOInfo info;
+    TMemoryStream s(image);
+    try {
+        const uint32_t head = s.ReadU32();
+        if ((head >> 8) != (uint32_t('D') | (uint32_t('R') << 8) | (uint32_t('W') << 16))) {
+            info.Status = gioNotGameFile;
+            return info;
+        }
+        if ((head & 0xFF) != kGameFileVersion) {
+            info.Status = (head & 0xFF) > kGameFileVersion ? gioNewerVersion : gioOlderVersion;
+            return info;
+        }
+        const uint32_t stored = s.ReadU32();
+        if (image.size() < kChecksumFrom ||
+            WordChecksum(image.data() + kChecksumFrom, image.size() - kChecksumFrom) != stored) {
+            info.Status = gioCorrupted;
+            return info;
+        }
+        TGameInfo& g = info.Game;
+        const uint32_t drawOffset = s.ReadU32();
+        info.DrawCount = s.ReadU32();
+        g.OnlineID = s.ReadI32();
+        g.LastUpdate = s.ReadDouble();
+        g.FieldCount = s.ReadI32();
+        g.Field2Kind = s.ReadU8();
+        g.DrawsPerDay = s.ReadI32();
+        g.Name = LoadString(s);
+        if (g.FieldCount < 1 || g.FieldCount > 2) {
+            info.Status = gioInvalidSpecifications;
+            return info;
+        }
+        for (int f = 0; f < g.FieldCount; ++f) {
+            g.Fields[f] = ReadDescriptor(s);
+            info.FieldWidths[f] = s.ReadU8();
+            g.FieldNames[f] = LoadString(s);
+        }
+        bool specsOk = IsStorableGameInfo(g);
+        for (int f = 0; f < g.FieldCount && specsOk; ++f)
+            specsOk = info.FieldWidths[f] >= 1 && info.FieldWidths[f] <= 4;
+        if (!specsOk) {
+            info.Status = gioInvalidSpecifications;
+            return info;
+        }
+        ReadBlocks(s, g);
+        if (!ReadCommission(s, g.Commission) || s.Position() != drawOffset) {
+            info.Status = gioInvalidOptional;
+            return info;
+        }
+        int64_t largest[2] = {0, 0};
+        for (int f = 0; f < g.FieldCount; ++f)
+            largest[f] = static_cast<int64_t>(TicketCount(g.Fields[f])) - 1;
+        uint64_t count = 0;
+        bool scanning = true;
+        while (scanning && !s.AtEnd()) {
+            info.LastDrawDate = s.ReadI32();
+            if (s.ReadU8() > g.DrawsPerDay || s.ReadU8() >= 4)
+                break;
+            for (int f = 0; f < g.FieldCount && scanning; ++f)
+                scanning = ReadValue(s, info.FieldWidths[f]) <= largest[f];
+            if (scanning)
+                ++count;
+        }
+        info.Status = count == info.DrawCount ? gioValid : gioDrawDataErrors;
+    } catch (const std::exception&) {
+        info.Status = gioReadError;
+    }
+    return info;
+}
+
+TGameIOInfo ReadGameInfo(const std::string& path)
+{
+    std::vector<uint8_t> image;
+    std::string error;
+    if (!ReadWholeFile(path, image, error, kMaxGameFileBytes))
+        throw EStreamError(error);
+    return ExamineGameImage(image);
+}
+
+void LoadDrawsFromImage(const std::vector<uint8_t>& image, TGameIOInfo& info, TDrawClass& model)
+{
+    try {
+        const TGameInfo& g = info.Game;
+        if (image.size() < 16 || g.FieldCount < 1 || g.FieldCount > 2)
+            throw Exception(GameIOStatusText(gioReadError));
+        const size_t drawOffset = ReadU32At(image, kDrawOffsetAt);
+        const uint32_t count = ReadU32At(image, kCountAt);
+        const size_t recordSize = static_cast<size_t>(RecordSize(info));
+        for (int f = 0; f < g.FieldCount; ++f)
+            if (info.FieldWidths[f] < 1 || info.FieldWidths[f] > 4)
+                throw Exception(GameIOStatusText(gioInvalidSpecifications));
+        // Never trust the count beyond the bytes present.
+        if (drawOffset > image.size() || count > (image.size() - drawOffset) / recordSize)
+            throw Exception(GameIOStatusText(gioReadError));
+        TMemoryStream s(image);
+        s.Seek(drawOffset);
+        TArrayOfShortIntArray numbers(static_cast<size_t>(g.FieldCount));
+        for (uint32_t r = 0; r < count; ++r) {
+            const TDateTime date = s.ReadI32();
+            const int index = s.ReadU8();
+            const uint8_t status = s.ReadU8();
+            for (int f = 0; f < g.FieldCount; ++f)
+                if (!DecodeFieldValue(g.Fields[f], ReadValue(s, info.FieldWidths[f]), numbers[f]))
+                    throw Exception(GameIOStatusText(gioDrawDataErrors));
+            model.AddDraw(index, status, numbers, date);
+        }
+        info.Game.State = 1;
+        model.Modified = false;
+    } catch (...) {
+        model.Modified = false;
+        throw;
+    }
+}
+
+void LoadDraws(const std::string& path, TGameIOInfo& info, TDrawClass& model)
+{
+    std::vector<uint8_t> image;
+    std::string error;
+    if (!ReadWholeFile(path, image, error, kMaxGameFileBytes)) {
+        model.Modified = false;
+        throw EStreamError(error);
+    }
+    LoadDrawsFromImage(image, info, model);
+}
+
+bool SaveGame(const std::string& folder, const std::string& fileName, const TGameInfo& info, TDrawClass& model)
+{
+    if (!model.Modified)
+        return true;
+    if (AskYesNo("Do you really want to save current game file?") != TModalResult::Yes)
+        return false;
+    const std::string gamePath = JoinPath(folder, fileName);
+    const std::string tmpPath = ChangeFileExt(gamePath, ".tmp");
+    const std::string failure =
+        "An error occured while saving game file\n\r" + fileName + "\n\r" + "Original file restored.";
+    // WriteDraws clears Modified before anything reaches the disk; a save that
+    // fails later must leave the changes marked as unsaved.
+    auto fail = [&] {
+        model.Modified = true;
+        ShowError(failure);
+        return false;
+    };
+    TMemoryStream image;
+    if (!WriteGameHeader(image, info) || !WriteDraws(image, info, model))
+        return fail();
+    try {
+        std::string error;
+        if (!WriteWholeFile(tmpPath, image.Bytes(), error)) {
+            if (FileExists(tmpPath))
+                DeleteFile(tmpPath);
+            return fail();
+        }
+        const TGameIOInfo check = ReadGameInfo(tmpPath);
+        if (check.Status != gioValid || check.DrawCount != static_cast<uint32_t>(model.DrawCount())) {
+            DeleteFile(tmpPath);
+            return fail();
+        }
+        // rename replaces the old file in one step: there is no moment
+        // without a game file.
+        if (!RenameFile(tmpPath, gamePath)) {
+            DeleteFile(tmpPath);
+            return fail();
+        }
+        return true;
+    } catch (const std::exception&) {
+        if (FileExists(tmpPath))
+            DeleteFile(tmpPath);
+        return fail();
+    }
+}
+
+TCurrentGame& CurrentGame()
+{
+    static TCurrentGame game;
+    return game;
+}
+
+void ReleaseGame(TCurrentGame& game)
+{
+    game.Draws.reset();
+    ClearGameInfo(game.Info);
+    game.FilePath.clear();
+}
+
+uint8_t OpenGameFile(const std::string& path, TCurrentGame& game, TGameIOInfo* infoOut)
+{
+    ReleaseGame(game);
+    std::vector<uint8_t> image;
+    std::string error;
+    if (!ReadWholeFile(path, image, error, kMaxGameFileBytes))
+        throw EStreamError(error);
+    TGameIOInfo info = ExamineGameImage(image);
+    const uint8_t status = info.Status;
+    if (status == gioValid) {
+        auto model = std::make_unique<TDrawClass>(info.Game);
+        LoadDrawsFromImage(image, info, *model);
+        game.Info = info.Game;
+        game.Info.State = 2;
+        game.Draws = std::move(model);
+        game.FilePath = path;
+    } else {
+        ClearGameInfo(info.Game);
+    }
+    if (infoOut)
+        *infoOut = std::move(info);
+    return status;
+}
+
+bool SaveGameFile(TCurrentGame& game)
+{
+    if (!game.Draws || game.FilePath.empty())
+        return false;
+    return SaveGame(ExtractFilePath(game.FilePath), ExtractFileName(game.FilePath), game.Info, *game.Draws);
+}
+
+TBinaryFileStreamDraws::TBinaryFileStreamDraws(TCurrentGame& game)
+    : TBaseBinaryFileStream(MakeFileHeaderID("WRD "), 0), game_(game)
+{
+}
+
+void TBinaryFileStreamDraws::WritePayload()
+{
+    const TGameInfo& g = game_.Info;
+    const int drawCount = game_.Draws ? game_.Draws->DrawCount() : 0;
+    const size_t offsetAt = Data.Position();
+    Data.WriteU32(0);
+    Data.WriteU32(static_cast<uint32_t>(drawCount));
+    Data.WriteI32(g.OnlineID);
+    Data.WriteDouble(g.LastUpdate);
+    Data.WriteI32(g.FieldCount);
+    Data.WriteU8(g.Field2Kind);
+    Data.WriteI32(g.DrawsPerDay);
+    StoreString(Data, g.Name);
+    WriteDescriptor(Data, g.Fields[0]);
+    WriteDescriptor(Data, g.Fields[1]);
+    const int fieldCount = g.FieldCount < 0 ? 0 : (g.FieldCount > 2 ? 2 : g.FieldCount);
+    for (int f = 0; f < fieldCount; ++f)
+        StoreString(Data, g.FieldNames[f]);
+    WriteBlocks(Data, g);
+    g.Commission.WriteToStream(Data);
+    PatchU32(Data, offsetAt, static_cast<uint32_t>(Data.Position()));
+    for (int pos = 1; pos <= drawCount; ++pos) {
+        const TDraw* d = game_.Draws->GetDraw(pos);
+        const auto fault = [pos] {
+            return Exception(Format("INTERNAL ERROR [TBinaryFileStreamDraws] : Unable to get draw %d", pos));
+        };
+        if (!d || d->Numbers.size() < static_cast<size_t>(fieldCount))
+            throw fault();
+        Data.WriteDouble(d->Date);
+        Data.WriteI32(d->Index);
+        Data.WriteU8(d->Status);
+        for (int f = 0; f < fieldCount; ++f) {
+            const int64_t value = EncodeFieldValue(g.Fields[f], d->Numbers[f]);
+            if (value < 0)
+                throw fault();
+            Data.WriteU32(static_cast<uint32_t>(value));
+        }
+    }
+}
+
+void TBinaryFileStreamDraws::ReadPayload()
+{
+    ReleaseGame(game_);
+    try {
+        TGameInfo g;
+        const uint32_t drawOffset = Data.ReadU32();
+        const uint32_t count = Data.ReadU32();
+        g.OnlineID = Data.ReadI32();
+        g.LastUpdate = Data.ReadDouble();
+        g.FieldCount = Data.ReadI32();
+        g.Field2Kind = Data.ReadU8();
+        g.DrawsPerDay = Data.ReadI32();
+        g.Name = LoadString(Data);
+        g.Fields[0] = ReadDescriptor(Data);
+        g.Fields[1] = ReadDescriptor(Data);
+        if (g.FieldCount < 1 || g.FieldCount > 2)
+            throw Exception(GameIOStatusText(gioInvalidSpecifications));
+        for (int f = 0; f < g.FieldCount; ++f)
+            g.FieldNames[f] = LoadString(Data);
+        ReadBlocks(Data, g);
+        if (!ReadCommission(Data, g.Commission))
+            throw Exception(GameIOStatusText(gioInvalidOptional));
+        if (Data.Position() != drawOffset)
+            throw Exception("INTERNAL ERROR [TBinaryFileStreamDraws] : ImportGameInfo mismatch DrawOffset");
+        if (!IsStorableGameInfo(g))
+            throw Exception(GameIOStatusText(gioInvalidSpecifications));
+        const size_t recordSize = 13 + 4 * static_cast<size_t>(g.FieldCount);
+        if (count > Data.Remaining() / recordSize)
+            throw EStreamError("Stream read error");
+        auto model = std::make_unique<TDrawClass>(g);
+        TArrayOfShortIntArray numbers(static_cast<size_t>(g.FieldCount));
+        for (uint32_t r = 0; r < count; ++r) {
+            const TDateTime date = Data.ReadDouble();
+            const int32_t index = Data.ReadI32();
+            const uint8_t status = Data.ReadU8();
+            for (int f = 0; f < g.FieldCount; ++f)
+                if (!DecodeFieldValue(g.Fields[f], Data.ReadU32(), numbers[f]))
+                    throw Exception(GameIOStatusText(gioDrawDataErrors));
+            model->AddDraw(index, status, numbers, date);
+        }
+        model->Modified = false;
+        game_.Info = g;
+        game_.Info.State = 2;
+        game_.Draws = std::move(model);
+    } catch (...) {
+        // A damaged snapshot leaves no game open, and says so.
+        ReleaseGame(game_);
+        game_.Info.State = 0;
+        throw;
+    }
+}
