@@ -217,7 +217,8 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
     const std::string k = TrimText(OneLine(key));
-    const std::string v = TrimText(OneLine(value));
+    // Values are written as given; reading trims them.
+    const std::string v = OneLine(value);
     const std::string sn = TrimText(OneLine(section));
     // Names the file could not give back are not written.
     if (k.empty() || k.find('=') != std::string::npos || k.front() == '[' || k.front() == ';' ||
@@ -234,7 +235,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     }
     for (TLine& l : s->lines) {
         if (l.isKey && SameName(l.key, k)) {
-            l.value = v;
+            l.value = TrimText(v);
             l.raw = l.key + "=" + v;
             return;
         }
@@ -242,7 +243,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     TLine l;
     l.isKey = true;
     l.key = k;
-    l.value = v;
+    l.value = TrimText(v);
     l.raw = k + "=" + v;
     // New keys go after the section's last key, before trailing blank lines.
     size_t at = s->lines.size();
