@@ -2,6 +2,7 @@
 // stream strings, number lists in text form, dates, file names, colours.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -21,7 +22,8 @@ void SortBalls(TShortIntArray& balls, int from, int to); // 0-based inclusive ra
 int FindBall(int value, const TShortIntArray& sorted);  // 0-based index or -1
 int CommonBalls(const TShortIntArray& a, const TShortIntArray& b);
 int CommonBallsUnsorted(const int8_t* a, int n, const int8_t* b, int m);
-// Rank of k ascending balls out of 1..v (0-based rank).
+// Rank of k ascending balls out of 1..v (0-based rank); -1 when v, k or the
+// balls are out of range or not strictly ascending.
 int64_t RankBalls(const int8_t* balls, int v, int k);
 int64_t RankBalls(const TShortIntArray& balls, int v, int k);
 // The inverse; false when the rank is outside 0..C(v,k)-1 or v, k out of range.
@@ -29,7 +31,9 @@ bool UnrankBalls(int64_t rank, int v, int k, TShortIntArray& balls);
 void CopyBalls(const TShortIntArray& source, TShortIntArray& target);
 inline int IfThenInt(bool condition, int a, int b) { return condition ? a : b; }
 
-// Stream strings and byte arrays.
+// Stream strings and byte arrays. LoadString raises EStreamError when the stream
+// ends before the terminating zero; ReadBytes/ReadByteArrays raise EStreamError
+// when a length announces more bytes than the stream still holds.
 void StoreString(TMemoryStream& stream, const std::string& text);
 std::string LoadString(TMemoryStream& stream);
 void WriteBytes(TMemoryStream& stream, const TShortIntArray& bytes);
@@ -37,12 +41,15 @@ TShortIntArray ReadBytes(TMemoryStream& stream);
 void WriteByteArrays(TMemoryStream& stream, const TArrayOfShortIntArray& arrays);
 TArrayOfShortIntArray ReadByteArrays(TMemoryStream& stream);
 
-// Number lists in text form.
+// Number lists in text form. A run of digits whose value exceeds 2147483647 is
+// read as 2147483647 (so TextToBalls answers its range error for it).
 bool ParseNextInt(std::string& text, int& value);
+// Raises ERangeError "Range check error" for a value above 127.
 TShortIntArray TextToBalls(const std::string& text);
 std::string BallsToText(const TShortIntArray& balls, const std::string& separator, int digits);
 
 // Dates: day numbers since 30 December 1899.
+// 0 (no date) when the date does not exist or lies outside the years 1..9999.
 TDateTime EncodeDate(int year, int month, int day);
 bool DecodeDate(TDateTime date, int& year, int& month, int& day);
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second);
@@ -58,6 +65,8 @@ std::string CurrentDateSeparator();
 void SetDateSettings(int order, const std::string& separator);
 // Reads order, separator and weekday names from the locale.
 void InitLocaleSettings();
+// The weekday names, Sunday first (read from the locale on first use otherwise).
+void SetWeekdayNames(const std::array<std::string, 7>& shortNames, const std::array<std::string, 7>& longNames);
 // The date text in the user's order and separator, as the model and editor show it.
 std::string UserDateText(TDateTime date, bool withWeekday);
 
