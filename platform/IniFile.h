@@ -12,9 +12,10 @@
 
 class TIniFile {
 public:
-    // Files above this size are not parsed (treated as empty); settings files
-    // are a few hundred bytes.
-    static constexpr size_t kMaxFileBytes = size_t(1) << 20;
+    // Files above this size are not parsed (treated as empty): settings files
+    // are a few hundred bytes, and the bound caps the memory a hostile file
+    // can make the line list take.
+    static constexpr size_t kMaxFileBytes = size_t(256) << 10;
 
     // Reads the file when it exists; a missing, unreadable or oversized file
     // gives an empty image (see Loaded()).
