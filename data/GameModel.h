@@ -56,8 +56,9 @@ struct TGameInfo {
     std::array<std::string, 2> FieldNames;
 };
 
-// The validity rules of a definition; when valid with one field, the second
-// field, Field2Kind and the second field name are reset.
+// The validity rules of a definition (DrawsPerDay must also be 0..9, since a
+// game file keeps the index of a draw in one byte); when valid with one field,
+// the second field, Field2Kind and the second field name are reset.
 bool ValidateGameInfo(TGameInfo& info);
 
 void ClearGameInfo(TGameInfo& info);
@@ -97,7 +98,7 @@ public:
     bool DeleteDraw(int position);
     // Binary search by (date, index); 0 when absent or the game has no dates.
     int FindDraw(int index, TDateTime date) const;
-    // Validates and sorts a draw's balls in place.
+    // Validates and sorts a draw's balls in place (balls beyond Picked are dropped).
     bool CheckNumbers(TArrayOfShortIntArray& numbers) const;
 
     std::string DrawToText(int position) const; // the stored draw at a position
@@ -111,8 +112,13 @@ private:
     std::vector<std::unique_ptr<TDraw>> draws_;
 };
 
+// Number of different tickets of a field; 0 when it does not fit 32 bits.
 int32_t TicketCount(const TGameField& field);
+// The same in 64 bits (every field of 1..7 balls out of at most 99 fits).
+int64_t TicketCount64(const TGameField& field);
 int32_t MaxTotalFor(int32_t picked);
+// Bytes for one draw of the field in a game file: 1 to 4 for every count that fits
+// 32 bits, more (up to 6) for the Ordered fields whose count does not.
 int ValueWidth(const TGameField& field);
 std::string FieldFormationText(const TGameField& field);
 std::string FormationText(const std::array<TGameField, 2>& fields, uint8_t field2Kind);
