@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "data/GameFile.h"
@@ -81,13 +82,16 @@ public:
     void RunButtonCommand();             // the display's run button
     void ClearPredictionCommand();       // "Clear Prediction"
     bool CloseLotteryCommand();          // "Close Lottery"; true when closed
+    // False when a prediction is in memory and the user keeps it.
+    bool ConfirmClearPrediction();
     bool QueryClose();                   // closing the application
     void ExportRunState(const std::string& path);
     void ImportRunState(const std::string& path);
 
     void SetMainWindow(TMainWindowLink* link) { mainWindow_ = link; }
-    void SetDisplay(TDisplayFrameLink* link) { display_ = link; }
-    void SetEventPump(TEventPump* pump) { pump_ = pump; }
+    // Also hands the links to the engine.
+    void SetDisplay(TDisplayFrameLink* link);
+    void SetEventPump(TEventPump* pump);
 
     TCurrentGame& Game() { return game_; }
     TGameOptions& Options() { return options_; }
@@ -98,7 +102,11 @@ public:
 private:
     void PerformAction(uint8_t oldState, uint8_t newState);
     void StartRunAction();
+    void ImportedRunAction();
+    void ValidateOptionsForRun();
     void RefreshMainWindow();
+    void ShowMainPage();
+    void ShowAnalysisPage();
 
     TCurrentGame& game_;
     TGameOptions& options_;
@@ -106,4 +114,5 @@ private:
     TMainWindowLink* mainWindow_ = nullptr;
     TDisplayFrameLink* display_ = nullptr;
     TEventPump* pump_ = nullptr;
+    std::unique_ptr<TRunControl> runControl_;
 };
