@@ -301,6 +301,9 @@ int TDrawClass::FindDraw(int index, TDateTime date) const
 {
     if (!dated_)
         return 0;
+    // Appending in date order asks for a pair beyond the last draw: no search needed.
+    if (draws_.empty() || Before(*draws_.back(), date, index))
+        return 0;
     int64_t low = 1;
     int64_t high = DrawCount();
     while (low <= high) {
