@@ -6,6 +6,7 @@
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
 #include "engine/JUXEngine.h"
+#include "engine/RunStateFiles.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -373,4 +374,55 @@ bool TEnvironmentClass::QueryClose()
     if (RunState != STANDBY && RunState != LOADED)
         return false;
     return CloseGame();
+}
+
+TIntegerStore& TEnvironmentClass::UserList()
+{
+    return display_ ? display_->UserList() : ownUserList_;
+}
+
+void TEnvironmentClass::ExportRunState(const std::string& path)
+{
+    if (RunState != PAUSED && RunState != FINISHED)
+        return;
+    TBinaryFileStreamJUXState state(game_, options_, engine_, UserList());
+    state.SaveToFile(path);
+    ShowInfo(Format("Saving state of %s has been successful.", path.c_str()));
+}
+
+void TEnvironmentClass::DiscardImportedRun()
+{
+    engine_.ClearTables();
+    engine_.Lists.Clear();
+    engine_.Context = TRunContext{};
+    UserList().Clear();
+    options_.SetGame(nullptr);
+    ReleaseGame(game_);
+    options_.SetDefaults();
+}
+
+bool TEnvironmentClass::ImportRunState(const std::string& path)
+{
+    if (RunState != STANDBY || GameOpen())
+        return false;
+    engine_.ClearTables();
+    engine_.Lists.Clear();
+    try {
+        TBinaryFileStreamJUXState state(game_, options_, engine_, UserList());
+        state.LoadFromFile(path);
+    } catch (const std::exception& e) {
+        // Nothing of a refused file stays behind, and the user learns why.
+        DiscardImportedRun();
+        ShowError(Format("Unable to import the run state %s:\n\r%s", path.c_str(), e.what()));
+        RefreshMainWindow();
+        return false;
+    }
+    ChangeState(PAUSED);
+    if (RunState != PAUSED) {
+        DiscardImportedRun();
+        RefreshMainWindow();
+        return false;
+    }
+    ShowInfo(Format("Importing state of %s has been successful.", path.c_str()));
+    return true;
 }

@@ -85,8 +85,13 @@ public:
     // False when a prediction is in memory and the user keeps it.
     bool ConfirmClearPrediction();
     bool QueryClose();                   // closing the application
+    // Only in PAUSED or FINISHED; raises when the file cannot be written.
     void ExportRunState(const std::string& path);
-    void ImportRunState(const std::string& path);
+    // Only in STANDBY with no game open; a refused file leaves nothing
+    // behind and its error is shown. True when the run is PAUSED.
+    bool ImportRunState(const std::string& path);
+    // The display's user list, or the environment's own without a display.
+    TIntegerStore& UserList();
 
     void SetMainWindow(TMainWindowLink* link) { mainWindow_ = link; }
     // Also hands the links to the engine.
@@ -107,6 +112,7 @@ private:
     void RefreshMainWindow();
     void ShowMainPage();
     void ShowAnalysisPage();
+    void DiscardImportedRun();
 
     TCurrentGame& game_;
     TGameOptions& options_;
@@ -115,4 +121,5 @@ private:
     TDisplayFrameLink* display_ = nullptr;
     TEventPump* pump_ = nullptr;
     std::unique_ptr<TRunControl> runControl_;
+    TIntegerStore ownUserList_;
 };
