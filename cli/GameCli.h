@@ -1,0 +1,97 @@
+// Helpers shared by the game file commands of jux-cli.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "data/GameFile.h"
+#include "data/GameModel.h"
+#include "data/UserDialogs.h"
+#include "data/Utils.h"
+#include "platform/Paths.h"
+
+namespace gamecli {
+
+// JSON string literal; bytes above 0x7F are taken as Windows-1252/Latin-1.
+inline std::string JsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+// YYYY-MM-DD, or "" for no date.
+inline std::string IsoDate(TDateTime date)
+{
+    int y = 0, m = 0, d = 0;
+    if (date == 0 || !DecodeDate(date, y, m, d))
+        return "";
+    return Format("%4.4d-%2.2d-%2.2d", y, m, d);
+}
+
+// Opens a game for a command; prints why not and answers false.
+inline bool OpenForCommand(const std::string& command, const std::string& path, TCurrentGame& game)
+{
+    try {
+        const uint8_t status = OpenGameFile(path, game);
+        if (status == gioValid)
+            return true;
+        std::fprintf(stderr, "jux-cli %s: %s: %s\n", command.c_str(), path.c_str(), GameIOStatusText(status).c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), e.what());
+    }
+    return false;
+}
+
+// The names a new game proposes for its fields.
+inline void DefaultFieldNames(TGameInfo& g)
+{
+    g.FieldNames[0] = "Main numbers";
+    if (g.Field2Kind == 1)
+        g.FieldNames[1] = g.Fields[1].Picked == 2 ? "Powerballs" : "Powerball";
+    else if (g.Field2Kind == 2)
+        g.FieldNames[1] = g.Fields[1].Picked == 2 ? "Bonus balls" : "Bonus ball";
+}
+
+// A definition from a formation code; false (with the reason) when the
+// code does not parse or the game it describes is not valid.
+inline bool DefinitionFromCode(const std::string& code, TGameInfo& g, std::string& why)
+{
+    try {
+        ParseFormationCode(code, g.Fields, g.Field2Kind);
+    } catch (const std::exception& e) {
+        why = "formation '" + code + "': " + e.what();
+        return false;
+    }
+    g.FieldCount = g.Field2Kind == 0 ? 1 : 2;
+    return true;
+}
+
+// Writes a game file image that does not yet exist.
+inline bool WriteNewGameFile(const std::string& command, const std::string& path, const std::vector<uint8_t>& image)
+{
+    if (FileExists(path)) {
+        std::fprintf(stderr, "jux-cli %s: %s already exists\n", command.c_str(), path.c_str());
+        return false;
+    }
+    std::string error;
+    if (!WriteWholeFile(path, image, error)) {
+        std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace gamecli
