@@ -1,0 +1,284 @@
+// Filing a new table into the category lists of each mode, and recycling.
+#include "engine/BestLists.h"
+
+#include <algorithm>
+
+#include "engine/GameOptions.h"
+#include "engine/JUXEngine.h"
+
+TBestLists::TBestLists()
+{
+    for (auto& m : modes_)
+        m = std::make_unique<TModeList>();
+}
+
+void TBestLists::Clear()
+{
+    for (auto& m : modes_)
+        m->Clear();
+    RecyclingCursor = 1;
+    referencesValid_ = false;
+}
+
+void TBestLists::BuildLists(int32_t poolSize, int32_t hitWidth, int32_t maxPerColumn)
+{
+    referencesValid_ = false;
+    if (poolSize < 2)
+        return;
+    for (auto& mode : modes_) {
+        mode->SetDelta(poolSize - 1);
+        for (int32_t i = 1; i <= poolSize - 1; ++i) {
+            auto column = std::make_unique<TColumnStore>();
+            const int32_t categories = std::min(i, hitWidth);
+            column->SetDelta(std::max(categories, 1));
+            for (int32_t j = 1; j <= categories; ++j) {
+                auto list = std::make_unique<TCategoryList>();
+                list->SetDelta(maxPerColumn);
+                column->AddRecord(list);
+            }
+            mode->AddRecord(column);
+        }
+    }
+}
+
+TCategoryList* TBestLists::CategoryList(int32_t i, int32_t j, int32_t mode) const
+{
+    if (mode < 0 || mode >= kModeCount)
+        return nullptr;
+    const TColumnStore* column = modes_[size_t(mode)]->GetRecord(i);
+    return column ? column->GetRecord(j) : nullptr;
+}
+
+void TBestLists::CountReferences(TJUXEngine& engine)
+{
+    for (int p = 1; p <= engine.TableRegistry.Count(); ++p)
+        engine.TableRegistry.GetRecord(p)->ListReferences = 0;
+    for (const auto& mode : modes_)
+        for (int i = 1; i <= mode->Count(); ++i) {
+            const TColumnStore* column = mode->GetRecord(i);
+            for (int j = 1; j <= column->Count(); ++j) {
+                const TCategoryList* list = column->GetRecord(j);
+                for (int e = 1; e <= list->Count(); ++e) {
+                    int32_t id = 0;
+                    list->GetInt(e, id);
+                    if (TJUXClass* t = engine.FindTable(id))
+                        t->ListReferences += 1;
+                }
+            }
+        }
+    referencesValid_ = true;
+}
+
+bool TBestLists::InAnyList(int32_t id) const
+{
+    for (const auto& mode : modes_)
+        for (int i = 1; i <= mode->Count(); ++i) {
+            const TColumnStore* column = mode->GetRecord(i);
+            for (int j = 1; j <= column->Count(); ++j)
+                if (column->GetRecord(j)->IndexOfInt(id) > 0)
+                    return true;
+        }
+    return false;
+}
+
+void TBestLists::InsertId(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t position, int32_t i,
+                          int32_t mode)
+{
+    (void)engine;
+    if (!list.InsertInt(position, table.Id))
+        return;
+    table.ListReferences += 1;
+    if (i == shownRequested_ && mode == shownMode_)
+        ShownListChanged = true;
+}
+
+void TBestLists::TrimList(TJUXEngine& engine, TCategoryList& list, int32_t maxPerColumn)
+{
+    while (list.Count() > int64_t(maxPerColumn) + 1) {
+        int32_t id = 0;
+        list.GetInt(list.Count(), id);
+        list.DeleteInt(list.Count());
+        if (TJUXClass* t = engine.FindTable(id))
+            t->ListReferences = std::max(t->ListReferences - 1, 0);
+    }
+}
+
+void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t i, int32_t j,
+                            int32_t mode, const int32_t* h)
+{
+    const int32_t tested = engine.Context.TestedDraws;
+    const int32_t k = table.HitWidth();
+    const int32_t max = engine.Options().MaximumJUXsPerColumn;
+    const bool exact = mode == kModeNumberAbsolute;
+    if (h[j] == 0)
+        return;
+    if (list.IsEmpty()) {
+        InsertId(engine, table, list, 1, i, mode);
+    } else {
+        const int32_t* g = nullptr;
+        // Loads G from position e; fails at the list's ends or for a table
+        // that is gone.
+        auto load = [&](int32_t e) {
+            int32_t id = 0;
+            if (!list.GetInt(e, id))
+                return false;
+            const TJUXClass* other = engine.FindTable(id);
+            if (!other)
+                return false;
+            g = other->FilingHistogram(tested, i, exact);
+            return g != nullptr && other->HitWidth() == k;
+        };
+        int32_t e = std::min<int32_t>(list.Count(), max);
+        while (load(e) && h[j] > g[j])
+            --e;
+        while (load(e) && g[j] == h[j]) {
+            int32_t m = j + 1;
+            while (m < k + 1 && h[m] == g[m])
+                ++m;
+            if (m >= k + 1 || h[m] < g[m])
+                break;
+            --e;
+        }
+        ++e;
+        if (e < max)
+            InsertId(engine, table, list, e, i, mode);
+    }
+    TrimList(engine, list, max);
+}
+
+void TBestLists::FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t i, int32_t j)
+{
+    const int32_t t = engine.Context.TestedDraws;
+    const int32_t max = engine.Options().MaximumJUXsPerColumn;
+    auto hits = [&](const TJUXClass& x, int32_t row) { return x.HitsWithin(t, row, i); };
+
+    int32_t a = j, k = 0;
+    int32_t c = hits(table, t);
+    while (k < t && c == a && a >= 1) {
+        ++k;
+        c = hits(table, t - k);
+        if (c < a)
+            --a;
+    }
+    if (k < 2)
+        return;
+    if (list.IsEmpty()) {
+        InsertId(engine, table, list, 1, i, kModeNumberBuildup);
+        return;
+    }
+
+    auto beats = [&](const TJUXClass& listed) {
+        int32_t a2 = j, k2 = 0;
+        int32_t cn = hits(table, t), s = hits(listed, t);
+        int32_t cPrev = cn, sPrev = s;
+        while (k2 < t && s == cn && cn == a2 && a2 >= 1) {
+            ++k2;
+            cPrev = cn;
+            sPrev = s;
+            cn = hits(table, t - k2);
+            s = hits(listed, t - k2);
+            if (cn < a2)
+                --a2;
+        }
+        if (s > cn)
+            return s > sPrev;
+        if (s == cn)
+            return false;
+        return cn <= cPrev;
+    };
+    const TJUXClass* listed = nullptr;
+    auto load = [&](int32_t e) {
+        int32_t id = 0;
+        if (!list.GetInt(e, id))
+            return false;
+        listed = engine.FindTable(id);
+        return listed != nullptr;
+    };
+    int32_t e = std::min<int32_t>(list.Count(), max);
+    while (load(e) && beats(*listed))
+        --e;
+    ++e;
+    if (e < max)
+        InsertId(engine, table, list, e, i, kModeNumberBuildup);
+    TrimList(engine, list, max);
+}
+
+bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
+{
+    ShownListChanged = false;
+    if (!referencesValid_)
+        CountReferences(engine);
+    const TGameOptions& options = engine.Options();
+    const TDisplayLink* display = engine.DisplayLink();
+    shownRequested_ = display ? display->PanoramaRequested() : 0;
+    shownMode_ = display ? display->PanoramaMode() : -1;
+
+    const uint8_t bits[kModeCount] = {kModeAugmentative, kModeAbsolute, kModeBuildup};
+    const int32_t iMax = options.MaxReqNumbers > 0 ? options.MaxReqNumbers : 99;
+    const int32_t jFrom = options.MinHitCategory != 0 ? options.MinHitCategory : 1;
+    const int32_t jMax = options.MaxHitCategory > 0 ? options.MaxHitCategory : 99;
+    for (int32_t mode = 0; mode < kModeCount; ++mode) {
+        if (!(options.Modes & bits[mode]))
+            continue;
+        TModeList& modeList = *modes_[size_t(mode)];
+        for (int32_t i = std::max(options.MinReqNumbers, 1); i <= iMax; ++i) {
+            TColumnStore* column = modeList.GetRecord(i);
+            if (!column)
+                break;
+            const int32_t* h = nullptr;
+            TIntArray scratch;
+            if (mode != kModeNumberBuildup) {
+                h = table.FilingHistogram(engine.Context.TestedDraws, i, mode == kModeNumberAbsolute);
+                if (!h) {
+                    table.HitHistogram(engine.Context.TestedDraws, i, mode == kModeNumberAbsolute, 0, 1, scratch);
+                    h = scratch.data();
+                }
+            }
+            for (int32_t j = jFrom; j <= jMax; ++j) {
+                TCategoryList* list = column->GetRecord(j);
+                if (!list)
+                    break;
+                if (mode == kModeNumberBuildup)
+                    FileBuildup(engine, table, *list, i, j);
+                else if (j <= table.HitWidth())
+                    FileRanked(engine, table, *list, i, j, mode, h);
+            }
+        }
+    }
+    RecyclePass(engine);
+    RecyclePass(engine);
+    return ShownListChanged;
+}
+
+void TBestLists::RecyclePass(TJUXEngine& engine)
+{
+    const int n = engine.TableIds.Count();
+    if (n == 0)
+        return;
+    RecyclingCursor = ((RecyclingCursor + 1) % n) + 1;
+    int32_t id = 0;
+    if (!engine.TableIds.GetInt(RecyclingCursor, id))
+        return;
+    const TGameOptions& options = engine.Options();
+    const TDisplayLink* display = engine.DisplayLink();
+    const int32_t newest = engine.Context.TablesComputed;
+    if (id == newest || id + 1 == newest)
+        return;
+    if (options.KeepJUXs.ContainsInt(id))
+        return;
+    if (display) {
+        if (display->CurrentJUX() == id)
+            return;
+        if (const TIntegerStore* user = display->UserJUXList(); user && user->ContainsInt(id))
+            return;
+        if (const TIntegerStore* browse = display->BrowseList(); browse && browse->ContainsInt(id))
+            return;
+    }
+    const TJUXClass* table = engine.TableRegistry.GetRecord(RecyclingCursor);
+    const bool listed = (table && table->Id == id) ? table->ListReferences > 0 : InAnyList(id);
+    if (listed)
+        return;
+    engine.TableRegistry.DeleteRecord(RecyclingCursor);
+    engine.TableIds.DeleteInt(RecyclingCursor);
+    RecyclingCursor -= 1;
+}

@@ -1,0 +1,67 @@
+// The best-table lists: per mode, requested numbers i and hit category j, the
+// IDs of the best tables so far, best first; and the recycling that frees the
+// tables nothing needs any more.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "data/Stores.h"
+
+class TJUXClass;
+class TJUXEngine;
+
+using TCategoryList = TIntegerStore;
+using TColumnStore = TRecordStore<TCategoryList>;
+using TModeList = TRecordStore<TColumnStore>;
+
+constexpr int32_t kModeNumberAugmentative = 0;
+constexpr int32_t kModeNumberAbsolute = 1;
+constexpr int32_t kModeNumberBuildup = 2;
+constexpr int32_t kModeCount = 3;
+
+class TBestLists {
+public:
+    TBestLists();
+
+    // The three mode lists; a run state reader fills them directly and then
+    // calls ListsReplaced().
+    TModeList& ModeList(int32_t mode) { return *modes_[size_t(mode)]; }
+    const TModeList& ModeList(int32_t mode) const { return *modes_[size_t(mode)]; }
+
+    // Empties the three mode lists and resets the recycling cursor.
+    void Clear();
+    // Columns i = 1 .. poolSize - 1 of min(i, hitWidth) empty category lists,
+    // each with `maxPerColumn` as its growth step; nothing when poolSize < 2.
+    void BuildLists(int32_t poolSize, int32_t hitWidth, int32_t maxPerColumn);
+    // Null when any position is outside the stores.
+    TCategoryList* CategoryList(int32_t i, int32_t j, int32_t mode) const;
+
+    // Files one new table into every enabled mode, then recycles twice.
+    // Answers whether a list the display shows received a new ID.
+    bool FileTable(TJUXEngine& engine, TJUXClass& table);
+    // Set while filing; still readable when filing raised.
+    bool ShownListChanged = false;
+
+    int32_t RecyclingCursor = 1;
+
+    // The lists were filled or changed from outside (a run state import):
+    // the per-table list references are counted again before the next filing.
+    void ListsReplaced() { referencesValid_ = false; }
+    void CountReferences(TJUXEngine& engine);
+
+private:
+    void FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t i, int32_t j, int32_t mode,
+                    const int32_t* h);
+    void FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t i, int32_t j);
+    void InsertId(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t position, int32_t i,
+                  int32_t mode);
+    void TrimList(TJUXEngine& engine, TCategoryList& list, int32_t maxPerColumn);
+    void RecyclePass(TJUXEngine& engine);
+    bool InAnyList(int32_t id) const;
+
+    std::unique_ptr<TModeList> modes_[kModeCount];
+    bool referencesValid_ = true;
+    int32_t shownRequested_ = 0;
+    int32_t shownMode_ = -1;
+};

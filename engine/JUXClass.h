@@ -1,0 +1,74 @@
+// One JUX table: the ranking of the pool at every step of the scanned stretch
+// of history, the ranks the next draw hit, and the final order (the table's
+// prediction). Also the two questions asked of a table's tested rows.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "data/Types.h"
+
+class TJUXEngine;
+
+class TJUXClass {
+public:
+    // All arrays zero. Sizes are clamped to at least 0.
+    TJUXClass(int32_t id, int32_t poolSize, int32_t rows, int32_t hitWidth);
+
+    int32_t Id = 0;
+    // Entry 0 is rank 1; zero until the final step.
+    TShortIntArray FinalOrder;
+
+    int32_t PoolSize() const { return poolSize_; }
+    int32_t Rows() const { return rows_; }
+    int32_t HitWidth() const { return hitWidth_; }
+
+    // Physical row 0 .. Rows - 1; null outside.
+    const int8_t* RowOrder(int32_t row) const;
+    int8_t* RowOrder(int32_t row);
+    const int8_t* RowHit(int32_t row) const;
+    int8_t* RowHit(int32_t row);
+
+    // Copies in the array-of-rows form a run state stores.
+    TArrayOfShortIntArray RowOrders() const;
+    TArrayOfShortIntArray RowHits() const;
+    // Replaces the three arrays; false (nothing changed) unless every size
+    // matches this table's pool size, rows and hit width.
+    bool SetArrays(const TShortIntArray& finalOrder, const TArrayOfShortIntArray& rowOrders,
+                   const TArrayOfShortIntArray& rowHits);
+
+    // Table 1 from the draws, table k >= 2 from its predecessor.
+    void ComputeFromDraws(TJUXEngine& engine);
+    void ComputeJUXAnalysis(TJUXEngine& engine);
+
+    // Entries of tested row `row` (1 .. T; other rows are read by the same
+    // rule, physical row Rows - T + row - 1) that are <= top, counted from the
+    // first while they are; 0 for a row outside the table.
+    int32_t HitsWithin(int32_t testedDraws, int32_t row, int32_t top) const;
+    // h gets HitWidth + 1 entries: rows firstRow .. min(T, rowLimit) (0 means
+    // T); exact counts rows with exactly j hits in the top `top`, otherwise
+    // entry j >= 1 counts rows with at least j and entry 0 rows with none.
+    void HitHistogram(int32_t testedDraws, int32_t top, bool exact, int32_t rowLimit, int32_t firstRow,
+                      TIntArray& h) const;
+    // HitHistogram(top, exact, 0, 1) for top 1 .. PoolSize - 1, worked out
+    // once per table and kept; HitWidth + 1 entries, null for another top.
+    const int32_t* FilingHistogram(int32_t testedDraws, int32_t top, bool exact) const;
+
+    // Bytes held, for memory accounting.
+    size_t MemoryBytes() const;
+
+    // Category list entries naming this table; kept by the best-table lists.
+    int32_t ListReferences = 0;
+
+private:
+    void BuildHistogramCache(int32_t testedDraws) const;
+
+    int32_t poolSize_ = 0;
+    int32_t rows_ = 0;
+    int32_t hitWidth_ = 0;
+    std::vector<int8_t> rowOrders_;
+    std::vector<int8_t> rowHits_;
+    // Per top 1 .. PoolSize - 1: exact histogram, then the at-least one.
+    mutable std::vector<int32_t> histCache_;
+    mutable int32_t histCacheTested_ = -1;
+};

@@ -1,0 +1,162 @@
+// Start of a run, the run loop and the table registry.
+#include "engine/JUXEngine.h"
+
+#include "engine/GameOptions.h"
+#include "engine/JUXScan.h"
+
+TJUXEngine::TJUXEngine(const TGameOptions& options) : options_(options), scanner_(std::make_unique<TJUXScanner>())
+{
+    TableIds.SetOrder(TIntegerStore::kAscending);
+}
+
+TJUXEngine::~TJUXEngine() = default;
+
+const TDrawClass& TJUXEngine::Game() const
+{
+    if (!options_.Game)
+        throw Exception("INTERNAL ERROR : No game open");
+    return *options_.Game;
+}
+
+void TJUXEngine::StartRun()
+{
+    Context.ReservedState = 0;
+    Context.TablesComputed = 0;
+    Context.RowCursor = 0;
+    const TGameInfo& info = Game().GameInfo();
+    Context.FieldDefsCopy = info.Fields;
+    Context.AnalysedField = options_.FieldSelected;
+    Context.StatWindow = options_.MaxStatData;
+    Context.TestedDraws = options_.TotalTestDraws;
+
+    if (Context.AnalysedField > 1 && info.Field2Kind == 0)
+        throw Exception("INTERNAL ERROR : Field 2 inactive");
+    if (Context.AnalysedField < 1 || Context.AnalysedField > 2)
+        throw Exception(Format("INTERNAL ERROR : Invalid field request (%d)", Context.AnalysedField));
+    Context.CombinedSecondField = Context.AnalysedField > 1 && info.Field2Kind == 2;
+    if (Context.CombinedSecondField)
+        Context.AnalysedField = 1;
+    const TGameField& field = Context.FieldDefsCopy[size_t(Context.AnalysedField - 1)];
+    Context.PoolSize = field.Total;
+    Context.DrawnCount = field.Picked;
+    Context.SecondDrawnCount = Context.FieldDefsCopy[1].Picked;
+    for (int32_t f = 1; f <= Context.AnalysedField; ++f)
+        if (Context.FieldDefsCopy[size_t(f - 1)].Ordered)
+            throw Exception("INTERNAL ERROR : Game from same container detected.");
+    // A definition that passed the game model's checks always fits; anything
+    // else would address numbers outside the score table.
+    const int32_t k = Context.HitWidth();
+    if (Context.PoolSize < 2 || Context.PoolSize > 99 || Context.DrawnCount < 1 || k > TJUXScanner::kMaxHitWidth ||
+        (field.Lowest != 0 && field.Lowest != 1) ||
+        (Context.CombinedSecondField && (Context.FieldDefsCopy[1].Picked < 1)))
+        throw Exception("INTERNAL ERROR : Invalid field definition");
+
+    ClearTables();
+    Lists.Clear();
+    Lists.BuildLists(Context.PoolSize, k, options_.MaximumJUXsPerColumn);
+    FillHitProbabilities();
+    scanner_->Invalidate();
+}
+
+int32_t TJUXEngine::Rows() const
+{
+    const int64_t rows = int64_t(Context.TestedDraws) + Context.StatWindow + options_.RunFactorOverhead;
+    return rows < 0 ? 0 : rows > INT32_MAX ? INT32_MAX : int32_t(rows);
+}
+
+std::unique_ptr<TJUXClass> TJUXEngine::CreateTable(int32_t id) const
+{
+    return std::make_unique<TJUXClass>(id, Context.PoolSize, Rows(), Context.HitWidth());
+}
+
+void TJUXEngine::AddTable(std::unique_ptr<TJUXClass> table)
+{
+    const int32_t id = table->Id;
+    TableRegistry.AddRecord(table);
+    TableIds.AddInt(id);
+}
+
+void TJUXEngine::ClearTables()
+{
+    TableRegistry.Clear();
+    TableIds.Clear();
+}
+
+TJUXClass* TJUXEngine::FindTable(int32_t id) const
+{
+    const int position = TableIds.IndexOfInt(id);
+    return position > 0 ? TableRegistry.GetRecord(position) : nullptr;
+}
+
+void TJUXEngine::FillHitProbabilities()
+{
+    HitProbabilities.FillHitProbabilities(Context.PoolSize, Context.HitWidth());
+}
+
+void TJUXEngine::ReloadDraws()
+{
+    Context.SecondDrawnCount = Context.FieldDefsCopy[1].Picked;
+    scanner_->LoadDraws(options_.Game, Context);
+}
+
+void TJUXEngine::ComputeFromDraws(TJUXClass& table)
+{
+    if (!scanner_->Loaded())
+        ReloadDraws();
+    scanner_->Scan(table, nullptr, Context);
+}
+
+void TJUXEngine::ComputeJUXAnalysis(TJUXClass& table)
+{
+    const TJUXClass* previous = FindTable(table.Id - 1);
+    if (!previous || previous->Id != table.Id - 1)
+        throw Exception("INTERNAL ERROR : ComputeJUXAnalysis prevJUX ID");
+    if (previous->PoolSize() != table.PoolSize() || previous->Rows() != table.Rows() ||
+        previous->HitWidth() != table.HitWidth())
+        throw Exception("INTERNAL ERROR : ComputeJUXAnalysis prevJUX size");
+    if (!scanner_->Loaded())
+        ReloadDraws();
+    scanner_->Scan(table, previous, Context);
+}
+
+void TJUXClass::ComputeFromDraws(TJUXEngine& engine) { engine.ComputeFromDraws(*this); }
+void TJUXClass::ComputeJUXAnalysis(TJUXEngine& engine) { engine.ComputeJUXAnalysis(*this); }
+
+TJUXEngine::TRunEnd TJUXEngine::RunAnalysis()
+{
+    // The draws or the lists may have been replaced while the run was not
+    // running (a run state import, an edited history).
+    ReloadDraws();
+    Lists.ListsReplaced();
+
+    auto afterTable = [this](bool shownListChanged) {
+        if (shownListChanged && listsChanged_)
+            listsChanged_();
+        if (pump_)
+            pump_->ProcessPendingEvents();
+    };
+    for (;;) {
+        if (control_ && !control_->ShouldContinue())
+            return TRunEnd::Stopped;
+        if (Context.TablesComputed >= options_.MaximumJUXsToScan) {
+            if (control_)
+                control_->RunFinished();
+            return TRunEnd::Finished;
+        }
+        Context.TablesComputed += 1;
+        AddTable(CreateTable(Context.TablesComputed));
+        TJUXClass& table = *TableRegistry.GetRecord(TableRegistry.Count());
+        if (table.Id == 1)
+            table.ComputeFromDraws(*this);
+        else
+            table.ComputeJUXAnalysis(*this);
+        bool changed = false;
+        try {
+            changed = Lists.FileTable(*this, table);
+        } catch (...) {
+            afterTable(Lists.ShownListChanged);
+            throw;
+        }
+        afterTable(changed);
+    }
+}

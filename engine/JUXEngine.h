@@ -1,0 +1,124 @@
+// The JUX analysis engine: the run context of the one analysis in memory, the
+// registry of live tables, the best-table lists, the start of a run and the
+// run loop that computes one table after another.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "data/GameModel.h"
+#include "data/Stores.h"
+#include "engine/BestLists.h"
+#include "engine/EngineLinks.h"
+#include "engine/JUXClass.h"
+#include "engine/PredictU.h"
+
+class TGameOptions;
+class TJUXScanner;
+
+// The parameters and counters of the running analysis. Everything a run
+// state stores is a plain field here.
+struct TRunContext {
+    std::array<TGameField, 2> FieldDefsCopy{};
+    int32_t AnalysedField = 1;
+    bool CombinedSecondField = false;
+    int32_t PoolSize = 0;
+    int32_t DrawnCount = 0;
+    int32_t SecondDrawnCount = 0;
+    int32_t TestedDraws = 0;
+    int32_t StatWindow = 0;
+    int32_t TablesComputed = 0;
+    int32_t CurrentDraw = 0;
+    int32_t WindowStart = 0;
+    int32_t RowCursor = 0;
+    int32_t ReservedState = 0;
+
+    // K: balls of one hit row (field 2's counted in when combined).
+    int32_t HitWidth() const
+    {
+        return DrawnCount + (CombinedSecondField ? FieldDefsCopy[1].Picked : 0);
+    }
+    // Face value of the analysed pool's smallest ball.
+    int32_t Lowest() const { return FieldDefsCopy[AnalysedField == 2 ? 1 : 0].Lowest; }
+    // Tables rank pool numbers 1 .. PoolSize; the ball a number stands for.
+    int32_t BallOf(int32_t number) const { return number - 1 + Lowest(); }
+};
+
+class TJUXEngine {
+public:
+    // Options (and the game they point at) are read, never owned.
+    explicit TJUXEngine(const TGameOptions& options);
+    ~TJUXEngine();
+    TJUXEngine(const TJUXEngine&) = delete;
+    TJUXEngine& operator=(const TJUXEngine&) = delete;
+
+    const TGameOptions& Options() const { return options_; }
+
+    TRunContext Context;
+    // Live tables in creation order, owned; TableIds holds their IDs at the
+    // same positions, ascending.
+    TRecordStore<TJUXClass> TableRegistry;
+    TIntegerStore TableIds;
+    TBestLists Lists;
+    THitProbabilities HitProbabilities;
+
+    void SetEventPump(TEventPump* pump) { pump_ = pump; }
+    void SetRunControl(TRunControl* control) { control_ = control; }
+    void SetDisplayLink(const TDisplayLink* display) { display_ = display; }
+    void SetListsChangedHandler(TListsChangedHandler handler) { listsChanged_ = std::move(handler); }
+    const TDisplayLink* DisplayLink() const { return display_; }
+
+    // Resets the run context for a new run on the options' game; raises the
+    // "INTERNAL ERROR" exceptions of a game that cannot be analysed.
+    void StartRun();
+
+    enum class TRunEnd { Stopped, Finished };
+    // Computes tables while the run control says so and the maximum number of
+    // tables has not been reached; Finished (after RunFinished) in that case.
+    TRunEnd RunAnalysis();
+
+    // Rows of every table: T + D + R.
+    int32_t Rows() const;
+    // A new table of the current run's sizes (not registered).
+    std::unique_ptr<TJUXClass> CreateTable(int32_t id) const;
+    // Appends to TableRegistry and TableIds.
+    void AddTable(std::unique_ptr<TJUXClass> table);
+    // Empties TableRegistry and TableIds, freeing every table.
+    void ClearTables();
+    // Null when the ID is not live.
+    TJUXClass* FindTable(int32_t id) const;
+
+    int32_t HitsWithin(const TJUXClass& table, int32_t row, int32_t top) const
+    {
+        return table.HitsWithin(Context.TestedDraws, row, top);
+    }
+    void HitHistogram(const TJUXClass& table, int32_t top, bool exact, int32_t rowLimit, int32_t firstRow,
+                      TIntArray& h) const
+    {
+        table.HitHistogram(Context.TestedDraws, top, exact, rowLimit, firstRow, h);
+    }
+
+    void FillHitProbabilities();
+    long double HitProbability(int32_t i, int32_t j) const { return HitProbabilities.HitProbability(i, j); }
+
+    TCategoryList* CategoryList(int32_t i, int32_t j, int32_t mode) const { return Lists.CategoryList(i, j, mode); }
+
+    // The scans behind TJUXClass::ComputeFromDraws / ComputeJUXAnalysis.
+    void ComputeFromDraws(TJUXClass& table);
+    void ComputeJUXAnalysis(TJUXClass& table);
+
+    // Rereads the draws of the analysed field(s) from the game; the run loop
+    // does so each time it is entered.
+    void ReloadDraws();
+
+private:
+    const TDrawClass& Game() const;
+
+    const TGameOptions& options_;
+    TEventPump* pump_ = nullptr;
+    TRunControl* control_ = nullptr;
+    const TDisplayLink* display_ = nullptr;
+    TListsChangedHandler listsChanged_;
+    std::unique_ptr<TJUXScanner> scanner_;
+};

@@ -1,0 +1,191 @@
+// One table's scan: feed the position windows, rate them, rank the pool, map
+// the ranks and record the next draw's hits.
+#include "engine/JUXScan.h"
+
+#include <algorithm>
+
+#include "engine/JUXClass.h"
+#include "engine/JUXEngine.h"
+
+namespace {
+
+inline bool IsDrawn(const std::array<uint64_t, 4>& drawn, int8_t number)
+{
+    const unsigned b = static_cast<uint8_t>(number);
+    return (drawn[b >> 6] >> (b & 63)) & 1u;
+}
+
+} // namespace
+
+void TJUXScanner::LoadDraws(const TDrawClass* game, const TRunContext& context)
+{
+    draws_.clear();
+    drawCount_ = game ? game->DrawCount() : 0;
+    draws_.resize(size_t(drawCount_));
+    const int32_t hitWidth = std::min(context.HitWidth(), kMaxHitWidth);
+    const int32_t lowest = context.Lowest();
+    TShortIntArray balls;
+    for (int32_t d = 1; d <= drawCount_; ++d) {
+        balls = game->GetDrawNumbers(d, context.AnalysedField);
+        if (context.CombinedSecondField) {
+            const TShortIntArray second = game->GetDrawNumbers(d, 2);
+            balls.insert(balls.end(), second.begin(), second.end());
+            std::sort(balls.begin(), balls.end());
+        }
+        TDrawEntry& entry = draws_[size_t(d - 1)];
+        entry.FeedCount = std::min<int32_t>(int32_t(balls.size()), hitWidth);
+        for (int32_t i = 0; i < entry.FeedCount; ++i)
+            entry.Feed[size_t(i)] = int32_t(balls[size_t(i)]) - lowest + 1;
+        for (int8_t b : balls) {
+            // Values lie within 256 consecutive integers, so the byte is unique.
+            const unsigned u = static_cast<uint8_t>(int32_t(b) - lowest + 1);
+            entry.Drawn[u >> 6] |= uint64_t(1) << (u & 63);
+        }
+    }
+    loaded_ = true;
+}
+
+void TJUXScanner::ResetWindows(int32_t count, int32_t length)
+{
+    windowCount_ = count;
+    windowLength_ = std::max(length, 0);
+    const size_t slice = 2 * size_t(std::max(windowLength_, 1));
+    if (buf_.size() < slice * size_t(count))
+        buf_.resize(slice * size_t(count));
+    start_.assign(size_t(count), 0);
+    end_.assign(size_t(count), 0);
+}
+
+void TJUXScanner::Append(int32_t window, int32_t value)
+{
+    if (windowLength_ == 0)
+        return; // a window of length 0 keeps nothing
+    const int32_t slice = 2 * windowLength_;
+    int32_t* base = buf_.data() + size_t(window) * size_t(slice);
+    int32_t& s = start_[size_t(window)];
+    int32_t& e = end_[size_t(window)];
+    if (e == slice) {
+        std::copy(base + s, base + e, base);
+        e -= s;
+        s = 0;
+    }
+    base[e++] = value;
+    if (e - s > windowLength_)
+        ++s;
+}
+
+void TJUXScanner::RateWindow(const int32_t* w, int32_t count)
+{
+    if (count == 0)
+        return;
+    int32_t lo = w[0], hi = w[0];
+    for (int32_t p = 1; p < count; ++p) {
+        lo = std::min(lo, w[p]);
+        hi = std::max(hi, w[p]);
+    }
+    int32_t distinctCount = 0;
+    for (int32_t p = count; p >= 1; --p) {
+        const int32_t v = w[p - 1] - lo;
+        if (freq_[size_t(v)]++ == 0) {
+            distinct_[size_t(distinctCount++)] = v;
+            age_[size_t(v)] = count - p + 1;
+        } else if (age_[size_t(v)] >= last_[size_t(v)] - p) {
+            ++rep_[size_t(v)];
+        }
+        last_[size_t(v)] = p;
+        if (p < count)
+            ++steps_[size_t(w[p] - w[p - 1] + kHalf)];
+    }
+    const int32_t newest = w[count - 1];
+    for (int32_t d = 0; d < distinctCount; ++d) {
+        const int32_t v = distinct_[size_t(d)];
+        const int32_t x = v + lo;
+        const int32_t rating = freq_[size_t(v)] + rep_[size_t(v)] + steps_[size_t(x - newest + kHalf)];
+        if (x >= 1 && x <= 99)
+            scores_[size_t(x)] += rating;
+        freq_[size_t(v)] = 0;
+        age_[size_t(v)] = 0;
+        last_[size_t(v)] = 0;
+        rep_[size_t(v)] = 0;
+    }
+    for (int32_t p = 1; p < count; ++p)
+        steps_[size_t(w[p] - w[p - 1] + kHalf)] = 0;
+}
+
+void TJUXScanner::RankAndStore(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
+{
+    const int32_t pool = table.PoolSize();
+    // Highest score first, ties by the lower number: one distinct key each.
+    // Scores are non-negative and far below the ceiling (14 windows of at most
+    // 3 * D each).
+    constexpr int64_t ceiling = int64_t(1) << 55;
+    for (int32_t n = 1; n <= pool; ++n)
+        keys_[size_t(n - 1)] = (uint64_t(ceiling - scores_[size_t(n)]) << 7) | uint64_t(n);
+    std::sort(keys_.begin(), keys_.begin() + pool);
+
+    const bool final = context.CurrentDraw == drawCount_;
+    const int8_t* through = nullptr;
+    if (predecessor)
+        through = final ? predecessor->FinalOrder.data() : predecessor->RowOrder(context.RowCursor);
+    int8_t* out = final ? table.FinalOrder.data() : table.RowOrder(context.RowCursor);
+    if (!out || (predecessor && !through))
+        return;
+    for (int32_t r = 0; r < pool; ++r) {
+        const int32_t number = int32_t(keys_[size_t(r)] & 127);
+        out[r] = through ? through[number - 1] : int8_t(number);
+    }
+    if (final)
+        return;
+
+    const int32_t next = context.CurrentDraw + 1;
+    if (next < 1 || next > drawCount_)
+        return; // no hits, and the row is computed again
+    const auto& drawn = draws_[size_t(next - 1)].Drawn;
+    int8_t* hits = table.RowHit(context.RowCursor);
+    const int32_t width = table.HitWidth();
+    int32_t h = 0;
+    for (int32_t r = 0; r < pool && h < width; ++r)
+        if (IsDrawn(drawn, out[r]))
+            hits[h++] = int8_t(r + 1);
+    context.RowCursor += 1;
+}
+
+void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
+{
+    const int32_t n = drawCount_;
+    const int32_t d = context.StatWindow;
+    const int32_t width = std::min(table.HitWidth(), kMaxHitWidth);
+
+    int32_t first = n - table.Rows();
+    if (first <= 0)
+        first = 1;
+    context.CurrentDraw = first;
+    context.WindowStart = std::max(context.CurrentDraw - d + 1, 1);
+    context.RowCursor = 0;
+    ResetWindows(width, d);
+
+    while (context.CurrentDraw <= n) {
+        scores_.fill(0);
+        if (!predecessor) {
+            const int32_t from = context.RowCursor == 0 ? context.WindowStart : context.CurrentDraw;
+            for (int32_t p = std::max(from, 1); p <= context.CurrentDraw; ++p) {
+                const TDrawEntry& entry = draws_[size_t(p - 1)];
+                for (int32_t i = 0; i < entry.FeedCount; ++i)
+                    Append(i, entry.Feed[size_t(i)]);
+            }
+        } else if (context.RowCursor >= 1) {
+            const int8_t* hits = predecessor->RowHit(context.RowCursor - 1);
+            if (hits)
+                for (int32_t i = 0; i < width; ++i)
+                    Append(i, hits[i]);
+        }
+        if (windowLength_ > 0)
+            for (int32_t i = 0; i < width; ++i) {
+                const int32_t* base = buf_.data() + size_t(i) * 2 * size_t(windowLength_);
+                RateWindow(base + start_[size_t(i)], end_[size_t(i)] - start_[size_t(i)]);
+            }
+        RankAndStore(table, predecessor, context);
+        context.CurrentDraw += 1;
+        context.WindowStart = std::max(context.CurrentDraw - d + 1, 1);
+    }
+}

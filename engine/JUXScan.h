@@ -1,0 +1,68 @@
+// The scan that fills one table: the draws of the analysed field(s) prepared
+// once per run, the position windows and the rating of a window, done with
+// integer arithmetic. Ratings are sums of counts, so integers give exactly the
+// values that 64-bit floats would.
+//
+// Tables hold pool numbers 1 .. PoolSize: a field whose smallest ball is 0
+// has ball b analysed as number b + 1 (TJUXEngine::BallOf maps back).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "data/GameModel.h"
+
+struct TRunContext;
+class TJUXClass;
+
+class TJUXScanner {
+public:
+    static constexpr int32_t kMaxHitWidth = 14;
+
+    // Reads every draw of the analysed field(s) named by the context.
+    void LoadDraws(const TDrawClass* game, const TRunContext& context);
+    void Invalidate() { loaded_ = false; }
+    bool Loaded() const { return loaded_; }
+    int32_t DrawCount() const { return drawCount_; }
+
+    // Fills `table` from the draws (predecessor null) or from its predecessor,
+    // which must have the table's sizes. Advances the context's CurrentDraw,
+    // WindowStart and RowCursor as it goes.
+    void Scan(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context);
+
+private:
+    struct TDrawEntry {
+        std::array<int32_t, kMaxHitWidth> Feed{}; // window values, ascending
+        int32_t FeedCount = 0;
+        std::array<uint64_t, 4> Drawn{};           // pool numbers drawn, by byte value
+    };
+
+    void ResetWindows(int32_t count, int32_t length);
+    void Append(int32_t window, int32_t value);
+    void RateWindow(const int32_t* values, int32_t count);
+    void RankAndStore(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context);
+
+    bool loaded_ = false;
+    int32_t drawCount_ = 0;
+    std::vector<TDrawEntry> draws_; // position p at index p - 1
+
+    // Position windows: each a slice of 2 * length slots of buf_, values in
+    // [start, end), oldest first.
+    int32_t windowLength_ = 0;
+    int32_t windowCount_ = 0;
+    std::vector<int32_t> buf_;
+    std::vector<int32_t> start_, end_;
+
+    // Scores by number 1 .. 99 (index 0 unused).
+    std::array<int64_t, 100> scores_{};
+    std::array<uint64_t, 100> keys_{};
+    std::array<int8_t, 100> mapped_{};
+
+    // Rating scratch, indexed by value - lo (window values span at most 257).
+    static constexpr int32_t kSpan = 512;
+    static constexpr int32_t kHalf = 512;
+    std::array<int32_t, kSpan> freq_{}, age_{}, last_{}, rep_{};
+    std::array<int32_t, 2 * kHalf + 1> steps_{};
+    std::array<int32_t, kSpan> distinct_{};
+};
