@@ -1,15 +1,120 @@
-// jux: the desktop application.
+// jux: the desktop application. Creates the program-wide objects, then the
+// main window, and runs the event loop until the window closes; or, with
+// --screenshot, saves a picture of the window and exits.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QPixmap>
+
+#include "data/UserDialogs.h"
+#include "data/Utils.h"
+#include "engine/Environment.h"
+#include "engine/GameOptions.h"
+#include "platform/Paths.h"
+#include "shell/Application.h"
+#include "shell/MainFrm.h"
+#include "shell/MainWindowRules.h"
+#include "shell/QtDialogs.h"
+#include "shell/StartArgs.h"
+
+namespace {
+
+int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
+{
+    TEnvironmentClass& environment = objects.Environment();
+    TfrmMain window(environment);
+    window.SetAutoLoadOnShow(false);
+    window.show();
+    QApplication::processEvents();
+
+    if (!args.Game.empty()) {
+        if (!FileExists(args.Game)) {
+            std::fprintf(stderr, "jux: no game file '%s'\n", args.Game.c_str());
+            return 1;
+        }
+        environment.OpenGame(args.Game);
+        if (!environment.GameOpen()) {
+            std::fprintf(stderr, "jux: '%s' could not be opened as a game\n", args.Game.c_str());
+            return 1;
+        }
+        window.RefreshLotteryHeader();
+        window.UpdateControls();
+    }
+    if (args.Tables > 0) {
+        environment.Options().MaximumJUXsToScan = args.Tables;
+        window.btnStartClick();
+        if (environment.RunState != FINISHED) {
+            std::fprintf(stderr, "jux: the run did not finish (state %s)\n", RunStateName(environment.RunState));
+            return 1;
+        }
+    }
+    if (args.Page == "options") {
+        window.btnOptionsClick();
+        if (window.CurrentPage() != TfrmMain::TPage::Options)
+            std::fprintf(stderr, "jux: the options page needs an open lottery; showing the main page\n");
+    } else if (args.Page == "analysis") {
+        if (environment.RunState == FINISHED)
+            window.btnFinalResultsClick();
+        else
+            window.ShowAnalysisPage();
+    }
+    QApplication::processEvents();
+
+    const QPixmap picture = window.grab();
+    if (!picture.save(QString::fromStdString(args.File), "PNG")) {
+        std::fprintf(stderr, "jux: cannot write '%s'\n", args.File.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("J.U.X. 2.3b"));
-    QApplication::setApplicationDisplayName(QStringLiteral("J.U.X. 2.3b"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("J.U.X. Engine 2.3b"));
-    window.resize(800, 600);
-    window.show();
-    return QApplication::exec();
+    QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+    QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+    QApplication::setFont(WindowFont());
+    // Doubles are computed at double precision on every target this builds
+    // for (SSE2), and tool tips are on by default: nothing to set for either.
+
+    std::vector<std::string> rest;
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        rest.push_back(arguments.at(i).toStdString());
+    const TStartArgs args = ParseStartArgs(rest);
+    if (!args.Error.empty()) {
+        std::fprintf(stderr, "jux: %s\n%s\n", args.Error.c_str(), kStartUsage);
+        return 2;
+    }
+
+    // A picture run answers every question on stderr instead of a modal box.
+    TQtDialogs qtDialogs;
+    TConsoleDialogs consoleDialogs(TModalResult::No);
+    InstallUserDialogs(args.Screenshot ? static_cast<TUserDialogs*>(&consoleDialogs) : &qtDialogs);
+    InitLocaleSettings();
+
+    std::unique_ptr<TApplicationObjects> objects;
+    try {
+        objects = std::make_unique<TApplicationObjects>();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        return 1;
+    }
+
+    int status = 0;
+    if (args.Screenshot) {
+        status = Screenshot(*objects, args);
+    } else {
+        TfrmMain window(objects->Environment());
+        window.show();
+        status = QApplication::exec();
+    }
+    objects.reset();
+    InstallUserDialogs(nullptr);
+    return status;
 }

@@ -1,0 +1,11 @@
+// The About window: product name and version.
+#pragma once
+
+#include <QDialog>
+
+class TfrmAbout : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TfrmAbout(QWidget* parent = nullptr);
+};

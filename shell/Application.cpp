@@ -1,0 +1,37 @@
+// Creation order follows the dependencies: options, engine (reads the
+// options), environment (drives both and the current game).
+#include "shell/Application.h"
+
+#include <QCoreApplication>
+
+#include "engine/Environment.h"
+#include "engine/GameOptions.h"
+#include "engine/JUXEngine.h"
+#include "shell/ShellHooks.h"
+
+void TQtEventPump::ProcessPendingEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+TApplicationObjects::TApplicationObjects()
+    : options_(std::make_unique<TGameOptions>()), engine_(std::make_unique<TJUXEngine>(*options_))
+{
+    environment_ = std::make_unique<TEnvironmentClass>(CurrentGame(), *options_, *engine_);
+    environment_->SetEventPump(&pump_);
+    engine_->SetEventPump(&pump_);
+    TEnvironmentClass* env = environment_.get();
+    InstallDrawFileHooks([env](const std::string& path) { env->OpenGame(path); },
+                         [env]() { return env->CloseGame(); });
+}
+
+TApplicationObjects::~TApplicationObjects()
+{
+    InstallDrawFileHooks(nullptr, nullptr);
+    environment_.reset();
+    // A game the user chose to keep at the last question still goes with the program.
+    ReleaseGame(CurrentGame());
+    options_->SetGame(nullptr);
+    engine_.reset();
+    options_.reset();
+}

@@ -1,0 +1,76 @@
+// The hooks and window entry points. Each window entry point below is the
+// place its window plugs in; until then it says so.
+#include "shell/ShellHooks.h"
+
+#include "data/UserDialogs.h"
+#include "shell/MainWindowRules.h"
+
+namespace {
+
+TLoadDrawFileHook& LoadHook()
+{
+    static TLoadDrawFileHook hook;
+    return hook;
+}
+
+TCloseDrawFileHook& CloseHook()
+{
+    static TCloseDrawFileHook hook;
+    return hook;
+}
+
+TSaveLotteryHook& SaveHook()
+{
+    static TSaveLotteryHook hook;
+    return hook;
+}
+
+} // namespace
+
+void InstallDrawFileHooks(TLoadDrawFileHook load, TCloseDrawFileHook close)
+{
+    LoadHook() = std::move(load);
+    CloseHook() = std::move(close);
+}
+
+void loadDrawFile(const std::string& path)
+{
+    if (LoadHook())
+        LoadHook()(path);
+}
+
+bool closeDrawFile()
+{
+    return CloseHook() ? CloseHook()() : true;
+}
+
+void InstallSaveLotteryHook(TSaveLotteryHook save)
+{
+    SaveHook() = std::move(save);
+}
+
+void SaveLotteryHook()
+{
+    if (SaveHook())
+        SaveHook()();
+}
+
+// --- Window entry points -----------------------------------------------------
+
+void OpenLotteryManager(QWidget* /*parent*/)
+{
+    // The lottery manager window plugs in here.
+    ShowInfo(kNotAvailableText);
+}
+
+void OpenDrawsEditor(QWidget* /*parent*/)
+{
+    // The draws history editor plugs in here; it saves through SaveLotteryHook().
+    ShowInfo(kNotAvailableText);
+}
+
+void OpenOddsCalculator(QWidget* /*parent*/, bool /*preset*/, int /*total*/, int /*picked*/, int /*played*/)
+{
+    // The odds calculator plugs in here.
+    ShowInfo(kNotAvailableText);
+}

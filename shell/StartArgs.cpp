@@ -1,0 +1,59 @@
+// Parsing of the desktop application's command line.
+#include "shell/StartArgs.h"
+
+#include "data/Types.h"
+
+TStartArgs ParseStartArgs(const std::vector<std::string>& args)
+{
+    TStartArgs a;
+    auto fail = [&](const std::string& message) {
+        a.Error = message;
+        return a;
+    };
+    bool pageGiven = false, gameGiven = false, tablesGiven = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        const bool known = name == "--screenshot" || name == "--page" || name == "--game" || name == "--tables";
+        if (!known)
+            return fail("unknown argument '" + name + "'");
+        if (i + 1 >= args.size() || args[i + 1].empty())
+            return fail("option " + name + " needs a value");
+        const std::string value = args[++i];
+        if (name == "--screenshot") {
+            if (a.Screenshot)
+                return fail("option --screenshot given twice");
+            a.Screenshot = true;
+            a.File = value;
+        } else if (name == "--page") {
+            if (pageGiven)
+                return fail("option --page given twice");
+            if (value != "main" && value != "options" && value != "analysis")
+                return fail("--page must be main, options or analysis");
+            pageGiven = true;
+            a.Page = value;
+        } else if (name == "--game") {
+            if (gameGiven)
+                return fail("option --game given twice");
+            gameGiven = true;
+            a.Game = value;
+        } else {
+            if (tablesGiven)
+                return fail("option --tables given twice");
+            tablesGiven = true;
+            int32_t n = 0;
+            try {
+                n = StrToInt(value);
+            } catch (const EConvertError&) {
+                n = 0;
+            }
+            if (n < 1 || n > 999999999)
+                return fail("--tables must be a number from 1 to 999999999");
+            a.Tables = n;
+        }
+    }
+    if ((pageGiven || gameGiven || tablesGiven) && !a.Screenshot)
+        return fail("--page, --game and --tables need --screenshot");
+    if (tablesGiven && !gameGiven)
+        return fail("--tables needs --game");
+    return a;
+}

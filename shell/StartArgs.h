@@ -1,0 +1,23 @@
+// The command line of the desktop application: none for the normal start, or
+// "--screenshot FILE.png [--page main|options|analysis] [--game GAME.drw]
+// [--tables N]" to save a picture of the main window and exit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TStartArgs {
+    bool Screenshot = false;
+    std::string File;
+    std::string Page = "main";
+    std::string Game;
+    int32_t Tables = 0; // 0: no run
+    std::string Error;  // set when the arguments are wrong
+};
+
+inline constexpr const char* kStartUsage =
+    "usage: jux [--screenshot FILE.png [--page main|options|analysis] [--game GAME.drw] [--tables N]]";
+
+// `args` without the program name (and without the toolkit's own options).
+TStartArgs ParseStartArgs(const std::vector<std::string>& args);
