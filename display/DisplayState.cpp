@@ -78,7 +78,13 @@ void TDisplayState::RefreshPanorama()
 {
     progressText_ = TestingText(source_.TablesComputed());
     ProgressTextChanged();
-    BuildPanorama(source_, panoramaRequested_, panoramaMode_, PanoramaRows, panorama_);
+    try {
+        BuildPanorama(source_, panoramaRequested_, panoramaMode_, PanoramaRows, panorama_);
+    } catch (...) {
+        PanoramaChanged(); // the columns filled before the failure are shown
+        throw;
+    }
+    PanoramaChanged();
     ProcessPendingEvents();
 }
 

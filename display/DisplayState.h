@@ -106,6 +106,8 @@ protected:
     virtual void ShowPanoramaPage() {}
     virtual void ShowTablePage() {}
     virtual void RequestedChanged() {}  // lblReqNumbers
+    // The panorama texts were rebuilt (also after a failed rebuild).
+    virtual void PanoramaChanged() {}
     virtual void ProcessPendingEvents() {}
     // Input query (title, prompt, pre-filled value); false when cancelled.
     virtual bool InputQuery(const std::string& title, const std::string& prompt, std::string& value);

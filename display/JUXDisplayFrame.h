@@ -29,7 +29,6 @@ public:
     explicit TFrmJUXDisplay(TEnvironmentClass& env, QWidget* parent = nullptr);
     ~TFrmJUXDisplay() override;
 
-    void RefreshPanorama() override;
     void RefreshTable() override;
     // The requested numbers the display shows, for the odds calculator.
     int32_t RequestedNumbersSelected() const { return TableRequested; }
@@ -51,6 +50,7 @@ protected:
     void ShowPanoramaPage() override;
     void ShowTablePage() override;
     void RequestedChanged() override;
+    void PanoramaChanged() override;
     void ProcessPendingEvents() override;
     bool InputQuery(const std::string& title, const std::string& prompt, std::string& value) override;
     bool SaveFileQuery(const std::string& presetName, std::string& fileName) override;
@@ -59,7 +59,7 @@ protected:
 private:
     void BuildMenus();
     void Connect();
-    void RenderPanorama();
+    void UpdateCurrentLabel();
     // Runs a change with the strip's controls disabled; errors are shown.
     template <typename F> void WithStripDisabled(F&& change);
     template <typename F> void Guarded(F&& action);
@@ -79,5 +79,5 @@ private:
     QAction* mniAddJUX_ = nullptr;
     QAction* mniRemoveJUX_ = nullptr;
     QAction* mniExportTableExcel_ = nullptr;
-    bool rendering_ = false;
+    TPanoramaPopupState panoramaPopup_;
 };
