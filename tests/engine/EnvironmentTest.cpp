@@ -52,7 +52,7 @@ struct Env : ::testing::Test {
 TEST(EnvironmentStartup, DataFolderPriorityAndState)
 {
     TRig r;
-    const std::string expected = IncludeTrailingPathDelimiter(std::getenv("JUX_DATA_HOME")) + "JUX Engine/";
+    const std::string expected = CommonAppDataFolder() + "JUX Engine/";
     EXPECT_EQ(r.env.DataFolder, expected);
     EXPECT_TRUE(DirectoryExists(r.env.DataFolder));
     EXPECT_EQ(r.env.RunState, STANDBY);
@@ -66,7 +66,8 @@ TEST(EnvironmentStartup, DataFolderPriorityAndState)
 
 TEST(EnvironmentStartup, UncreatableDataFolderIsReported)
 {
-    const std::string saved = std::getenv("JUX_DATA_HOME");
+    const char* home = std::getenv("JUX_DATA_HOME");
+    const std::string saved = home ? home : "";
     const std::string blocker = fixtures::TmpDir() + "a-file";
     fixtures::WriteFile(blocker, {1, 2, 3});
     setenv("JUX_DATA_HOME", blocker.c_str(), 1);
@@ -79,7 +80,10 @@ TEST(EnvironmentStartup, UncreatableDataFolderIsReported)
     } catch (const Exception& e) {
         EXPECT_STREQ(e.what(), "Unable to create data directory");
     }
-    setenv("JUX_DATA_HOME", saved.c_str(), 1);
+    if (home)
+        setenv("JUX_DATA_HOME", saved.c_str(), 1);
+    else
+        unsetenv("JUX_DATA_HOME");
 }
 
 TEST_F(Env, RefusedPairsLeaveStateAndShowNothing)
