@@ -116,17 +116,24 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
         InsertId(engine, table, list, 1, i, mode);
     } else {
         const int32_t* g = nullptr;
+        int32_t loadedAt = 0;
         // Loads G from position e; fails at the list's ends or for a table
-        // that is gone.
+        // that is gone. G of the position loaded last is still at hand.
         auto load = [&](int32_t e) {
+            if (e == loadedAt && g)
+                return true;
+            loadedAt = e;
+            g = nullptr;
             int32_t id = 0;
             if (!list.GetInt(e, id))
                 return false;
             const TJUXClass* other = engine.FindTable(id);
             if (!other)
                 return false;
+            if (other->HitWidth() != k)
+                return false;
             g = other->FilingHistogram(tested, i, exact);
-            return g != nullptr && other->HitWidth() == k;
+            return g != nullptr;
         };
         int32_t e = std::min<int32_t>(list.Count(), max);
         while (load(e) && h[j] > g[j])

@@ -82,10 +82,25 @@ void TJUXEngine::ClearTables()
     TableIds.Clear();
 }
 
+// The lists look the same few tables up again and again; a small cache of
+// their last known positions, checked against TableIds on every use (and
+// tried a few places lower, where recycling moves them), saves the search.
 TJUXClass* TJUXEngine::FindTable(int32_t id) const
 {
+    int32_t& cached = positionCache_[size_t(uint32_t(id) % positionCache_.size())];
+    for (int32_t back = 0; back <= 2; ++back) {
+        int32_t value = 0;
+        const int32_t position = cached - back;
+        if (position >= 1 && TableIds.GetInt(position, value) && value == id) {
+            cached = position;
+            return TableRegistry.GetRecord(position);
+        }
+    }
     const int position = TableIds.IndexOfInt(id);
-    return position > 0 ? TableRegistry.GetRecord(position) : nullptr;
+    if (position <= 0)
+        return nullptr;
+    cached = position;
+    return TableRegistry.GetRecord(position);
 }
 
 void TJUXEngine::FillHitProbabilities()

@@ -121,4 +121,5 @@ private:
     const TDisplayLink* display_ = nullptr;
     TListsChangedHandler listsChanged_;
     std::unique_ptr<TJUXScanner> scanner_;
+    mutable std::array<int32_t, 8192> positionCache_{};
 };

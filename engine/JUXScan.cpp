@@ -74,54 +74,70 @@ void TJUXScanner::Append(int32_t window, int32_t value)
         ++s;
 }
 
+// Only the values present get a rating that reaches the scores, and the
+// rating depends on values and their differences alone, so the slots are
+// indexed by value at a fixed offset instead of by value - lo.
 void TJUXScanner::RateWindow(const int32_t* w, int32_t count)
 {
     if (count == 0)
         return;
-    int32_t lo = w[0], hi = w[0];
-    for (int32_t p = 1; p < count; ++p) {
-        lo = std::min(lo, w[p]);
-        hi = std::max(hi, w[p]);
-    }
+    TSlot* slots = slots_.data() + kOffset;
+    int32_t* steps = steps_.data() + kHalf;
     int32_t distinctCount = 0;
+    // Branch-free: whether a value is met for the first time is not
+    // predictable. A slot not met yet has Age and LastSeen 0.
     for (int32_t p = count; p >= 1; --p) {
-        const int32_t v = w[p - 1] - lo;
-        if (freq_[size_t(v)]++ == 0) {
-            distinct_[size_t(distinctCount++)] = v;
-            age_[size_t(v)] = count - p + 1;
-        } else if (age_[size_t(v)] >= last_[size_t(v)] - p) {
-            ++rep_[size_t(v)];
-        }
-        last_[size_t(v)] = p;
-        if (p < count)
-            ++steps_[size_t(w[p] - w[p - 1] + kHalf)];
-    }
-    const int32_t newest = w[count - 1];
-    for (int32_t d = 0; d < distinctCount; ++d) {
-        const int32_t v = distinct_[size_t(d)];
-        const int32_t x = v + lo;
-        const int32_t rating = freq_[size_t(v)] + rep_[size_t(v)] + steps_[size_t(x - newest + kHalf)];
-        if (x >= 1 && x <= 99)
-            scores_[size_t(x)] += rating;
-        freq_[size_t(v)] = 0;
-        age_[size_t(v)] = 0;
-        last_[size_t(v)] = 0;
-        rep_[size_t(v)] = 0;
+        const int32_t v = w[p - 1];
+        TSlot& slot = slots[v];
+        const int32_t first = slot.Frequency == 0;
+        slot.Frequency += 1;
+        distinct_[size_t(distinctCount)] = v;
+        distinctCount += first;
+        slot.Repeats += (first ^ 1) & int32_t(slot.Age >= slot.LastSeen - p);
+        slot.Age += first * (count - p + 1);
+        slot.LastSeen = p;
     }
     for (int32_t p = 1; p < count; ++p)
-        steps_[size_t(w[p] - w[p - 1] + kHalf)] = 0;
+        ++steps[w[p] - w[p - 1]];
+    const int32_t newest = w[count - 1];
+    for (int32_t d = 0; d < distinctCount; ++d) {
+        const int32_t x = distinct_[size_t(d)];
+        TSlot& slot = slots[x];
+        const int32_t rating = slot.Frequency + slot.Repeats + steps[x - newest];
+        if (x >= 1 && x <= 99)
+            scores_[size_t(x)] += rating;
+        slot = TSlot{};
+    }
+    for (int32_t p = 1; p < count; ++p)
+        steps[w[p] - w[p - 1]] = 0;
 }
 
 void TJUXScanner::RankAndStore(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
 {
     const int32_t pool = table.PoolSize();
-    // Highest score first, ties by the lower number: one distinct key each.
-    // Scores are non-negative and far below the ceiling (14 windows of at most
-    // 3 * D each).
-    constexpr int64_t ceiling = int64_t(1) << 55;
+    // Highest score first, ties by the lower number. Scores are small
+    // non-negative integers, so a counting sort by score (numbers placed in
+    // ascending order) gives that order; a key sort covers large scores.
+    int64_t top = 0;
     for (int32_t n = 1; n <= pool; ++n)
-        keys_[size_t(n - 1)] = (uint64_t(ceiling - scores_[size_t(n)]) << 7) | uint64_t(n);
-    std::sort(keys_.begin(), keys_.begin() + pool);
+        top = std::max(top, scores_[size_t(n)]);
+    if (top < int64_t(bucket_.size())) {
+        const int32_t levels = int32_t(top) + 1;
+        std::fill(bucket_.begin(), bucket_.begin() + levels + 1, 0);
+        for (int32_t n = 1; n <= pool; ++n)
+            ++bucket_[size_t(top - scores_[size_t(n)]) + 1];
+        for (int32_t l = 1; l <= levels; ++l)
+            bucket_[size_t(l)] += bucket_[size_t(l - 1)];
+        for (int32_t n = 1; n <= pool; ++n)
+            order_[size_t(bucket_[size_t(top - scores_[size_t(n)])]++)] = int8_t(n);
+    } else {
+        constexpr int64_t ceiling = int64_t(1) << 55;
+        for (int32_t n = 1; n <= pool; ++n)
+            keys_[size_t(n - 1)] = (uint64_t(ceiling - scores_[size_t(n)]) << 7) | uint64_t(n);
+        std::sort(keys_.begin(), keys_.begin() + pool);
+        for (int32_t r = 0; r < pool; ++r)
+            order_[size_t(r)] = int8_t(keys_[size_t(r)] & 127);
+    }
 
     const bool final = context.CurrentDraw == drawCount_;
     const int8_t* through = nullptr;
@@ -130,10 +146,11 @@ void TJUXScanner::RankAndStore(TJUXClass& table, const TJUXClass* predecessor, T
     int8_t* out = final ? table.FinalOrder.data() : table.RowOrder(context.RowCursor);
     if (!out || (predecessor && !through))
         return;
-    for (int32_t r = 0; r < pool; ++r) {
-        const int32_t number = int32_t(keys_[size_t(r)] & 127);
-        out[r] = through ? through[number - 1] : int8_t(number);
-    }
+    if (through)
+        for (int32_t r = 0; r < pool; ++r)
+            out[r] = through[order_[size_t(r)] - 1];
+    else
+        std::copy(order_.begin(), order_.begin() + pool, out);
     if (final)
         return;
 
@@ -141,12 +158,13 @@ void TJUXScanner::RankAndStore(TJUXClass& table, const TJUXClass* predecessor, T
     if (next < 1 || next > drawCount_)
         return; // no hits, and the row is computed again
     const auto& drawn = draws_[size_t(next - 1)].Drawn;
-    int8_t* hits = table.RowHit(context.RowCursor);
-    const int32_t width = table.HitWidth();
     int32_t h = 0;
-    for (int32_t r = 0; r < pool && h < width; ++r)
-        if (IsDrawn(drawn, out[r]))
-            hits[h++] = int8_t(r + 1);
+    for (int32_t r = 0; r < pool; ++r) {
+        found_[size_t(h)] = int8_t(r + 1);
+        h += IsDrawn(drawn, out[r]) ? 1 : 0;
+    }
+    int8_t* hits = table.RowHit(context.RowCursor);
+    std::copy(found_.begin(), found_.begin() + std::min(h, table.HitWidth()), hits);
     context.RowCursor += 1;
 }
 

@@ -57,12 +57,20 @@ private:
     // Scores by number 1 .. 99 (index 0 unused).
     std::array<int64_t, 100> scores_{};
     std::array<uint64_t, 100> keys_{};
-    std::array<int8_t, 100> mapped_{};
+    std::array<int32_t, 4098> bucket_{};
+    std::array<int8_t, 100> order_{};
+    std::array<int8_t, 101> found_{};
 
-    // Rating scratch, indexed by value - lo (window values span at most 257).
-    static constexpr int32_t kSpan = 512;
+    // Rating scratch by window value; values lie in -128 .. 128.
+    struct TSlot {
+        int32_t Frequency = 0;
+        int32_t Age = 0;
+        int32_t LastSeen = 0;
+        int32_t Repeats = 0;
+    };
+    static constexpr int32_t kOffset = 256;
     static constexpr int32_t kHalf = 512;
-    std::array<int32_t, kSpan> freq_{}, age_{}, last_{}, rep_{};
+    std::array<TSlot, 2 * kOffset> slots_{};
     std::array<int32_t, 2 * kHalf + 1> steps_{};
-    std::array<int32_t, kSpan> distinct_{};
+    std::array<int32_t, 2 * kOffset> distinct_{};
 };

@@ -1,0 +1,117 @@
+// Tables per second of the JUX run loop on a 6 of 49 game with 300 draws,
+// T = 100, D = 20, the default start point, all modes, requested numbers and
+// hit categories, 19 tables per list. With --memory it instead runs 200,000
+// tables and prints the live tables and resident memory after 50,000 and
+// 200,000.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "data/GameModel.h"
+#include "data/Utils.h"
+#include "engine/GameOptions.h"
+#include "engine/JUXEngine.h"
+
+namespace {
+
+struct BenchGame {
+    TGameInfo info;
+    std::unique_ptr<TDrawClass> model;
+    TGameOptions options;
+
+    BenchGame()
+    {
+        info.Name = "Bench Lotto";
+        info.FieldCount = 1;
+        info.DrawsPerDay = 1;
+        info.Fields[0] = TGameField{49, 6, 1, 0};
+        info.FieldNames[0] = "Main numbers";
+        model = std::make_unique<TDrawClass>(info);
+        std::mt19937 rng(2024);
+        const TDateTime first = EncodeDate(2000, 1, 1);
+        for (int d = 0; d < 300; ++d) {
+            TShortIntArray balls;
+            while (balls.size() < 6) {
+                const int8_t b = int8_t(1 + rng() % 49);
+                if (std::find(balls.begin(), balls.end(), b) == balls.end())
+                    balls.push_back(b);
+            }
+            model->AddDraw(1, 0, {balls}, first + d);
+        }
+        options.SetGame(model.get());
+        options.SetDefaults(); // T 100, D 20, start point N - T, all modes, 19 per column
+    }
+};
+
+void BM_RunLoop(benchmark::State& state)
+{
+    BenchGame game;
+    TJUXEngine engine(game.options);
+    engine.StartRun();
+    int32_t tables = 0;
+    for (auto _ : state) {
+        game.options.MaximumJUXsToScan = engine.Context.TablesComputed + 1000;
+        engine.RunAnalysis();
+        tables += 1000;
+    }
+    state.counters["tables/s"] = benchmark::Counter(double(tables), benchmark::Counter::kIsRate);
+    state.counters["live"] = double(engine.TableRegistry.Count());
+}
+BENCHMARK(BM_RunLoop)->Unit(benchmark::kMillisecond)->MinTime(5.0);
+
+long ResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
+}
+
+size_t TableBytes(const TJUXEngine& engine)
+{
+    size_t bytes = 0;
+    for (int p = 1; p <= engine.TableRegistry.Count(); ++p)
+        bytes += engine.TableRegistry.GetRecord(p)->MemoryBytes();
+    return bytes;
+}
+
+int MemoryRun()
+{
+    BenchGame game;
+    TJUXEngine engine(game.options);
+    engine.StartRun();
+    const auto start = std::chrono::steady_clock::now();
+    for (int32_t mark : {50000, 100000, 150000, 200000}) {
+        game.options.MaximumJUXsToScan = mark;
+        engine.RunAnalysis();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("tables %7d  live %6d  table bytes %9zu  resident %7ld KiB  %.1f s\n", mark,
+                    engine.TableRegistry.Count(), TableBytes(engine), ResidentKiB(), seconds);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--memory") == 0)
+            return MemoryRun();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
