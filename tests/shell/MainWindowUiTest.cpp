@@ -1,0 +1,500 @@
+// The main window on Qt's offscreen platform, answered by scripted dialogs:
+// menus by the states a user reaches, the start question, pausing and
+// resuming through the run button, the questions on closing, the options
+// page, the active field list and the run state commands.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+#include "engine/Environment.h"
+#include "engine/GameOptions.h"
+#include "engine/JUXEngine.h"
+#include "platform/Paths.h"
+#include "shell/Application.h"
+#include "shell/MainFrm.h"
+#include "shell/MainWindowRules.h"
+#include "support/GameFixtures.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+
+const char* const kStartQuestion = "A prediction is in memory.\n\rPress YES to clear it and perform a new run.\n\r"
+                                   "Press NO to resume JUX scanning.\n\r";
+const char* const kTerminateQuestion = "Do you want to terminate the scan?";
+
+std::string WriteGame(const std::string& name, const TGameInfo& info, int draws)
+{
+    TDrawClass model(info);
+    fixtures::FillDraws(model, info, draws);
+    const std::string path = fixtures::TmpDir() + name;
+    EXPECT_TRUE(fixtures::WriteFile(path, fixtures::BuildImage(info, model)));
+    DeleteFile(ChangeFileExt(path, ".ini"));
+    return path;
+}
+
+// Calls `check` at every pass of the event loop (during a run: between two
+// tables) until it answers true. Dies with its parent window.
+void EveryPass(QObject* parent, std::function<bool()> check)
+{
+    auto* timer = new QTimer(parent);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, check] {
+        if (check()) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
+
+class MainWindowUi : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Nothing of an earlier test's settings is read.
+        DeleteFile(TGameOptions::ProgramSettingsPath(objects.Environment().DataFolder));
+        window.SetAutoLoadOnShow(false);
+        window.show();
+    }
+
+    void TearDown() override
+    {
+        // Leave no run in memory for the destructors.
+        if (env().RunState == STARTED)
+            env().ChangeState(PAUSED);
+        if (env().RunState == PAUSED)
+            env().ChangeState(FINISHED);
+    }
+
+    TEnvironmentClass& env() { return objects.Environment(); }
+    QAction* Action(const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
+    QPushButton* Button(const char* name) { return window.findChild<QPushButton*>(QString::fromLatin1(name)); }
+    QLabel* Label(const char* name) { return window.findChild<QLabel*>(QString::fromLatin1(name)); }
+
+    void Open(const std::string& path, int maxTables = 4)
+    {
+        env().OpenGame(path);
+        ASSERT_TRUE(env().GameOpen());
+        window.RefreshLotteryHeader();
+        window.UpdateControls();
+        env().Options().MaximumJUXsToScan = maxTables;
+    }
+
+    void OpenDefaultGame(int maxTables = 4) { Open(WriteGame("lotto.drw", fixtures::MakeGame(6, 49), 160), maxTables); }
+
+    // The visible menu items, in the order of the menu table.
+    std::vector<bool> Visibility()
+    {
+        std::vector<bool> v;
+        for (const char* name : {"mniManageLottery", "mniSaveLottery", "mniCloseLottery", "mniLotteryDraws", "mniExit",
+                                 "mniImportRunState", "mniExportRunState", "mniClearPrediction", "mniOddsCalculator"})
+            v.push_back(Action(name)->isVisible());
+        v.push_back(Button("btnFinalResults")->isEnabled());
+        v.push_back(Button("btnOptions")->isEnabled());
+        return v;
+    }
+
+    std::vector<bool> Expected(uint8_t state, bool modified = false)
+    {
+        const TMenuVisibility m = MenuVisibility(state, modified, true);
+        return {m.ManageLotteries, m.SaveLottery,    m.CloseLottery,    m.LotteryDraws,
+                m.Exit,            m.ImportRunState, m.ExportRunState,  m.ClearPrediction,
+                m.OddsCalculator,  m.FinalResultsEnabled, m.OptionsEnabled};
+    }
+
+    // `action` once the run has computed a table beyond `count`.
+    void AfterTable(int32_t count, std::function<void()> action)
+    {
+        EveryPass(&window, [this, count, action] {
+            if (env().RunState != STARTED || env().Engine().Context.TablesComputed <= count)
+                return false;
+            action();
+            return true;
+        });
+    }
+
+    // TablesComputed at every pass while STARTED, until the run ends.
+    void RecordTables()
+    {
+        auto seen = std::make_shared<std::vector<int32_t>>();
+        recorded_ = seen;
+        EveryPass(&window, [this, seen] {
+            if (env().RunState == STARTED)
+                seen->push_back(env().Engine().Context.TablesComputed);
+            return false;
+        });
+    }
+    std::vector<int32_t> Recorded() const { return recorded_ ? *recorded_ : std::vector<int32_t>{}; }
+
+    void RunToFinish()
+    {
+        Button("btnStart")->click();
+        ASSERT_EQ(env().RunState, FINISHED);
+    }
+
+    TScriptedDialogs dialogs;
+    TApplicationObjects objects;
+    TfrmMain window{objects.Environment()};
+    std::shared_ptr<std::vector<int32_t>> recorded_;
+};
+
+TEST_F(MainWindowUi, StartsWithoutALottery)
+{
+    EXPECT_EQ(env().RunState, STANDBY);
+    EXPECT_EQ(Label("txtActiveLottery")->text(), "-");
+    EXPECT_EQ(Label("txtActiveField")->text(), "-");
+    EXPECT_EQ(Label("txtDraws")->text(), "-");
+    EXPECT_EQ(Label("lblLastDraw")->text(), "");
+    EXPECT_EQ(window.windowTitle(), "J.U.X. Engine 2.3b");
+    EXPECT_EQ(Visibility(), Expected(STANDBY));
+    EXPECT_TRUE(window.findChild<QMenu*>("mniLottery")->menuAction()->isEnabled());
+
+    // With no lottery, the start button opens the lottery manager.
+    Button("btnStart")->click();
+    ASSERT_EQ(dialogs.Texts(), std::vector<std::string>({kNotAvailableText}));
+    EXPECT_EQ(env().RunState, STANDBY);
+}
+
+TEST(MainWindowStart, OpensTheRememberedGameOrNothing)
+{
+    TScriptedDialogs dialogs;
+    const std::string game = WriteGame("remembered.drw", fixtures::MakeGame(6, 49), 150);
+    {
+        TApplicationObjects objects;
+        objects.Options().AutoLoadDraw = game;
+        objects.Options().SaveProgramSettings(objects.Environment().DataFolder);
+        objects.Options().AutoLoadDraw.clear();
+        TfrmMain window(objects.Environment());
+        window.show();
+        EXPECT_EQ(objects.Environment().RunState, LOADED);
+        EXPECT_EQ(window.findChild<QLabel*>("txtActiveLottery")->text(), "Test Lotto");
+        EXPECT_EQ(window.findChild<QLabel*>("txtActiveField")->text(), "Main numbers");
+        EXPECT_EQ(window.findChild<QLabel*>("txtDraws")->text(), "100");
+        EXPECT_TRUE(window.findChild<QLabel*>("lblLastDraw")->text().startsWith("Last draw in history : Draw #150"));
+        // Quitting keeps the game for the next start.
+        ASSERT_TRUE(window.close());
+    }
+    {
+        TApplicationObjects objects;
+        TfrmMain window(objects.Environment());
+        window.show();
+        EXPECT_EQ(objects.Environment().RunState, LOADED);
+        EXPECT_EQ(objects.Options().AutoLoadDraw, game);
+        ASSERT_TRUE(window.close());
+    }
+    // The game file has gone: the window opens with no lottery.
+    DeleteFile(game);
+    TApplicationObjects objects;
+    TfrmMain window(objects.Environment());
+    window.show();
+    EXPECT_EQ(objects.Environment().RunState, STANDBY);
+    EXPECT_EQ(window.findChild<QLabel*>("txtActiveLottery")->text(), "-");
+    EXPECT_EQ(window.findChild<QLabel*>("txtDraws")->text(), "-");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(MainWindowUi, MenusFollowTheStatesReached)
+{
+    OpenDefaultGame(3);
+    EXPECT_EQ(env().RunState, LOADED);
+    EXPECT_EQ(Visibility(), Expected(LOADED));
+
+    std::vector<bool> whileStarted, whilePaused;
+    bool lotteryMenuPaused = true;
+    AfterTable(0, [&] {
+        whileStarted = Visibility();
+        Button("btnStopCalculations")->click();
+        whilePaused = Visibility();
+        lotteryMenuPaused = window.findChild<QMenu*>("mniLottery")->menuAction()->isEnabled();
+    });
+    Button("btnStart")->click();
+    EXPECT_EQ(whileStarted, Expected(STARTED));
+    EXPECT_EQ(env().RunState, PAUSED);
+    EXPECT_EQ(whilePaused, Expected(PAUSED));
+    EXPECT_FALSE(lotteryMenuPaused);
+
+    dialogs.Queue(TModalResult::Yes); // terminate the scan
+    Button("btnStopCalculations")->click();
+    EXPECT_EQ(env().RunState, FINISHED);
+    EXPECT_EQ(Visibility(), Expected(FINISHED));
+    EXPECT_EQ(window.CurrentPage(), TfrmMain::TPage::MainActions);
+
+    // "Final Results" shows the analysis page; the run button returns.
+    Button("btnFinalResults")->click();
+    EXPECT_EQ(window.CurrentPage(), TfrmMain::TPage::Analysis);
+    Button("btnStopCalculations")->click();
+    EXPECT_EQ(window.CurrentPage(), TfrmMain::TPage::MainActions);
+}
+
+TEST_F(MainWindowUi, PausedRunResumesWithTheNextTableAfterNo)
+{
+    OpenDefaultGame(5);
+    int32_t atPause = 0;
+    AfterTable(0, [&] {
+        Button("btnStopCalculations")->click();
+        atPause = env().Engine().Context.TablesComputed;
+    });
+    Button("btnStart")->click();
+    ASSERT_EQ(env().RunState, PAUSED);
+    ASSERT_GE(atPause, 1);
+    ASSERT_LT(atPause, 5);
+    EXPECT_EQ(env().Engine().Context.TablesComputed, atPause);
+
+    RecordTables();
+    dialogs.Queue(TModalResult::No);
+    Button("btnStopCalculations")->click();
+    EXPECT_EQ(dialogs.Texts().back(), kTerminateQuestion);
+    ASSERT_FALSE(Recorded().empty());
+    EXPECT_EQ(Recorded().front(), atPause + 1);
+    EXPECT_EQ(env().RunState, FINISHED);
+    EXPECT_EQ(env().Engine().Context.TablesComputed, 5);
+}
+
+TEST_F(MainWindowUi, StartQuestionInFinished)
+{
+    OpenDefaultGame(3);
+    RunToFinish();
+    EXPECT_EQ(env().Engine().Context.TablesComputed, 3);
+
+    // Cancel: nothing happens.
+    dialogs.Queue(TModalResult::Cancel);
+    Button("btnStart")->click();
+    EXPECT_EQ(dialogs.Texts().back(), kStartQuestion);
+    EXPECT_EQ(env().RunState, FINISHED);
+    EXPECT_EQ(env().Engine().Context.TablesComputed, 3);
+
+    // No: continue scanning, here with room for two more tables.
+    env().Options().MaximumJUXsToScan = 5;
+    dialogs.Queue(TModalResult::No);
+    Button("btnStart")->click();
+    EXPECT_EQ(env().RunState, FINISHED);
+    EXPECT_EQ(env().Engine().Context.TablesComputed, 5);
+
+    // No at the maximum: back to FINISHED at once.
+    dialogs.Queue(TModalResult::No);
+    Button("btnStart")->click();
+    EXPECT_EQ(env().RunState, FINISHED);
+    EXPECT_EQ(env().Engine().Context.TablesComputed, 5);
+
+    // Yes: the prediction is cleared and a new run computes from table 1.
+    dialogs.Queue(TModalResult::Yes);
+    RecordTables();
+    Button("btnStart")->click();
+    const std::vector<int32_t> seen = Recorded();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_LE(*std::min_element(seen.begin(), seen.end()), 1);
+    EXPECT_EQ(env().RunState, FINISHED);
+    EXPECT_EQ(env().Engine().Context.TablesComputed, 5);
+    EXPECT_EQ(dialogs.shown.size(), 4u);
+}
+
+TEST_F(MainWindowUi, RefusesToQuitDuringARun)
+{
+    OpenDefaultGame(4);
+    bool closedWhileStarted = true;
+    AfterTable(0, [&] {
+        closedWhileStarted = window.close();
+        Button("btnStopCalculations")->click();
+    });
+    Button("btnStart")->click();
+    EXPECT_FALSE(closedWhileStarted);
+    ASSERT_EQ(env().RunState, PAUSED);
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_TRUE(env().GameOpen());
+
+    // FINISHED and No to clearing the prediction: still open.
+    dialogs.Queue(TModalResult::Yes);
+    Button("btnStopCalculations")->click();
+    ASSERT_EQ(env().RunState, FINISHED);
+    dialogs.Queue(TModalResult::No);
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(dialogs.Texts().back(), kPredictionInMemoryText);
+    EXPECT_TRUE(window.isVisible());
+
+    // Yes clears it, and the window closes with the game.
+    dialogs.Queue(TModalResult::Yes);
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(env().GameOpen());
+}
+
+TEST_F(MainWindowUi, ClearPredictionAndCloseLottery)
+{
+    OpenDefaultGame(2);
+    RunToFinish();
+    dialogs.Queue(TModalResult::No);
+    Action("mniClearPrediction")->trigger();
+    EXPECT_EQ(env().RunState, FINISHED);
+    dialogs.Queue(TModalResult::Yes);
+    Action("mniClearPrediction")->trigger();
+    EXPECT_EQ(env().RunState, LOADED);
+
+    RunToFinish();
+    dialogs.Queue(TModalResult::No);
+    Action("mniCloseLottery")->trigger();
+    EXPECT_EQ(env().RunState, FINISHED);
+    EXPECT_EQ(Label("txtActiveLottery")->text(), "Test Lotto");
+
+    dialogs.Queue(TModalResult::Yes);
+    Action("mniCloseLottery")->trigger();
+    EXPECT_EQ(env().RunState, STANDBY);
+    EXPECT_EQ(Label("txtActiveLottery")->text(), "-");
+    EXPECT_EQ(Label("txtActiveField")->text(), "-");
+    EXPECT_TRUE(window.ActiveFieldsMenu().actions().isEmpty());
+    EXPECT_TRUE(env().Options().AutoLoadDraw.empty());
+    EXPECT_EQ(Visibility(), Expected(STANDBY));
+}
+
+TEST_F(MainWindowUi, ActiveFieldListOfAPowerBallGame)
+{
+    Open(WriteGame("power.drw", fixtures::MakeGame(5, 69, 1, 1, 1, 26), 150));
+    QList<QAction*> items = window.ActiveFieldsMenu().actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->objectName(), "popActiveFieldsItem1");
+    EXPECT_EQ(items[1]->objectName(), "popActiveFieldsItem2");
+    EXPECT_EQ(items[1]->text(), "Powerball");
+    EXPECT_EQ(items[1]->data().toInt(), 2);
+    EXPECT_EQ(Label("txtActiveField")->cursor().shape(), Qt::PointingHandCursor);
+
+    items[1]->trigger();
+    EXPECT_EQ(env().Options().FieldSelected, 2);
+    EXPECT_EQ(Label("txtActiveField")->text(), "Powerball");
+
+    // With a prediction in memory the change is asked; No keeps the field.
+    RunToFinish();
+    dialogs.Queue(TModalResult::No);
+    items[0]->trigger();
+    EXPECT_EQ(dialogs.Texts().back(), kPredictionInMemoryText);
+    EXPECT_EQ(env().RunState, FINISHED);
+    EXPECT_EQ(env().Options().FieldSelected, 2);
+    EXPECT_EQ(Label("txtActiveField")->text(), "Main numbers");
+    dialogs.Queue(TModalResult::Yes);
+    items[0]->trigger();
+    EXPECT_EQ(env().RunState, LOADED);
+    EXPECT_EQ(env().Options().FieldSelected, 1);
+}
+
+TEST_F(MainWindowUi, OneFieldAndEmptyHistory)
+{
+    TGameInfo info = fixtures::MakeGame(6, 49);
+    info.Name = "Empty Lotto";
+    Open(WriteGame("empty.drw", info, 0));
+    EXPECT_EQ(window.ActiveFieldsMenu().actions().size(), 1);
+    EXPECT_EQ(Label("txtActiveField")->cursor().shape(), Qt::ArrowCursor);
+    // The draws editor was opened for the empty history.
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.shown[0].text, kNotAvailableText);
+    EXPECT_EQ(Label("lblLastDraw")->text(), "No draws in history");
+}
+
+TEST_F(MainWindowUi, OptionsPageAccept)
+{
+    Open(WriteGame("sixty.drw", fixtures::MakeGame(6, 49), 60));
+    Button("btnOptions")->click();
+    ASSERT_EQ(window.CurrentPage(), TfrmMain::TPage::Options);
+    auto* testDraws = window.findChild<QComboBox*>("cbTotalTestDraws");
+    auto* statData = window.findChild<QComboBox*>("cbMaxStatData");
+    auto* startPoint = window.findChild<QLineEdit*>("edtStartPoint");
+    ASSERT_EQ(testDraws->count(), 3);
+    EXPECT_EQ(testDraws->itemText(2), "50");
+    EXPECT_EQ(statData->count(), 4);
+    EXPECT_EQ(window.findChild<QLabel*>("txtTotalDraws")->text(), "60");
+
+    // A typed text that is not a number: the error, the page stays.
+    testDraws->setEditText("ten");
+    Button("btnOptionsAccept")->click();
+    EXPECT_EQ(dialogs.Texts().back(), "A value has not been set correctly ('ten' is not a valid integer value)");
+    EXPECT_EQ(window.CurrentPage(), TfrmMain::TPage::Options);
+    EXPECT_EQ(env().Options().TotalTestDraws, 100);
+
+    testDraws->setEditText("20");
+    statData->setEditText("10");
+    Button("btnResetStartPoint")->click();
+    EXPECT_EQ(startPoint->text(), "40");
+    startPoint->setText("30");
+    emit startPoint->editingFinished();
+    EXPECT_EQ(window.findChild<QLabel*>("lblStartPoint")->text(),
+              "Draw history start point (Run factor overhead 10)");
+    Button("btnOptionsAccept")->click();
+    EXPECT_EQ(window.CurrentPage(), TfrmMain::TPage::MainActions);
+    EXPECT_EQ(env().Options().TotalTestDraws, 20);
+    EXPECT_EQ(env().Options().MaxStatData, 10);
+    EXPECT_EQ(env().Options().RunFactorOverhead, 10);
+    EXPECT_EQ(Label("txtDraws")->text(), "20");
+    EXPECT_EQ(Label("txtRF")->text(), "10");
+
+    // In FINISHED, No to clearing the prediction keeps the page open.
+    env().Options().MaximumJUXsToScan = 2;
+    RunToFinish();
+    Button("btnOptions")->click();
+    dialogs.Queue(TModalResult::No);
+    Button("btnOptionsAccept")->click();
+    EXPECT_EQ(window.CurrentPage(), TfrmMain::TPage::Options);
+    EXPECT_EQ(env().RunState, FINISHED);
+
+    // Default, then Cancel: the defaults stay, nothing else changes.
+    Button("btnOptionsDefault")->click();
+    EXPECT_EQ(testDraws->currentText(), "100");
+    Button("btnOptionsCancel")->click();
+    EXPECT_EQ(window.CurrentPage(), TfrmMain::TPage::MainActions);
+    EXPECT_EQ(env().RunState, FINISHED);
+}
+
+TEST_F(MainWindowUi, RunStateExportAndImport)
+{
+    const std::string stateFile = fixtures::TmpDir() + "run.jsf";
+    DeleteFile(stateFile);
+    std::string proposed;
+    window.SetFileChooser([&](bool, const std::string& name) {
+        proposed = name;
+        return stateFile;
+    });
+    OpenDefaultGame(2);
+    RunToFinish();
+    Action("mniExportRunState")->trigger();
+    EXPECT_EQ(proposed, "Test Lotto.jsf");
+    ASSERT_TRUE(FileExists(stateFile));
+
+    dialogs.Queue(TModalResult::Yes);
+    Action("mniCloseLottery")->trigger();
+    ASSERT_EQ(env().RunState, STANDBY);
+    proposed.clear();
+    Action("mniImportRunState")->trigger();
+    EXPECT_EQ(proposed, "-.jsf");
+    ASSERT_EQ(env().RunState, PAUSED);
+    EXPECT_EQ(window.CurrentPage(), TfrmMain::TPage::Analysis);
+    // A lottery from a run state has no game file: yellow, never saved.
+    EXPECT_EQ(Label("txtActiveLottery")->text(), "Test Lotto");
+    EXPECT_EQ(Label("txtActiveLottery")->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    env().Game().Draws->Modified = true;
+    window.UpdateControls();
+    EXPECT_FALSE(Action("mniSaveLottery")->isVisible());
+    EXPECT_EQ(Visibility(), Expected(PAUSED, true));
+}
+
+TEST_F(MainWindowUi, HelpFileMissing)
+{
+    env().ProgramFolder = fixtures::TmpDir() + "no-such-folder/";
+    Action("mniHelpFile")->trigger();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>({kHelpFileError}));
+    EXPECT_EQ(dialogs.shown[0].kind, TDialogKind::Error);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
