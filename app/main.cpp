@@ -44,8 +44,12 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
         window.UpdateControls();
     }
     if (args.Tables > 0) {
-        environment.Options().MaximumJUXsToScan = args.Tables;
+        TGameOptions& options = environment.Options();
+        const int32_t maximum = options.MaximumJUXsToScan;
+        options.MaximumJUXsToScan = args.Tables;
         window.btnStartClick();
+        // The game's options file keeps what it had when the picture run ends.
+        options.MaximumJUXsToScan = maximum;
         if (environment.RunState != FINISHED) {
             std::fprintf(stderr, "jux: the run did not finish (state %s)\n", RunStateName(environment.RunState));
             return 1;

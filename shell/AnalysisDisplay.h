@@ -1,8 +1,8 @@
 // The analysis page's content, made in one place: the analysis display frame
-// with its link for the environment. Until that frame is part of the build,
-// a plain stand-in with the run button takes its place.
+// and what the main window needs of it.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 class QWidget;
@@ -13,6 +13,8 @@ struct TAnalysisDisplayParts {
     QWidget* Widget = nullptr;          // owned by its Qt parent
     TDisplayFrameLink* Link = nullptr;  // the same object, as the environment sees it
     std::function<void()> ShowFinalResults;
+    // Requested numbers selected in the display, for the odds calculator.
+    std::function<int32_t()> RequestedNumbers;
 };
 
 TAnalysisDisplayParts CreateAnalysisDisplay(QWidget* parent, TEnvironmentClass& environment);

@@ -611,9 +611,7 @@ void TfrmMain::mniOddsCalculatorClick()
         OpenOddsCalculator(this, false, 0, 0, 0);
         return;
     }
-    int32_t requested = 0;
-    if (display_.Link)
-        requested = display_.Link->PanoramaRequested();
+    const int32_t requested = display_.RequestedNumbers ? display_.RequestedNumbers() : 0;
     const TOddsPreset p =
         OddsPreset(environment_.Game().Info, environment_.Options().FieldSelected, state, requested);
     OpenOddsCalculator(this, true, p.Total, p.Picked, p.Played);
