@@ -94,8 +94,11 @@ int MemoryRun()
         game.options.MaximumJUXsToScan = mark;
         engine.RunAnalysis();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("tables %7d  live %6d  table bytes %9zu  resident %7ld KiB  %.1f s\n", mark,
-                    engine.TableRegistry.Count(), TableBytes(engine), ResidentKiB(), seconds);
+        int listed = 0;
+        for (int p = 1; p <= engine.TableRegistry.Count(); ++p)
+            listed += engine.TableRegistry.GetRecord(p)->ListReferences > 0 ? 1 : 0;
+        std::printf("tables %7d  live %6d  listed %6d  table bytes %9zu  resident %7ld KiB  %.1f s\n", mark,
+                    engine.TableRegistry.Count(), listed, TableBytes(engine), ResidentKiB(), seconds);
         std::fflush(stdout);
     }
     return 0;
