@@ -482,6 +482,49 @@ TEST_F(MainWindowUi, RunStateExportAndImport)
     EXPECT_EQ(Visibility(), Expected(PAUSED, true));
 }
 
+TEST_F(MainWindowUi, SaveAndCloseAModifiedLottery)
+{
+    const std::string path = WriteGame("edited.drw", fixtures::MakeGame(6, 49), 150);
+    Open(path);
+    EXPECT_FALSE(Action("mniSaveLottery")->isVisible());
+    TDrawClass& draws = *env().Game().Draws;
+    draws.AddDraw(1, 0, {{1, 2, 3, 4, 5, 6}}, draws.GetDraw(150)->Date + 1);
+    ASSERT_TRUE(draws.Modified);
+    window.UpdateControls();
+    EXPECT_TRUE(Action("mniSaveLottery")->isVisible());
+    EXPECT_TRUE(Label("lblLastDraw")->text().contains("Draw #151"));
+
+    // No to closing over the changes keeps the lottery open.
+    dialogs.Queue(TModalResult::No);
+    Action("mniCloseLottery")->trigger();
+    EXPECT_EQ(env().RunState, LOADED);
+    EXPECT_NE(dialogs.Texts().back().find("has been modified."), std::string::npos);
+
+    dialogs.Queue(TModalResult::Yes); // save the game file
+    Action("mniSaveLottery")->trigger();
+    EXPECT_FALSE(Action("mniSaveLottery")->isVisible());
+    TGameIOInfo info = ReadGameInfo(path);
+    EXPECT_EQ(info.Status, gioValid);
+    EXPECT_EQ(info.DrawCount, 151u);
+}
+
+TEST_F(MainWindowUi, AboutWindowNamesTheProduct)
+{
+    QString shown;
+    EveryPass(&window, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return false;
+        for (QLabel* l : modal->findChildren<QLabel*>())
+            shown += l->text() + "|";
+        modal->close();
+        return true;
+    });
+    Action("mniAbout")->trigger();
+    EXPECT_TRUE(shown.contains("J.U.X. 2.3b|")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("2.3b")) << shown.toStdString();
+}
+
 TEST_F(MainWindowUi, HelpFileMissing)
 {
     env().ProgramFolder = fixtures::TmpDir() + "no-such-folder/";
