@@ -98,9 +98,44 @@ void TBestLists::TrimList(TJUXEngine& engine, TCategoryList& list, int32_t maxPe
         int32_t id = 0;
         list.GetInt(list.Count(), id);
         list.DeleteInt(list.Count());
-        if (TJUXClass* t = engine.FindTable(id))
+        if (TJUXClass* t = engine.FindTable(id)) {
             t->ListReferences = std::max(t->ListReferences - 1, 0);
+            ReleaseIfUnneeded(engine, id);
+        }
     }
+}
+
+bool TBestLists::Protected(const TJUXEngine& engine, int32_t id) const
+{
+    const int32_t newest = engine.Context.TablesComputed;
+    if (id == newest || id + 1 == newest || engine.Options().KeepJUXs.ContainsInt(id))
+        return true;
+    if (const TDisplayLink* display = engine.DisplayLink()) {
+        if (display->CurrentJUX() == id)
+            return true;
+        if (const TIntegerStore* user = display->UserJUXList(); user && user->ContainsInt(id))
+            return true;
+        if (const TIntegerStore* browse = display->BrowseList(); browse && browse->ContainsInt(id))
+            return true;
+    }
+    return false;
+}
+
+// Frees a table the moment the last list lets it go (or, for the newest
+// table's predecessor's predecessor, the moment it stops being needed), so
+// that the live tables never outnumber what the lists, the kept IDs, the
+// display and the newest two hold. The cursor pass below still collects the
+// tables whose protection ends later (a browsed table the display let go).
+void TBestLists::ReleaseIfUnneeded(TJUXEngine& engine, int32_t id)
+{
+    const int position = engine.TableIds.IndexOfInt(id);
+    const TJUXClass* table = engine.TableRegistry.GetRecord(position);
+    if (position <= 0 || !table || table->Id != id || table->ListReferences > 0 || Protected(engine, id))
+        return;
+    engine.TableRegistry.DeleteRecord(position);
+    engine.TableIds.DeleteInt(position);
+    if (position <= RecyclingCursor)
+        RecyclingCursor -= 1;
 }
 
 void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t i, int32_t j,
@@ -252,6 +287,7 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
             }
         }
     }
+    ReleaseIfUnneeded(engine, engine.Context.TablesComputed - 2);
     RecyclePass(engine);
     RecyclePass(engine);
     return ShownListChanged;
@@ -266,21 +302,8 @@ void TBestLists::RecyclePass(TJUXEngine& engine)
     int32_t id = 0;
     if (!engine.TableIds.GetInt(RecyclingCursor, id))
         return;
-    const TGameOptions& options = engine.Options();
-    const TDisplayLink* display = engine.DisplayLink();
-    const int32_t newest = engine.Context.TablesComputed;
-    if (id == newest || id + 1 == newest)
+    if (Protected(engine, id))
         return;
-    if (options.KeepJUXs.ContainsInt(id))
-        return;
-    if (display) {
-        if (display->CurrentJUX() == id)
-            return;
-        if (const TIntegerStore* user = display->UserJUXList(); user && user->ContainsInt(id))
-            return;
-        if (const TIntegerStore* browse = display->BrowseList(); browse && browse->ContainsInt(id))
-            return;
-    }
     const TJUXClass* table = engine.TableRegistry.GetRecord(RecyclingCursor);
     const bool listed = (table && table->Id == id) ? table->ListReferences > 0 : InAnyList(id);
     if (listed)

@@ -1,7 +1,8 @@
 // The engine against a deliberately plain second implementation: every table
 // scanned step by step with integer-store windows, frequency records and
 // exchange sorts, rated with TPredictClass; the lists filed and the tables
-// recycled with plain vectors. Random histories of several formations, start
+// recycled with plain vectors (a table no list holds and nothing keeps is
+// freed at once; the cursor collects the rest). Random histories of several formations, start
 // points and option sets must give identical tables and lists.
 #include <gtest/gtest.h>
 
@@ -213,7 +214,7 @@ std::vector<int32_t> RefHistogram(const RefSetup& s, const RefTable& t, int32_t 
 struct RefRun {
     RefSetup s;
     const TGameOptions* options = nullptr;
-    std::vector<RefTable> tables; // registry order, IDs ascending
+    std::vector<std::shared_ptr<RefTable>> tables; // registry order, IDs ascending
     std::vector<std::vector<std::vector<int32_t>>> lists[3];
     int32_t cursor = 1;
     int32_t computed = 0;
@@ -221,8 +222,8 @@ struct RefRun {
     const RefTable* Find(int32_t id) const
     {
         for (const auto& t : tables)
-            if (t.id == id)
-                return &t;
+            if (t->id == id)
+                return t.get();
         return nullptr;
     }
 
@@ -236,6 +237,39 @@ struct RefRun {
     }
 
     void Insert(std::vector<int32_t>& list, int32_t e, int32_t id) { list.insert(list.begin() + (e - 1), id); }
+
+    bool Listed(int32_t id) const
+    {
+        for (const auto& m : lists)
+            for (const auto& col : m)
+                for (const auto& l : col)
+                    if (std::find(l.begin(), l.end(), id) != l.end())
+                        return true;
+        return false;
+    }
+    bool Kept(int32_t id) const
+    {
+        return options->KeepJUXs.ContainsInt(id) || id == computed || id + 1 == computed;
+    }
+    // A table that no list holds and nothing keeps goes at once.
+    void Release(int32_t id)
+    {
+        for (size_t p = 0; p < tables.size(); ++p)
+            if (tables[p]->id == id) {
+                if (Listed(id) || Kept(id))
+                    return;
+                tables.erase(tables.begin() + long(p));
+                if (int32_t(p) + 1 <= cursor)
+                    cursor -= 1;
+                return;
+            }
+    }
+    void PopLast(std::vector<int32_t>& list)
+    {
+        const int32_t id = list.back();
+        list.pop_back();
+        Release(id);
+    }
 
     void Ranked(std::vector<int32_t>& list, const RefTable& t, int32_t i, int32_t j, bool exact)
     {
@@ -274,7 +308,7 @@ struct RefRun {
                 Insert(list, e, t.id);
         }
         while (int32_t(list.size()) > max + 1)
-            list.pop_back();
+            PopLast(list);
     }
 
     void Buildup(std::vector<int32_t>& list, const RefTable& t, int32_t i, int32_t j)
@@ -320,7 +354,7 @@ struct RefRun {
         if (e < max)
             Insert(list, e, t.id);
         while (int32_t(list.size()) > max + 1)
-            list.pop_back();
+            PopLast(list);
     }
 
     void File(const RefTable& t)
@@ -341,17 +375,12 @@ struct RefRun {
                         Ranked(list, t, i, j, mode == 1);
                 }
         }
+        Release(computed - 2);
         for (int pass = 0; pass < 2; ++pass) {
             const int32_t n = int32_t(tables.size());
             cursor = ((cursor + 1) % n) + 1;
-            const int32_t id = tables[size_t(cursor - 1)].id;
-            bool keep = options->KeepJUXs.ContainsInt(id);
-            for (const auto& m : lists)
-                for (const auto& col : m)
-                    for (const auto& l : col)
-                        keep = keep || std::find(l.begin(), l.end(), id) != l.end();
-            keep = keep || id == computed || id + 1 == computed;
-            if (!keep) {
+            const int32_t id = tables[size_t(cursor - 1)]->id;
+            if (!Listed(id) && !Kept(id)) {
                 tables.erase(tables.begin() + (cursor - 1));
                 cursor -= 1;
             }
@@ -362,9 +391,9 @@ struct RefRun {
     {
         computed += 1;
         const RefTable* pred = computed > 1 ? Find(computed - 1) : nullptr;
-        RefTable t = RefScan(s, computed, pred);
-        tables.push_back(std::move(t));
-        File(tables.back());
+        auto t = std::make_shared<RefTable>(RefScan(s, computed, pred));
+        tables.push_back(t);
+        File(*t);
     }
 };
 
@@ -454,7 +483,7 @@ TEST_P(JUXReference, EngineEqualsPlainImplementation)
 
         std::vector<int32_t> liveIds;
         for (const auto& t : ref.tables)
-            liveIds.push_back(t.id);
+            liveIds.push_back(t->id);
         std::vector<int32_t> engineIds;
         for (int p = 1; p <= engine.TableIds.Count(); ++p) {
             int32_t v = 0;
