@@ -11,6 +11,7 @@
 
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
+#include "display/ClipboardUi.h"
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
 #include "platform/Paths.h"
@@ -101,6 +102,8 @@ int main(int argc, char** argv)
     TConsoleDialogs consoleDialogs(TModalResult::No);
     InstallUserDialogs(args.Screenshot ? static_cast<TUserDialogs*>(&consoleDialogs) : &qtDialogs);
     InitLocaleSettings();
+    TQtClipboard clipboard;
+    InstallClipboard(&clipboard);
 
     std::unique_ptr<TApplicationObjects> objects;
     try {
@@ -119,6 +122,7 @@ int main(int argc, char** argv)
         status = QApplication::exec();
     }
     objects.reset();
+    InstallClipboard(nullptr);
     InstallUserDialogs(nullptr);
     return status;
 }
