@@ -7,14 +7,27 @@
 #include "cli/AnalyzeOutput.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
+#include "cli/RunStateCli.h"
 
 namespace {
+
+std::string SaveStatePath(const std::vector<std::string>& args)
+{
+    std::string path;
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == "--save-state")
+            path = args[i + 1];
+    for (const std::string& a : args)
+        if (a.rfind("--save-state=", 0) == 0)
+            path = a.substr(13);
+    return path;
+}
 
 int RunAnalyze(const std::vector<std::string>& args)
 {
     analyzecli::TAnalyzeRequest request;
     std::string error;
-    if (!analyzecli::ParseAnalyzeArgs(args, request, error))
+    if (!analyzecli::ParseAnalyzeArgs(args, request, error, {}, {"save-state"}))
         return CliUsageError("analyze", error);
     TCurrentGame game;
     if (!gamecli::OpenForCommand("analyze", request.gamePath, game))
@@ -35,6 +48,12 @@ int RunAnalyze(const std::vector<std::string>& args)
         std::fprintf(stderr, "%s\n", e.what());
         return kExitFailure;
     }
+    // The file keeps the run as it stands: paused, or finished at the maximum.
+    TIntegerStore userList;
+    options.KeepJUXs.CopyTo(userList);
+    const std::string statePath = SaveStatePath(args);
+    if (!statePath.empty() && !runstatecli::SaveState("analyze", statePath, game, options, engine, userList))
+        return kExitFailure;
     if (request.hasDump && !engine.FindTable(request.dumpTable)) {
         std::fprintf(stderr, "jux-cli analyze: table %d is not in memory\n", request.dumpTable);
         return kExitFailure;
@@ -45,7 +64,7 @@ int RunAnalyze(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-const TCliRegistrar registrar({"analyze", analyzecli::kAnalyzeUsage,
+const TCliRegistrar registrar({"analyze", std::string(analyzecli::kAnalyzeUsage) + " [--save-state RUN.jsf]",
                                "run the JUX analysis for N tables and print the best tables", RunAnalyze});
 
 } // namespace
