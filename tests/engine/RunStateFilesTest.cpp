@@ -380,6 +380,33 @@ TEST(RunStateFiles, HostileFilesAreRefusedCleanly)
     }
 }
 
+TEST(RunStateFiles, SnapshotWithAnInvalidGameIsRefused)
+{
+    const std::string good = ExportedRun(Games()[0], 4, "badgame.jsf");
+    Bytes z;
+    ASSERT_TRUE(fixtures::ReadFile(good, z));
+    const Bytes image = Inflate(z);
+    // Field 1's Total in the draws snapshot: after the record length, the
+    // snapshot's header, 29 bytes of definition and the name.
+    const std::string name = "Test Lotto";
+    const size_t totalAt = 12 + 4 + 12 + 29 + name.size() + 1;
+    ASSERT_EQ(fixtures::Le32(image, totalAt), 49u);
+    const std::string bad = fixtures::TmpDir() + "badgame2.jsf";
+    for (uint32_t total : {150u, 6u, 0u, 0xffffffffu}) {
+        Bytes b = image;
+        fixtures::Put32(b, totalAt, total);
+        fixtures::WriteFile(bad, Deflate(b));
+        ExpectRefused(bad, "invalid game");
+    }
+    {
+        // A valid game of another pool than the tables were made for.
+        Bytes b = image;
+        fixtures::Put32(b, totalAt, 45);
+        fixtures::WriteFile(bad, Deflate(b));
+        ExpectRefused(bad, "other pool");
+    }
+}
+
 TEST(RunStateFiles, MutatedFilesNeverLeaveAHalfImportedRun)
 {
     const std::string good = ExportedRun(Games()[0], 6, "mutate.jsf");
