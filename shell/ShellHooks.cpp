@@ -3,6 +3,7 @@
 #include "shell/ShellHooks.h"
 
 #include "data/UserDialogs.h"
+#include "shell/LotteryManagerFrm.h"
 #include "shell/MainWindowRules.h"
 
 namespace {
@@ -57,10 +58,9 @@ void SaveLotteryHook()
 
 // --- Window entry points -----------------------------------------------------
 
-void OpenLotteryManager(QWidget* /*parent*/)
+void OpenLotteryManager(QWidget* parent)
 {
-    // The lottery manager window plugs in here.
-    ShowInfo(kNotAvailableText);
+    RunLotteryManager(parent);
 }
 
 void OpenDrawsEditor(QWidget* /*parent*/)
