@@ -59,9 +59,8 @@ TLocalGameRow LocalGameRow(const TLocalGameRec& entry)
 {
     const TGameIOInfo& info = entry.Info;
     TLocalGameRow row;
-    // The examination leaves the definition empty for a file it cannot read
-    // as a game; a damaged game may still carry the name it read.
-    row.Name = info.Status == gioValid ? info.Game.Name : std::string();
+    // Empty for a file the examination could not read as a game.
+    row.Name = info.Game.Name;
     row.Description = entry.Description;
     row.Draws = std::to_string(info.DrawCount);
     row.LastEntry = DateText(2, "-", false, false, info.LastDrawDate);
