@@ -33,7 +33,7 @@ test-asan: build-asan
 test: test-default test-asan
 
 bench: build
-	@for b in build/default/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@for b in build/default/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && "$$b"; done
 
 clean:
 	@rm -rf build
