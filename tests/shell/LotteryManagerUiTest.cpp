@@ -1,0 +1,658 @@
+// The lottery manager and the new-game wizard on Qt's offscreen platform,
+// with a real environment whose OpenGame and CloseGame are the draw file
+// hooks and scripted dialogs: creating and opening a game, the local list,
+// deleting and exporting, the wizard's pages, checks and cancelling.
+// With JUX_SCREENSHOT_DIR set, each page is also saved there as a picture.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "data/GameFile.h"
+#include "data/LocalGames.h"
+#include "engine/Environment.h"
+#include "platform/Paths.h"
+#include "shell/Application.h"
+#include "shell/CreateLotteryFrm.h"
+#include "shell/LotteryManagerFrm.h"
+#include "shell/QtText.h"
+#include "support/GameFixtures.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Snap(QWidget& w, const char* name)
+{
+    const char* dir = std::getenv("JUX_SCREENSHOT_DIR");
+    if (!dir || !*dir)
+        return;
+    QApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png", "PNG")) << name;
+}
+
+// Calls `check` at every pass of the event loop until it answers true.
+void EveryPass(QObject* parent, std::function<bool()> check)
+{
+    auto* timer = new QTimer(parent);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, check] {
+        if (check()) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+}
+
+// A named child widget of a window.
+template <class T>
+T* W(QWidget* window, const char* name)
+{
+    T* child = window->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}
+
+std::set<std::string> FilesIn(const std::string& folder)
+{
+    std::set<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.insert(it->path().filename().string());
+    return names;
+}
+
+std::string Text(const QWidget* w)
+{
+    if (auto* l = qobject_cast<const QLabel*>(w))
+        return ToText(l->text());
+    if (auto* b = qobject_cast<const QPushButton*>(w))
+        return ToText(b->text());
+    if (auto* e = qobject_cast<const QLineEdit*>(w))
+        return ToText(e->text());
+    if (auto* c = qobject_cast<const QComboBox*>(w))
+        return ToText(c->currentText());
+    return {};
+}
+
+class LotteryManagerUi : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dataFolder = objects.Environment().DataFolder;
+        drawsFolder = TLocalGamesClass::GamesFolder(dataFolder);
+        std::error_code ec;
+        fs::remove_all(drawsFolder, ec);
+    }
+
+    TEnvironmentClass& env() { return objects.Environment(); }
+    TCurrentGame& game() { return objects.Game(); }
+
+    std::string WriteGame(const std::string& file, const std::string& name, int draws = 10)
+    {
+        ForceDirectories(drawsFolder);
+        TGameInfo info = fixtures::MakeGame(6, 49);
+        info.Name = name;
+        TDrawClass model(info);
+        fixtures::FillDraws(model, info, draws);
+        const std::string path = drawsFolder + file;
+        EXPECT_TRUE(fixtures::WriteFile(path, fixtures::BuildImage(info, model)));
+        return path;
+    }
+
+    void WriteBytes(const std::string& file, const fixtures::Bytes& bytes)
+    {
+        ForceDirectories(drawsFolder);
+        EXPECT_TRUE(fixtures::WriteFile(drawsFolder + file, bytes));
+    }
+
+    std::unique_ptr<TfrmLotteryManager> Manager()
+    {
+        auto m = std::make_unique<TfrmLotteryManager>(dataFolder, InstalledDrawFileHooks());
+        EXPECT_TRUE(m->Created());
+        m->show();
+        QApplication::processEvents();
+        return m;
+    }
+
+    // Chooses an action and moves on to the local page.
+    void ToLocalPage(TfrmLotteryManager& m, QRadioButton* action)
+    {
+        action->click();
+        W<QPushButton>(&m, "btnNext")->click();
+        ASSERT_EQ(m.Page(), TManagerPage::Local);
+    }
+
+    std::vector<std::string> Column(TfrmLotteryManager& m, int column)
+    {
+        std::vector<std::string> texts;
+        QTableWidget* list = W<QTableWidget>(&m, "lvLocal");
+        for (int r = 0; r < list->rowCount(); ++r)
+            texts.push_back(ToText(list->item(r, column)->text()));
+        return texts;
+    }
+
+    TScriptedDialogs dialogs;
+    TApplicationObjects objects;
+    std::string dataFolder;
+    std::string drawsFolder;
+};
+
+TEST_F(LotteryManagerUi, ShowsTheActionPageWithOpenChosen)
+{
+    auto m = Manager();
+    QWidget* w = m.get();
+    EXPECT_EQ(m->windowTitle(), "Lottery Games Manager");
+    EXPECT_EQ(m->Page(), TManagerPage::Actions);
+    EXPECT_EQ(m->Action(), maOpenLocal);
+    EXPECT_TRUE(W<QRadioButton>(w, "rbOpenLocal")->isChecked());
+    EXPECT_EQ(Text(W<QPushButton>(w, "btnNext")), "Next");
+    EXPECT_TRUE(W<QPushButton>(w, "btnNext")->isEnabled());
+    EXPECT_FALSE(W<QPushButton>(w, "btnBack")->isEnabled());
+    EXPECT_FALSE(W<QPushButton>(w, "btnRequest")->isVisible());
+    EXPECT_FALSE(W<QRadioButton>(w, "rbExportLocal")->isVisible());
+    EXPECT_FALSE(W<QRadioButton>(w, "rbSearchDatabase")->isVisible());
+    EXPECT_FALSE(W<QCheckBox>(w, "chkAutoLoad")->isVisible());
+    EXPECT_TRUE(W<QRadioButton>(w, "rbCreate")->isVisible() && W<QRadioButton>(w, "rbDeleteLocal")->isVisible());
+    EXPECT_TRUE(DirectoryExists(drawsFolder));
+    Snap(*m, "manager-actions");
+}
+
+TEST_F(LotteryManagerUi, EmptyFolderLeavesNextDisabled)
+{
+    auto m = Manager();
+    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbOpenLocal"));
+    EXPECT_EQ(W<QTableWidget>(m.get(), "lvLocal")->rowCount(), 0);
+    EXPECT_EQ(Text(W<QPushButton>(m.get(), "btnNext")), "Open");
+    EXPECT_FALSE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    EXPECT_TRUE(W<QPushButton>(m.get(), "btnBack")->isEnabled());
+    W<QPushButton>(m.get(), "btnBack")->click();
+    EXPECT_EQ(m->Page(), TManagerPage::Actions);
+    EXPECT_TRUE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+}
+
+TEST_F(LotteryManagerUi, ListsEveryGameFileWithItsStatus)
+{
+    WriteGame("lotto.drw", "Lotto 6 of 49", 12);
+    WriteBytes("junk.drw", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
+    fixtures::Bytes damaged;
+    ASSERT_TRUE(fixtures::ReadFile(WriteGame("damaged.drw", "Damaged"), damaged));
+    damaged[40] ^= 0x55; // the checksum no longer matches
+    WriteBytes("damaged.drw", damaged);
+    fixtures::Bytes older;
+    ASSERT_TRUE(fixtures::ReadFile(WriteGame("older.drw", "Older"), older));
+    older[0] = 1;
+    WriteBytes("older.drw", older);
+
+    auto m = Manager();
+    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbOpenLocal"));
+    QTableWidget* list = W<QTableWidget>(m.get(), "lvLocal");
+    ASSERT_EQ(list->rowCount(), 4);
+    // Sorted by caption: the files without a readable name come first.
+    EXPECT_EQ(Column(*m, 0), (std::vector<std::string>{"", "", "", "Lotto 6 of 49"}));
+    std::map<std::string, int> icons;
+    for (int r = 0; r < 4; ++r) {
+        icons[ToText(list->item(r, 1)->text())] = list->item(r, 0)->data(TfrmLotteryManager::kIconRole).toInt();
+        EXPECT_FALSE(list->item(r, 0)->icon().isNull());
+    }
+    EXPECT_EQ(icons, (std::map<std::string, int>{{"06/49", 0},
+                                                 {"Older version game file! Use the conversion tool.", 1},
+                                                 {"Corrupted game file.", 2},
+                                                 {"Not a game file.", 3}}));
+    EXPECT_EQ(ToText(list->item(3, 2)->text()), "12");
+    EXPECT_EQ(list->item(3, 2)->textAlignment(), int(Qt::AlignCenter));
+    EXPECT_EQ(ToText(list->item(3, 3)->text()), "2000-01-12");
+    EXPECT_EQ(ToText(list->item(3, 4)->text()), "Unofficial");
+    EXPECT_EQ(ToText(list->item(0, 3)->text()), "Undefined");
+
+    // Selecting a row enables "Open"; deselecting disables it again.
+    list->selectRow(3);
+    EXPECT_TRUE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    list->clearSelection();
+    EXPECT_FALSE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    list->selectRow(3);
+    Snap(*m, "manager-local");
+}
+
+TEST_F(LotteryManagerUi, OpensTheSelectedGameAndCloses)
+{
+    const std::string path = WriteGame("lotto.drw", "Lotto 6 of 49", 30);
+    auto m = Manager();
+    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbOpenLocal"));
+    W<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_FALSE(m->isVisible());
+    EXPECT_EQ(game().Info.State, 2);
+    EXPECT_EQ(game().FilePath, path);
+    EXPECT_EQ(game().Draws->DrawCount(), 30);
+    EXPECT_EQ(env().RunState, LOADED);
+}
+
+TEST_F(LotteryManagerUi, OpeningAnInvalidFileLeavesNoLotteryAndCloses)
+{
+    WriteBytes("junk.drw", {'n', 'o', 'p', 'e'});
+    auto m = Manager();
+    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbOpenLocal"));
+    W<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_FALSE(m->isVisible());
+    EXPECT_EQ(game().Info.State, 0);
+    EXPECT_EQ(env().RunState, STANDBY);
+}
+
+TEST_F(LotteryManagerUi, DeletesAGameWithAllItsFilesAfterAsking)
+{
+    WriteGame("Lotto.drw", "Lotto A");
+    WriteBytes("Lotto.ini", {'[', ']'});
+    WriteBytes("lotto.jsf", {1, 2});
+    WriteGame("Other.drw", "Other B");
+    WriteBytes("Other.ini", {'[', ']'});
+    WriteBytes("Other.jsf", {3});
+
+    auto m = Manager();
+    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbDeleteLocal"));
+    EXPECT_EQ(Text(W<QPushButton>(m.get(), "btnNext")), "Delete");
+    ASSERT_EQ(Column(*m, 0), (std::vector<std::string>{"Lotto A", "Other B"}));
+    W<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+
+    dialogs.Queue(TModalResult::No);
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Do you want to delete lottery game Lotto A?"});
+    EXPECT_EQ(FilesIn(drawsFolder).size(), 6u);
+    EXPECT_EQ(W<QTableWidget>(m.get(), "lvLocal")->rowCount(), 2);
+
+    dialogs.Queue(TModalResult::Yes);
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_EQ(FilesIn(drawsFolder), (std::set<std::string>{"Other.drw", "Other.ini", "Other.jsf"}));
+    EXPECT_EQ(Column(*m, 0), std::vector<std::string>{"Other B"});
+    EXPECT_EQ(m->LocalGames()->Count(), 1);
+    EXPECT_TRUE(m->isVisible());
+    EXPECT_EQ(m->Page(), TManagerPage::Local);
+    EXPECT_FALSE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+}
+
+TEST_F(LotteryManagerUi, ExportCopiesTheGameAndItsOptions)
+{
+    const std::string path = WriteGame("Lotto.drw", "Lotto A");
+    WriteBytes("Lotto.ini", {'[', 'x', ']'});
+    WriteBytes("Lotto.jsf", {9});
+    const std::string target = fixtures::TmpDir() + "exported";
+    DeleteFile(target + ".drw");
+    DeleteFile(target + ".ini");
+
+    auto m = Manager();
+    m->SetExportChooser([&](const std::string& proposed) {
+        EXPECT_EQ(proposed, "Lotto.drw");
+        return target;
+    });
+    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbExportLocal"));
+    EXPECT_EQ(Text(W<QPushButton>(m.get(), "btnNext")), "Export");
+    W<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+    W<QPushButton>(m.get(), "btnNext")->click();
+
+    fixtures::Bytes original, copy, ini;
+    ASSERT_TRUE(fixtures::ReadFile(path, original));
+    ASSERT_TRUE(fixtures::ReadFile(target + ".drw", copy));
+    EXPECT_EQ(copy, original);
+    ASSERT_TRUE(fixtures::ReadFile(target + ".ini", ini));
+    EXPECT_EQ(ini, (fixtures::Bytes{'[', 'x', ']'}));
+    EXPECT_FALSE(FileExists(target + ".jsf"));
+    EXPECT_EQ(FilesIn(drawsFolder).size(), 3u);
+
+    // Exporting onto the game itself is refused and leaves it whole.
+    m->SetExportChooser([&](const std::string&) { return path; });
+    W<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_EQ(dialogs.Texts().back(), "Unable to export lottery game to " + path);
+    ASSERT_TRUE(fixtures::ReadFile(path, copy));
+    EXPECT_EQ(copy, original);
+}
+
+TEST_F(LotteryManagerUi, DatabasePageShowsItsStatusOnly)
+{
+    auto m = Manager();
+    W<QRadioButton>(m.get(), "rbSearchDatabase")->click();
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_EQ(m->Page(), TManagerPage::Database);
+    EXPECT_EQ(Text(W<QLabel>(m.get(), "lblDatabaseStatus")), "Retrieving data. Please wait...");
+    EXPECT_FALSE(W<QTableWidget>(m.get(), "lvDatabase")->isVisible());
+    EXPECT_TRUE(W<QPushButton>(m.get(), "btnRequest")->isVisible());
+    EXPECT_EQ(Text(W<QPushButton>(m.get(), "btnNext")), "Download");
+    EXPECT_FALSE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    Snap(*m, "manager-database");
+    W<QPushButton>(m.get(), "btnRequest")->click();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, TDialogKind::Information);
+    EXPECT_NE(dialogs.shown[0].text.find(kDatabaseContactAddress), std::string::npos);
+}
+
+TEST_F(LotteryManagerUi, MissingLoadHookIsAnInternalError)
+{
+    TfrmLotteryManager m(dataFolder, TDrawFileHooks{nullptr, [] { return true; }});
+    m.show();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"INTERNAL ERROR - Undefined Load Draws Function"});
+    EXPECT_FALSE(m.isVisible());
+}
+
+TEST_F(LotteryManagerUi, UnmakeableDrawsFolderKeepsTheWindowClosed)
+{
+    // A file where the draws folder should be.
+    const std::string blocked = fixtures::TmpDir() + "blocked-data/";
+    ForceDirectories(blocked);
+    fixtures::WriteFile(blocked + "draw files", {1});
+    TfrmLotteryManager m(blocked, InstalledDrawFileHooks());
+    EXPECT_FALSE(m.Created());
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Unable to create lottery draws folder."});
+}
+
+// --- The wizard --------------------------------------------------------------
+
+struct TWizardSeen {
+    std::string description, tickets, f1Name, f2Name, f2Picked, f2Total, gameName, createCaption;
+    bool f1PickedEnabled = true, f1TotalEnabled = false, f2TotalVisible = false;
+};
+
+TEST_F(LotteryManagerUi, CreatesAPowerballGameAndOpensIt)
+{
+    auto m = Manager();
+    TWizardSeen seen;
+    bool driven = false;
+    EveryPass(m.get(), [&] {
+        auto* w = qobject_cast<TfrmCreateLottery*>(QApplication::activeModalWidget());
+        if (!w)
+            return false;
+        Snap(*w, "wizard-type");
+        W<QComboBox>(w, "cbGameType")->setCurrentIndex(8);
+        EXPECT_EQ(ToText(W<QComboBox>(w, "cbGameType")->currentText()), "Lotto 5 + 2 powerballs");
+        EXPECT_NE(ToText(W<QPlainTextEdit>(w, "memGameType")->toPlainText()).find("5 numbers and 2 additional powerball"), std::string::npos);
+        W<QPushButton>(w, "btnNext")->click();
+        EXPECT_EQ(w->CurrentPage(), TfrmCreateLottery::pgFields);
+        seen.gameName = Text(W<QLineEdit>(w, "edtGameName"));
+        W<QLineEdit>(w, "edtGameName")->setText(QStringLiteral("Lotto 5 of 49 + 2"));
+        seen.description = Text(W<QLabel>(w, "lblDescription"));
+        seen.tickets = Text(W<QLabel>(w, "lblTickets"));
+        seen.f1Name = Text(W<QLineEdit>(w, "edtF1Name"));
+        seen.f2Name = Text(W<QLineEdit>(w, "edtF2Name"));
+        seen.f2Picked = Text(W<QComboBox>(w, "cbF2k"));
+        seen.f2Total = Text(W<QComboBox>(w, "cbF2v"));
+        seen.f1PickedEnabled = W<QComboBox>(w, "cbF1k")->isEnabled();
+        seen.f1TotalEnabled = W<QComboBox>(w, "cbF1v")->isEnabled();
+        seen.f2TotalVisible = W<QComboBox>(w, "cbF2v")->isVisible();
+        Snap(*w, "wizard-fields");
+        W<QPushButton>(w, "btnNext")->click();
+        EXPECT_EQ(w->CurrentPage(), TfrmCreateLottery::pgDates);
+        seen.createCaption = Text(W<QPushButton>(w, "btnNext"));
+        W<QComboBox>(w, "cbDPD")->setCurrentIndex(1);
+        Snap(*w, "wizard-dates");
+        W<QPushButton>(w, "btnNext")->click();
+        driven = true;
+        return true;
+    });
+    W<QRadioButton>(m.get(), "rbCreate")->click();
+    W<QPushButton>(m.get(), "btnNext")->click();
+
+    ASSERT_TRUE(driven);
+    EXPECT_EQ(seen.gameName, "Lotto 5 of ");
+    EXPECT_EQ(seen.description, "Description : 05/49 + 02/20");
+    EXPECT_EQ(seen.tickets, "Tickets : 1906884 + 190");
+    EXPECT_EQ(seen.f1Name, "Main numbers");
+    EXPECT_EQ(seen.f2Name, "Powerballs");
+    EXPECT_EQ(seen.f2Picked, "2");
+    EXPECT_EQ(seen.f2Total, "20");
+    EXPECT_FALSE(seen.f1PickedEnabled);
+    EXPECT_TRUE(seen.f1TotalEnabled);
+    EXPECT_TRUE(seen.f2TotalVisible);
+    EXPECT_EQ(seen.createCaption, "Create");
+
+    EXPECT_FALSE(m->isVisible());
+    const TGameInfo& g = game().Info;
+    EXPECT_EQ(g.State, 2);
+    EXPECT_EQ(env().RunState, LOADED);
+    EXPECT_EQ(game().FilePath, drawsFolder + "Lotto 5 of 49 + 2.drw");
+    EXPECT_EQ(g.Name, "Lotto 5 of 49 + 2");
+    EXPECT_EQ(FormationText(g.Fields, g.Field2Kind), "05/49 + 02/20");
+    EXPECT_EQ(TicketCount(g.Fields[0]), 1906884);
+    EXPECT_EQ(TicketCount(g.Fields[1]), 190);
+    EXPECT_EQ(g.FieldNames[1], "Powerballs");
+    EXPECT_EQ(g.DrawsPerDay, 1);
+    EXPECT_EQ(game().Draws->DrawCount(), 0);
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts().front();
+}
+
+class WizardUi : public LotteryManagerUi {
+protected:
+    void SetUp() override
+    {
+        LotteryManagerUi::SetUp();
+        ForceDirectories(drawsFolder);
+        wizard = std::make_unique<TfrmCreateLottery>(drawsFolder, InstalledDrawFileHooks());
+        ASSERT_TRUE(wizard->Prepare());
+        wizard->show();
+    }
+
+    void ToFields(int type)
+    {
+        W<QComboBox>(wizard.get(), "cbGameType")->setCurrentIndex(type);
+        W<QPushButton>(wizard.get(), "btnNext")->click();
+        ASSERT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
+    }
+
+    std::unique_ptr<TfrmCreateLottery> wizard;
+};
+
+TEST_F(WizardUi, CancellingOnAnyPageAsksAndLeavesNoFile)
+{
+    for (int page = 0; page < 3; ++page) {
+        SCOPED_TRACE(page);
+        if (!wizard->isVisible()) {
+            wizard = std::make_unique<TfrmCreateLottery>(drawsFolder, InstalledDrawFileHooks());
+            ASSERT_TRUE(wizard->Prepare());
+            wizard->show();
+        }
+        if (page >= 1)
+            ToFields(0);
+        if (page >= 2)
+            W<QPushButton>(wizard.get(), "btnNext")->click();
+        ASSERT_EQ(wizard->CurrentPage(), page);
+        dialogs.shown.clear();
+        dialogs.Queue(TModalResult::No);
+        W<QPushButton>(wizard.get(), "btnCancel")->click();
+        EXPECT_TRUE(wizard->isVisible());
+        dialogs.Queue(TModalResult::Yes);
+        wizard->close();
+        EXPECT_FALSE(wizard->isVisible());
+        EXPECT_EQ(dialogs.Texts(), std::vector<std::string>(2, kNotCreatedQuestion));
+        EXPECT_TRUE(FilesIn(drawsFolder).empty());
+    }
+    EXPECT_EQ(game().Info.State, 0);
+}
+
+TEST_F(WizardUi, Lotto649ProposesItsNameAndLocksTheFields)
+{
+    EXPECT_FALSE(W<QPushButton>(wizard.get(), "btnBack")->isEnabled());
+    EXPECT_EQ(Text(W<QPushButton>(wizard.get(), "btnNext")), "Next");
+    EXPECT_EQ(ToText(W<QPlainTextEdit>(wizard.get(), "memGameType")->toPlainText()), "Traditional lotto game with 6 numbers out of 49.");
+    ToFields(0);
+    EXPECT_EQ(Text(W<QLineEdit>(wizard.get(), "edtGameName")), "Lotto 6 of 49");
+    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF1k")), "6");
+    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF1v")), "49");
+    EXPECT_FALSE(W<QComboBox>(wizard.get(), "cbF1k")->isEnabled());
+    EXPECT_FALSE(W<QComboBox>(wizard.get(), "cbF1v")->isEnabled());
+    EXPECT_FALSE(W<QComboBox>(wizard.get(), "cbF2Status")->isEnabled());
+    EXPECT_TRUE(W<QLabel>(wizard.get(), "lblNoParams")->isVisible());
+    EXPECT_FALSE(W<QLineEdit>(wizard.get(), "edtF2Name")->isVisible());
+    EXPECT_EQ(Text(W<QLabel>(wizard.get(), "lblDescription")), "Description : 06/49");
+    EXPECT_EQ(Text(W<QLabel>(wizard.get(), "lblTickets")), "Tickets : 13983816");
+    EXPECT_TRUE(W<QPushButton>(wizard.get(), "btnBack")->isEnabled());
+}
+
+TEST_F(WizardUi, UserDefinedTotalsFollowTheBallsPicked)
+{
+    ToFields(kUserDefinedType);
+    EXPECT_TRUE(W<QComboBox>(wizard.get(), "cbF1k")->isEnabled());
+    EXPECT_TRUE(W<QComboBox>(wizard.get(), "cbF2Status")->isEnabled());
+    EXPECT_EQ(W<QComboBox>(wizard.get(), "cbF1v")->itemText(W<QComboBox>(wizard.get(), "cbF1v")->count() - 1), "99");
+    W<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(W<QComboBox>(wizard.get(), "cbF1v")->findText("99"));
+    W<QComboBox>(wizard.get(), "cbF1k")->setCurrentIndex(6); // 7 balls
+    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF1v")), "75");
+    EXPECT_EQ(W<QComboBox>(wizard.get(), "cbF1v")->itemText(0), "8");
+    EXPECT_EQ(W<QComboBox>(wizard.get(), "cbF1v")->itemText(W<QComboBox>(wizard.get(), "cbF1v")->count() - 1), "75");
+    EXPECT_EQ(Text(W<QLabel>(wizard.get(), "lblDescription")), "Description : 07/75");
+
+    // Bonus balls: the field-2 total is not offered.
+    W<QComboBox>(wizard.get(), "cbF2Status")->setCurrentIndex(1);
+    EXPECT_TRUE(W<QComboBox>(wizard.get(), "cbF2k")->isVisible());
+    EXPECT_FALSE(W<QComboBox>(wizard.get(), "cbF2v")->isVisible());
+    EXPECT_FALSE(W<QLabel>(wizard.get(), "lblNoParams")->isVisible());
+    EXPECT_EQ(Text(W<QLabel>(wizard.get(), "lblDescription")), "Description : 07/75 + 01 BB");
+}
+
+TEST_F(WizardUi, FieldPageErrorsKeepThePageAsTyped)
+{
+    ToFields(kUserDefinedType);
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_EQ(dialogs.Texts().back(), "Please specify a name for the lottery game.");
+    EXPECT_EQ(dialogs.shown.back().kind, TDialogKind::Error);
+    EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
+
+    W<QLineEdit>(wizard.get(), "edtGameName")->setText("Small");
+    W<QComboBox>(wizard.get(), "cbF1k")->setCurrentIndex(5);
+    W<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(W<QComboBox>(wizard.get(), "cbF1v")->findText("8"));
+    W<QComboBox>(wizard.get(), "cbF2Status")->setCurrentIndex(1); // bonus balls
+    W<QLineEdit>(wizard.get(), "edtF2Name")->setText("Bonus");
+    W<QComboBox>(wizard.get(), "cbF2k")->setCurrentIndex(1); // 2 bonus balls of 6/8
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_EQ(dialogs.Texts().back(), "Bonus balls are more than 1 possible!");
+    EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
+    EXPECT_EQ(Text(W<QLineEdit>(wizard.get(), "edtGameName")), "Small");
+    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF2k")), "2");
+
+    W<QComboBox>(wizard.get(), "cbF2k")->setCurrentIndex(0);
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgDates);
+    EXPECT_EQ(wizard->Definition().Fields[1].Total, 8);
+}
+
+TEST_F(WizardUi, MorePowerballTicketsAreAskedAbout)
+{
+    ToFields(5); // 4 + 1 powerball
+    W<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(W<QComboBox>(wizard.get(), "cbF1v")->findText("5")); // 5 tickets
+    W<QComboBox>(wizard.get(), "cbF2v")->setCurrentIndex(W<QComboBox>(wizard.get(), "cbF2v")->findText("30")); // 30 tickets
+    W<QLineEdit>(wizard.get(), "edtGameName")->setText("Odd");
+    dialogs.Queue(TModalResult::No);
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_EQ(dialogs.shown.back().kind, TDialogKind::Warning);
+    EXPECT_EQ(dialogs.Texts().back(),
+              "Field 2 produces more combinations than field 1!\n\rDo you want to keep this formation?");
+    EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
+    dialogs.Queue(TModalResult::Yes);
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgDates);
+}
+
+TEST_F(WizardUi, BackKeepsTheDatesChoiceAndTheFirstPageResets)
+{
+    ToFields(1); // Lotto 4 (define size)
+    W<QLineEdit>(wizard.get(), "edtGameName")->setText("Four of 30");
+    W<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(W<QComboBox>(wizard.get(), "cbF1v")->findText("30"));
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    W<QComboBox>(wizard.get(), "cbDPD")->setCurrentIndex(3);
+    W<QPushButton>(wizard.get(), "btnBack")->click();
+    EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
+    EXPECT_EQ(Text(W<QLineEdit>(wizard.get(), "edtGameName")), "Four of 30");
+    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF1v")), "30");
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbDPD")), "3 draws per day");
+
+    W<QPushButton>(wizard.get(), "btnBack")->click();
+    W<QPushButton>(wizard.get(), "btnBack")->click();
+    EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgGameType);
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_EQ(Text(W<QLineEdit>(wizard.get(), "edtGameName")), "Lotto 4 of ");
+    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF1v")), "49");
+}
+
+TEST_F(WizardUi, ADuplicateNameGetsANumberAndLeavesTheOldGame)
+{
+    const std::string old = WriteGame("Lotto 6 of 49.drw", "Lotto 6 of 49");
+    fixtures::Bytes before, after;
+    ASSERT_TRUE(fixtures::ReadFile(old, before));
+    ToFields(0);
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_FALSE(wizard->isVisible());
+    EXPECT_EQ(wizard->FilePath(), drawsFolder + "Lotto 6 of 490.drw");
+    ASSERT_TRUE(fixtures::ReadFile(old, after));
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(game().FilePath, drawsFolder + "Lotto 6 of 490.drw");
+    EXPECT_EQ(game().Info.State, 2);
+}
+
+TEST_F(WizardUi, KeptUnsavedChangesStopTheCreation)
+{
+    const std::string path = WriteGame("Current.drw", "Current", 5);
+    env().OpenGame(path);
+    ASSERT_TRUE(env().GameOpen());
+    game().Draws->DeleteDraw(1); // unsaved change
+    ToFields(0);
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    dialogs.Queue(TModalResult::No); // keep the current lottery
+    W<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgDates);
+    EXPECT_TRUE(wizard->isVisible());
+    EXPECT_EQ(FilesIn(drawsFolder), std::set<std::string>{"Current.drw"});
+    EXPECT_EQ(game().FilePath, path);
+}
+
+TEST_F(LotteryManagerUi, WizardStartChecks)
+{
+    ForceDirectories(drawsFolder);
+    const auto load = [](const std::string&) {};
+    const auto close = [] { return true; };
+    struct Case {
+        TDrawFileHooks hooks;
+        std::string folder;
+        std::string error;
+    };
+    const Case cases[] = {
+        {{load, nullptr}, drawsFolder, "INTERNAL ERROR : closeDrawFile function undefined"},
+        {{nullptr, close}, drawsFolder, "INTERNAL ERROR : loadDrawFile function undefined"},
+        {{load, close}, drawsFolder + "missing/", "INTERNAL ERROR : Cannot find " + drawsFolder + "missing/"},
+    };
+    for (const Case& c : cases) {
+        dialogs.shown.clear();
+        TfrmCreateLottery w(c.folder, c.hooks);
+        EXPECT_FALSE(w.Prepare());
+        EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{c.error});
+        EXPECT_FALSE(w.isVisible());
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
