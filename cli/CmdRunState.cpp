@@ -137,7 +137,7 @@ int RunState(const std::vector<std::string>& args)
                 options.RunFactorOverhead, options.MinReqNumbers, options.MaxReqNumbers, options.MinHitCategory,
                 options.MaxHitCategory, ModesText(options.Modes).c_str(), options.MaximumJUXsPerColumn,
                 options.MaximumJUXsToScan);
-    std::printf("compare numbers: %s\n", CompareNumsText(options.CompareNums).c_str());
+    std::printf("compare numbers: %s\n", options.CompareNumsText().c_str());
     std::printf("analysed field: %d%s, pool %d, drawn %d\n", c.AnalysedField,
                 c.CombinedSecondField ? " with bonus balls" : "", c.PoolSize, c.HitWidth());
     std::printf("tables computed: %d\n", c.TablesComputed);

@@ -14,28 +14,6 @@ constexpr size_t kCountAt = 12;
 constexpr size_t kChecksumAt = 4;
 constexpr size_t kChecksumFrom = 8;
 
-void WriteDescriptor(TMemoryStream& s, const TGameField& f)
-{
-    s.WriteI32(f.Total);
-    s.WriteI32(f.Picked);
-    s.WriteI32(f.Lowest);
-    s.WriteU8(f.Ordered);
-    const uint8_t pad[3] = {0, 0, 0};
-    s.Write(pad, 3);
-}
-
-TGameField ReadDescriptor(TMemoryStream& s)
-{
-    TGameField f;
-    f.Total = s.ReadI32();
-    f.Picked = s.ReadI32();
-    f.Lowest = s.ReadI32();
-    f.Ordered = s.ReadU8();
-    uint8_t pad[3];
-    s.Read(pad, 3);
-    return f;
-}
-
 void WriteBlocks(TMemoryStream& s, const TGameInfo& g)
 {
     s.Write(g.OptionalBlock1.data(), g.OptionalBlock1.size());
@@ -128,6 +106,29 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 }
 
 } // namespace
+
+void WriteFieldDescriptor(TMemoryStream& s, const TGameField& f)
+{
+    s.WriteI32(f.Total);
+    s.WriteI32(f.Picked);
+    s.WriteI32(f.Lowest);
+    s.WriteU8(f.Ordered);
+    const uint8_t pad[3] = {0, 0, 0};
+    s.Write(pad, 3);
+}
+
+TGameField ReadFieldDescriptor(TMemoryStream& s)
+{
+    TGameField f;
+    f.Total = s.ReadI32();
+    f.Picked = s.ReadI32();
+    f.Lowest = s.ReadI32();
+    f.Ordered = s.ReadU8();
+    uint8_t pad[3];
+    s.Read(pad, 3);
+    return f;
+}
+
 
 std::string GameIOStatusText(uint8_t status)
 {
@@ -223,7 +224,7 @@ bool WriteGameHeader(TMemoryStream& stream, const TGameInfo& info)
         stream.WriteI32(g.DrawsPerDay);
         StoreString(stream, g.Name);
         for (int f = 0; f < g.FieldCount; ++f) {
-            WriteDescriptor(stream, g.Fields[f]);
+            WriteFieldDescriptor(stream, g.Fields[f]);
             stream.WriteU8(static_cast<uint8_t>(ValueWidth(g.Fields[f])));
             StoreString(stream, g.FieldNames[f]);
         }
@@ -313,7 +314,7 @@ TGameIOInfo ExamineGameImage(const std::vector<uint8_t>& image)
             return info;
         }
         for (int f = 0; f < g.FieldCount; ++f) {
-            g.Fields[f] = ReadDescriptor(s);
+            g.Fields[f] = ReadFieldDescriptor(s);
             info.FieldWidths[f] = s.ReadU8();
             g.FieldNames[f] = LoadString(s);
         }
@@ -513,8 +514,8 @@ void TBinaryFileStreamDraws::WritePayload()
     Data.WriteU8(g.Field2Kind);
     Data.WriteI32(g.DrawsPerDay);
     StoreString(Data, g.Name);
-    WriteDescriptor(Data, g.Fields[0]);
-    WriteDescriptor(Data, g.Fields[1]);
+    WriteFieldDescriptor(Data, g.Fields[0]);
+    WriteFieldDescriptor(Data, g.Fields[1]);
     const int fieldCount = g.FieldCount < 0 ? 0 : (g.FieldCount > 2 ? 2 : g.FieldCount);
     for (int f = 0; f < fieldCount; ++f)
         StoreString(Data, g.FieldNames[f]);
@@ -553,8 +554,8 @@ void TBinaryFileStreamDraws::ReadPayload()
         g.Field2Kind = Data.ReadU8();
         g.DrawsPerDay = Data.ReadI32();
         g.Name = LoadString(Data);
-        g.Fields[0] = ReadDescriptor(Data);
-        g.Fields[1] = ReadDescriptor(Data);
+        g.Fields[0] = ReadFieldDescriptor(Data);
+        g.Fields[1] = ReadFieldDescriptor(Data);
         if (g.FieldCount < 1 || g.FieldCount > 2)
             throw Exception(GameIOStatusText(gioInvalidSpecifications));
         for (int f = 0; f < g.FieldCount; ++f)

@@ -64,6 +64,11 @@ void LoadDrawsFromImage(const std::vector<uint8_t>& image, TGameIOInfo& info, TD
 // the game file; asks for confirmation first.
 bool SaveGame(const std::string& folder, const std::string& fileName, const TGameInfo& info, TDrawClass& model);
 
+// The 16 bytes of a field descriptor: Total, Picked, Lowest (int32 each),
+// Ordered, 3 padding bytes (written as zero, skipped on reading).
+void WriteFieldDescriptor(TMemoryStream& s, const TGameField& f);
+TGameField ReadFieldDescriptor(TMemoryStream& s);
+
 // One field's balls as a stored value below TicketCount:
 // - a set of balls (not Ordered): its lexicographic rank among the k-subsets,
 //   with balls shifted to 1..v when Lowest is 0;

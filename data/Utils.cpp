@@ -380,6 +380,28 @@ TShortIntArray TextToBalls(const std::string& text)
     return balls;
 }
 
+TIntArray DigitRuns(const std::string& text)
+{
+    TIntArray values;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] < '0' || text[i] > '9') {
+            ++i;
+            continue;
+        }
+        int64_t v = 0;
+        bool fits = true;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+            if (fits) {
+                v = v * 10 + (text[i] - '0');
+                fits = v <= INT32_MAX;
+            }
+        if (fits)
+            values.push_back(static_cast<int32_t>(v));
+    }
+    return values;
+}
+
 std::string BallsToText(const TShortIntArray& balls, const std::string& separator, int digits)
 {
     // Negative digits act as 0; the width is capped so a wild value cannot allocate much.

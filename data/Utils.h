@@ -46,6 +46,9 @@ TArrayOfShortIntArray ReadByteArrays(TMemoryStream& stream);
 bool ParseNextInt(std::string& text, int& value);
 // Raises ERangeError "Range check error" for a value above 127.
 TShortIntArray TextToBalls(const std::string& text);
+// Every run of decimal digits in the text as one number, in text order;
+// runs too long for 32 bits are dropped rather than wrapped.
+TIntArray DigitRuns(const std::string& text);
 std::string BallsToText(const TShortIntArray& balls, const std::string& separator, int digits);
 
 // Dates: day numbers since 30 December 1899.

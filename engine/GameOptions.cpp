@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/GameModel.h"
+#include "data/Utils.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
@@ -13,31 +14,6 @@ namespace {
 const char* const kApp = "JUX";
 const char* const kVersion = "2.3b";
 const char* const kInvalidIni = "Invalid JUX Ini file";
-
-// Every run of decimal digits is one number; runs too long for 32 bits are
-// dropped rather than wrapped.
-TIntArray DigitRuns(const std::string& text)
-{
-    TIntArray out;
-    size_t i = 0;
-    while (i < text.size()) {
-        if (text[i] < '0' || text[i] > '9') {
-            ++i;
-            continue;
-        }
-        int64_t v = 0;
-        bool fits = true;
-        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-            if (fits) {
-                v = v * 10 + (text[i] - '0');
-                fits = v <= INT32_MAX;
-            }
-        }
-        if (fits)
-            out.push_back(static_cast<int32_t>(v));
-    }
-    return out;
-}
 
 TIntArray StoreValues(const TIntegerStore& store)
 {

@@ -9,27 +9,6 @@ namespace {
 
 constexpr uint32_t kJSFVersion = 1;
 
-void WriteDescriptor(TMemoryStream& s, const TGameField& f, const std::array<uint8_t, 3>& filler)
-{
-    s.WriteI32(f.Total);
-    s.WriteI32(f.Picked);
-    s.WriteI32(f.Lowest);
-    s.WriteU8(f.Ordered);
-    s.Write(filler.data(), filler.size());
-}
-
-TGameField ReadDescriptor(TMemoryStream& s)
-{
-    TGameField f;
-    f.Total = s.ReadI32();
-    f.Picked = s.ReadI32();
-    f.Lowest = s.ReadI32();
-    f.Ordered = s.ReadU8();
-    uint8_t filler[3];
-    s.Read(filler, sizeof filler);
-    return f;
-}
-
 void WriteModeList(TMemoryStream& s, const TModeList& mode)
 {
     s.WriteI32(mode.Count());
@@ -71,40 +50,6 @@ void ReadModeList(TMemoryStream& s, TModeList& mode, int32_t poolSize, int32_t h
 
 } // namespace
 
-TIntArray DigitRuns(const std::string& text)
-{
-    TIntArray values;
-    size_t i = 0;
-    while (i < text.size()) {
-        if (text[i] < '0' || text[i] > '9') {
-            ++i;
-            continue;
-        }
-        int64_t v = 0;
-        bool fits = true;
-        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-            if (fits)
-                v = v * 10 + (text[i] - '0');
-            if (v > INT32_MAX)
-                fits = false;
-        }
-        if (fits)
-            values.push_back(static_cast<int32_t>(v));
-    }
-    return values;
-}
-
-std::string CompareNumsText(const TShortIntArray& numbers)
-{
-    std::string text;
-    for (size_t i = 0; i < numbers.size(); ++i) {
-        if (i)
-            text += ' ';
-        text += Format("%.2d", numbers[i]);
-    }
-    return text;
-}
-
 TBinaryFileStreamOptionsState::TBinaryFileStreamOptionsState(TGameOptions& options, const std::string& gamePath)
     : TBaseBinaryFileStream(MakeFileHeaderID("JOF "), 0), options_(options), gamePath_(gamePath)
 {
@@ -126,7 +71,7 @@ void TBinaryFileStreamOptionsState::WritePayload()
     Data.WriteI32((options_.Modes & kModeAugmentative) ? 1 : 0);
     Data.WriteI32((options_.Modes & kModeAbsolute) ? 1 : 0);
     Data.WriteI32((options_.Modes & kModeBuildup) ? 1 : 0);
-    StoreString(Data, CompareNumsText(options_.CompareNums));
+    StoreString(Data, options_.CompareNumsText());
     options_.KeepJUXs.SaveToStream(Data);
 }
 
@@ -231,9 +176,8 @@ void TBinaryFileStreamJUXState::WritePayload()
     const TRunContext& c = engine_.Context;
     Data.WriteI32(c.ReservedState);
     Data.WriteI32(c.TablesComputed);
-    const std::array<uint8_t, 3> noFiller{};
-    WriteDescriptor(Data, c.FieldDefsCopy[0], noFiller);
-    WriteDescriptor(Data, c.FieldDefsCopy[1], noFiller);
+    WriteFieldDescriptor(Data, c.FieldDefsCopy[0]);
+    WriteFieldDescriptor(Data, c.FieldDefsCopy[1]);
     Data.WriteI32(c.AnalysedField);
     Data.WriteI32(c.PoolSize);
     Data.WriteI32(c.DrawnCount);
@@ -266,8 +210,8 @@ void TBinaryFileStreamJUXState::ReadPayload()
     TRunContext& c = engine_.Context;
     c.ReservedState = Data.ReadI32();
     c.TablesComputed = Data.ReadI32();
-    c.FieldDefsCopy[0] = ReadDescriptor(Data);
-    c.FieldDefsCopy[1] = ReadDescriptor(Data);
+    c.FieldDefsCopy[0] = ReadFieldDescriptor(Data);
+    c.FieldDefsCopy[1] = ReadFieldDescriptor(Data);
     c.AnalysedField = Data.ReadI32();
     c.PoolSize = Data.ReadI32();
     c.DrawnCount = Data.ReadI32();

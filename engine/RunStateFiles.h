@@ -58,8 +58,3 @@ private:
     TIntegerStore& userList_;
 };
 
-// Every run of decimal digits in the text, as numbers (values that do not
-// fit 32 bits are dropped).
-TIntArray DigitRuns(const std::string& text);
-// Two-digit numbers separated by single spaces: "01 02 03".
-std::string CompareNumsText(const TShortIntArray& numbers);
