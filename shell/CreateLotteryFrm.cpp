@@ -98,6 +98,9 @@ void TfrmCreateLottery::ApplyLook()
                    Qt::WindowCloseButtonHint);
     setFont(LotteryWindowFont());
     setFixedSize(301, 257);
+    // The two field groups keep their width whatever field 2 shows.
+    ui_->layGroups->setStretch(0, 1);
+    ui_->layGroups->setStretch(1, 1);
     QFont bold = LotteryWindowFont();
     bold.setBold(true);
     for (QWidget* w : {static_cast<QWidget*>(ui_->lblGameType), static_cast<QWidget*>(ui_->lblDPD),

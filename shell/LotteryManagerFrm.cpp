@@ -36,6 +36,7 @@ void StyleTitle(QLabel* label)
     label->setPalette(p);
     label->setAutoFillBackground(true);
     label->setMinimumHeight(22);
+    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     label->setContentsMargins(4, 0, 4, 0);
 }
 
@@ -321,7 +322,9 @@ void TfrmLotteryManager::FillLocalList()
         caption->setData(kEntryRole, i);
         caption->setData(kIconRole, static_cast<int>(row.Icon));
         list->setItem(r, 0, caption);
-        list->setItem(r, 1, Cell(row.Description));
+        QTableWidgetItem* description = Cell(row.Description);
+        description->setToolTip(FromText(row.Description));
+        list->setItem(r, 1, description);
         list->setItem(r, 2, Cell(row.Draws, true));
         list->setItem(r, 3, Cell(row.LastEntry));
         list->setItem(r, 4, Cell(row.LastUpdate));

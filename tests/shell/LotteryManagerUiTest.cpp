@@ -503,6 +503,7 @@ TEST_F(WizardUi, Lotto649ProposesItsNameAndLocksTheFields)
     EXPECT_FALSE(W<QLineEdit>(wizard.get(), "edtF2Name")->isVisible());
     EXPECT_EQ(Text(W<QLabel>(wizard.get(), "lblDescription")), "Description : 06/49");
     EXPECT_EQ(Text(W<QLabel>(wizard.get(), "lblTickets")), "Tickets : 13983816");
+    Snap(*wizard, "wizard-fields-649");
     EXPECT_TRUE(W<QPushButton>(wizard.get(), "btnBack")->isEnabled());
 }
 
