@@ -23,8 +23,8 @@ int RunInfo(const std::vector<std::string>& args)
         return kExitFailure;
     }
     const TGameInfo& g = info.Game;
-    // The definition is only known once the specifications passed.
-    const bool known = info.Status > gioInvalidSpecifications;
+    // The definition is only known once the definition passed.
+    const bool known = info.Status > gioInvalidDefinition;
     const std::string formation = known ? FormationText(g.Fields, g.Field2Kind) : "";
     const std::string last = gamecli::IsoDate(info.LastDrawDate);
     using gamecli::JsonString;

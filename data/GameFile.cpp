@@ -137,7 +137,7 @@ std::string GameIOStatusText(uint8_t status)
     case gioNewerVersion: return "Newer version game file!";
     case gioOlderVersion: return "Older version game file! Use the conversion tool.";
     case gioCorrupted: return "Corrupted game file.";
-    case gioInvalidSpecifications: return "Invalid specifications.";
+    case gioInvalidDefinition: return "Invalid specifications.";
     case gioInvalidOptional: return "Invalid optional parameters.";
     case gioDrawDataErrors: return "Errors in game's draw data.";
     case gioReadError: return "I/O error: Cannot read file.";
@@ -310,7 +310,7 @@ TGameIOInfo ExamineGameImage(const std::vector<uint8_t>& image)
         g.DrawsPerDay = s.ReadI32();
         g.Name = LoadString(s);
         if (g.FieldCount < 1 || g.FieldCount > 2) {
-            info.Status = gioInvalidSpecifications;
+            info.Status = gioInvalidDefinition;
             return info;
         }
         for (int f = 0; f < g.FieldCount; ++f) {
@@ -322,7 +322,7 @@ TGameIOInfo ExamineGameImage(const std::vector<uint8_t>& image)
         for (int f = 0; f < g.FieldCount && specsOk; ++f)
             specsOk = info.FieldWidths[f] >= 1 && info.FieldWidths[f] <= 4;
         if (!specsOk) {
-            info.Status = gioInvalidSpecifications;
+            info.Status = gioInvalidDefinition;
             return info;
         }
         ReadBlocks(s, g);
@@ -371,7 +371,7 @@ void LoadDrawsFromImage(const std::vector<uint8_t>& image, TGameIOInfo& info, TD
         const size_t recordSize = static_cast<size_t>(RecordSize(info));
         for (int f = 0; f < g.FieldCount; ++f)
             if (info.FieldWidths[f] < 1 || info.FieldWidths[f] > 4)
-                throw Exception(GameIOStatusText(gioInvalidSpecifications));
+                throw Exception(GameIOStatusText(gioInvalidDefinition));
         // Never trust the count beyond the bytes present.
         if (drawOffset > image.size() || count > (image.size() - drawOffset) / recordSize)
             throw Exception(GameIOStatusText(gioReadError));
@@ -557,7 +557,7 @@ void TBinaryFileStreamDraws::ReadPayload()
         g.Fields[0] = ReadFieldDescriptor(Data);
         g.Fields[1] = ReadFieldDescriptor(Data);
         if (g.FieldCount < 1 || g.FieldCount > 2)
-            throw Exception(GameIOStatusText(gioInvalidSpecifications));
+            throw Exception(GameIOStatusText(gioInvalidDefinition));
         for (int f = 0; f < g.FieldCount; ++f)
             g.FieldNames[f] = LoadString(Data);
         ReadBlocks(Data, g);
@@ -566,7 +566,7 @@ void TBinaryFileStreamDraws::ReadPayload()
         if (Data.Position() != drawOffset)
             throw Exception("INTERNAL ERROR [TBinaryFileStreamDraws] : ImportGameInfo mismatch DrawOffset");
         if (!IsStorableGameInfo(g))
-            throw Exception(GameIOStatusText(gioInvalidSpecifications));
+            throw Exception(GameIOStatusText(gioInvalidDefinition));
         const size_t recordSize = 13 + 4 * static_cast<size_t>(g.FieldCount);
         if (count > Data.Remaining() / recordSize)
             throw EStreamError("Stream read error");

@@ -28,7 +28,7 @@ enum TGameIOStatus : uint8_t {
     gioNewerVersion = 1,
     gioOlderVersion = 2,
     gioCorrupted = 3,
-    gioInvalidSpecifications = 4,
+    gioInvalidDefinition = 4,
     gioInvalidOptional = 5,
     gioDrawDataErrors = 6,
     gioReadError = 7,

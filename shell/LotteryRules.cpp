@@ -48,7 +48,7 @@ TGameIcon GameIconFor(uint8_t status)
     case gioValid: return TGameIcon::Valid;
     case gioOlderVersion: return TGameIcon::OlderVersion;
     case gioCorrupted:
-    case gioInvalidSpecifications:
+    case gioInvalidDefinition:
     case gioInvalidOptional:
     case gioDrawDataErrors: return TGameIcon::Damaged;
     default: return TGameIcon::Foreign;

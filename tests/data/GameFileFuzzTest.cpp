@@ -86,7 +86,7 @@ TEST(GameFileFuzz, DamagedGameFilesAnswerAStatus)
     }
     // The damage reached the later checks, not only the first ones.
     EXPECT_GT(statuses[gioCorrupted], 0);
-    EXPECT_GT(statuses[gioInvalidSpecifications], 0);
+    EXPECT_GT(statuses[gioInvalidDefinition], 0);
     EXPECT_GT(statuses[gioDrawDataErrors], 0);
     EXPECT_GT(statuses[gioReadError], 0);
     EXPECT_GT(statuses[gioValid], 0);

@@ -338,7 +338,7 @@ TEST(LotteryRules, IconsByStatus)
 {
     const std::pair<uint8_t, TGameIcon> cases[] = {
         {gioValid, TGameIcon::Valid},           {gioOlderVersion, TGameIcon::OlderVersion},
-        {gioCorrupted, TGameIcon::Damaged},     {gioInvalidSpecifications, TGameIcon::Damaged},
+        {gioCorrupted, TGameIcon::Damaged},     {gioInvalidDefinition, TGameIcon::Damaged},
         {gioInvalidOptional, TGameIcon::Damaged}, {gioDrawDataErrors, TGameIcon::Damaged},
         {gioNotGameFile, TGameIcon::Foreign},   {gioNewerVersion, TGameIcon::Foreign},
         {gioReadError, TGameIcon::Foreign},     {200, TGameIcon::Foreign},
