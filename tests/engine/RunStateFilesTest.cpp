@@ -370,6 +370,27 @@ TEST(RunStateFiles, HostileFilesAreRefusedCleanly)
         ExpectRefused(bad, "table count");
     }
     {
+        // The first mode list's column count, behind the two sub-streams,
+        // the run context and the two integer lists.
+        size_t at = 12;
+        at += 4 + fixtures::Le32(image, at);
+        at += 4 + fixtures::Le32(image, at);
+        at += 61;
+        at += 4 + 4 * size_t(fixtures::Le32(image, at)) + 1;
+        at += 4 + 4 * size_t(fixtures::Le32(image, at)) + 1;
+        ASSERT_EQ(fixtures::Le32(image, at), 48u); // 49 - 1 columns
+        for (uint32_t columns : {0x80000000u, 0x7fffffffu, 47u, 0u}) {
+            Bytes b = image;
+            fixtures::Put32(b, at, columns);
+            fixtures::WriteFile(bad, Deflate(b));
+            ExpectRefused(bad, "column count");
+        }
+        Bytes b = image;
+        fixtures::Put32(b, at + 4, 0x7fffffffu); // category lists of column 1
+        fixtures::WriteFile(bad, Deflate(b));
+        ExpectRefused(bad, "list count");
+    }
+    {
         // The first table's FinalOrder one byte shorter than its pool.
         Bytes b = image;
         const size_t lenAt = countAt + 8;
