@@ -98,10 +98,8 @@ void TBestLists::TrimList(TJUXEngine& engine, TCategoryList& list, int32_t maxPe
         int32_t id = 0;
         list.GetInt(list.Count(), id);
         list.DeleteInt(list.Count());
-        if (TJUXClass* t = engine.FindTable(id)) {
+        if (TJUXClass* t = engine.FindTable(id))
             t->ListReferences = std::max(t->ListReferences - 1, 0);
-            ReleaseIfUnneeded(engine, id);
-        }
     }
 }
 
@@ -119,23 +117,6 @@ bool TBestLists::Protected(const TJUXEngine& engine, int32_t id) const
             return true;
     }
     return false;
-}
-
-// Frees a table the moment the last list lets it go (or, for the newest
-// table's predecessor's predecessor, the moment it stops being needed), so
-// that the live tables never outnumber what the lists, the kept IDs, the
-// display and the newest two hold. The cursor pass below still collects the
-// tables whose protection ends later (a browsed table the display let go).
-void TBestLists::ReleaseIfUnneeded(TJUXEngine& engine, int32_t id)
-{
-    const int position = engine.TableIds.IndexOfInt(id);
-    const TJUXClass* table = engine.TableRegistry.GetRecord(position);
-    if (position <= 0 || !table || table->Id != id || table->ListReferences > 0 || Protected(engine, id))
-        return;
-    engine.TableRegistry.DeleteRecord(position);
-    engine.TableIds.DeleteInt(position);
-    if (position <= RecyclingCursor)
-        RecyclingCursor -= 1;
 }
 
 void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t i, int32_t j,
@@ -287,7 +268,6 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
             }
         }
     }
-    ReleaseIfUnneeded(engine, engine.Context.TablesComputed - 2);
     RecyclePass(engine);
     RecyclePass(engine);
     return ShownListChanged;

@@ -59,7 +59,6 @@ private:
     void TrimList(TJUXEngine& engine, TCategoryList& list, int32_t maxPerColumn);
     void RecyclePass(TJUXEngine& engine);
     bool Protected(const TJUXEngine& engine, int32_t id) const;
-    void ReleaseIfUnneeded(TJUXEngine& engine, int32_t id);
     bool InAnyList(int32_t id) const;
 
     std::unique_ptr<TModeList> modes_[kModeCount];

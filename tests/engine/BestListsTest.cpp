@@ -176,7 +176,9 @@ TEST(BestLists, RecyclingKeepsWhatTheOptionsAndTheDisplayHold)
         rig.engine->TableIds.GetInt(p, v);
         live.push_back(v);
     }
-    EXPECT_EQ(live, (Ids{2, 3, 4, 11, 12}));
+    // The cursor, two places per pass and two passes per table, has freed
+    // the unprotected tables it reached; 7 and 10 still wait for it.
+    EXPECT_EQ(live, (Ids{2, 3, 4, 7, 10, 11, 12}));
     // Once the display lets them go, the cursor collects them.
     rig.display.Current = 0;
     rig.display.Browse.Clear();
@@ -185,7 +187,13 @@ TEST(BestLists, RecyclingKeepsWhatTheOptionsAndTheDisplayHold)
     EXPECT_EQ(rig.engine->FindTable(3), nullptr);
     EXPECT_EQ(rig.engine->FindTable(4), nullptr);
     EXPECT_NE(rig.engine->FindTable(2), nullptr);
-    EXPECT_EQ(rig.engine->TableRegistry.Count(), 3);
+    live.clear();
+    for (int p = 1; p <= rig.engine->TableIds.Count(); ++p) {
+        int32_t v = 0;
+        rig.engine->TableIds.GetInt(p, v);
+        live.push_back(v);
+    }
+    EXPECT_EQ(live, (Ids{2, 15, 21, 23, 24}));
 }
 
 TEST(BestLists, RequestedAndCategoryLimitsSelectTheListsFiled)

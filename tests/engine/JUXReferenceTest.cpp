@@ -1,9 +1,8 @@
 // The engine against a deliberately plain second implementation: every table
 // scanned step by step with integer-store windows, frequency records and
 // exchange sorts, rated with TPredictClass; the lists filed and the tables
-// recycled with plain vectors (a table no list holds and nothing keeps is
-// freed at once; the cursor collects the rest). Random histories of several formations, start
-// points and option sets must give identical tables and lists.
+// recycled with plain vectors by the two cursor passes. Random histories of
+// several formations, start points and option sets must give identical tables and lists.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -251,25 +250,6 @@ struct RefRun {
     {
         return options->KeepJUXs.ContainsInt(id) || id == computed || id + 1 == computed;
     }
-    // A table that no list holds and nothing keeps goes at once.
-    void Release(int32_t id)
-    {
-        for (size_t p = 0; p < tables.size(); ++p)
-            if (tables[p]->id == id) {
-                if (Listed(id) || Kept(id))
-                    return;
-                tables.erase(tables.begin() + long(p));
-                if (int32_t(p) + 1 <= cursor)
-                    cursor -= 1;
-                return;
-            }
-    }
-    void PopLast(std::vector<int32_t>& list)
-    {
-        const int32_t id = list.back();
-        list.pop_back();
-        Release(id);
-    }
 
     void Ranked(std::vector<int32_t>& list, const RefTable& t, int32_t i, int32_t j, bool exact)
     {
@@ -308,7 +288,7 @@ struct RefRun {
                 Insert(list, e, t.id);
         }
         while (int32_t(list.size()) > max + 1)
-            PopLast(list);
+            list.pop_back();
     }
 
     void Buildup(std::vector<int32_t>& list, const RefTable& t, int32_t i, int32_t j)
@@ -354,7 +334,7 @@ struct RefRun {
         if (e < max)
             Insert(list, e, t.id);
         while (int32_t(list.size()) > max + 1)
-            PopLast(list);
+            list.pop_back();
     }
 
     void File(const RefTable& t)
@@ -375,7 +355,6 @@ struct RefRun {
                         Ranked(list, t, i, j, mode == 1);
                 }
         }
-        Release(computed - 2);
         for (int pass = 0; pass < 2; ++pass) {
             const int32_t n = int32_t(tables.size());
             cursor = ((cursor + 1) % n) + 1;
