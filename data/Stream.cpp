@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+#include "platform/Paths.h"
+
 void TMemoryStream::Seek(size_t position)
 {
     pos_ = position;
@@ -70,19 +72,5 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
 
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        error = "Cannot create file \"" + path + "\". " + std::strerror(errno);
-        return false;
-    }
-    const size_t put = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), f);
-    bool ok = put == bytes.size();
-    ok = (std::fflush(f) == 0) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok) {
-        std::remove(path.c_str());
-        error = "Error writing file \"" + path + "\".";
-        return false;
-    }
-    return true;
+    return ReplaceFileContents(path, bytes.data(), bytes.size(), error);
 }

@@ -93,7 +93,8 @@ private:
     size_t pos_ = 0;
 };
 
-// Whole-file helpers. ReadWholeFile refuses files above maxBytes with false.
+// Whole-file helpers. ReadWholeFile refuses files above maxBytes with false;
+// WriteWholeFile replaces an existing file only once the new one is complete.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error,
                    size_t maxBytes = size_t(1) << 31);
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <utility>
 
+#include "platform/Paths.h"
+
 namespace {
 
 bool IsBlank(char c)
@@ -331,19 +333,10 @@ std::string TIniFile::Text() const
 bool TIniFile::UpdateFile(std::string* error) const
 {
     const std::string text = Text();
-    auto fail = [&](const std::string& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
-    FILE* f = std::fopen(path_.c_str(), "wb");
-    if (!f)
-        return fail("Cannot create file \"" + path_ + "\". " + std::strerror(errno));
-    const size_t put = text.empty() ? 0 : std::fwrite(text.data(), 1, text.size(), f);
-    bool ok = put == text.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok)
-        return fail("Error writing file \"" + path_ + "\".");
-    return true;
+    std::string why;
+    if (ReplaceFileContents(path_, text.data(), text.size(), why))
+        return true;
+    if (error)
+        *error = why;
+    return false;
 }

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -98,4 +100,39 @@ bool DeleteFile(const std::string& path)
 bool RenameFile(const std::string& from, const std::string& to)
 {
     return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool ReplaceFileContents(const std::string& path, const void* bytes, size_t size, std::string& error)
+{
+    std::string tmp = path + ".XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0) {
+        error = "Cannot create file \"" + path + "\". " + std::strerror(errno);
+        return false;
+    }
+    // mkstemp makes the file private; a replaced file gets the usual mode.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
+    const char* p = static_cast<const char*>(bytes);
+    size_t left = ok ? size : 0;
+    while (left > 0) {
+        const ssize_t put = ::write(fd, p, left);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            ok = false;
+            break;
+        }
+        p += put;
+        left -= static_cast<size_t>(put);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        error = "Error writing file \"" + path + "\".";
+        return false;
+    }
+    return true;
 }

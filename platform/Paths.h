@@ -1,6 +1,7 @@
 // Where the program and its data live.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Folder of the running executable, with a trailing '/'.
@@ -21,3 +22,9 @@ std::string ExtractFileExt(const std::string& path);  // with the dot, "" when n
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 bool DeleteFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to);
+
+// Replaces the file at path with the given bytes. They go to a new file
+// beside it first, which is flushed and then renamed over the old one, so a
+// write that fails half way leaves the old file as it was. On failure answers
+// false with a reason in error.
+bool ReplaceFileContents(const std::string& path, const void* bytes, size_t size, std::string& error);

@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include "data/BinaryFileStream.h"
+#include "support/WriteLimit.h"
 
 namespace {
 
@@ -343,6 +344,33 @@ TEST(BinaryFileStream, DamagedCompressedDataFailsInDecompression)
     }
     TBytesStream missing;
     EXPECT_THROW(missing.LoadFromFile(TmpPath("no-such-file.bin")), EStreamError);
+}
+
+TEST(BinaryFileStream, FailedSaveKeepsThePreviousFile)
+{
+    const std::string path = TmpPath("kept.bin");
+    TBytesStream first(Bytes{1, 2, 3});
+    first.SaveToFile(path);
+    Bytes before, after;
+    std::string err;
+    ASSERT_TRUE(ReadWholeFile(path, before, err));
+
+    // Random bytes do not compress: the new file is far above the limit.
+    std::mt19937 rng(7);
+    Bytes big(64 << 10);
+    for (auto& b : big)
+        b = static_cast<uint8_t>(rng());
+    TBytesStream second(big);
+    {
+        TWriteLimit limit(4096);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_THROW(second.SaveToFile(path), EStreamError);
+    }
+    ASSERT_TRUE(ReadWholeFile(path, after, err));
+    EXPECT_EQ(after, before);
+    TBytesStream back;
+    back.LoadFromFile(path);
+    EXPECT_EQ(back.payload, (Bytes{1, 2, 3}));
 }
 
 TEST(BinaryFileStream, InflationIsBounded)

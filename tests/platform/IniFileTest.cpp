@@ -8,6 +8,8 @@
 #include <sstream>
 
 #include "platform/IniFile.h"
+#include "platform/Paths.h"
+#include "support/WriteLimit.h"
 
 namespace fs = std::filesystem;
 
@@ -200,4 +202,65 @@ TEST(IniFile, ADirectoryIsNotReadAsAFile)
     TIniFile ini(dir);
     EXPECT_FALSE(ini.Loaded());
     EXPECT_FALSE(ini.UpdateFile());
+}
+
+// Leftovers of a failed write beside the file (the temporary it was written to).
+size_t FilesIn(const std::string& dir)
+{
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir))
+        ++n;
+    return n;
+}
+
+TEST(IniFile, FailedWriteKeepsTheOldFile)
+{
+    const std::string dir = TmpPath("failed_write");
+    fs::create_directories(dir);
+    const std::string path = dir + "/opts.ini";
+    const std::string old = "[A]\nk=old\n";
+    Put(path, old);
+    TIniFile ini(path);
+    ini.WriteString("A", "k", std::string(4096, 'n'));
+    {
+        TWriteLimit limit(1024);
+        ASSERT_TRUE(limit.Active());
+        std::string error;
+        EXPECT_FALSE(ini.UpdateFile(&error));
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_EQ(Get(path), old);
+    EXPECT_EQ(FilesIn(dir), 1u);
+}
+
+TEST(Paths, ReplaceFileContents)
+{
+    const std::string dir = TmpPath("replace");
+    fs::create_directories(dir);
+    const std::string path = dir + "/f.bin";
+    std::string error;
+    // Creates, then replaces whole; a shorter text leaves nothing of the longer one.
+    ASSERT_TRUE(ReplaceFileContents(path, "long content", 12, error));
+    ASSERT_TRUE(ReplaceFileContents(path, "short", 5, error));
+    EXPECT_EQ(Get(path), "short");
+    ASSERT_TRUE(ReplaceFileContents(path, "", 0, error));
+    EXPECT_EQ(Get(path), "");
+    // The new file is readable by others as a plainly created one would be.
+    const auto perms = fs::status(path).permissions();
+    EXPECT_NE(perms & fs::perms::owner_read, fs::perms::none);
+    EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
+    EXPECT_EQ(FilesIn(dir), 1u);
+
+    Put(path, "previous");
+    const std::string big(8192, 'x');
+    {
+        TWriteLimit limit(1000);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_FALSE(ReplaceFileContents(path, big.data(), big.size(), error));
+    }
+    EXPECT_EQ(Get(path), "previous");
+    EXPECT_EQ(FilesIn(dir), 1u);
+
+    EXPECT_FALSE(ReplaceFileContents(dir + "/missing/f.bin", "x", 1, error));
+    EXPECT_NE(error.find("Cannot create file"), std::string::npos);
 }
