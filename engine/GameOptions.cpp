@@ -207,7 +207,6 @@ std::string TGameOptions::KeepJUXsText() const
 
 void TGameOptions::SaveToGameIni(const std::string& path)
 {
-    bool written = false;
     try {
         TIniFile ini(path);
         const char* s = kGameIniSection;
@@ -228,13 +227,11 @@ void TGameOptions::SaveToGameIni(const std::string& path)
         ini.WriteInteger(s, "MaximumJUXsToScan", MaximumJUXsToScan);
         ini.WriteString(s, "CompareNums", CompareNumsText());
         ini.WriteString(s, "KeepJUXs", KeepJUXsText());
-        written = ini.UpdateFile();
+        (void)ini.UpdateFile();
     } catch (const std::exception&) {
-        written = false;
     }
-    if (!written)
-        DeleteFile(path);
-    // What is in memory is always what the file yields.
+    // A failed write leaves the previous file as it was; either way the
+    // options in memory become what the file yields.
     if (FileExists(path))
         LoadFromGameIni(path);
 }

@@ -10,6 +10,7 @@
 #include "data/GameModel.h"
 #include "engine/GameOptions.h"
 #include "platform/IniFile.h"
+#include "support/WriteLimit.h"
 
 namespace fs = std::filesystem;
 
@@ -434,6 +435,29 @@ TEST(GameOptions, SaveThatCannotWriteLeavesNoFile)
     fs::create_directories(dir);
     EXPECT_NO_THROW(o.SaveToGameIni(dir));
     EXPECT_TRUE(fs::is_directory(dir));
+}
+
+TEST(GameOptions, SaveThatFailsKeepsThePreviousFile)
+{
+    auto game = MakeGame(300);
+    const std::string path = TmpDir() + "kept.ini";
+    TGameOptions o;
+    o.SetGame(game.get());
+    SetNonDefaults(o);
+    o.SaveToGameIni(path);
+    const std::string before = Get(path);
+    ASSERT_NE(before.find("TotalTestDraws=50"), std::string::npos);
+
+    o.TotalTestDraws = 60;
+    {
+        TWriteLimit limit(64);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_NO_THROW(o.SaveToGameIni(path));
+    }
+    // The file is as it was, and the options in memory are the ones it holds.
+    EXPECT_EQ(Get(path), before);
+    EXPECT_EQ(o.TotalTestDraws, 50);
+    EXPECT_EQ(o.MaxStatData, 30);
 }
 
 TEST(GameOptions, DamagedOrForeignFilesGiveDefaults)
