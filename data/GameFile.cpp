@@ -1,5 +1,6 @@
 #include "data/GameFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -103,6 +104,48 @@ int RecordSize(const TGameIOInfo& info)
 std::string JoinPath(const std::string& folder, const std::string& name)
 {
     return folder.empty() ? name : IncludeTrailingPathDelimiter(folder) + name;
+}
+
+// Fills the model with `count` records that read(r, date, index, status,
+// numbers) takes from the image (raising on a damaged one, as the file order
+// meets it). A dated model gets them in (date, index) order, the first of
+// equal pairs first: the draws adding them one by one in file order yields,
+// without the cost of inserting each record of a file written newest first
+// at the front of the history.
+template <typename TReadRecord>
+void AddRecords(TDrawClass& model, uint32_t count, TReadRecord read)
+{
+    TDateTime date = 0;
+    int32_t index = 0;
+    uint8_t status = 0;
+    TArrayOfShortIntArray numbers(static_cast<size_t>(model.GameInfo().FieldCount));
+    if (!model.Dated()) {
+        for (uint32_t r = 0; r < count; ++r) {
+            read(r, date, index, status, numbers);
+            model.AddDraw(index, status, numbers, date);
+        }
+        return;
+    }
+    struct TKey {
+        TDateTime date;
+        int32_t index;
+        uint32_t record;
+    };
+    std::vector<TKey> keys;
+    keys.reserve(count);
+    for (uint32_t r = 0; r < count; ++r) {
+        read(r, date, index, status, numbers);
+        // The draws would refuse a record without a usable date anyway.
+        if (std::isfinite(date))
+            keys.push_back(TKey{date, index, r});
+    }
+    std::stable_sort(keys.begin(), keys.end(), [](const TKey& a, const TKey& b) {
+        return a.date < b.date || (a.date == b.date && a.index < b.index);
+    });
+    for (const TKey& key : keys) {
+        read(key.record, date, index, status, numbers);
+        model.AddDraw(index, status, numbers, date);
+    }
 }
 
 } // namespace
@@ -376,17 +419,16 @@ void LoadDrawsFromImage(const std::vector<uint8_t>& image, TGameIOInfo& info, TD
         if (drawOffset > image.size() || count > (image.size() - drawOffset) / recordSize)
             throw Exception(GameIOStatusText(gioReadError));
         TMemoryStream s(image);
-        s.Seek(drawOffset);
-        TArrayOfShortIntArray numbers(static_cast<size_t>(g.FieldCount));
-        for (uint32_t r = 0; r < count; ++r) {
-            const TDateTime date = s.ReadI32();
-            const int index = s.ReadU8();
-            const uint8_t status = s.ReadU8();
-            for (int f = 0; f < g.FieldCount; ++f)
-                if (!DecodeFieldValue(g.Fields[f], ReadValue(s, info.FieldWidths[f]), numbers[f]))
-                    throw Exception(GameIOStatusText(gioDrawDataErrors));
-            model.AddDraw(index, status, numbers, date);
-        }
+        AddRecords(model, count,
+                   [&](uint32_t r, TDateTime& date, int32_t& index, uint8_t& status, TArrayOfShortIntArray& numbers) {
+                       s.Seek(drawOffset + size_t(r) * recordSize);
+                       date = s.ReadI32();
+                       index = s.ReadU8();
+                       status = s.ReadU8();
+                       for (int f = 0; f < g.FieldCount; ++f)
+                           if (!DecodeFieldValue(g.Fields[f], ReadValue(s, info.FieldWidths[f]), numbers[f]))
+                               throw Exception(GameIOStatusText(gioDrawDataErrors));
+                   });
         info.Game.State = 1;
         model.Modified = false;
     } catch (...) {
@@ -571,16 +613,19 @@ void TBinaryFileStreamDraws::ReadPayload()
         if (count > Data.Remaining() / recordSize)
             throw EStreamError("Stream read error");
         auto model = std::make_unique<TDrawClass>(g);
-        TArrayOfShortIntArray numbers(static_cast<size_t>(g.FieldCount));
-        for (uint32_t r = 0; r < count; ++r) {
-            const TDateTime date = Data.ReadDouble();
-            const int32_t index = Data.ReadI32();
-            const uint8_t status = Data.ReadU8();
-            for (int f = 0; f < g.FieldCount; ++f)
-                if (!DecodeFieldValue(g.Fields[f], Data.ReadU32(), numbers[f]))
-                    throw Exception(GameIOStatusText(gioDrawDataErrors));
-            model->AddDraw(index, status, numbers, date);
-        }
+        const size_t firstRecord = Data.Position();
+        AddRecords(*model, count,
+                   [&](uint32_t r, TDateTime& date, int32_t& index, uint8_t& status, TArrayOfShortIntArray& numbers) {
+                       Data.Seek(firstRecord + size_t(r) * recordSize);
+                       date = Data.ReadDouble();
+                       index = Data.ReadI32();
+                       status = Data.ReadU8();
+                       for (int f = 0; f < g.FieldCount; ++f)
+                           if (!DecodeFieldValue(g.Fields[f], Data.ReadU32(), numbers[f]))
+                               throw Exception(GameIOStatusText(gioDrawDataErrors));
+                   });
+        // The container checks that the payload was read to its end.
+        Data.Seek(firstRecord + size_t(count) * recordSize);
         model->Modified = false;
         game_.Info = g;
         game_.Info.State = 2;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <unistd.h>
+#include <random>
 #include <string>
 
 #include "data/GameFile.h"
@@ -499,6 +500,108 @@ TEST(GameFile, LoadKeepsSortedOrderAndDropsDuplicates)
     EXPECT_EQ(loaded.GetDraw(2)->Index, 2);
     EXPECT_EQ(loaded.GetDraw(1)->Numbers, model.GetDraw(1)->Numbers);
     EXPECT_FALSE(loaded.Modified);
+}
+
+// Records of an image in any order (newest first, shuffled, repeated pairs,
+// records without a date) load into the history that adding them one by one
+// in file order gives; a long history written newest first loads in time.
+TEST(GameFile, RecordsInAnyOrderLoadAsAddingThemInFileOrder)
+{
+    struct TRecord {
+        TDateTime date;
+        int32_t index;
+        TArrayOfShortIntArray numbers;
+    };
+    const struct {
+        const char* name;
+        bool snapshot;
+        int draws;
+        bool reverseOnly;
+    } cases[] = {
+        {"game file, shuffled", false, 400, false},
+        {"snapshot, shuffled", true, 400, false},
+        {"game file, 200000 newest first", false, 200000, true},
+        {"snapshot, 200000 newest first", true, 200000, true},
+    };
+    for (const auto& c : cases) {
+        const TGameInfo g = MakeGame(6, 49, 2);
+        TCurrentGame source;
+        source.Info = g;
+        source.Draws = std::make_unique<TDrawClass>(g);
+        FillDraws(*source.Draws, g, c.draws);
+        Bytes image;
+        size_t at = 0;
+        if (c.snapshot) {
+            TBinaryFileStreamDraws out(source);
+            out.ExportData();
+            image = out.Stream().Bytes();
+            at = Le32(image, 12);
+        } else {
+            image = BuildImage(g, *source.Draws);
+            at = Le32(image, 8);
+        }
+        const size_t size = c.snapshot ? 17 : 9;
+        const size_t keySize = c.snapshot ? 12 : 5;
+        const size_t count = (image.size() - at) / size;
+        ASSERT_EQ(count, size_t(c.draws)) << c.name;
+
+        std::vector<size_t> order(count);
+        for (size_t i = 0; i < count; ++i)
+            order[i] = count - 1 - i;
+        std::mt19937 rng(11);
+        if (!c.reverseOnly)
+            std::shuffle(order.begin(), order.end(), rng);
+        Bytes b = image;
+        for (size_t i = 0; i < count; ++i)
+            std::copy_n(image.begin() + long(at + order[i] * size), size, b.begin() + long(at + i * size));
+        std::vector<TRecord> records;
+        for (size_t i = 0; i < count; ++i) {
+            const TDraw* d = source.Draws->GetDraw(int(order[i]) + 1);
+            records.push_back({d->Date, d->Index, d->Numbers});
+        }
+        if (!c.reverseOnly) {
+            // Later records take the date and index of earlier ones; a few lose their date.
+            for (size_t i = 0; i < 40; ++i) {
+                const size_t from = rng() % count, to = rng() % count;
+                std::copy_n(b.begin() + long(at + from * size), keySize, b.begin() + long(at + to * size));
+                records[to].date = records[from].date;
+                records[to].index = records[from].index;
+            }
+            for (size_t i = 0; i < 5; ++i) {
+                const size_t to = rng() % count;
+                std::fill_n(b.begin() + long(at + to * size), c.snapshot ? 8 : 4, 0);
+                records[to].date = 0;
+            }
+        }
+        // Newest first is the source history itself (and adding it one by one
+        // is the slow way this test guards against).
+        TDrawClass inFileOrder(g);
+        if (!c.reverseOnly) {
+            for (const TRecord& r : records)
+                inFileOrder.AddDraw(r.index, 0, r.numbers, r.date);
+        }
+        const TDrawClass& expected = c.reverseOnly ? *source.Draws : inFileOrder;
+
+        TCurrentGame loaded;
+        if (c.snapshot) {
+            Put32(b, 8, WordChecksum(b.data() + 12, b.size() - 12));
+            TBinaryFileStreamDraws in(loaded);
+            in.Stream() = TMemoryStream(b);
+            ASSERT_NO_THROW(in.ImportData()) << c.name;
+        } else {
+            FixChecksum(b);
+            TGameIOInfo info = ExamineGameImage(b);
+            ASSERT_EQ(info.Status, gioValid) << c.name;
+            loaded.Draws = std::make_unique<TDrawClass>(info.Game);
+            LoadDrawsFromImage(b, info, *loaded.Draws);
+        }
+        ASSERT_TRUE(loaded.Draws) << c.name;
+        if (!c.reverseOnly) {
+            EXPECT_LT(expected.DrawCount(), c.draws) << c.name;
+        }
+        ExpectSameDraws(*loaded.Draws, expected);
+        EXPECT_FALSE(loaded.Draws->Modified) << c.name;
+    }
 }
 
 TEST(GameFile, SaveAsksAndSkipsUnmodifiedModels)
