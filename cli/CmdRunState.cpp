@@ -1,6 +1,7 @@
 // jux-cli resume and state: continue a saved run, or show what a run state
 // file holds.
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -68,6 +69,9 @@ int RunResume(const std::vector<std::string>& args)
         return CliUsageError("resume", a.positional().empty() ? "a run state file is needed" : "too many arguments");
     if (a.has("tables") && (tables < 1 || tables > 999999999))
         return CliUsageError("resume", "--tables must be between 1 and 999999999");
+    // A table ID is 32 bits: a larger number must not wrap onto another table.
+    if (a.has("dump-table") && (dump < 1 || dump > INT32_MAX))
+        return CliUsageError("resume", "--dump-table needs a table ID from 1 to 2147483647");
 
     TCurrentGame game;
     TGameOptions options;

@@ -73,7 +73,8 @@ TEST(RunStateCli, BadFilesAndArguments)
         EXPECT_EQ(r.status, 1) << cmd;
         EXPECT_NE(r.err.find("cannot import the run state"), std::string::npos) << r.err;
     }
-    for (const char* cmd : {"resume", "state", "resume a.jsf --tables x", "resume a.jsf --tables 0", "state a b"}) {
+    for (const char* cmd : {"resume", "state", "resume a.jsf --tables x", "resume a.jsf --tables 0", "state a b",
+                            "resume a.jsf --dump-table 0", "resume a.jsf --dump-table 4294967297"}) {
         const auto r = RunCli(cmd);
         EXPECT_EQ(r.status, 2) << cmd;
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << cmd;
