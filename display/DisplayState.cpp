@@ -2,6 +2,7 @@
 #include "display/DisplayState.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "data/UserDialogs.h"
 #include "display/Clipboard.h"
@@ -59,11 +60,24 @@ void TDisplayState::ClearUserList()
 
 void TDisplayState::AddIDsToUserList(const TIntegerStore& ids)
 {
+    // One refresh of the list's menu for the whole batch: the retained tables
+    // can run into thousands.
+    std::unordered_set<int32_t> listed;
+    for (int i = 1; i <= userJUXList_.Count(); ++i) {
+        int32_t id = 0;
+        if (userJUXList_.GetInt(i, id))
+            listed.insert(id);
+    }
+    bool added = false;
     for (int i = 1; i <= ids.Count(); ++i) {
         int32_t id = 0;
-        if (ids.GetInt(i, id))
-            AddToUserList(id);
+        if (ids.GetInt(i, id) && listed.insert(id).second) {
+            userJUXList_.AddInt(id);
+            added = true;
+        }
     }
+    if (added)
+        UserListChanged();
 }
 
 void TDisplayState::UpdateRunButton()

@@ -225,17 +225,25 @@ void TFrmJUXDisplay::RunButtonChanged() { ui_->btnStopCalculations->setText(From
 
 void TFrmJUXDisplay::UserListChanged()
 {
+    // Only the entries after the part the menu already shows are rebuilt, so
+    // adding one ID costs one entry however long the list is.
+    const TIntegerStore& list = *UserJUXList();
+    size_t keep = 0;
+    int32_t id = 0;
+    while (keep < userListIds_.size() && list.GetInt(int(keep) + 1, id) && id == userListIds_[keep])
+        ++keep;
     const QList<QAction*> actions = userListMenu_->actions();
-    for (qsizetype i = kUserListFixedEntries; i < actions.size(); ++i) {
+    for (qsizetype i = actions.size() - 1; i >= kUserListFixedEntries + qsizetype(keep); --i) {
         userListMenu_->removeAction(actions[i]);
         actions[i]->deleteLater();
     }
-    const TIntegerStore& list = *UserJUXList();
-    for (int i = 1; i <= list.Count(); ++i) {
-        int32_t id = 0;
-        list.GetInt(i, id);
+    userListIds_.resize(keep);
+    for (int i = int(keep) + 1; i <= list.Count(); ++i) {
+        if (!list.GetInt(i, id))
+            continue;
         QAction* entry = userListMenu_->addAction(QString::number(id));
         connect(entry, &QAction::triggered, this, [this, id] { Guarded([this, id] { JumpToListed(id); }); });
+        userListIds_.push_back(id);
     }
     UpdateCurrentLabel();
     ui_->sgJUXPanorama->viewport()->update();

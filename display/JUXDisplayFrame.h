@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <QWidget>
 
@@ -80,4 +81,6 @@ private:
     QAction* mniRemoveJUX_ = nullptr;
     QAction* mniExportTableExcel_ = nullptr;
     TPanoramaPopupState panoramaPopup_;
+    // The IDs of the "JUX list" entries, in menu order.
+    std::vector<int32_t> userListIds_;
 };

@@ -48,8 +48,15 @@ class TTestFrame : public TFrmJUXDisplay {
 public:
     using TFrmJUXDisplay::TFrmJUXDisplay;
     QStringList answers;
+    int userListChanges = 0;
 
 protected:
+    void UserListChanged() override
+    {
+        ++userListChanges;
+        TFrmJUXDisplay::UserListChanged();
+    }
+
     bool InputQuery(const std::string&, const std::string&, std::string& value) override
     {
         if (answers.isEmpty())
@@ -250,6 +257,53 @@ TEST_F(Frame, PanoramaPopupEntriesBySelection)
     r.dialogs.Queue(TModalResult::Yes);
     Action(f->TableMenu(), "mniClearList")->trigger();
     EXPECT_TRUE(f->UserJUXList()->IsEmpty());
+    EXPECT_EQ(f->UserListMenu()->actions().size(), 4);
+}
+
+// The "JUX list" entries after the four fixed ones, as texts.
+QStringList ListEntries(QMenu* menu)
+{
+    QStringList texts;
+    const QList<QAction*> actions = menu->actions();
+    for (qsizetype i = 4; i < actions.size(); ++i)
+        texts << actions[i]->text();
+    return texts;
+}
+
+QStringList ListTexts(const TIntegerStore& list)
+{
+    QStringList texts;
+    for (int i = 1; i <= list.Count(); ++i) {
+        int32_t id = 0;
+        list.GetInt(i, id);
+        texts << QString::number(id);
+    }
+    return texts;
+}
+
+TEST_F(Frame, RetainedTablesFillTheListWithOneMenuRefresh)
+{
+    f->AddToUserList(7);
+    f->userListChanges = 0;
+    TIntegerStore retained;
+    for (int32_t id : {5, 7, 9, 5})
+        retained.AddInt(id);
+    for (int32_t id = 100; id < 3100; ++id)
+        retained.AddInt(id);
+    f->AddIDsToUserList(retained);
+    EXPECT_EQ(f->userListChanges, 1);
+    ASSERT_EQ(f->UserJUXList()->Count(), 3003);
+    EXPECT_EQ(ListTexts(*f->UserJUXList()).mid(0, 4), (QStringList{"7", "5", "9", "100"}));
+    EXPECT_EQ(ListEntries(f->UserListMenu()), ListTexts(*f->UserJUXList()));
+
+    // Removing one in the middle and adding one keep the menu in the list's order.
+    f->RemoveFromUserList(9);
+    f->AddToUserList(42);
+    EXPECT_EQ(ListEntries(f->UserListMenu()), ListTexts(*f->UserJUXList()));
+    EXPECT_EQ(ListEntries(f->UserListMenu()).back(), "42");
+    f->ClearUserList();
+    EXPECT_EQ(f->UserListMenu()->actions().size(), 4);
+    f->AddIDsToUserList(TIntegerStore());
     EXPECT_EQ(f->UserListMenu()->actions().size(), 4);
 }
 
