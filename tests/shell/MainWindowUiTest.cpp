@@ -270,6 +270,31 @@ TEST_F(MainWindowUi, PausedRunResumesWithTheNextTableAfterNo)
     EXPECT_EQ(env().Engine().Context.TablesComputed, 5);
 }
 
+TEST_F(MainWindowUi, PanoramaStripFitsTheSmallestWindow)
+{
+    OpenDefaultGame(3);
+    window.resize(window.minimumSize());
+    RunToFinish();
+    window.btnFinalResultsClick();
+    QApplication::processEvents();
+
+    // Left to right, each control of the strip whole and clear of the next.
+    std::vector<QWidget*> strip;
+    for (const char* name : {"btnPanoramaLess", "btnPanoramaMore", "lblReqNumbers", "lblPanoramaMode",
+                             "cbPanoramaDisplayType"}) {
+        QWidget* w = window.findChild<QWidget*>(QString::fromLatin1("FrmJUXDisplay"))
+                         ->findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_NE(w, nullptr) << name;
+        strip.push_back(w);
+    }
+    for (QWidget* w : {strip[2], strip[3], strip[4]})
+        EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
+    for (size_t i = 1; i < strip.size(); ++i)
+        EXPECT_LT(strip[i - 1]->geometry().right(), strip[i]->geometry().left());
+    QWidget* frame = window.findChild<QWidget*>(QString::fromLatin1("FrmJUXDisplay"));
+    EXPECT_LE(frame->minimumSizeHint().width(), frame->width());
+}
+
 TEST_F(MainWindowUi, StartQuestionInFinished)
 {
     OpenDefaultGame(3);
