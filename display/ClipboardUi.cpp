@@ -4,7 +4,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-#include "shell/QtText.h"
+#include "display/QtText.h"
 
 void TQtClipboard::SetText(const std::string& text)
 {

@@ -21,7 +21,7 @@
 
 #include "data/UserDialogs.h"
 #include "display/GridCellUi.h"
-#include "shell/QtText.h"
+#include "display/QtText.h"
 #include "ui_JUXDisplayFrame.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "data/Utils.h"
 #include "platform/Paths.h"
 #include "shell/LotteryRules.h"
-#include "shell/QtText.h"
+#include "display/QtText.h"
 #include "ui_CreateLotteryFrm.h"
 
 TDrawFileHooks InstalledDrawFileHooks()

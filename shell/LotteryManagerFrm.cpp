@@ -18,7 +18,7 @@
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
 #include "platform/Paths.h"
-#include "shell/QtText.h"
+#include "display/QtText.h"
 #include "ui_LotteryManagerFrm.h"
 
 namespace {

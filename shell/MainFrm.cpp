@@ -20,7 +20,7 @@
 #include "platform/Paths.h"
 #include "shell/AboutFrm.h"
 #include "shell/MainWindowRules.h"
-#include "shell/QtText.h"
+#include "display/QtText.h"
 #include "shell/ShellHooks.h"
 #include "ui_MainFrm.h"
 

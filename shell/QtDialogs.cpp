@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "shell/QtText.h"
+#include "display/QtText.h"
 
 QString DialogText(const std::string& text)
 {

@@ -31,7 +31,7 @@
 #include "shell/Application.h"
 #include "shell/CreateLotteryFrm.h"
 #include "shell/LotteryManagerFrm.h"
-#include "shell/QtText.h"
+#include "display/QtText.h"
 #include "support/GameFixtures.h"
 #include "support/ScriptedDialogs.h"
 

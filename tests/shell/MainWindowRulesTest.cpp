@@ -396,7 +396,7 @@ TEST(StartArgs, ParsesTheScreenshotCommand)
 } // namespace
 
 #include "shell/QtDialogs.h"
-#include "shell/QtText.h"
+#include "display/QtText.h"
 
 namespace {
 
