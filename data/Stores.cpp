@@ -27,11 +27,13 @@ void TIntegerStore::SortByOrder()
     if (order_ == kInsertionOrder || (order_ == kComparerOrder && !comparer_))
         return;
     Sort([this](const int32_t& a, const int32_t& b) { return Compare(a, b); });
+    inOrder_ = true;
 }
 
 void TIntegerStore::SetOrder(uint8_t order)
 {
     order_ = order <= kComparerOrder ? order : kInsertionOrder;
+    inOrder_ = false;
     SortByOrder();
 }
 
@@ -39,6 +41,7 @@ void TIntegerStore::Clear()
 {
     ClearSlots();
     minMaxValid_ = false;
+    inOrder_ = true;
 }
 
 void TIntegerStore::AfterAddition(int32_t value)
@@ -56,11 +59,12 @@ bool TIntegerStore::AddInt(int32_t value)
     bool added;
     if (order_ == kInsertionOrder || (order_ == kComparerOrder && !comparer_)) {
         added = AppendSlot(value);
-    } else if (SortedByOrder()) {
+    } else if (inOrder_ || SortedByOrder()) {
         // Same result as appending and sorting the whole list again, in O(n).
         const auto at = std::upper_bound(items_.begin(), items_.end(), value,
                                          [this](int32_t a, int32_t b) { return Compare(a, b) < 0; });
         added = InsertSlot(static_cast<int>(at - items_.begin()) + 1, value);
+        inOrder_ = true;
     } else {
         added = AppendSlot(value);
         if (added)
@@ -210,6 +214,7 @@ void TIntegerStore::LoadFromStream(TMemoryStream& stream)
     order_ = kInsertionOrder;
     comparer_ = nullptr;
     items_ = std::move(values);
+    inOrder_ = false;
     ApplyCapacityRule();
     minMaxValid_ = false;
     order_ = (order == kAscending || order == kDescending) ? order : kInsertionOrder;

@@ -77,6 +77,7 @@ public:
         if (!InRange(a) || !InRange(b))
             return false;
         std::swap(items_[a - 1], items_[b - 1]);
+        Reordered();
         return true;
     }
 
@@ -91,6 +92,7 @@ public:
             std::rotate(first + (a - 1), first + a, first + (b - 1));
         else if (a > b)
             std::rotate(first + (b - 1), first + (a - 1), first + a);
+        Reordered();
         return true;
     }
 
@@ -102,9 +104,14 @@ public:
             return;
         std::stable_sort(items_.begin(), items_.end(),
                          [&](const T& x, const T& y) { return comparison(x, y) < 0; });
+        Reordered();
     }
 
-    void Reverse() { std::reverse(items_.begin(), items_.end()); }
+    void Reverse()
+    {
+        std::reverse(items_.begin(), items_.end());
+        Reordered();
+    }
 
     std::optional<T> Get(int position) const
     {
@@ -124,6 +131,9 @@ public:
     }
 
 protected:
+    // The elements were rearranged by one of the operations above.
+    virtual void Reordered() {}
+
     // False when the list cannot take another element.
     bool AppendSlot(T value)
     {
@@ -181,7 +191,11 @@ public:
     void SetOrder(uint8_t order);
     const TComparer& Comparer() const { return comparer_; }
     // Takes effect at the next sort (SetOrder, AddInt).
-    void SetComparer(TComparer comparer) { comparer_ = std::move(comparer); }
+    void SetComparer(TComparer comparer)
+    {
+        comparer_ = std::move(comparer);
+        inOrder_ = false;
+    }
 
     bool TrackMinMax = false;
     bool MinMaxValid() const { return minMaxValid_; }
@@ -205,6 +219,9 @@ public:
     // for; the store is left unchanged then.
     void LoadFromStream(TMemoryStream& stream);
 
+protected:
+    void Reordered() override { inOrder_ = false; }
+
 private:
     int Compare(int32_t a, int32_t b) const;
     bool SortedByOrder() const;
@@ -215,6 +232,8 @@ private:
     uint8_t order_ = kInsertionOrder;
     TComparer comparer_;
     bool minMaxValid_ = false;
+    // Known to stand in the store's order, so an addition needs no scan.
+    bool inOrder_ = true;
     int32_t min_ = 0;
     int32_t max_ = 0;
 };

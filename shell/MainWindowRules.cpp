@@ -2,6 +2,7 @@
 #include "shell/MainWindowRules.h"
 
 #include <algorithm>
+#include <functional>
 #include <climits>
 
 #include "data/UserDialogs.h"
@@ -231,7 +232,14 @@ void StoreOptionsPage(const TOptionsPageValues& page, TGameOptions& options)
     options.MaximumJUXsToScan = (toScan >= 1 && toScan <= 999999999) ? toScan : 999999999;
 
     options.KeepJUXs.Clear();
-    for (int32_t id : NumbersInText(page.KeepJUXs))
+    TIntArray keep = NumbersInText(page.KeepJUXs);
+    // A sorted store ends the same whatever the order of additions; adding in
+    // its own order keeps each addition an append instead of an insert.
+    if (options.KeepJUXs.Order() == TIntegerStore::kAscending)
+        std::sort(keep.begin(), keep.end());
+    else if (options.KeepJUXs.Order() == TIntegerStore::kDescending)
+        std::sort(keep.begin(), keep.end(), std::greater<int32_t>());
+    for (int32_t id : keep)
         options.KeepJUXs.AddInt(id);
 
     TIntArray compare = NumbersInText(page.CompareNums);

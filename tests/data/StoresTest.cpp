@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -496,4 +498,56 @@ TEST(StringStore, CopiesAndDeletes)
     EXPECT_EQ(t, "third");
     s.Clear();
     EXPECT_TRUE(s.IsEmpty());
+}
+
+// Additions to a sorted store end as a full sort would leave them, also after
+// operations that disturbed the order in between.
+TEST(IntegerStore, SortedAdditionsMatchAFullSortAfterAnyDisturbance)
+{
+    std::mt19937 rng(23);
+    for (uint8_t order : {TIntegerStore::kAscending, TIntegerStore::kDescending}) {
+        TIntegerStore s;
+        s.SetOrder(order);
+        std::vector<int32_t> model;
+        auto sortModel = [&] {
+            if (order == TIntegerStore::kAscending)
+                std::stable_sort(model.begin(), model.end());
+            else
+                std::stable_sort(model.begin(), model.end(), std::greater<int32_t>());
+        };
+        for (int step = 0; step < 3000; ++step) {
+            const int op = int(rng() % 10);
+            const int n = s.Count();
+            if (op < 6) {
+                const int32_t v = int32_t(rng() % 200) - 100;
+                s.AddInt(v);
+                model.push_back(v);
+                sortModel();
+            } else if (op == 6 && n >= 2) {
+                const int a = 1 + int(rng() % unsigned(n)), b = 1 + int(rng() % unsigned(n));
+                s.Exchange(a, b);
+                std::swap(model[size_t(a - 1)], model[size_t(b - 1)]);
+            } else if (op == 7 && n >= 1) {
+                s.Reverse();
+                std::reverse(model.begin(), model.end());
+            } else if (op == 8 && n >= 1) {
+                const int p = 1 + int(rng() % unsigned(n));
+                s.DeleteInt(p);
+                model.erase(model.begin() + (p - 1));
+            } else if (op == 9 && n >= 2) {
+                const int a = 1 + int(rng() % unsigned(n)), b = 1 + int(rng() % unsigned(n));
+                s.Move(a, b);
+                const int32_t v = model[size_t(a - 1)];
+                model.insert(model.begin() + (b - 1), v);
+                model.erase(model.begin() + (a < b ? a - 1 : a));
+            }
+            std::vector<int32_t> got;
+            for (int i = 1; i <= s.Count(); ++i) {
+                int32_t v = 0;
+                s.GetInt(i, v);
+                got.push_back(v);
+            }
+            ASSERT_EQ(got, model) << "step " << step << " op " << op;
+        }
+    }
 }
