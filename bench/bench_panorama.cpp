@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 
+#include "bench/BenchGame.h"
 #include "data/GameModel.h"
 #include "data/Utils.h"
 #include "display/PanoramaModel.h"
@@ -23,22 +24,7 @@ struct PanoramaRun {
 
     PanoramaRun()
     {
-        info.Name = "Bench Lotto";
-        info.FieldCount = 1;
-        info.DrawsPerDay = 1;
-        info.Fields[0] = TGameField{49, 6, 1, 0};
-        model = std::make_unique<TDrawClass>(info);
-        std::mt19937 rng(2024);
-        const TDateTime first = EncodeDate(2000, 1, 1);
-        for (int d = 0; d < 300; ++d) {
-            TShortIntArray balls;
-            while (balls.size() < 6) {
-                const int8_t b = int8_t(1 + rng() % 49);
-                if (std::find(balls.begin(), balls.end(), b) == balls.end())
-                    balls.push_back(b);
-            }
-            model->AddDraw(1, 0, {balls}, first + d);
-        }
+        model = MakeBenchGame(info);
         options.SetGame(model.get());
         options.SetDefaults();
         options.MaximumJUXsToScan = 200;
