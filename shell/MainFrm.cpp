@@ -542,7 +542,7 @@ void TfrmMain::mniLotteryDrawsClick()
 {
     if (!environment_.GameOpen())
         return;
-    OpenDrawsEditor(this);
+    OpenDrawsEditor(this, environment_);
     UpdateControls();
 }
 

@@ -3,6 +3,7 @@
 #include "shell/ShellHooks.h"
 
 #include "data/UserDialogs.h"
+#include "shell/DrawModifyF.h"
 #include "shell/LotteryManagerFrm.h"
 #include "shell/MainWindowRules.h"
 
@@ -63,10 +64,9 @@ void OpenLotteryManager(QWidget* parent)
     RunLotteryManager(parent);
 }
 
-void OpenDrawsEditor(QWidget* /*parent*/)
+void OpenDrawsEditor(QWidget* parent, TEnvironmentClass& environment)
 {
-    // The draws history editor plugs in here; it saves through SaveLotteryHook().
-    ShowInfo(kNotAvailableText);
+    TDrawModifyForm::Execute(parent, environment);
 }
 
 void OpenOddsCalculator(QWidget* /*parent*/, bool /*preset*/, int /*total*/, int /*picked*/, int /*played*/)
