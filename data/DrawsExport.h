@@ -9,6 +9,7 @@
 #include "data/GameModel.h"
 
 inline constexpr const char* kExportProductName = "J.U.X. Engine 2.3b";
+inline constexpr const char* kNoDrawsToExport = "No draws history to export.";
 
 // Width of the zero-padded line numbers: the decimal digits of the count.
 int ExportNumberWidth(int drawCount);

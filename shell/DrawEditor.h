@@ -14,7 +14,6 @@
 inline constexpr const char* kEditorCaption = "Draws History Management";
 inline constexpr const char* kNoLotteryText = "No lottery detected.";
 inline constexpr const char* kNoDrawsTitle = "No history draws in file";
-inline constexpr const char* kNoDrawsToExportText = "No draws history to export.";
 inline constexpr const char* kExportDialogTitle = "Export history draws";
 inline constexpr const char* kExportFilter = "text files (*.txt)|*.txt";
 

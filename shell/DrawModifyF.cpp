@@ -452,7 +452,7 @@ void TDrawModifyForm::ExportDrawsItemClick()
 {
     const TDrawClass& draws = editor_->Draws();
     if (draws.DrawCount() == 0) {
-        ShowInfo(kNoDrawsToExportText);
+        ShowInfo(kNoDrawsToExport);
         return;
     }
     std::string chosen;
