@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QSpinBox>
 
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
@@ -16,6 +17,7 @@
 #include "engine/GameOptions.h"
 #include "platform/Paths.h"
 #include "shell/Application.h"
+#include "shell/DrawModifyF.h"
 #include "shell/MainFrm.h"
 #include "shell/MainWindowRules.h"
 #include "shell/QtDialogs.h"
@@ -68,7 +70,21 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
     }
     QApplication::processEvents();
 
-    const QPixmap picture = window.grab();
+    // The draws editor over the main window; editor-field2 shows the last
+    // draw's second field.
+    std::unique_ptr<TDrawModifyForm> editor;
+    if (args.Page == "editor" || args.Page == "editor-field2") {
+        editor = std::make_unique<TDrawModifyForm>(environment, &window);
+        if (!editor->Created())
+            return 1;
+        editor->show();
+        if (args.Page == "editor-field2") {
+            editor->GetBClick();
+            editor->FieldUD()->setValue(2);
+        }
+        QApplication::processEvents();
+    }
+    const QPixmap picture = editor ? editor->grab() : window.grab();
     if (!picture.save(QString::fromStdString(args.File), "PNG")) {
         std::fprintf(stderr, "jux: cannot write '%s'\n", args.File.c_str());
         return 1;

@@ -34,6 +34,8 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption)
     auto* b = new QPushButton(QString::fromLatin1(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setFixedHeight(25);
+    b->setMinimumWidth(0);
+    b->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     b->setAutoDefault(false);
     return b;
 }
@@ -92,7 +94,8 @@ void TDrawModifyForm::BuildWindow()
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPixelSize(11);
     setFont(f);
-    resize(515, 428);
+    // Wider than the classic 515 pixels, so the list shows its columns in today's fonts.
+    resize(760, 440);
     setMinimumSize(523 - 8, 363 - 27);
 
     auto* outer = new QVBoxLayout(this);

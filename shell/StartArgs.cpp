@@ -27,8 +27,9 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
         } else if (name == "--page") {
             if (pageGiven)
                 return fail("option --page given twice");
-            if (value != "main" && value != "options" && value != "analysis")
-                return fail("--page must be main, options or analysis");
+            if (value != "main" && value != "options" && value != "analysis" && value != "editor" &&
+                value != "editor-field2")
+                return fail("--page must be main, options, analysis, editor or editor-field2");
             pageGiven = true;
             a.Page = value;
         } else if (name == "--game") {

@@ -1,5 +1,5 @@
 // The command line of the desktop application: none for the normal start, or
-// "--screenshot FILE.png [--page main|options|analysis] [--game GAME.drw]
+// "--screenshot FILE.png [--page main|options|analysis|editor|editor-field2] [--game GAME.drw]
 // [--tables N]" to save a picture of the main window and exit.
 #pragma once
 
@@ -17,7 +17,7 @@ struct TStartArgs {
 };
 
 inline constexpr const char* kStartUsage =
-    "usage: jux [--screenshot FILE.png [--page main|options|analysis] [--game GAME.drw] [--tables N]]";
+    "usage: jux [--screenshot FILE.png [--page main|options|analysis|editor|editor-field2] [--game GAME.drw] [--tables N]]";
 
 // `args` without the program name (and without the toolkit's own options).
 TStartArgs ParseStartArgs(const std::vector<std::string>& args);
