@@ -35,10 +35,11 @@ QFont CalculatorFont()
 }
 
 // The user's decimal separator as one single-byte character ('.' when the
-// locale's cannot be held in one).
+// locale's cannot be held in one). QLocale() follows the system's unless the
+// application set its own.
 char LocaleDecimalSeparator()
 {
-    const std::string sep = ToText(QLocale::system().decimalPoint());
+    const std::string sep = ToText(QLocale().decimalPoint());
     return sep.size() == 1 && sep[0] != '?' ? sep[0] : '.';
 }
 

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -169,6 +170,22 @@ TEST_F(OddsCalculatorUi, TickingRowsUpdatesTheCombinedLine)
     Trigger("mniDeselectAll");
     EXPECT_EQ(form.Ticked(), std::vector<bool>(7, false));
     EXPECT_EQ(Combined(), "No correct numbers selected.");
+}
+
+TEST_F(OddsCalculatorUi, WritesTheLocaleDecimalSeparator)
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    Enter("49", "6", "6");
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(ToText(List()->topLevelItem(6)->text(1)), "0,0000071511%");
+    EXPECT_EQ(ToText(List()->topLevelItem(6)->text(2)), "13983816,00");
+    Trigger("mniSelectAll");
+    EXPECT_EQ(Combined(), "Combined : 100,0000000000% [once in 1,00 draws]");
+    TStringClipboard clipboard;
+    InstallClipboard(&clipboard);
+    Trigger("mniCopyToClipboard");
+    InstallClipboard(nullptr);
+    EXPECT_EQ(clipboard.Text, OddsClipboardText(ComputeOddsTable(49, 6, 6, ',')));
 }
 
 TEST_F(OddsCalculatorUi, CopiesTheTableToTheClipboard)
