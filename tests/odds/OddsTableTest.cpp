@@ -324,10 +324,16 @@ TEST(OddsTable, ClipboardLayout)
     EXPECT_EQ(ninety.substr(ninety.size() - lastLine.size()), lastLine);
     const std::string big = OddsClipboardText(ComputeOddsTable(999, 20, 100));
     EXPECT_NE(big.find("\r\n  15-20 |  0.0000000"), std::string::npos);
-    // A single tail count is labelled by that count alone.
-    const TOddsTable single = ComputeOddsTable(999, 3, 900);
-    ASSERT_FALSE(single.Rows.empty());
+    // A tail of a single count is labelled by that count alone.
+    const TOddsTable single = ComputeOddsTable(38, 19, 19);
+    ASSERT_EQ(single.Rows.size(), 20u);
     EXPECT_EQ(single.Rows.front().Caption, "0 correct");
+    EXPECT_EQ(single.Rows.front().Tag, -1);
+    EXPECT_EQ(single.Rows.back().Caption, "19 correct");
+    EXPECT_EQ(single.Rows.back().Tag, -1);
+    const std::string singleText = OddsClipboardText(single);
+    EXPECT_NE(singleText.find("\r\n      0 |  0.0000000028 | approaches inf.\r\n"), std::string::npos);
+    EXPECT_NE(singleText.find("\r\n     19 |  0.0000000028 | approaches inf.\r\n"), std::string::npos);
 }
 
 TEST(OddsTable, LocaleDecimalSeparator)
