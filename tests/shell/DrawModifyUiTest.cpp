@@ -358,6 +358,31 @@ TEST_F(DrawModifyUi, HundredThousandDrawsPageAndSort)
     EXPECT_EQ(list.Title(), "Viewing draws 99901 - 100000 of total 100000");
 }
 
+// Records the history refuses are named when the game opens, before the
+// editor (or anything else) can save over them.
+TEST_F(DrawModifyUi, OpeningSaysWhichRecordsWereLeftOut)
+{
+    TGameInfo g = fixtures::MakeGame(6, 49, 1);
+    TDrawClass model(g);
+    fixtures::FillDraws(model, g, 5);
+    fixtures::Bytes b = fixtures::BuildImage(g, model);
+    const size_t at = fixtures::Le32(b, 8);
+    std::copy(b.begin() + at, b.begin() + at + 5, b.begin() + at + 9);
+    b[at + 2 * 9 + 4] = 0; // index 0 in a dated game
+    fixtures::FixChecksum(b);
+    const std::string path = fixtures::TmpDir() + "left-out.drw";
+    ASSERT_TRUE(fixtures::WriteFile(path, b));
+    dialogs.shown.clear();
+    env().OpenGame(path);
+    ASSERT_TRUE(env().GameOpen());
+    EXPECT_EQ(draws().DrawCount(), 3);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, TDialogKind::Warning);
+    EXPECT_EQ(dialogs.shown[0].text, "2 of the 5 draw records in the game file were not loaded:\n\r"
+                                     "1 repeat the date and index of another draw\n\r1 have no valid date or index\n\r"
+                                     "Saving the game file will leave them out.");
+}
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
