@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QSpinBox>
+#include <QTimer>
 
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
@@ -44,6 +45,12 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
             std::fprintf(stderr, "jux: '%s' could not be opened as a game\n", args.Game.c_str());
             return 1;
         }
+        // A game without draws opens the draws editor modally: a picture run
+        // closes it as soon as it shows.
+        QTimer::singleShot(0, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
         window.RefreshLotteryHeader();
         window.UpdateControls();
     }

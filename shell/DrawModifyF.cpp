@@ -446,6 +446,12 @@ void TDrawModifyForm::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
+void TDrawModifyForm::reject()
+{
+    FormClose();
+    QDialog::reject();
+}
+
 void TDrawModifyForm::contextMenuEvent(QContextMenuEvent* event)
 {
     popupMenu_->popup(event->globalPos());

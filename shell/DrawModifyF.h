@@ -70,6 +70,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape closes without a close event; the reminder is due all the same.
+    void reject() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
