@@ -104,6 +104,7 @@ TfrmBacktest::TfrmBacktest(const TDrawClass& game, const TGameOptions& options, 
         headers << QString::fromLatin1(h);
     sgSummary_->setHorizontalHeaderLabels(headers);
     sgSummary_->verticalHeader()->setVisible(false);
+    sgSummary_->verticalHeader()->setDefaultSectionSize(sgSummary_->fontMetrics().height() + 6);
     sgSummary_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sgSummary_->setSelectionBehavior(QAbstractItemView::SelectRows);
     sgSummary_->setSelectionMode(QAbstractItemView::SingleSelection);
