@@ -20,39 +20,52 @@ std::vector<long double> ChanceHitDistribution(int32_t pool, int32_t drawn, int3
     return pmf;
 }
 
-std::vector<long double> SumDistribution(const std::vector<long double>& pmf, int32_t n)
-{
-    std::vector<long double> sum{1.0L};
-    if (pmf.empty())
-        return {};
-    std::vector<long double> next;
-    for (int32_t step = 0; step < n; ++step) {
-        next.assign(sum.size() + pmf.size() - 1, 0.0L);
-        for (size_t s = 0; s < sum.size(); ++s) {
-            if (sum[s] == 0)
-                continue;
-            for (size_t h = 0; h < pmf.size(); ++h)
-                next[s + h] += sum[s] * pmf[h];
-        }
-        sum.swap(next);
-    }
-    return sum;
-}
-
 namespace {
 
-long double UpperTail(const std::vector<long double>& distribution, int64_t total)
+// One more independent draw added to the distribution of a sum. Doubles: the
+// sums of a long backtest are convolved many times, and double's range keeps
+// tails far below any p value of interest.
+void AddDraw(std::vector<double>& sum, const std::vector<double>& pmf, std::vector<double>& scratch)
+{
+    scratch.assign(sum.size() + pmf.size() - 1, 0.0);
+    for (size_t s = 0; s < sum.size(); ++s) {
+        const double p = sum[s];
+        if (p == 0)
+            continue;
+        for (size_t h = 0; h < pmf.size(); ++h)
+            scratch[s + h] += p * pmf[h];
+    }
+    sum.swap(scratch);
+}
+
+double UpperTail(const std::vector<double>& distribution, int64_t total)
 {
     if (total <= 0)
         return 1;
-    long double tail = 0;
+    double tail = 0;
     // Smallest terms first.
     for (size_t s = distribution.size(); s-- > 0 && int64_t(s) >= total;)
         tail += distribution[s];
-    return std::min(tail, 1.0L);
+    return std::min(tail, 1.0);
+}
+
+std::vector<double> ToDouble(const std::vector<long double>& values)
+{
+    return std::vector<double>(values.begin(), values.end());
 }
 
 } // namespace
+
+std::vector<long double> SumDistribution(const std::vector<long double>& pmf, int32_t n)
+{
+    if (pmf.empty())
+        return {};
+    const std::vector<double> p = ToDouble(pmf);
+    std::vector<double> sum{1.0}, scratch;
+    for (int32_t step = 0; step < n; ++step)
+        AddDraw(sum, p, scratch);
+    return std::vector<long double>(sum.begin(), sum.end());
+}
 
 long double SumTailProbability(const std::vector<long double>& pmf, int32_t n, int64_t total)
 {
@@ -60,7 +73,8 @@ long double SumTailProbability(const std::vector<long double>& pmf, int32_t n, i
         return 1;
     if (pmf.empty() || n <= 0 || total > (int64_t(pmf.size()) - 1) * n)
         return 0;
-    return UpperTail(SumDistribution(pmf, n), total);
+    const std::vector<long double> sum = SumDistribution(pmf, n);
+    return UpperTail(std::vector<double>(sum.begin(), sum.end()), total);
 }
 
 namespace {
@@ -229,12 +243,7 @@ double TBacktest::ChanceMean(int32_t requested) const
     return poolSize_ > 0 ? double(requested) * hitWidth_ / poolSize_ : 0;
 }
 
-struct TBacktest::TSummaryCache {
-    std::map<int32_t, std::vector<long double>> pmfs;                          // per i
-    std::map<std::pair<int32_t, int32_t>, std::vector<long double>> sums;      // per i and draws
-};
-
-TBacktestSummary TBacktest::SummariseSlot(size_t slot, TSummaryCache& cache) const
+TBacktestSummary TBacktest::Counts(size_t slot, const std::vector<long double>& pmf) const
 {
     const TSlot& at = slots_[slot];
     TBacktestSummary sum;
@@ -242,10 +251,7 @@ TBacktestSummary TBacktest::SummariseSlot(size_t slot, TSummaryCache& cache) con
     sum.Requested = at.Requested;
     sum.Category = at.Category;
     sum.ChanceMean = ChanceMean(at.Requested);
-    auto pmf = cache.pmfs.find(at.Requested);
-    if (pmf == cache.pmfs.end())
-        pmf = cache.pmfs.emplace(at.Requested, ChanceHitDistribution(poolSize_, hitWidth_, at.Requested)).first;
-    sum.Observed.assign(pmf->second.size(), 0);
+    sum.Observed.assign(pmf.size(), 0);
     for (const TBacktestDraw& d : results_) {
         const TBacktestPrediction& p = d.Predictions[slot];
         if (!p.Predicted())
@@ -255,34 +261,53 @@ TBacktestSummary TBacktest::SummariseSlot(size_t slot, TSummaryCache& cache) con
         if (p.Hits >= 0 && size_t(p.Hits) < sum.Observed.size())
             sum.Observed[size_t(p.Hits)] += 1;
     }
-    for (long double q : pmf->second)
+    for (long double q : pmf)
         sum.Expected.push_back(double(q * sum.Predicted));
-    if (sum.Predicted > 0) {
+    if (sum.Predicted > 0)
         sum.Mean = double(sum.Hits) / sum.Predicted;
-        auto& distribution = cache.sums[{at.Requested, sum.Predicted}];
-        if (distribution.empty())
-            distribution = SumDistribution(pmf->second, sum.Predicted);
-        sum.PValue = double(UpperTail(distribution, sum.Hits));
-    }
     return sum;
 }
 
 std::vector<TBacktestSummary> TBacktest::Summary() const
 {
-    TSummaryCache cache;
-    std::vector<TBacktestSummary> out;
-    out.reserve(slots_.size());
+    std::vector<TBacktestSummary> out(slots_.size());
+    // Per i: the pmf, then one pass of convolutions up to the most draws any
+    // of its summaries predicted, taking each summary's tail on the way.
+    std::map<int32_t, std::vector<size_t>> byRequested;
     for (size_t s = 0; s < slots_.size(); ++s)
-        out.push_back(SummariseSlot(s, cache));
+        byRequested[slots_[s].Requested].push_back(s);
+    for (auto& [requested, members] : byRequested) {
+        const std::vector<long double> pmf = ChanceHitDistribution(poolSize_, hitWidth_, requested);
+        for (size_t s : members)
+            out[s] = Counts(s, pmf);
+        std::sort(members.begin(), members.end(),
+                  [&out](size_t a, size_t b) { return out[a].Predicted < out[b].Predicted; });
+        const std::vector<double> p = ToDouble(pmf);
+        std::vector<double> sum{1.0}, scratch;
+        int32_t n = 0;
+        for (size_t s : members) {
+            if (out[s].Predicted == 0 || p.empty())
+                continue;
+            while (n < out[s].Predicted) {
+                AddDraw(sum, p, scratch);
+                ++n;
+            }
+            out[s].PValue = UpperTail(sum, out[s].Hits);
+        }
+    }
     return out;
 }
 
 TBacktestSummary TBacktest::SummaryFor(int32_t mode, int32_t requested, int32_t category) const
 {
-    TSummaryCache cache;
     for (size_t s = 0; s < slots_.size(); ++s)
-        if (slots_[s].Mode == mode && slots_[s].Requested == requested && slots_[s].Category == category)
-            return SummariseSlot(s, cache);
+        if (slots_[s].Mode == mode && slots_[s].Requested == requested && slots_[s].Category == category) {
+            const std::vector<long double> pmf = ChanceHitDistribution(poolSize_, hitWidth_, requested);
+            TBacktestSummary sum = Counts(s, pmf);
+            if (sum.Predicted > 0)
+                sum.PValue = double(SumTailProbability(pmf, sum.Predicted, sum.Hits));
+            return sum;
+        }
     TBacktestSummary none;
     none.Mode = mode;
     none.Requested = requested;

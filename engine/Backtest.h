@@ -105,9 +105,9 @@ private:
     struct TSlot {
         int32_t Mode, Requested, Category;
     };
-    struct TSummaryCache;
     bool RunDraw(int32_t position, TBacktestObserver* observer, TBacktestDraw& out);
-    TBacktestSummary SummariseSlot(size_t slot, TSummaryCache& cache) const;
+    // Everything of one summary but its p value.
+    TBacktestSummary Counts(size_t slot, const std::vector<long double>& pmf) const;
     double ChanceMean(int32_t requested) const;
 
     std::vector<TSlot> slots_;

@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -221,9 +222,16 @@ bool TfrmBacktest::Progress(int32_t drawsDone, int32_t draws, int32_t tablesDone
     const double part = tables > 0 ? double(std::min(tablesDone, tables)) / tables : 0;
     pbProgress_->setValue(int((drawsDone + part) / std::max(draws, 1) * kProgressSteps));
     lblProgress_->setText(QString::fromStdString(BacktestProgressText(drawsDone, draws, tablesDone, tables)));
-    if (drawsDone != shownDraws_) {
+    // The summary grows with every draw; on long backtests its refresh is
+    // kept to a small share of the time.
+    if (drawsDone != shownDraws_ && (shownDraws_ < 0 || sinceRefresh_.elapsed() >= std::max<qint64>(
+                                                                         1000, 4 * lastRefreshMs_))) {
         shownDraws_ = drawsDone;
+        QElapsedTimer cost;
+        cost.start();
         RefreshSummary();
+        lastRefreshMs_ = cost.elapsed();
+        sinceRefresh_.start();
     }
     QCoreApplication::processEvents();
     return !cancelRequested_;

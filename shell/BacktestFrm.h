@@ -7,6 +7,7 @@
 #include <memory>
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 #include "display/BacktestView.h"
 #include "engine/Backtest.h"
@@ -63,6 +64,8 @@ private:
     bool cancelRequested_ = false;
     bool closeRequested_ = false;
     int32_t shownDraws_ = -1;
+    QElapsedTimer sinceRefresh_;
+    qint64 lastRefreshMs_ = 0;
 
     QSpinBox* edtDraws_;
     QSpinBox* edtTables_;

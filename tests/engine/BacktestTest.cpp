@@ -157,6 +157,14 @@ TEST(Backtest, EqualsAnalysisByHandOnEachCutHistory)
                 observed += o;
             EXPECT_EQ(observed, draws);
             summed += draws;
+            // Summary works out the tails of all i in one pass; each equals
+            // the tail worked out alone.
+            const std::vector<long double> pmf =
+                ChanceHitDistribution(backtest.PoolSize(), backtest.HitWidth(), sum.Requested);
+            EXPECT_NEAR(sum.PValue, draws ? double(SumTailProbability(pmf, draws, hits)) : 1.0, 1e-13);
+            ASSERT_EQ(sum.Expected.size(), pmf.size());
+            for (size_t h = 0; h < pmf.size(); ++h)
+                EXPECT_NEAR(sum.Expected[h], double(pmf[h]) * draws, 1e-12);
         }
         EXPECT_EQ(summed, predicted);
     }
