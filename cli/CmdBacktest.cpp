@@ -161,6 +161,12 @@ int RunBacktest(const std::vector<std::string>& args)
     if (onlyRequested >= backtest->PoolSize())
         return CliUsageError("backtest", Format("--requested: this game's field predicts 1 to %d numbers",
                                                 backtest->PoolSize() - 1));
+    // A narrowing to lists the options do not compute would report nothing.
+    bool reported = false;
+    for (const TBacktestSummary& s : backtest->Summary())
+        reported = reported || Selected(s.Requested, s.Category, int32_t(onlyRequested), int32_t(onlyCategory));
+    if (!reported)
+        return CliUsageError("backtest", "--requested/--category: no such list among those the options compute");
 
     interrupted = 0;
     void (*previous)(int) = std::signal(SIGINT, OnInterrupt);

@@ -138,6 +138,8 @@ TEST(BacktestCli, WrongArgumentsAnswerUsageOrFailure)
         {" --last 2 --requested 0", 2, "--requested needs"},
         {" --last 2 --requested 25", 2, "predicts 1 to 24 numbers"},
         {" --last 2 --category 15", 2, "--category needs"},
+        {" --last 2 --requested 2 --category 3", 2, "no such list"},
+        {" --last 2 --max-req 4 --requested 5", 2, "no such list"},
         {" --last 60", 1, "Draws to backtest should be in the range of 1 - 59."},
         {" --last 30", 1, "The history before the 30 most recent draws does not suit the options"},
         {" --last 2 --tables 0", 1, "Tables per draw should be in the range of 1 - 999999999."},
