@@ -141,12 +141,16 @@ void TBacktest::Check() const
     // The shortest history decides; every later one is longer by whole draws
     // and keeps the same run factor overhead.
     const std::unique_ptr<TDrawClass> shortest = HistoryBefore(count - draws_ + 1);
+    const TGameOptions options = OptionsFor(*shortest);
     try {
-        OptionsFor(*shortest).Validate();
+        options.Validate();
     } catch (const std::exception& e) {
         throw Exception(Format("The history before the %d most recent draws does not suit the options: %s", draws_,
                                e.what()));
     }
+    // A field the engine refuses is refused before the first draw.
+    TJUXEngine probe(options);
+    probe.StartRun();
 }
 
 std::unique_ptr<TDrawClass> TBacktest::HistoryBefore(int32_t position) const

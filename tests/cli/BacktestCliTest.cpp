@@ -143,6 +143,7 @@ TEST(BacktestCli, WrongArgumentsAnswerUsageOrFailure)
         {" --last 60", 1, "Draws to backtest should be in the range of 1 - 59."},
         {" --last 30", 1, "The history before the 30 most recent draws does not suit the options"},
         {" --last 2 --tables 0", 1, "Tables per draw should be in the range of 1 - 999999999."},
+        {" --last 2 --field 2", 1, "INTERNAL ERROR : Field 2 inactive"},
     };
     for (const Case& c : cases) {
         const TCliResult r = RunCli("backtest '" + path + "' --tested 20 --stat 6" + c.args);
