@@ -109,10 +109,10 @@ double TextWidth(const std::string& text, double points)
             px += 3;
         else if (ch == '(' || ch == ')' || ch == '-' || ch == '/' || ch == 'f' || ch == 't' || ch == 'r')
             px += 4;
-        else if (ch >= 'A' && ch <= 'Z')
-            px += 8;
         else if (ch == 'm' || ch == 'w' || ch == 'M' || ch == 'W' || ch == '#' || ch == '%')
             px += 10;
+        else if (ch >= 'A' && ch <= 'Z')
+            px += 8;
         else
             px += 7;
     }
