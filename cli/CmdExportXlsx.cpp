@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
 
 #include "cli/AnalyzeOutput.h"
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 #include "cli/RunStateCli.h"
@@ -133,12 +133,12 @@ int RunExportXlsx(const std::vector<std::string>& args)
         return kExitFailure;
     }
     if (json) {
-        nlohmann::ordered_json report;
+        clitext::Json report;
         report["file"] = out;
-        report["sheets"] = nlohmann::ordered_json::array();
+        report["sheets"] = clitext::Json::array();
         for (int32_t id : sheets)
             report["sheets"].push_back({{"name", "JUX " + std::to_string(id)}, {"id", id}});
-        std::printf("%s\n", report.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+        clitext::PrintJson(report);
     } else {
         for (int32_t id : sheets)
             std::printf("JUX %d\n", id);
