@@ -134,7 +134,7 @@ int main(int argc, char** argv)
         return kExitOk;
     }
     if (first == "--version") {
-        std::printf("jux-cli J.U.X. 2.3b\n");
+        std::printf("jux-cli %s (J.U.X. 2.3b)\n", JUX_VERSION);
         return kExitOk;
     }
     for (const auto& c : CliCommands())
