@@ -8,10 +8,10 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/AnalyzeOutput.h"
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 #include "cli/RunStateCli.h"
-#include "data/TextCodec.h"
 #include "display/PanoramaModel.h"
 #include "display/TableStatistics.h"
 
@@ -111,7 +111,7 @@ nlohmann::ordered_json Points(const TSeriesSpec& s)
     return points;
 }
 
-std::string U(const std::string& text) { return Win1252ToUtf8(text); }
+std::string U(const std::string& text) { return clitext::Out(text); }
 
 nlohmann::ordered_json GridRows(const TTextGrid& grid, bool colours)
 {
@@ -160,7 +160,7 @@ std::string PageJson(const TTablePage& page, const TTableView& view)
         delay["series"].push_back(std::move(series));
     }
     j["delay_chart"] = std::move(delay);
-    return j.dump(2) + "\n";
+    return clitext::JsonText(j);
 }
 
 std::string GridText(const TTextGrid& grid)

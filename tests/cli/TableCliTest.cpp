@@ -41,7 +41,10 @@ nlohmann::json Json(const std::string& args)
 TEST(TableCli, JsonOfANewDisplay)
 {
     const std::string game = Game("t649.drw", "0649");
-    const nlohmann::ordered_json j = nlohmann::ordered_json::parse(RunCli("table '" + game + "'" + kRun + " --table 30 --json").out);
+    const TCliResult r = RunCli("table '" + game + "'" + kRun + " --table 30 --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1); // one line
+    const nlohmann::ordered_json j = nlohmann::ordered_json::parse(r.out);
     std::vector<std::string> keys;
     for (const auto& item : j.items())
         keys.push_back(item.key());
