@@ -46,6 +46,9 @@ struct TAxisRange {
     }
 };
 
+// Intervals a step search of n ticks covers the range with.
+int32_t Intervals(int32_t n) { return n >= 3 ? n - 1 : 2; }
+
 // Ticks from NiceSteps; a failed search keeps the ticks it made, none.
 std::vector<double> TickValues(int32_t n, double lo, double hi, double& step)
 {
@@ -67,7 +70,7 @@ bool NiceSteps(int32_t n, double lo, double hi, double& start, double& step)
         return false;
     if (lo > hi)
         std::swap(lo, hi);
-    const int32_t e = n >= 3 ? n - 1 : 2;
+    const int32_t e = Intervals(n);
     const double raw = std::fabs(hi - lo) / e;
     if (!std::isfinite(raw))
         return false;
@@ -175,7 +178,7 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
     const std::vector<double> yValues = TickValues(yTicks, yRange.Lo, yRange.Hi, layout.YStep);
     const double yStart = yValues.empty() ? 0 : yValues.front();
     const double yPerUnit =
-        layout.YStep > 0 ? double(plot.Height()) / (std::max(yTicks - 1, 1) * layout.YStep) : 0;
+        layout.YStep > 0 ? double(plot.Height()) / (Intervals(yTicks) * layout.YStep) : 0;
     int32_t widest = 0;
     layout.ZeroLine = plot.Bottom;
     for (size_t k = 0; k < yValues.size(); ++k) {
@@ -220,6 +223,7 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
     // X axis.
     layout.OnePerValue = anyBar || settings.AxisXOnePerValue;
     std::vector<double> distinct;
+    double xPerUnit = 0;
     if (layout.OnePerValue) {
         for (const TChartSeriesData* s : series)
             for (const TChartPoint& p : s->Points)
@@ -245,8 +249,7 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
     } else {
         const int32_t xTicks = std::max(plot.Width(), 0) / kTickSpacing + 1;
         const std::vector<double> xValues = TickValues(xTicks, xRange.Lo, xRange.Hi, layout.XStep);
-        const double xPerUnit =
-            layout.XStep > 0 ? double(plot.Width()) / (std::max(xTicks - 1, 1) * layout.XStep) : 0;
+        xPerUnit = layout.XStep > 0 ? double(plot.Width()) / (Intervals(xTicks) * layout.XStep) : 0;
         for (size_t k = 0; k < xValues.size(); ++k) {
             TChartTick tick;
             tick.Value = xValues[k];
@@ -256,10 +259,6 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
         }
     }
     const double xStart = layout.XTicks.empty() ? 0 : layout.XTicks.front().Value;
-    const double xPerUnit = layout.XStep > 0 && layout.XTicks.size() > 1
-                                ? double(layout.XTicks.back().Pixel - plot.Left) /
-                                      (double(layout.XTicks.size() - 1) * layout.XStep)
-                                : 0;
 
     // Points.
     int32_t barCount = 0;

@@ -259,3 +259,21 @@ TEST(BSpline, InterpolatesItsPoints)
     EXPECT_THROW(spline.SetPoint(-1, 0, 0), Exception);
     EXPECT_THROW(spline.Vertex(9), Exception);
 }
+
+TEST(NiceChartGeometry, ShortPlotsKeepTheirPointsInside)
+{
+    // Plots under 100 pixels make fewer than 3 ticks; the step still covers
+    // two intervals, and so must the pixels.
+    TFixedMetrics metrics;
+    const TChartSeriesData line = Series(TSeriesKind::Line, {{0, 0}, {35, 7}});
+    for (auto [w, h] : {std::pair{120, 150}, {110, 100}, {200, 140}}) {
+        const TChartLayout l = ComputeChartLayout(Plain(), {&line}, w, h, metrics);
+        ASSERT_EQ(l.Points.size(), 1u);
+        for (const TPointPixels& p : l.Points[0]) {
+            EXPECT_GE(p.Y, l.Plot.Top) << w << "x" << h;
+            EXPECT_LE(p.Y, l.Plot.Bottom) << w << "x" << h;
+            EXPECT_GE(p.X, l.Plot.Left) << w << "x" << h;
+            EXPECT_LE(p.X, l.Plot.Right) << w << "x" << h;
+        }
+    }
+}
