@@ -1,6 +1,8 @@
 // The paged list display.
 #include "shell/DisplayFrame.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
@@ -143,9 +145,13 @@ void TDisplayF::RebuildColumns()
     rebuilding_ = false;
     navi_->SetPageCount(list_.PageCount());
     ShowPage();
-    for (size_t i = 0; i < columns.size(); ++i)
-        if (columns[i].Width <= 0)
-            view_->resizeColumnToContents(static_cast<int>(i) + kSpacerColumns);
+    // A set width is the least a column gets: today's fonts are wider than
+    // the ones the widths were chosen for, and a cut ball list says nothing.
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const int col = static_cast<int>(i) + kSpacerColumns;
+        view_->resizeColumnToContents(col);
+        view_->setColumnWidth(col, std::max(columns[i].Width, view_->columnWidth(col)));
+    }
 }
 
 void TDisplayF::ShowPage()
