@@ -67,11 +67,11 @@ public:
     void ExportDrawsItemClick();
     void ExportDrawsOptionsItemClick() {}
     void MissingDrawsItemClick() {}
+    // Escape closes without a close event; the reminder is due all the same.
+    void reject() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // Escape closes without a close event; the reminder is due all the same.
-    void reject() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

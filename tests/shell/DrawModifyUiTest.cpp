@@ -158,6 +158,19 @@ TEST_F(DrawModifyUi, AddInsertSaveAndTheCloseReminder)
                                       "Please remember to save the draws history file.");
     }
     {
+        // Escape leaves the same way, once.
+        draws().Modified = false;
+        TDrawModifyForm form(env());
+        form.show();
+        form.DisplayF()->SelectByKey(1);
+        dialogs.Queue(TModalResult::Yes);
+        Button(form, "DeleteB")->click();
+        dialogs.shown.clear();
+        form.reject();
+        form.close();
+        EXPECT_EQ(dialogs.Texts().size(), 1u);
+    }
+    {
         // A game that came from a run state file has no file to save into.
         env().Game().FilePath.clear();
         draws().Modified = false;
