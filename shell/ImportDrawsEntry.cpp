@@ -1,0 +1,15 @@
+// The draws editor's way into the import window.
+#include "shell/ImportDrawsEntry.h"
+
+#include "engine/Environment.h"
+#include "shell/ImportDrawF.h"
+
+int ExecuteImportDraws(QWidget* parent, TEnvironmentClass& environment)
+{
+    TCurrentGame& game = environment.Game();
+    if (!game.Draws)
+        return 0;
+    TImportDrawsForm form(*game.Draws, parent);
+    form.exec();
+    return form.ImportedCount();
+}
