@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QPixmap>
 
 #include "data/UserDialogs.h"
@@ -16,6 +17,7 @@
 #include "engine/GameOptions.h"
 #include "platform/Paths.h"
 #include "shell/Application.h"
+#include "shell/ImportDrawF.h"
 #include "shell/MainFrm.h"
 #include "shell/MainWindowRules.h"
 #include "shell/QtDialogs.h"
@@ -55,6 +57,18 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
             std::fprintf(stderr, "jux: the run did not finish (state %s)\n", RunStateName(environment.RunState));
             return 1;
         }
+    }
+    if (args.Page == "import") {
+        TImportDrawsForm form(*environment.Game().Draws, &window);
+        form.show();
+        form.FileE->setText(QString::fromStdString(args.Import));
+        form.FileEReturn();
+        QApplication::processEvents();
+        if (!form.grab().save(QString::fromStdString(args.File), "PNG")) {
+            std::fprintf(stderr, "jux: cannot write '%s'\n", args.File.c_str());
+            return 1;
+        }
+        return 0;
     }
     if (args.Page == "options") {
         window.btnOptionsClick();

@@ -223,8 +223,11 @@ bool TImportDrawsAIClass::Load(const std::string& fileName)
                 emit(static_cast<uint64_t>(month));
         wordLen = 0;
     };
+    bool tooMany = false;
     auto endLine = [&] {
-        if (count > 0) {
+        if (count > 0 && L.LineNo.size() >= kMaxImportLines) {
+            tooMany = true;
+        } else if (count > 0) {
             L.Starts.push_back(static_cast<uint32_t>(L.Values.size()));
             L.LineNo.push_back(lineNo);
         }
@@ -259,6 +262,11 @@ bool TImportDrawsAIClass::Load(const std::string& fileName)
             ++lineNo;
             if (b == '\r' && i + 1 < n && text[i + 1] == '\n')
                 ++i;
+            if (tooMany) {
+                Fail(unable + Format("\n\rThe file holds more than %d lines with numbers, far more than a draws history.",
+                                     static_cast<int>(kMaxImportLines)));
+                return false;
+            }
         }
     }
     return true;

@@ -12,10 +12,12 @@
 
 #include "data/GameModel.h"
 
-// Files above this size are refused before they are read: a century of daily
-// draws is a few MB. With it, the analysis holds at most about eight times
-// the file size in memory (the text, one 32-bit word per integer and two per line).
+// Files above this size, or with more lines holding numbers, are refused: a
+// century of daily draws is a few MB and 40,000 lines. With both bounds the
+// analysis holds at most about 120 MB (the text, one 32-bit word per integer,
+// 32 bytes per line).
 constexpr size_t kMaxImportFileBytes = size_t(16) << 20;
+constexpr size_t kMaxImportLines = 1'000'000;
 // Integers beyond this count on one line are ignored; no draw layout reaches them.
 constexpr int kMaxImportIntegers = 256;
 // The automatic analysis looks for the date and numbers among the first integers only.

@@ -116,7 +116,7 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setMinimumSize(311, 380);
     // Wider than the classic window: the skipped-lines report needs the room.
-    resize(520, 560);
+    resize(600, 560);
     const bool dated = draws.Dated();
 
     auto* fileBox = new QGroupBox(QStringLiteral(" Draws history file "), this);
@@ -135,6 +135,7 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     DateTypeCB = new QComboBox(panel);
     DateTypeCB->setObjectName(QStringLiteral("DateTypeCB"));
+    DateTypeCB->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     for (const char* caption : kImportDateFormats)
         DateTypeCB->addItem(QString::fromLatin1(caption));
     IndexSE = new QSpinBox(panel);

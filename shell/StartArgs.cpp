@@ -10,10 +10,11 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
         a.Error = message;
         return a;
     };
-    bool pageGiven = false, gameGiven = false, tablesGiven = false;
+    bool pageGiven = false, gameGiven = false, tablesGiven = false, importGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
-        const bool known = name == "--screenshot" || name == "--page" || name == "--game" || name == "--tables";
+        const bool known = name == "--screenshot" || name == "--page" || name == "--game" || name == "--tables" ||
+                           name == "--import";
         if (!known)
             return fail("unknown argument '" + name + "'");
         if (i + 1 >= args.size() || args[i + 1].empty())
@@ -27,8 +28,8 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
         } else if (name == "--page") {
             if (pageGiven)
                 return fail("option --page given twice");
-            if (value != "main" && value != "options" && value != "analysis")
-                return fail("--page must be main, options or analysis");
+            if (value != "main" && value != "options" && value != "analysis" && value != "import")
+                return fail("--page must be main, options, analysis or import");
             pageGiven = true;
             a.Page = value;
         } else if (name == "--game") {
@@ -36,6 +37,11 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
                 return fail("option --game given twice");
             gameGiven = true;
             a.Game = value;
+        } else if (name == "--import") {
+            if (importGiven)
+                return fail("option --import given twice");
+            importGiven = true;
+            a.Import = value;
         } else {
             if (tablesGiven)
                 return fail("option --tables given twice");
@@ -53,6 +59,10 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
     }
     if ((pageGiven || gameGiven || tablesGiven) && !a.Screenshot)
         return fail("--page, --game and --tables need --screenshot");
+    if (importGiven && !a.Screenshot)
+        return fail("--import needs --screenshot");
+    if ((a.Page == "import") != importGiven || (importGiven && !gameGiven))
+        return fail("--page import goes with --import FILE and --game");
     if (tablesGiven && !gameGiven)
         return fail("--tables needs --game");
     return a;

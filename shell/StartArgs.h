@@ -1,6 +1,7 @@
 // The command line of the desktop application: none for the normal start, or
 // "--screenshot FILE.png [--page main|options|analysis] [--game GAME.drw]
-// [--tables N]" to save a picture of the main window and exit.
+// [--tables N] [--import FILE]" to save a picture of the main window (or, with
+// --page import, of the import window after analysing FILE) and exit.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +14,13 @@ struct TStartArgs {
     std::string Page = "main";
     std::string Game;
     int32_t Tables = 0; // 0: no run
+    std::string Import; // the text file the import page analyses
     std::string Error;  // set when the arguments are wrong
 };
 
 inline constexpr const char* kStartUsage =
-    "usage: jux [--screenshot FILE.png [--page main|options|analysis] [--game GAME.drw] [--tables N]]";
+    "usage: jux [--screenshot FILE.png [--page main|options|analysis|import] [--game GAME.drw] [--tables N] "
+    "[--import FILE]]";
 
 // `args` without the program name (and without the toolkit's own options).
 TStartArgs ParseStartArgs(const std::vector<std::string>& args);

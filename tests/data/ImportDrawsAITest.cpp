@@ -282,6 +282,10 @@ TEST(ImportDrawsAI, FilesThatCannotBeReadSaySo)
     const std::string missing = (TempDir() / "no such file.txt").string();
     const std::string folder = TempDir().string();
     const std::string huge = (TempDir() / "huge.txt").string();
+    std::string lines;
+    for (int i = 0; i <= 1'000'000; ++i)
+        lines += "1 2 3 4 5 6\n";
+    const std::string many = WriteTemp("many.txt", lines);
     {
         std::ofstream(huge) << "";
         fs::resize_file(huge, size_t(200) << 20); // sparse: no disk is spent
@@ -292,6 +296,8 @@ TEST(ImportDrawsAI, FilesThatCannotBeReadSaySo)
         {missing, "Unable to load file\n\r'" + missing + "'"},
         {folder, "Unable to load file\n\r'" + folder + "'"},
         {huge, "Unable to load file\n\r'" + huge + "'\n\rThe file is larger than 16 MB, far more than a draws history."},
+        {many, "Unable to load file\n\r'" + many +
+                   "'\n\rThe file holds more than 1000000 lines with numbers, far more than a draws history."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file);

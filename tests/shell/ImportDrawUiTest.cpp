@@ -27,6 +27,7 @@
 #include "shell/Application.h"
 #include "shell/ImportDrawF.h"
 #include "shell/ImportDrawsEntry.h"
+#include "shell/StartArgs.h"
 #include "support/GameFixtures.h"
 #include "support/ScriptedDialogs.h"
 
@@ -206,6 +207,23 @@ TEST(ImportDrawUi, TheEditorsEntryAnswersHowManyDrawsWereImported)
     EXPECT_EQ(game.Draws->DrawCount(), 5);
     ReleaseGame(game);
     EXPECT_EQ(ExecuteImportDraws(nullptr, objects.Environment()), 0);
+}
+
+TEST(ImportDrawUi, ThePictureRunShowsTheImportWindowOfAFile)
+{
+    const TStartArgs ok = ParseStartArgs({"--screenshot", "x.png", "--page", "import", "--game", "g.drw", "--import", "f.csv"});
+    EXPECT_EQ(ok.Error, "");
+    EXPECT_EQ(ok.Page, "import");
+    EXPECT_EQ(ok.Import, "f.csv");
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--screenshot", "x.png", "--page", "import", "--game", "g.drw"},
+        {"--screenshot", "x.png", "--import", "f.csv", "--game", "g.drw"},
+        {"--screenshot", "x.png", "--page", "import", "--import", "f.csv"},
+        {"--import", "f.csv"},
+        {"--screenshot", "x.png", "--page", "import", "--game", "g.drw", "--import", "f.csv", "--import", "f.csv"},
+    };
+    for (const auto& args : wrong)
+        EXPECT_NE(ParseStartArgs(args).Error, "") << args.size();
 }
 
 int main(int argc, char** argv)
