@@ -135,7 +135,7 @@ int RunImport(const std::vector<std::string>& args)
     else
         ai.AnalyzeFile(file);
     const bool reverse = a.has("reverse");
-    nlohmann::ordered_json json = ToJson(ai, game.Info, reverse);
+    nlohmann::ordered_json json = a.has("json") ? ToJson(ai, game.Info, reverse) : nlohmann::ordered_json::object();
     if (!ai.Ready) {
         if (a.has("json"))
             std::printf("%s\n", json.dump(1).c_str());

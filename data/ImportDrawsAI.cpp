@@ -492,7 +492,8 @@ void TImportDrawsAIClass::Extract()
     const int dateLen = dated ? ImportDateLength(DateType) : 0;
     const int ds = DateStart - 1, ns = NumbersStart - 1;
     // Draws read so far per day: they give the next index and reveal repeated lines.
-    std::unordered_map<int32_t, std::vector<TArrayOfShortIntArray>> perDay;
+    // Draws are kept as fingerprints: a large file must not hold every draw twice.
+    std::unordered_map<int32_t, std::vector<uint64_t>> perDay;
     TArrayOfShortIntArray numbers;
     for (size_t k = 0; k < n; ++k) {
         const size_t i = dated && Descending ? n - 1 - k : k;
@@ -528,12 +529,18 @@ void TImportDrawsAIClass::Extract()
             cand.Line = line;
             cand.Numbers = numbers;
             if (dated) {
+                uint64_t print = 1469598103934665603ull;
+                for (const TShortIntArray& balls : numbers) {
+                    for (int8_t b : balls)
+                        print = (print ^ static_cast<uint8_t>(b)) * 1099511628211ull;
+                    print = (print ^ 0xFF) * 1099511628211ull;
+                }
                 auto& taken = perDay[day];
-                if (std::find(taken.begin(), taken.end(), numbers) != taken.end()) {
+                if (std::find(taken.begin(), taken.end(), print) != taken.end()) {
                     Skip(kDrawRepeated, line);
                     continue;
                 }
-                taken.push_back(numbers);
+                taken.push_back(print);
                 cand.Date = day;
                 cand.Index = static_cast<int32_t>(taken.size());
                 if (cand.Index > z_) {
