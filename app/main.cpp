@@ -7,8 +7,11 @@
 #include <vector>
 
 #include <QApplication>
+#include <QIcon>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QSpinBox>
+#include <QTimer>
 
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
@@ -17,6 +20,7 @@
 #include "engine/GameOptions.h"
 #include "platform/Paths.h"
 #include "shell/Application.h"
+#include "shell/DrawModifyF.h"
 #include "shell/ImportDrawF.h"
 #include "shell/MainFrm.h"
 #include "shell/MainWindowRules.h"
@@ -43,6 +47,12 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
             std::fprintf(stderr, "jux: '%s' could not be opened as a game\n", args.Game.c_str());
             return 1;
         }
+        // A game without draws opens the draws editor modally: a picture run
+        // closes it as soon as it shows.
+        QTimer::singleShot(0, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
         window.RefreshLotteryHeader();
         window.UpdateControls();
     }
@@ -82,7 +92,21 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
     }
     QApplication::processEvents();
 
-    const QPixmap picture = window.grab();
+    // The draws editor over the main window; editor-field2 shows the last
+    // draw's second field.
+    std::unique_ptr<TDrawModifyForm> editor;
+    if (args.Page == "editor" || args.Page == "editor-field2") {
+        editor = std::make_unique<TDrawModifyForm>(environment, &window);
+        if (!editor->Created())
+            return 1;
+        editor->show();
+        if (args.Page == "editor-field2") {
+            editor->GetBClick();
+            editor->FieldUD()->setValue(2);
+        }
+        QApplication::processEvents();
+    }
+    const QPixmap picture = editor ? editor->grab() : window.grab();
     if (!picture.save(QString::fromStdString(args.File), "PNG")) {
         std::fprintf(stderr, "jux: cannot write '%s'\n", args.File.c_str());
         return 1;
@@ -94,7 +118,14 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--version") {
+            std::printf("jux %s (%s)\n", kProductVersion, kApplicationTitle);
+            return 0;
+        }
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/jux/jux.png")));
+    QApplication::setDesktopFileName(QStringLiteral("jux"));
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
     QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
     QApplication::setFont(WindowFont());

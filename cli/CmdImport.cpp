@@ -138,7 +138,7 @@ int RunImport(const std::vector<std::string>& args)
     nlohmann::ordered_json json = a.has("json") ? ToJson(ai, game.Info, reverse) : nlohmann::ordered_json::object();
     if (!ai.Ready) {
         if (a.has("json"))
-            std::printf("%s\n", json.dump(1).c_str());
+            std::printf("%s\n", json.dump().c_str());
         for (const std::string& m : ai.Messages)
             std::fprintf(stderr, "jux-cli import: %s\n", OneLine(m).c_str());
         return kExitFailure;
@@ -147,7 +147,7 @@ int RunImport(const std::vector<std::string>& args)
         PrintText(ai, game.Info, reverse);
     if (a.has("dry-run")) {
         if (a.has("json"))
-            std::printf("%s\n", json.dump(1).c_str());
+            std::printf("%s\n", json.dump().c_str());
         return kExitOk;
     }
     const int imported = ImportCandidates(*game.Draws, ai.FoundDraws, reverse);
@@ -166,7 +166,7 @@ int RunImport(const std::vector<std::string>& args)
         }
     }
     if (a.has("json"))
-        std::printf("%s\n", json.dump(1).c_str());
+        std::printf("%s\n", json.dump().c_str());
     return kExitOk;
 }
 

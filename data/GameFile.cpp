@@ -112,8 +112,22 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 // equal pairs first: the draws adding them one by one in file order yields,
 // without the cost of inserting each record of a file written newest first
 // at the front of the history.
+// Adds one record; a refusal is counted under its reason.
+void AddRecord(TDrawClass& model, int32_t index, uint8_t status, const TArrayOfShortIntArray& numbers, TDateTime date,
+               TRefusedRecords& refused)
+{
+    if (model.AddDraw(index, status, numbers, date) != 0)
+        return;
+    if (model.Dated() && (date == 0 || !std::isfinite(date) || index < 1 || index > model.DrawsPerDay()))
+        ++refused.InvalidDate;
+    else if (model.Dated() && model.FindDraw(index, date) != 0)
+        ++refused.RepeatedDate;
+    else
+        ++refused.InvalidNumbers;
+}
+
 template <typename TReadRecord>
-void AddRecords(TDrawClass& model, uint32_t count, TReadRecord read)
+void AddRecords(TDrawClass& model, uint32_t count, TRefusedRecords& refused, TReadRecord read)
 {
     TDateTime date = 0;
     int32_t index = 0;
@@ -122,7 +136,7 @@ void AddRecords(TDrawClass& model, uint32_t count, TReadRecord read)
     if (!model.Dated()) {
         for (uint32_t r = 0; r < count; ++r) {
             read(r, date, index, status, numbers);
-            model.AddDraw(index, status, numbers, date);
+            AddRecord(model, index, status, numbers, date, refused);
         }
         return;
     }
@@ -138,13 +152,15 @@ void AddRecords(TDrawClass& model, uint32_t count, TReadRecord read)
         // The draws would refuse a record without a usable date anyway.
         if (std::isfinite(date))
             keys.push_back(TKey{date, index, r});
+        else
+            ++refused.InvalidDate;
     }
     std::stable_sort(keys.begin(), keys.end(), [](const TKey& a, const TKey& b) {
         return a.date < b.date || (a.date == b.date && a.index < b.index);
     });
     for (const TKey& key : keys) {
         read(key.record, date, index, status, numbers);
-        model.AddDraw(index, status, numbers, date);
+        AddRecord(model, index, status, numbers, date, refused);
     }
 }
 
@@ -419,7 +435,8 @@ void LoadDrawsFromImage(const std::vector<uint8_t>& image, TGameIOInfo& info, TD
         if (drawOffset > image.size() || count > (image.size() - drawOffset) / recordSize)
             throw Exception(GameIOStatusText(gioReadError));
         TMemoryStream s(image);
-        AddRecords(model, count,
+        info.Refused = TRefusedRecords{};
+        AddRecords(model, count, info.Refused,
                    [&](uint32_t r, TDateTime& date, int32_t& index, uint8_t& status, TArrayOfShortIntArray& numbers) {
                        s.Seek(drawOffset + size_t(r) * recordSize);
                        date = s.ReadI32();
@@ -494,6 +511,21 @@ bool SaveGame(const std::string& folder, const std::string& fileName, const TGam
     }
 }
 
+std::string RefusedRecordsText(const TRefusedRecords& refused, uint32_t recordCount)
+{
+    if (refused.Total() == 0)
+        return {};
+    std::string text = Format("%u of the %u draw records in the game file were not loaded:", refused.Total(),
+                              recordCount);
+    if (refused.RepeatedDate)
+        text += Format("\n\r%u repeat the date and index of another draw", refused.RepeatedDate);
+    if (refused.InvalidDate)
+        text += Format("\n\r%u have no valid date or index", refused.InvalidDate);
+    if (refused.InvalidNumbers)
+        text += Format("\n\r%u hold numbers the game does not allow", refused.InvalidNumbers);
+    return text + "\n\rSaving the game file will leave them out.";
+}
+
 TCurrentGame& CurrentGame()
 {
     static TCurrentGame game;
@@ -505,6 +537,8 @@ void ReleaseGame(TCurrentGame& game)
     game.Draws.reset();
     ClearGameInfo(game.Info);
     game.FilePath.clear();
+    game.Refused = TRefusedRecords{};
+    game.RecordCount = 0;
 }
 
 uint8_t OpenGameFile(const std::string& path, TCurrentGame& game, TGameIOInfo* infoOut)
@@ -523,6 +557,8 @@ uint8_t OpenGameFile(const std::string& path, TCurrentGame& game, TGameIOInfo* i
         game.Info.State = 2;
         game.Draws = std::move(model);
         game.FilePath = path;
+        game.Refused = info.Refused;
+        game.RecordCount = info.DrawCount;
     } else {
         ClearGameInfo(info.Game);
     }
@@ -614,7 +650,8 @@ void TBinaryFileStreamDraws::ReadPayload()
             throw EStreamError("Stream read error");
         auto model = std::make_unique<TDrawClass>(g);
         const size_t firstRecord = Data.Position();
-        AddRecords(*model, count,
+        TRefusedRecords refused;
+        AddRecords(*model, count, refused,
                    [&](uint32_t r, TDateTime& date, int32_t& index, uint8_t& status, TArrayOfShortIntArray& numbers) {
                        Data.Seek(firstRecord + size_t(r) * recordSize);
                        date = Data.ReadDouble();
@@ -630,6 +667,8 @@ void TBinaryFileStreamDraws::ReadPayload()
         game_.Info = g;
         game_.Info.State = 2;
         game_.Draws = std::move(model);
+        game_.Refused = refused;
+        game_.RecordCount = count;
     } catch (...) {
         // A damaged snapshot leaves no game open, and says so.
         ReleaseGame(game_);

@@ -22,6 +22,16 @@ constexpr size_t kMaxGameFileBytes = size_t(256) << 20;
 // file from making the (linear) pair lookup quadratic.
 constexpr int kMaxCommissionPairs = 4096;
 
+// Draw records of a file that the history refused while loading, by reason.
+struct TRefusedRecords {
+    uint32_t RepeatedDate = 0;   // date and index of a draw loaded before
+    uint32_t InvalidDate = 0;    // no date, or an index outside 1..DrawsPerDay
+    uint32_t InvalidNumbers = 0; // balls the definition does not allow
+    uint32_t Total() const { return RepeatedDate + InvalidDate + InvalidNumbers; }
+};
+// What the user is told about refused records; empty when there are none.
+std::string RefusedRecordsText(const TRefusedRecords& refused, uint32_t recordCount);
+
 // Outcome of examining a game file.
 enum TGameIOStatus : uint8_t {
     gioNotGameFile = 0,
@@ -41,6 +51,7 @@ struct TGameIOInfo {
     TDateTime LastDrawDate = 0;
     std::array<uint8_t, 8> FieldWidths{}; // stored value width of field 1 and 2
     TGameInfo Game;
+    TRefusedRecords Refused; // filled by loading the draws
 };
 
 // The list text of a status; empty for a valid file.
@@ -89,6 +100,8 @@ struct TCurrentGame {
     TGameInfo Info;
     std::unique_ptr<TDrawClass> Draws;
     std::string FilePath; // empty for a game restored from a run state
+    TRefusedRecords Refused; // records of the file left out when it was opened
+    uint32_t RecordCount = 0; // records the file holds
 };
 TCurrentGame& CurrentGame();
 

@@ -271,6 +271,10 @@ void TEnvironmentClass::OpenGame(const std::string& path)
         ReleaseGame(game_);
         return;
     }
+    // Said before anything can be saved over the records left out.
+    const std::string refused = RefusedRecordsText(game_.Refused, game_.RecordCount);
+    if (!refused.empty())
+        ShowMessageDialog(refused, dbOK, TDialogKind::Warning);
     options_.SetAutoLoadDraw(path);
     options_.SetGame(game_.Draws.get());
     options_.SetDefaults();

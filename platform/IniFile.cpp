@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <utility>
 
+#include "platform/IntParse.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -49,56 +50,6 @@ std::string OneLine(const std::string& s)
         if (c == '\r' || c == '\n')
             c = ' ';
     return out;
-}
-
-// Decimal with an optional sign, or "$"/"0x" hexadecimal; false when the text
-// is anything else or does not fit 32 bits.
-bool ParseInt32(const std::string& text, int32_t& out)
-{
-    const std::string t = TrimText(text);
-    size_t i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-        negative = t[i] == '-';
-        ++i;
-    }
-    int base = 10;
-    if (i < t.size() && t[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= t.size())
-        return false;
-    int64_t v = 0;
-    for (; i < t.size(); ++i) {
-        const char c = t[i];
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return false;
-        v = v * base + d;
-        if (v > int64_t(UINT32_MAX))
-            return false;
-    }
-    if (base == 16 && !negative) {
-        // Hexadecimal spells the bit pattern, as the classic conversion does.
-        out = static_cast<int32_t>(static_cast<uint32_t>(v));
-        return true;
-    }
-    if (negative)
-        v = -v;
-    if (v < INT32_MIN || v > INT32_MAX)
-        return false;
-    out = static_cast<int32_t>(v);
-    return true;
 }
 
 } // namespace
@@ -206,7 +157,7 @@ int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key
 {
     const TLine* l = FindKey(section, key);
     int32_t v = 0;
-    if (l && ParseInt32(l->value, v))
+    if (l && ParseDelphiInt(l->value, v))
         return v;
     return def;
 }

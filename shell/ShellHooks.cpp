@@ -3,6 +3,8 @@
 #include "shell/ShellHooks.h"
 
 #include "data/UserDialogs.h"
+#include "odds/OddsCalculatorF.h"
+#include "shell/DrawModifyF.h"
 #include "shell/LotteryManagerFrm.h"
 #include "shell/MainWindowRules.h"
 
@@ -63,14 +65,12 @@ void OpenLotteryManager(QWidget* parent)
     RunLotteryManager(parent);
 }
 
-void OpenDrawsEditor(QWidget* /*parent*/)
+void OpenDrawsEditor(QWidget* parent, TEnvironmentClass& environment)
 {
-    // The draws history editor plugs in here; it saves through SaveLotteryHook().
-    ShowInfo(kNotAvailableText);
+    TDrawModifyForm::Execute(parent, environment);
 }
 
-void OpenOddsCalculator(QWidget* /*parent*/, bool /*preset*/, int /*total*/, int /*picked*/, int /*played*/)
+void OpenOddsCalculator(QWidget* parent, bool preset, int total, int picked, int played)
 {
-    // The odds calculator plugs in here.
-    ShowInfo(kNotAvailableText);
+    TfrmOddsCalculator::Execute(parent, preset, total, picked, played);
 }

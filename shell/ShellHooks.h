@@ -8,6 +8,7 @@
 #include <string>
 
 class QWidget;
+class TEnvironmentClass;
 
 // Installed with the environment's OpenGame and CloseGame before any window
 // exists. closeDrawFile answers true when no lottery is open any more.
@@ -24,6 +25,6 @@ void SaveLotteryHook();
 
 // The windows, shown modally over `parent`.
 void OpenLotteryManager(QWidget* parent);
-void OpenDrawsEditor(QWidget* parent);
+void OpenDrawsEditor(QWidget* parent, TEnvironmentClass& environment);
 // `preset` is false in STANDBY: the calculator starts with its own numbers.
 void OpenOddsCalculator(QWidget* parent, bool preset, int total, int picked, int played);

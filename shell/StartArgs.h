@@ -1,7 +1,7 @@
 // The command line of the desktop application: none for the normal start, or
-// "--screenshot FILE.png [--page main|options|analysis] [--game GAME.drw]
-// [--tables N] [--import FILE]" to save a picture of the main window (or, with
-// --page import, of the import window after analysing FILE) and exit.
+// "--screenshot FILE.png [--page main|options|analysis|editor|editor-field2|import]
+// [--game GAME.drw] [--tables N] [--import FILE]" to save a picture of the main
+// window (or, with --page import, of the import window after analysing FILE) and exit.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +19,8 @@ struct TStartArgs {
 };
 
 inline constexpr const char* kStartUsage =
-    "usage: jux [--screenshot FILE.png [--page main|options|analysis|import] [--game GAME.drw] [--tables N] "
-    "[--import FILE]]";
+    "usage: jux [--screenshot FILE.png [--page main|options|analysis|editor|editor-field2|import] "
+    "[--game GAME.drw] [--tables N] [--import FILE]]";
 
 // `args` without the program name (and without the toolkit's own options).
 TStartArgs ParseStartArgs(const std::vector<std::string>& args);

@@ -795,3 +795,57 @@ TEST(GameFile, DamagedSnapshotLeavesNoGame)
         EXPECT_EQ(std::string(e.what()), "INTERNAL ERROR [TBinaryFileStreamDraws] : Unable to get draw 1");
     }
 }
+
+// Records the history refuses (a repeated date and index, index 0 in a dated
+// game, a bonus ball among the main balls) are counted by reason when the file
+// opens, and the user's text names them; a clean file reports nothing.
+TEST(GameFile, RefusedRecordsAreCountedAndExplained)
+{
+    TGameInfo g = MakeGame(6, 49, 1);
+    TDrawClass model(g);
+    FillDraws(model, g, 6);
+    Bytes b = BuildImage(g, model);
+    const size_t at = Le32(b, 8);
+    const size_t size = 9;
+    std::copy(b.begin() + at, b.begin() + at + 5, b.begin() + at + size);  // record 2: date and index of 1
+    std::copy(b.begin() + at, b.begin() + at + 5, b.begin() + at + 2 * size); // record 3 as well
+    b[at + 3 * size + 4] = 0;                                                   // record 4: index 0
+    FixChecksum(b);
+    const std::string path = TmpDir() + "refused.drw";
+    ASSERT_TRUE(WriteFile(path, b));
+    ASSERT_EQ(ReadGameInfo(path).Status, gioValid);
+
+    TCurrentGame game;
+    ASSERT_EQ(OpenGameFile(path, game), gioValid);
+    EXPECT_EQ(game.Draws->DrawCount(), 3);
+    EXPECT_EQ(game.Refused.RepeatedDate, 2u);
+    EXPECT_EQ(game.Refused.InvalidDate, 1u);
+    EXPECT_EQ(game.Refused.InvalidNumbers, 0u);
+    EXPECT_EQ(game.RecordCount, 6u);
+    EXPECT_EQ(RefusedRecordsText(game.Refused, game.RecordCount),
+              "3 of the 6 draw records in the game file were not loaded:\n\r"
+              "2 repeat the date and index of another draw\n\r1 have no valid date or index\n\r"
+              "Saving the game file will leave them out.");
+
+    TGameInfo bonus = MakeGame(5, 50, 0, 2, 1);
+    TDrawClass bonusModel(bonus);
+    bonusModel.AddDraw(0, 0, {{1, 2, 3, 4, 5}, {6}}, 0);
+    Bytes c = BuildImage(bonus, bonusModel);
+    // Field 2's stored rank 0 is ball 1, already among the main balls.
+    const size_t record = Le32(c, 8);
+    const size_t field2At = record + 6 + ValueWidth(bonus.Fields[0]);
+    for (int i = 0; i < ValueWidth(bonus.Fields[1]); ++i)
+        c[field2At + static_cast<size_t>(i)] = 0;
+    FixChecksum(c);
+    ASSERT_TRUE(WriteFile(path, c));
+    ASSERT_EQ(OpenGameFile(path, game), gioValid);
+    EXPECT_EQ(game.Draws->DrawCount(), 0);
+    EXPECT_EQ(game.Refused.InvalidNumbers, 1u);
+
+    TDrawClass clean(g);
+    FillDraws(clean, g, 3);
+    ASSERT_TRUE(WriteFile(path, BuildImage(g, clean)));
+    ASSERT_EQ(OpenGameFile(path, game), gioValid);
+    EXPECT_EQ(game.Refused.Total(), 0u);
+    EXPECT_EQ(RefusedRecordsText(game.Refused, game.RecordCount), "");
+}

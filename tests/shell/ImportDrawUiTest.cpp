@@ -25,6 +25,8 @@
 #include "display/QtText.h"
 #include "engine/Environment.h"
 #include "shell/Application.h"
+#include "shell/DisplayFrame.h"
+#include "shell/DrawModifyF.h"
 #include "shell/ImportDrawF.h"
 #include "shell/ImportDrawsEntry.h"
 #include "shell/StartArgs.h"
@@ -207,6 +209,46 @@ TEST(ImportDrawUi, TheEditorsEntryAnswersHowManyDrawsWereImported)
     EXPECT_EQ(game.Draws->DrawCount(), 5);
     ReleaseGame(game);
     EXPECT_EQ(ExecuteImportDraws(nullptr, objects.Environment()), 0);
+}
+
+// Through the draws editor: its "Import" opens the window, and once the window
+// closes the editor's list holds the imported draws.
+TEST(ImportDrawUi, ClosingTheWindowRefreshesTheEditorsList)
+{
+    TScriptedDialogs dialogs;
+    dialogs.defaultAnswer = TModalResult::No;
+    TApplicationObjects objects;
+    TEnvironmentClass& env = objects.Environment();
+    const TGameInfo info = fixtures::MakeGame(6, 49, 1, 2, 1);
+    TDrawClass empty(info);
+    const std::string game = WriteTemp("editor.drw", "");
+    ASSERT_TRUE(fixtures::WriteFile(game, fixtures::BuildImage(info, empty)));
+    env.OpenGame(game);
+    ASSERT_TRUE(env.GameOpen());
+    {
+        TDrawModifyForm editor(env);
+        ASSERT_TRUE(editor.Created());
+        editor.show();
+        EXPECT_EQ(editor.DisplayF()->List().RowCount(), 0);
+        const std::string file = (kCases / "real-ca-lotto649" / "input.csv").string();
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* form = qobject_cast<TImportDrawsForm*>(QApplication::activeModalWidget());
+            ASSERT_NE(form, nullptr);
+            seen = true;
+            form->SetFileChooser([&] { return file; });
+            form->btnBrowse->click();
+            form->btnImport->click();
+            form->close();
+        });
+        editor.ImportBClick();
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(env.Game().Draws->DrawCount(), 399);
+        EXPECT_EQ(editor.DisplayF()->List().RowCount(), 399);
+        const std::vector<std::string> texts = dialogs.Texts();
+        EXPECT_NE(std::find(texts.begin(), texts.end(), "Imported 399 draws."), texts.end());
+    }
+    env.CloseGame();
 }
 
 TEST(ImportDrawUi, ThePictureRunShowsTheImportWindowOfAFile)

@@ -1,0 +1,125 @@
+// The draws editor over a 100,000-draw dated 6 of 49 game: opening the
+// window (list built, last page shown), one sort by "Draw #", paging, and
+// the text export. Runs on Qt's offscreen platform.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "data/DrawsExport.h"
+#include "data/GameFile.h"
+#include "data/UserDialogs.h"
+#include "data/Utils.h"
+#include "engine/Environment.h"
+#include "platform/Paths.h"
+#include "shell/Application.h"
+#include "shell/DisplayFrame.h"
+#include "shell/DrawModifyF.h"
+#include "shell/NaviButtonFrame.h"
+
+namespace {
+
+constexpr int kDraws = 100000;
+
+TApplicationObjects* objects = nullptr;
+
+std::string WriteBenchGame()
+{
+    TGameInfo g;
+    g.Name = "Bench 6 of 49";
+    g.FieldCount = 1;
+    g.DrawsPerDay = 1;
+    g.Fields[0] = TGameField{49, 6, 1, 0};
+    g.FieldNames[0] = "Main numbers";
+    TDrawClass model(g);
+    std::mt19937 rng(1);
+    const TDateTime first = EncodeDate(1900, 1, 1);
+    for (int i = 0; i < kDraws; ++i) {
+        TShortIntArray balls;
+        while (balls.size() < 6) {
+            const int8_t b = static_cast<int8_t>(1 + rng() % 49);
+            bool seen = false;
+            for (int8_t x : balls)
+                seen = seen || x == b;
+            if (!seen)
+                balls.push_back(b);
+        }
+        model.AddDraw(1, 0, {balls}, first + i);
+    }
+    TMemoryStream s;
+    WriteGameHeader(s, g);
+    WriteDraws(s, g, model);
+    const std::string path = objects->Environment().DataFolder + "bench-editor.drw";
+    std::string error;
+    WriteWholeFile(path, s.Bytes(), error);
+    return path;
+}
+
+void BM_OpenEditor(benchmark::State& state)
+{
+    for (auto _ : state) {
+        TDrawModifyForm form(objects->Environment());
+        form.show();
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(form.DisplayF()->SelectedKey());
+    }
+}
+BENCHMARK(BM_OpenEditor)->Unit(benchmark::kMillisecond);
+
+void BM_SortByDrawNumber(benchmark::State& state)
+{
+    TDrawModifyForm form(objects->Environment());
+    form.show();
+    QHeaderView* header = form.DisplayF()->ListView()->header();
+    for (auto _ : state) {
+        emit header->sectionClicked(1);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_SortByDrawNumber)->Unit(benchmark::kMillisecond);
+
+void BM_NextPage(benchmark::State& state)
+{
+    TDrawModifyForm form(objects->Environment());
+    form.show();
+    TNaviButtonsFrame* navi = form.DisplayF()->Navi();
+    for (auto _ : state) {
+        navi->GoToPage(navi->Page() % navi->PageCount() + 1);
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_NextPage)->Unit(benchmark::kMillisecond);
+
+void BM_ExportText(benchmark::State& state)
+{
+    const TCurrentGame& game = objects->Environment().Game();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DrawsExportText(*game.Draws, game.Info.Name).size());
+}
+BENCHMARK(BM_ExportText)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    TConsoleDialogs dialogs(TModalResult::No);
+    InstallUserDialogs(&dialogs);
+    InitLocaleSettings();
+    TApplicationObjects appObjects;
+    objects = &appObjects;
+    appObjects.Environment().OpenGame(WriteBenchGame());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    appObjects.Environment().CloseGame();
+    InstallUserDialogs(nullptr);
+    return 0;
+}

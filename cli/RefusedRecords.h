@@ -1,0 +1,34 @@
+// What the game file commands say about draw records the history refused
+// when the file was opened.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "data/GameFile.h"
+#include "data/TextCodec.h"
+
+namespace gamecli {
+
+// The refusal text with its line breaks as plain line feeds; empty when none.
+inline std::string RefusedRecordsNote(const TCurrentGame& game)
+{
+    std::string text = RefusedRecordsText(game.Refused, game.RecordCount);
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == '\n' && i + 1 < text.size() && text[i + 1] == '\r')
+            ++i;
+    }
+    return Win1252ToUtf8(out);
+}
+
+// Prints the note on stderr, prefixed by the command, when there is one.
+inline void WarnRefusedRecords(const std::string& command, const TCurrentGame& game)
+{
+    const std::string note = RefusedRecordsNote(game);
+    if (!note.empty())
+        std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), note.c_str());
+}
+
+} // namespace gamecli
