@@ -8,6 +8,7 @@
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 #include "data/ImportDrawsAI.h"
+#include "cli/CliText.h"
 #include "data/TextCodec.h"
 
 namespace {
@@ -117,12 +118,8 @@ int RunImport(const std::vector<std::string>& args)
         return CliUsageError("import", "--date-format takes 0 to 7");
     if (afterDate < -kMaxImportIntegers || afterDate > kMaxImportIntegers)
         return CliUsageError("import", Format("--after-date takes %d to %d", -kMaxImportIntegers, kMaxImportIntegers));
-    std::string file;
-    std::string why;
-    if (!Utf8ToWin1252(a.positional()[1], file, &why)) {
-        std::fprintf(stderr, "jux-cli import: %s\n", why.c_str());
-        return kExitFailure;
-    }
+    // The path is used as given: file names are the file system's own bytes.
+    const std::string file = a.positional()[1];
     InitLocaleSettings();
     TCurrentGame game;
     if (!gamecli::OpenForCommand("import", a.positional()[0], game))
@@ -138,7 +135,7 @@ int RunImport(const std::vector<std::string>& args)
     nlohmann::ordered_json json = a.has("json") ? ToJson(ai, game.Info, reverse) : nlohmann::ordered_json::object();
     if (!ai.Ready) {
         if (a.has("json"))
-            std::printf("%s\n", json.dump().c_str());
+            clitext::PrintJson(json);
         for (const std::string& m : ai.Messages)
             std::fprintf(stderr, "jux-cli import: %s\n", OneLine(m).c_str());
         return kExitFailure;
@@ -147,7 +144,7 @@ int RunImport(const std::vector<std::string>& args)
         PrintText(ai, game.Info, reverse);
     if (a.has("dry-run")) {
         if (a.has("json"))
-            std::printf("%s\n", json.dump().c_str());
+            clitext::PrintJson(json);
         return kExitOk;
     }
     const int imported = ImportCandidates(*game.Draws, ai.FoundDraws, reverse);
@@ -166,7 +163,7 @@ int RunImport(const std::vector<std::string>& args)
         }
     }
     if (a.has("json"))
-        std::printf("%s\n", json.dump().c_str());
+        clitext::PrintJson(json);
     return kExitOk;
 }
 

@@ -210,21 +210,22 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
         const QString name = QFileDialog::getOpenFileName(
             this, QString(), QString(),
             QStringLiteral("text files (*.txt);;comma separated values (*.csv);;all files (*.*)"));
-        return name.isEmpty() ? std::string() : ToText(name);
+        return name.toStdString();
     };
     UpdateWindow();
 }
 
 TImportDrawsForm::~TImportDrawsForm() = default;
 
-std::string TImportDrawsForm::FileName() const { return ToText(FileE->text()); }
+// File names stay in the file system's own encoding, as the other windows keep paths.
+std::string TImportDrawsForm::FileName() const { return FileE->text().toStdString(); }
 
 void TImportDrawsForm::btnBrowseClick()
 {
     const std::string name = chooser_ ? chooser_() : std::string();
     if (name.empty())
         return;
-    FileE->setText(FromText(name));
+    FileE->setText(QString::fromStdString(name));
     FileEReturn();
 }
 
