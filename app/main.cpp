@@ -12,9 +12,11 @@
 #include <QPixmap>
 #include <QSpinBox>
 #include <QTimer>
+#include <QTabWidget>
 
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
+#include "display/JUXDisplayFrame.h"
 #include "display/ClipboardUi.h"
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
@@ -28,6 +30,26 @@
 #include "shell/StartArgs.h"
 
 namespace {
+
+// The JUX Table page of the finished run, on the chosen table and chart.
+bool ShowTablePage(TfrmMain& window, TEnvironmentClass& environment, const TStartArgs& args)
+{
+    auto* frame = qobject_cast<TFrmJUXDisplay*>(window.Display().Widget);
+    if (!frame || environment.RunState != FINISHED) {
+        std::fprintf(stderr, "jux: the table page needs a finished run (--game and --tables)\n");
+        return false;
+    }
+    window.btnFinalResultsClick();
+    const int32_t id = args.Table > 0 ? args.Table : CellID(frame->Panorama(), 1, TPanoramaGrid::kFixedRows);
+    frame->SelectJUX(id);
+    auto* pages = frame->findChild<QTabWidget*>(QStringLiteral("pgDisplay"));
+    auto* tablePage = frame->findChild<QWidget*>(QStringLiteral("tabJUXTable"));
+    if (pages && tablePage)
+        pages->setCurrentWidget(tablePage);
+    if (auto* charts = frame->findChild<QTabWidget*>(QStringLiteral("pgCharts")))
+        charts->setCurrentIndex(args.Chart == "delay" ? 1 : 0);
+    return true;
+}
 
 int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
 {
@@ -89,6 +111,8 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
             window.btnFinalResultsClick();
         else
             window.ShowAnalysisPage();
+    } else if (args.Page == "table" && !ShowTablePage(window, environment, args)) {
+        return 1;
     }
     QApplication::processEvents();
 

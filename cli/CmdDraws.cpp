@@ -5,6 +5,7 @@
 #include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
+#include "cli/RefusedRecords.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ int RunDraws(const std::vector<std::string>& args)
     TCurrentGame game;
     if (!gamecli::OpenForCommand("draws", a.positional()[0], game))
         return kExitFailure;
+    gamecli::WarnRefusedRecords("draws", game);
     const long long count = game.Draws->DrawCount();
     if (!a.has("to") || to > count)
         to = count;

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 #include "cli/RefusedRecords.h"
 #include "data/DrawsExport.h"
-#include "data/TextCodec.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ int RunExportDraws(const std::vector<std::string>& args)
     }
     const std::string& out = a.positional()[1];
     if (out == "-") {
-        const std::string text = Win1252ToUtf8(DrawsExportText(*game.Draws, game.Info.Name));
+        const std::string text = clitext::Out(DrawsExportText(*game.Draws, game.Info.Name));
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
     }

@@ -5,6 +5,7 @@
 #include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
+#include "cli/RefusedRecords.h"
 
 namespace {
 
@@ -22,6 +23,14 @@ int RunInfo(const std::vector<std::string>& args)
     } catch (const std::exception& e) {
         std::fprintf(stderr, "jux-cli info: %s\n", e.what());
         return kExitFailure;
+    }
+    // Loading tells which records the history refuses.
+    TCurrentGame game;
+    if (info.Status == gioValid) {
+        try {
+            OpenGameFile(path, game);
+        } catch (const std::exception&) {
+        }
     }
     const TGameInfo& g = info.Game;
     // The definition is only known once the definition passed.
@@ -46,6 +55,10 @@ int RunInfo(const std::vector<std::string>& args)
             doc["draws_per_day"] = g.DrawsPerDay;
             doc["online_id"] = g.OnlineID;
         }
+        if (game.Draws) {
+            doc["loaded_draw_count"] = game.Draws->DrawCount();
+            doc["records_not_loaded"] = gamecli::RefusedRecordsJson(game.Refused);
+        }
         clitext::PrintJson(doc);
     } else {
         std::printf("File: %s\n", path.c_str());
@@ -63,6 +76,9 @@ int RunInfo(const std::vector<std::string>& args)
             std::printf("Last draw date: %s\n", last.empty() ? "Undefined" : last.c_str());
             std::printf("Online ID: %d\n", g.OnlineID);
         }
+        const std::string note = game.Draws ? gamecli::RefusedRecordsNote(game) : std::string();
+        if (!note.empty())
+            std::printf("%s\n", note.c_str());
     }
     return info.Status == gioValid ? kExitOk : kExitFailure;
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "data/GameFile.h"
-#include "data/TextCodec.h"
+#include "cli/CliText.h"
 
 namespace gamecli {
 
@@ -20,7 +20,7 @@ inline std::string RefusedRecordsNote(const TCurrentGame& game)
         if (text[i] == '\n' && i + 1 < text.size() && text[i + 1] == '\r')
             ++i;
     }
-    return Win1252ToUtf8(out);
+    return clitext::Out(out);
 }
 
 // Prints the note on stderr, prefixed by the command, when there is one.
@@ -29,6 +29,17 @@ inline void WarnRefusedRecords(const std::string& command, const TCurrentGame& g
     const std::string note = RefusedRecordsNote(game);
     if (!note.empty())
         std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), note.c_str());
+}
+
+// The counts for a JSON document.
+inline clitext::Json RefusedRecordsJson(const TRefusedRecords& refused)
+{
+    clitext::Json doc;
+    doc["total"] = refused.Total();
+    doc["repeated_date"] = refused.RepeatedDate;
+    doc["invalid_date"] = refused.InvalidDate;
+    doc["invalid_numbers"] = refused.InvalidNumbers;
+    return doc;
 }
 
 } // namespace gamecli

@@ -1,6 +1,6 @@
 #include "data/Types.h"
 
-#include "platform/IntParse.h"
+#include "platform/TextRules.h"
 
 #include <cctype>
 #include <cerrno>
@@ -46,14 +46,7 @@ int32_t StrToIntDef(const std::string& text, int32_t fallback)
 
 std::string Trim(const std::string& text)
 {
-    // Control characters and blanks, as the classic Trim does.
-    size_t b = 0;
-    size_t e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
-        --e;
-    return text.substr(b, e - b);
+    return TrimBlanks(text);
 }
 
 std::string UpperCase(const std::string& text)

@@ -10,11 +10,12 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
         a.Error = message;
         return a;
     };
-    bool pageGiven = false, gameGiven = false, tablesGiven = false, importGiven = false;
+    bool pageGiven = false, gameGiven = false, tablesGiven = false, tableGiven = false, chartGiven = false;
+    bool importGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
         const bool known = name == "--screenshot" || name == "--page" || name == "--game" || name == "--tables" ||
-                           name == "--import";
+                           name == "--table" || name == "--chart" || name == "--import";
         if (!known)
             return fail("unknown argument '" + name + "'");
         if (i + 1 >= args.size() || args[i + 1].empty())
@@ -28,9 +29,9 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
         } else if (name == "--page") {
             if (pageGiven)
                 return fail("option --page given twice");
-            if (value != "main" && value != "options" && value != "analysis" && value != "editor" &&
-                value != "editor-field2" && value != "import")
-                return fail("--page must be main, options, analysis, editor, editor-field2 or import");
+            if (value != "main" && value != "options" && value != "analysis" && value != "table" &&
+                value != "editor" && value != "editor-field2" && value != "import")
+                return fail("--page must be main, options, analysis, table, editor, editor-field2 or import");
             pageGiven = true;
             a.Page = value;
         } else if (name == "--game") {
@@ -43,6 +44,26 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
                 return fail("option --import given twice");
             importGiven = true;
             a.Import = value;
+        } else if (name == "--table") {
+            if (tableGiven)
+                return fail("option --table given twice");
+            tableGiven = true;
+            int32_t n = 0;
+            try {
+                n = StrToInt(value);
+            } catch (const EConvertError&) {
+                n = 0;
+            }
+            if (n < 1)
+                return fail("--table must be a table ID from 1 to 2147483647");
+            a.Table = n;
+        } else if (name == "--chart") {
+            if (chartGiven)
+                return fail("option --chart given twice");
+            if (value != "hits" && value != "delay")
+                return fail("--chart must be hits or delay");
+            chartGiven = true;
+            a.Chart = value;
         } else {
             if (tablesGiven)
                 return fail("option --tables given twice");
@@ -66,5 +87,7 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
         return fail("--page import goes with --import FILE and --game");
     if (tablesGiven && !gameGiven)
         return fail("--tables needs --game");
+    if ((tableGiven || chartGiven) && a.Page != "table")
+        return fail("--table and --chart need --page table");
     return a;
 }

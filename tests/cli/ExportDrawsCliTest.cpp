@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "data/DrawsExport.h"
 #include "data/GameFile.h"
 #include "data/Utils.h"
@@ -85,4 +87,28 @@ TEST(ExportDrawsCli, EmptyHistoriesBadArgumentsAndRefusedRecords)
               std::string::npos)
         << r.err;
     EXPECT_NE(r.out.find("Total draws : 3\n"), std::string::npos);
+
+    // info and draws say the same.
+    const std::string note = "1 of the 4 draw records in the game file were not loaded:\n"
+                             "1 repeat the date and index of another draw\n"
+                             "Saving the game file will leave them out.\n";
+    r = RunCli("info " + Q(damaged));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Draw count: 4\n" ), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(note), std::string::npos) << r.out;
+    r = RunCli("info " + Q(damaged) + " --json");
+    EXPECT_EQ(r.status, 0);
+    const nlohmann::json doc = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(doc.is_discarded()) << r.out;
+    EXPECT_EQ(doc["draw_count"], 4);
+    EXPECT_EQ(doc["loaded_draw_count"], 3);
+    EXPECT_EQ(doc["records_not_loaded"],
+              nlohmann::json({{"total", 1}, {"repeated_date", 1}, {"invalid_date", 0}, {"invalid_numbers", 0}}));
+    r = RunCli("draws " + Q(damaged));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "jux-cli draws: " + note);
+    EXPECT_EQ(r.out.find("Draw #4"), std::string::npos);
+    EXPECT_NE(r.out.find("Draw #3"), std::string::npos);
+    r = RunCli("info " + Q(game));
+    EXPECT_EQ(r.out.find("not loaded"), std::string::npos);
 }

@@ -1,8 +1,11 @@
-// The classic integer conversion of settings and user texts, kept once.
+// Text rules shared by settings files and user texts, kept once.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+// Without the blanks and control characters at both ends.
+std::string TrimBlanks(const std::string& text);
 
 // Surrounding blanks and control characters, an optional sign, then decimal
 // digits or a "$"/"0x" hexadecimal form. Hexadecimal spells the 32-bit

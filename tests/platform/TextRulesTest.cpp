@@ -3,9 +3,9 @@
 #include <climits>
 #include <string>
 
-#include "platform/IntParse.h"
+#include "platform/TextRules.h"
 
-TEST(IntParse, ClassicConversion)
+TEST(TextRules, ClassicIntegerConversion)
 {
     struct Case {
         const char* text;
@@ -26,4 +26,11 @@ TEST(IntParse, ClassicConversion)
             EXPECT_EQ(v, c.value) << c.text;
         }
     }
+}
+
+TEST(TextRules, TrimTakesBlanksAndControlCharactersAtBothEnds)
+{
+    EXPECT_EQ(TrimBlanks(" \t\r\n a b \x01"), "a b");
+    EXPECT_EQ(TrimBlanks("\xA0x\xA0"), "\xA0x\xA0"); // a no-break space is a character
+    EXPECT_EQ(TrimBlanks("   "), "");
 }

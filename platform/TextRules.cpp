@@ -1,24 +1,40 @@
-#include "platform/IntParse.h"
+#include "platform/TextRules.h"
 
-bool ParseDelphiInt(const std::string& text, int32_t& out)
+namespace {
+
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+} // namespace
+
+std::string TrimBlanks(const std::string& text)
 {
     size_t b = 0;
     size_t e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
+    while (b < e && IsBlank(text[b]))
         ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
+    while (e > b && IsBlank(text[e - 1]))
         --e;
-    size_t i = b;
+    return text.substr(b, e - b);
+}
+
+bool ParseDelphiInt(const std::string& text, int32_t& out)
+{
+    const std::string t = TrimBlanks(text);
+    const size_t e = t.size();
+    size_t i = 0;
     bool negative = false;
-    if (i < e && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
+    if (i < e && (t[i] == '+' || t[i] == '-')) {
+        negative = t[i] == '-';
         ++i;
     }
     int base = 10;
-    if (i < e && text[i] == '$') {
+    if (i < e && t[i] == '$') {
         base = 16;
         ++i;
-    } else if (i + 1 < e && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < e && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }
@@ -26,7 +42,7 @@ bool ParseDelphiInt(const std::string& text, int32_t& out)
         return false;
     int64_t v = 0;
     for (; i < e; ++i) {
-        const char c = text[i];
+        const char c = t[i];
         int d;
         if (c >= '0' && c <= '9')
             d = c - '0';
