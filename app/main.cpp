@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QSpinBox>
 #include <QTimer>
@@ -22,6 +23,7 @@
 #include "platform/Paths.h"
 #include "shell/Application.h"
 #include "shell/DrawModifyF.h"
+#include "shell/ImportDrawF.h"
 #include "shell/MainFrm.h"
 #include "shell/MainWindowRules.h"
 #include "shell/QtDialogs.h"
@@ -87,6 +89,18 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
             std::fprintf(stderr, "jux: the run did not finish (state %s)\n", RunStateName(environment.RunState));
             return 1;
         }
+    }
+    if (args.Page == "import") {
+        TImportDrawsForm form(*environment.Game().Draws, &window);
+        form.show();
+        form.FileE->setText(QString::fromStdString(args.Import));
+        form.FileEReturn();
+        QApplication::processEvents();
+        if (!form.grab().save(QString::fromStdString(args.File), "PNG")) {
+            std::fprintf(stderr, "jux: cannot write '%s'\n", args.File.c_str());
+            return 1;
+        }
+        return 0;
     }
     if (args.Page == "options") {
         window.btnOptionsClick();

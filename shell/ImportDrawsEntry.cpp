@@ -1,11 +1,15 @@
-// Until the import window exists, its entry point says so.
+// The draws editor's way into the import window.
 #include "shell/ImportDrawsEntry.h"
 
-#include "data/UserDialogs.h"
-#include "shell/MainWindowRules.h"
+#include "engine/Environment.h"
+#include "shell/ImportDrawF.h"
 
-int ExecuteImportDraws(QWidget* /*parent*/, TEnvironmentClass& /*environment*/)
+int ExecuteImportDraws(QWidget* parent, TEnvironmentClass& environment)
 {
-    ShowInfo(kNotAvailableText);
-    return 0;
+    TCurrentGame& game = environment.Game();
+    if (!game.Draws)
+        return 0;
+    TImportDrawsForm form(*game.Draws, parent);
+    form.exec();
+    return form.ImportedCount();
 }

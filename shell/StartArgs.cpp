@@ -11,10 +11,11 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
         return a;
     };
     bool pageGiven = false, gameGiven = false, tablesGiven = false, tableGiven = false, chartGiven = false;
+    bool importGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
         const bool known = name == "--screenshot" || name == "--page" || name == "--game" || name == "--tables" ||
-                           name == "--table" || name == "--chart";
+                           name == "--table" || name == "--chart" || name == "--import";
         if (!known)
             return fail("unknown argument '" + name + "'");
         if (i + 1 >= args.size() || args[i + 1].empty())
@@ -29,8 +30,8 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
             if (pageGiven)
                 return fail("option --page given twice");
             if (value != "main" && value != "options" && value != "analysis" && value != "table" &&
-                value != "editor" && value != "editor-field2")
-                return fail("--page must be main, options, analysis, table, editor or editor-field2");
+                value != "editor" && value != "editor-field2" && value != "import")
+                return fail("--page must be main, options, analysis, table, editor, editor-field2 or import");
             pageGiven = true;
             a.Page = value;
         } else if (name == "--game") {
@@ -38,6 +39,11 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
                 return fail("option --game given twice");
             gameGiven = true;
             a.Game = value;
+        } else if (name == "--import") {
+            if (importGiven)
+                return fail("option --import given twice");
+            importGiven = true;
+            a.Import = value;
         } else if (name == "--table") {
             if (tableGiven)
                 return fail("option --table given twice");
@@ -75,6 +81,10 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
     }
     if ((pageGiven || gameGiven || tablesGiven) && !a.Screenshot)
         return fail("--page, --game and --tables need --screenshot");
+    if (importGiven && !a.Screenshot)
+        return fail("--import needs --screenshot");
+    if ((a.Page == "import") != importGiven || (importGiven && !gameGiven))
+        return fail("--page import goes with --import FILE and --game");
     if (tablesGiven && !gameGiven)
         return fail("--tables needs --game");
     if ((tableGiven || chartGiven) && a.Page != "table")

@@ -26,7 +26,7 @@ TEST(StartArgsTablePage, TableAndChartOptions)
         {{"--screenshot", "x.png", "--table", "3"}, "--table and --chart need --page table"},
         {{"--screenshot", "x.png", "--page", "analysis", "--chart", "hits"}, "--table and --chart need --page table"},
         {{"--screenshot", "x.png", "--page", "table", "--table", "3", "--table", "4"}, "option --table given twice"},
-        {{"--screenshot", "x.png", "--page", "charts"}, "--page must be main, options, analysis, table, editor or editor-field2"},
+        {{"--screenshot", "x.png", "--page", "charts"}, "--page must be main, options, analysis, table, editor, editor-field2 or import"},
     };
     for (const Bad& b : bad)
         EXPECT_EQ(ParseStartArgs(b.args).Error, b.error);

@@ -1,0 +1,114 @@
+// The import of draws from text files in free layout: reads the integers of
+// each line, works out where the date and the drawn numbers stand, and
+// extracts the candidate draws for the open game. Plain C++: the import
+// window and jux-cli both drive it.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/GameModel.h"
+
+// Files above this size, or with more lines holding numbers, are refused: a
+// century of daily draws is a few MB and 40,000 lines. With both bounds the
+// analysis stays near 120 MB at worst (a 16 MB file of 600,000 valid draws).
+constexpr size_t kMaxImportFileBytes = size_t(16) << 20;
+constexpr size_t kMaxImportLines = 1'000'000;
+// Integers beyond this count on one line are ignored; no draw layout reaches them.
+constexpr int kMaxImportIntegers = 256;
+// The automatic analysis looks for the date and numbers among the first integers only.
+constexpr int kMaxImportPositions = 64;
+
+// Captions of the date formats, index = DateType.
+extern const std::array<const char*, 8> kImportDateFormats;
+// Integers a date of that type takes on a line: 3 or 1.
+int ImportDateLength(int dateType);
+
+struct TImportCandidate {
+    TDateTime Date = 0;  // 0 in a game without dates
+    int32_t Index = 1;   // place of the draw within its day
+    int32_t Line = 0;    // 1-based line of the file
+    TArrayOfShortIntArray Numbers;
+};
+
+// Lines left out of the candidates for one reason.
+struct TImportSkip {
+    std::string Reason;
+    int Count = 0;
+    std::vector<int> Lines; // the first few, 1-based
+};
+
+class TImportDrawsAIClass {
+public:
+    // The game the draws are for; FindDraw refuses the draws it already holds.
+    explicit TImportDrawsAIClass(const TDrawClass& draws);
+
+    // Works out the layout by itself; Ready only when draws could be extracted.
+    bool AnalyzeFile(const std::string& fileName);
+    // The given layout (1-based positions), without analysis; Ready also when nothing was found.
+    bool ExtractWith(const std::string& fileName, int dateStart, int dateType, int numbersStart);
+    // The manual layout of the window and of jux-cli: integers to skip before the date
+    // (or the numbers, without dates), and integers between the date and the numbers;
+    // a negative `afterDate` puts the numbers before the date.
+    bool ExtractManual(const std::string& fileName, int skip, int dateType, int afterDate);
+
+    // Integers to skip after the date for the current layout (negative: the numbers stand before it).
+    int AfterDate() const;
+    // One line per reason, e.g. "62 lines skipped: balls outside 1..26".
+    std::vector<std::string> SkippedTexts() const;
+    int SkippedCount() const;
+
+    std::vector<TImportCandidate> FoundDraws;
+    std::vector<TImportSkip> Skipped;
+    // The texts shown to the user, in order (also shown through the user dialogs).
+    std::vector<std::string> Messages;
+
+    int32_t NumbersPerLine = 0; // the integer count most regular lines share
+    int32_t DateStart = 0;      // 1-based; 0 none
+    uint8_t DateType = 0;
+    bool CompactDate = false;
+    int32_t NumbersStart = 0;   // 1-based; 0 none
+    bool Ready = false;
+    bool Descending = false;    // the file lists its dates newest first
+
+    // Set false to only record messages (the command line prints them itself).
+    bool ShowMessages = true;
+
+private:
+    struct TLines {
+        std::vector<uint32_t> Values; // saturated at UINT32_MAX beyond 32 bits
+        std::vector<uint32_t> Starts; // per line its first value; one extra at the end
+        std::vector<uint32_t> LineNo;
+        size_t Count() const { return LineNo.size(); }
+        int Length(size_t i) const { return static_cast<int>(Starts[i + 1] - Starts[i]); }
+        const uint32_t* Row(size_t i) const { return Values.data() + Starts[i]; }
+    };
+
+    bool Load(const std::string& fileName);
+    void Fail(const std::string& message);
+    void Say(const std::string& message, bool error);
+    void Clear();
+    bool FindLayout();
+    void Extract();
+    void Skip(const std::string& reason, int line);
+    // Why a draw read at `from` fails the checks, or "" when it passes.
+    std::string CheckDraw(const uint32_t* from, TArrayOfShortIntArray& numbers) const;
+
+    const TDrawClass& draws_;
+    TGameInfo game_;
+    int c_ = 0; // numbers of one draw
+    int z_ = 1; // draws a line may hold
+    TLines lines_;
+};
+
+// The number a preview row shows: its 1-based position, or counted from the
+// end when the order is reversed.
+inline int ImportShownNumber(int row, int count, bool reverse) { return reverse ? count - row + 1 : row; }
+
+// Adds the candidates to the game as "Import" does: row by row, the candidate
+// whose position is the row's shown number (the last first when reversed).
+// Answers how many the game took.
+int ImportCandidates(TDrawClass& draws, const std::vector<TImportCandidate>& found, bool reverse);

@@ -1,0 +1,277 @@
+// The import window on Qt's offscreen platform with scripted dialogs: choosing
+// a file analyses it, the layout controls and "Analyze", the reverse box,
+// "Remove selected draw", "Import" and its message, and the count the
+// editor's entry point answers. With JUX_SCREENSHOT_DIR set, the window
+// after analysing a real file is saved there as a picture.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTimer>
+
+#include <filesystem>
+#include <fstream>
+
+#include "data/GameFile.h"
+#include "data/Utils.h"
+#include "display/QtText.h"
+#include "engine/Environment.h"
+#include "shell/Application.h"
+#include "shell/DisplayFrame.h"
+#include "shell/DrawModifyF.h"
+#include "shell/ImportDrawF.h"
+#include "shell/ImportDrawsEntry.h"
+#include "shell/StartArgs.h"
+#include "support/GameFixtures.h"
+#include "support/ScriptedDialogs.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kCases = fs::path(JUX_TESTS_DIR) / "data" / "import-cases";
+
+std::string WriteTemp(const std::string& name, const std::string& text)
+{
+    const char* tmp = std::getenv("JUX_TEST_TMP");
+    const fs::path dir = tmp ? fs::path(tmp) : fs::temp_directory_path();
+    fs::create_directories(dir);
+    std::ofstream(dir / name, std::ios::binary) << text;
+    return (dir / name).string();
+}
+
+QString Cell(TImportDrawsForm& form, int row, int column)
+{
+    return form.sgPreview->model()->index(row, column).data().toString();
+}
+
+void SelectRow(TImportDrawsForm& form, int row)
+{
+    form.sgPreview->selectRow(row);
+    QApplication::processEvents();
+}
+
+const char* const kUndated = "1 2 3 4 5 6\n7 8 9 10 11 12\n13 14 15 16 17 18\n19 20 21 22 23 24\n25 26 27 28 29 30\n";
+
+} // namespace
+
+TEST(ImportDrawUi, ChoosingAFileAnalysesItAndShowsTheLayoutAndSkippedLines)
+{
+    TScriptedDialogs dialogs;
+    TDrawClass model(fixtures::MakeGame(5, 69, 1, 1, 1, 26));
+    TImportDrawsForm form(model);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), "Import draws wizard");
+    EXPECT_EQ(form.lblHeader->text(), "");
+    EXPECT_FALSE(form.btnImport->isEnabled());
+    EXPECT_TRUE(form.DateTypeCB->isEnabled());
+    EXPECT_TRUE(form.AfterDSE->isEnabled());
+
+    const std::string file = (kCases / "real-us-powerball" / "input.csv").string();
+    form.SetFileChooser([&] { return file; });
+    form.btnBrowse->click();
+    EXPECT_EQ(ToText(form.FileE->text()), file);
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"File analyzed.\n\rYou can still adjust the parameters if the "
+                                                        "results are not satisfactory."});
+    EXPECT_EQ(form.lblHeader->text(), "Found 336 draws to import");
+    EXPECT_EQ(form.lblSkipped->text(), "62 lines skipped: balls outside 1..26\n1 line skipped: draw repeated");
+    EXPECT_EQ(form.DateTypeCB->currentIndex(), 1);
+    EXPECT_EQ(form.IndexSE->value(), 0);
+    EXPECT_EQ(form.AfterDSE->value(), 0);
+    EXPECT_FALSE(form.btnAnalyze->isEnabled());
+    EXPECT_TRUE(form.btnImport->isEnabled());
+    EXPECT_FALSE(form.ReverseCB->isEnabled());
+    const QAbstractItemModel* preview = form.sgPreview->model();
+    ASSERT_EQ(preview->rowCount(), 336);
+    ASSERT_EQ(preview->columnCount(), 4);
+    EXPECT_EQ(preview->headerData(0, Qt::Horizontal).toString(), "Draw #");
+    EXPECT_EQ(preview->headerData(1, Qt::Horizontal).toString(), "Date");
+    EXPECT_EQ(preview->headerData(2, Qt::Horizontal).toString(), "Field Main numbers");
+    EXPECT_EQ(preview->headerData(3, Qt::Horizontal).toString(), "Field Powerball");
+    EXPECT_EQ(Cell(form, 0, 0), "1");
+    EXPECT_EQ(Cell(form, 0, 1), "18/05/2013");
+    EXPECT_EQ(Cell(form, 0, 2), "10 13 14 22 52");
+    EXPECT_EQ(Cell(form, 0, 3), "11");
+    EXPECT_EQ(form.sgPreview->columnWidth(0), 50);
+    EXPECT_EQ(form.sgPreview->columnWidth(1), 100);
+    EXPECT_EQ(form.sgPreview->columnWidth(2), 120);
+    EXPECT_EQ(form.sgPreview->columnWidth(3), 60);
+
+    if (const char* dir = std::getenv("JUX_SCREENSHOT_DIR"); dir && *dir) {
+        QApplication::processEvents();
+        EXPECT_TRUE(form.grab().save(QString::fromLocal8Bit(dir) + "/import-powerball.png", "PNG"));
+    }
+
+    // A changed control offers "Analyze", which reads the layout as set.
+    form.IndexSE->setValue(1);
+    EXPECT_TRUE(form.btnAnalyze->isEnabled());
+    form.btnAnalyze->click();
+    EXPECT_EQ(form.lblHeader->text(), "Found 0 draws to import");
+    EXPECT_FALSE(form.btnImport->isEnabled());
+    EXPECT_FALSE(form.btnAnalyze->isEnabled());
+    form.DateTypeCB->setCurrentIndex(0);
+    EXPECT_TRUE(form.btnAnalyze->isEnabled());
+    form.DateTypeCB->setCurrentIndex(1);
+    form.IndexSE->setValue(0);
+    form.btnAnalyze->click();
+    EXPECT_EQ(form.lblHeader->text(), "Found 336 draws to import");
+
+    // "Import" adds them, says so, and the new analysis offers only what is missing.
+    dialogs.shown.clear();
+    form.btnImport->click();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Imported 336 draws."});
+    EXPECT_EQ(model.DrawCount(), 336);
+    EXPECT_EQ(form.ImportedCount(), 336);
+    EXPECT_EQ(form.lblHeader->text(), "Found 0 draws to import");
+    EXPECT_TRUE(form.lblSkipped->text().contains("336 lines skipped: already in the game"));
+    EXPECT_FALSE(form.btnImport->isEnabled());
+}
+
+TEST(ImportDrawUi, ReverseRemoveAndImportOfAFileWithoutDates)
+{
+    TScriptedDialogs dialogs;
+    TDrawClass model(fixtures::MakeGame(6, 49, 0));
+    TImportDrawsForm form(model);
+    form.show();
+    EXPECT_FALSE(form.DateTypeCB->isEnabled());
+    EXPECT_FALSE(form.AfterDSE->isEnabled());
+    form.FileE->setText(FromText(WriteTemp("undated.txt", kUndated)));
+    form.FileEReturn();
+    EXPECT_EQ(form.lblHeader->text(), "Found 5 draws to import");
+    EXPECT_TRUE(form.ReverseCB->isEnabled());
+    EXPECT_EQ(form.sgPreview->model()->columnCount(), 2);
+
+    form.ReverseCB->setChecked(true);
+    EXPECT_EQ(Cell(form, 0, 0), "5");
+    EXPECT_EQ(Cell(form, 4, 0), "1");
+
+    // The selected row goes, whatever number it shows; the selection stays in place.
+    EXPECT_FALSE(form.mniRemoveDraw->isEnabled());
+    SelectRow(form, 1);
+    EXPECT_TRUE(form.mniRemoveDraw->isEnabled());
+    form.mniRemoveDraw->trigger();
+    ASSERT_EQ(form.sgPreview->model()->rowCount(), 4);
+    EXPECT_EQ(Cell(form, 1, 1), "13 14 15 16 17 18");
+    EXPECT_EQ(Cell(form, 0, 0), "4");
+    EXPECT_EQ(form.sgPreview->selectionModel()->selectedRows().front().row(), 1);
+    SelectRow(form, 3);
+    form.mniRemoveDraw->trigger();
+    EXPECT_EQ(form.sgPreview->selectionModel()->selectedRows().front().row(), 2);
+    EXPECT_EQ(form.lblHeader->text(), "Found 3 draws to import");
+
+    // Reversed, the last line of the file becomes the first draw of the game.
+    form.btnImport->click();
+    EXPECT_EQ(dialogs.Texts().back(), "Imported 3 draws.");
+    ASSERT_EQ(model.DrawCount(), 3);
+    EXPECT_EQ(model.GetDrawNumbers(1, 1), (TShortIntArray{19, 20, 21, 22, 23, 24}));
+    EXPECT_EQ(model.GetDrawNumbers(3, 1), (TShortIntArray{1, 2, 3, 4, 5, 6}));
+    // The same preview is not imported twice; "Analyze" reads the file anew.
+    EXPECT_FALSE(form.btnImport->isEnabled());
+    EXPECT_TRUE(form.btnAnalyze->isEnabled());
+    form.btnAnalyze->click();
+    EXPECT_FALSE(form.ReverseCB->isChecked());
+    EXPECT_TRUE(form.btnImport->isEnabled());
+    EXPECT_EQ(form.lblHeader->text(), "Found 5 draws to import");
+}
+
+TEST(ImportDrawUi, TheEditorsEntryAnswersHowManyDrawsWereImported)
+{
+    TScriptedDialogs dialogs;
+    TApplicationObjects objects;
+    TCurrentGame& game = objects.Game();
+    game.Info = fixtures::MakeGame(6, 49, 0);
+    game.Draws = std::make_unique<TDrawClass>(game.Info);
+    const std::string file = WriteTemp("entry.txt", kUndated);
+    for (const bool import : {true, false}) {
+        SCOPED_TRACE(import);
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* form = qobject_cast<TImportDrawsForm*>(QApplication::activeModalWidget());
+            ASSERT_NE(form, nullptr);
+            seen = true;
+            form->FileE->setText(FromText(file));
+            form->FileEReturn();
+            if (import)
+                form->btnImport->click();
+            form->btnClose->click();
+        });
+        EXPECT_EQ(ExecuteImportDraws(nullptr, objects.Environment()), import ? 5 : 0);
+        EXPECT_TRUE(seen);
+    }
+    EXPECT_EQ(game.Draws->DrawCount(), 5);
+    ReleaseGame(game);
+    EXPECT_EQ(ExecuteImportDraws(nullptr, objects.Environment()), 0);
+}
+
+// Through the draws editor: its "Import" opens the window, and once the window
+// closes the editor's list holds the imported draws.
+TEST(ImportDrawUi, ClosingTheWindowRefreshesTheEditorsList)
+{
+    TScriptedDialogs dialogs;
+    dialogs.defaultAnswer = TModalResult::No;
+    TApplicationObjects objects;
+    TEnvironmentClass& env = objects.Environment();
+    const TGameInfo info = fixtures::MakeGame(6, 49, 1, 2, 1);
+    TDrawClass empty(info);
+    const std::string game = WriteTemp("editor.drw", "");
+    ASSERT_TRUE(fixtures::WriteFile(game, fixtures::BuildImage(info, empty)));
+    env.OpenGame(game);
+    ASSERT_TRUE(env.GameOpen());
+    {
+        TDrawModifyForm editor(env);
+        ASSERT_TRUE(editor.Created());
+        editor.show();
+        EXPECT_EQ(editor.DisplayF()->List().RowCount(), 0);
+        const std::string file = (kCases / "real-ca-lotto649" / "input.csv").string();
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* form = qobject_cast<TImportDrawsForm*>(QApplication::activeModalWidget());
+            ASSERT_NE(form, nullptr);
+            seen = true;
+            form->SetFileChooser([&] { return file; });
+            form->btnBrowse->click();
+            form->btnImport->click();
+            form->close();
+        });
+        editor.ImportBClick();
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(env.Game().Draws->DrawCount(), 399);
+        EXPECT_EQ(editor.DisplayF()->List().RowCount(), 399);
+        const std::vector<std::string> texts = dialogs.Texts();
+        EXPECT_NE(std::find(texts.begin(), texts.end(), "Imported 399 draws."), texts.end());
+    }
+    env.CloseGame();
+}
+
+TEST(ImportDrawUi, ThePictureRunShowsTheImportWindowOfAFile)
+{
+    const TStartArgs ok = ParseStartArgs({"--screenshot", "x.png", "--page", "import", "--game", "g.drw", "--import", "f.csv"});
+    EXPECT_EQ(ok.Error, "");
+    EXPECT_EQ(ok.Page, "import");
+    EXPECT_EQ(ok.Import, "f.csv");
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--screenshot", "x.png", "--page", "import", "--game", "g.drw"},
+        {"--screenshot", "x.png", "--import", "f.csv", "--game", "g.drw"},
+        {"--screenshot", "x.png", "--page", "import", "--import", "f.csv"},
+        {"--import", "f.csv"},
+        {"--screenshot", "x.png", "--page", "import", "--game", "g.drw", "--import", "f.csv", "--import", "f.csv"},
+    };
+    for (const auto& args : wrong)
+        EXPECT_NE(ParseStartArgs(args).Error, "") << args.size();
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    InitLocaleSettings();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
