@@ -116,7 +116,7 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setMinimumSize(311, 380);
     // Wider than the classic window: the skipped-lines report needs the room.
-    resize(600, 560);
+    resize(680, 560);
     const bool dated = draws.Dated();
 
     auto* fileBox = new QGroupBox(QStringLiteral(" Draws history file "), this);
@@ -177,6 +177,7 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
     sgPreview->setSelectionMode(QAbstractItemView::SingleSelection);
     sgPreview->verticalHeader()->hide();
     sgPreview->verticalHeader()->setDefaultSectionSize(20);
+    sgPreview->horizontalHeader()->setResizeContentsPrecision(100);
     model_ = new TImportPreviewModel(draws, this);
     sgPreview->setModel(model_);
     for (int c = 0; c < model_->columnCount(); ++c)
@@ -313,6 +314,13 @@ void TImportDrawsForm::RebuildPreview()
 {
     const TImportDrawsAIClass& ai = *ai_;
     model_->Reset(&ai.FoundDraws, ReverseCB->isChecked());
+    // Columns as wide as their titles and the first rows, never narrower
+    // than the given widths; a long file is not measured row by row.
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        sgPreview->resizeColumnToContents(c);
+        if (sgPreview->columnWidth(c) < model_->Width(c))
+            sgPreview->setColumnWidth(c, model_->Width(c));
+    }
     lblHeader->setText(ai.Ready ? QStringLiteral("Found %1 draws to import").arg(ai.FoundDraws.size()) : QString());
     QStringList skipped;
     for (const std::string& text : ai.SkippedTexts())
