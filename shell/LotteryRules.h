@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/GameModel.h"
+#include "data/LocalGames.h"
 
 struct TLocalGameRec;
 
@@ -145,10 +146,4 @@ TFieldsCheck CheckFieldsPage(TGameInfo& info);
 std::vector<std::string> DrawsPerDayItems();
 std::string DrawsPerDayMemo();
 
-// The file name (without folder) of a new game in `folder`: the name without
-// the nine characters a file name cannot hold, "Noname" when nothing is left,
-// with ".drw"; when a game of that name exists (compared case-insensitively,
-// as the companion files are), the smallest number from 0 upward is appended.
-std::string NewGameFileName(const std::string& name, const std::string& folder);
-// folder + NewGameFileName.
-std::string NewGameFilePath(const std::string& name, const std::string& folder);
+// NewGameFileName and NewGameFilePath: data/LocalGames.h.
