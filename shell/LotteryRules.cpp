@@ -74,6 +74,11 @@ TLocalGameRow LocalGameRow(const TLocalGameRec& entry)
     return row;
 }
 
+TDatabaseGameRow DatabaseGameRow(const TDatabaseGameRec& entry)
+{
+    return {entry.Description, entry.FormationText, std::to_string(entry.DrawCount), UpdateDateText(entry.UpdateTime)};
+}
+
 std::string DeleteGameQuestion(const std::string& name)
 {
     return Format("Do you want to delete lottery game %s?", name.c_str());

@@ -10,6 +10,7 @@
 
 #include "data/GameModel.h"
 #include "data/LocalGames.h"
+#include "service/OnlineGames.h"
 
 struct TLocalGameRec;
 
@@ -62,6 +63,16 @@ struct TLocalGameRow {
     TGameIcon Icon = TGameIcon::Foreign;
 };
 TLocalGameRow LocalGameRow(const TLocalGameRec& entry);
+
+// A row of the database list.
+struct TDatabaseGameRow {
+    std::string Name;
+    std::string Description; // formation text
+    std::string Draws;
+    std::string LastUpdate;  // "YYYY-MM-DD HH:MM:SS" or "Never"
+};
+TDatabaseGameRow DatabaseGameRow(const TDatabaseGameRec& entry);
+inline constexpr const char* kSearchDatabaseCaption = "Search for an official lottery game in server databases";
 
 std::string DeleteGameQuestion(const std::string& name);
 // The information text of "Request official database game".
