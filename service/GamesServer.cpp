@@ -126,8 +126,10 @@ MHD_Result HandleRequest(void* cls, MHD_Connection* connection, const char*, con
     }
     if (!state->tooLarge && *uploadSize != 0) {
         if (*uploadSize > kMaxRequestBytes - state->body.size()) {
-            state->tooLarge = true;
-            state->body.clear();
+            // A body without a length that grows too large: no answer can be
+            // queued while it arrives, so the connection is dropped.
+            server->LogLine(ClientAddress(connection) + " (request too large, connection closed)");
+            return MHD_NO;
         } else {
             state->body.append(uploadData, *uploadSize);
         }

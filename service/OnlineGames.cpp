@@ -199,7 +199,7 @@ bool ReadGameElement(TXMLBrowse& xml, TDatabaseGameRec& e)
 
 void ReadGamesList(TXMLBrowse& xml, TDatabaseGames& store)
 {
-    while (xml.FindNext("/Response/XMLData/GamesList/Game/")) {
+    while (store.Count() < kMaxDatabaseGames && xml.FindNext("/Response/XMLData/GamesList/Game/")) {
         auto owned = std::make_unique<TDatabaseGameRec>();
         TDatabaseGameRec* e = owned.get();
         store.AddRecord(owned);

@@ -27,6 +27,8 @@ inline constexpr const char* kServerResponseError = "Server response : %s";
 // longest history a few MB, so anything beyond this is refused.
 constexpr size_t kMaxResponseBytes = size_t(32) << 20;
 constexpr long kDefaultTimeoutSeconds = 90;
+// A list holds at most this many games; the elements after them are not read.
+constexpr int kMaxDatabaseGames = 10000;
 // A server's error text is cut to this many characters for the message box.
 constexpr size_t kMaxServerMessageChars = 300;
 
@@ -79,7 +81,8 @@ using TDatabaseGames = TRecordStore<TDatabaseGameRec>;
 // 1 to 9 draws per day).
 void ValidateGameEntry(TDatabaseGameRec& entry);
 
-// The games of a checked answer, one entry per game element, valid or not.
+// The games of a checked answer, one entry per game element, valid or not
+// (up to kMaxDatabaseGames).
 void ReadGamesList(TXMLBrowse& xml, TDatabaseGames& store);
 // Asks the service; entries read before an error stay in the store.
 void RequestGamesList(const TServiceEndpoint& endpoint, TDatabaseGames& store);

@@ -221,6 +221,23 @@ TEST(OnlineGames, HostileDocumentsEndWithinBounds)
     const TListResult bomb = ReadList(laughs);
     for (const auto& g : bomb.games)
         EXPECT_LT(g.Description.size(), 1000u);
+
+    // One large entity referenced many times is not expanded either.
+    std::string quadratic = "<!DOCTYPE Response [<!ENTITY a \"" + std::string(200000, 'x') + "\">]>" + kOk +
+                            "<Game><ID>1</ID><Description>A";
+    for (int i = 0; i < 10000; ++i)
+        quadratic += "&a;";
+    quadratic += "</Description><FieldDescription>0649</FieldDescription><DPD>1</DPD></Game>" + kEnd;
+    const TListResult blown = ReadList(quadratic);
+    EXPECT_EQ(blown.error, "");
+    ASSERT_EQ(blown.games.size(), 1u);
+    EXPECT_EQ(blown.games[0].Description, "A");
+
+    // The list stops at its bound.
+    std::string many = kOk;
+    for (int i = 1; i <= kMaxDatabaseGames + 5; ++i)
+        many += "<Game><ID>" + std::to_string(i) + "</ID></Game>";
+    EXPECT_EQ(ReadList(many + kEnd).games.size(), size_t(kMaxDatabaseGames));
 }
 
 TEST(OnlineGames, TransportOverHttp)
@@ -370,6 +387,27 @@ TEST(GamesServer, ListsAndDownloadsTheFolderGames)
     EXPECT_EQ(answerTo(ComposeRequest(kGetGameDraws, 99, "")), "Server response : Unknown game 99");
     EXPECT_EQ(answerTo("<Request><App>XYZ</App></Request>"), "Server response : Invalid request");
     EXPECT_EQ(answerTo(std::string(kMaxRequestBytes + 1, ' ')), "Server response : Request too large");
+    {
+        // A body without a length that outgrows the bound: the connection is dropped.
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(server.Port());
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        timeval wait{5, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+        std::string request = "POST / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n";
+        const std::string chunk = "4000\r\n" + std::string(0x4000, ' ') + "\r\n";
+        for (int i = 0; i < 6; ++i)
+            request += chunk;
+        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+        char byte;
+        EXPECT_LE(::recv(fd, &byte, 1, 0), 0);
+        ::close(fd);
+        EXPECT_NE(log.back().find("(request too large, connection closed)"), std::string::npos);
+    }
     WriteServedGame(served, "later.drw", fixtures::MakeGame(5, 35), 11, 3, 6);
     TDatabaseGames again;
     RequestGamesList(endpoint, again);
