@@ -4,6 +4,8 @@
 #include "service/GamesServer.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -32,7 +34,13 @@ std::string Esc(const std::string& win1252)
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
-        default: out += c;
+        case '\t':
+        case '\n':
+        case '\r': out += c; break;
+        default:
+            // Control characters have no place in an XML document.
+            if (static_cast<unsigned char>(c) >= 0x20)
+                out += c;
         }
     }
     return out;
@@ -155,6 +163,16 @@ MHD_Result HandleRequest(void* cls, MHD_Connection* connection, const char*, con
     return Reply(connection, status, answer);
 }
 
+void DaemonLog(void* cls, const char* format, va_list args)
+{
+    char line[512];
+    std::vsnprintf(line, sizeof line, format, args);
+    std::string text = line;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    static_cast<TGamesServer*>(cls)->LogLine("libmicrohttpd: " + text);
+}
+
 void RequestCompleted(void*, MHD_Connection*, void** requestState, MHD_RequestTerminationCode)
 {
     delete static_cast<TRequestState*>(*requestState);
@@ -206,10 +224,11 @@ void TGamesServer::Refresh()
 {
     const std::string signature = Signature();
     std::lock_guard<std::mutex> guard(lock_);
-    if (signature == signature_ && !signature_.empty())
+    if (loaded_ && signature == signature_)
         return;
-    const bool first = signature_.empty();
-    signature_ = signature.empty() ? "\n" : signature;
+    const bool first = !loaded_;
+    loaded_ = true;
+    signature_ = signature;
     games_.clear();
     for (const fs::path& p : GameFiles(options_.Folder)) {
         const std::string name = p.filename().string();
@@ -273,6 +292,7 @@ bool TGamesServer::Start(std::string& error)
         return false;
     }
     MHD_Daemon* daemon = MHD_start_daemon(flags, options_.Port, nullptr, nullptr, &HandleRequest, this,
+                                          MHD_OPTION_EXTERNAL_LOGGER, &DaemonLog, this,         //
                                           MHD_OPTION_SOCK_ADDR, address,                       //
                                           MHD_OPTION_CONNECTION_TIMEOUT, 30u,                  //
                                           MHD_OPTION_CONNECTION_LIMIT, 64u,                    //

@@ -68,5 +68,6 @@ private:
     std::mutex lock_;
     std::vector<TServedGame> games_;
     std::string signature_;
+    bool loaded_ = false;
     std::set<std::string> reported_;
 };
