@@ -1,7 +1,7 @@
 # Two commands matter: `make run` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-asan run test test-default test-asan bench clean
+.PHONY: all deps build build-asan run test test-default test-asan bench install package clean
 
 all: build
 
@@ -34,6 +34,15 @@ test: test-default test-asan
 
 bench: build
 	@for b in build/default/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && "$$b"; done
+
+# PREFIX=/usr/local unless given: `make install PREFIX=/opt/jux`.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install build/default --prefix $(PREFIX)
+
+# A Debian package of jux, jux-cli, the desktop entry, the icon and the guide.
+package: build
+	@cd build/default && cpack -G DEB && ls -1 $$(pwd)/jux_*.deb
 
 clean:
 	@rm -rf build

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QIcon>
 #include <QPixmap>
 
 #include "data/UserDialogs.h"
@@ -80,7 +81,14 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--version") {
+            std::printf("jux %s (%s)\n", kProductVersion, kApplicationTitle);
+            return 0;
+        }
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/jux/jux.png")));
+    QApplication::setDesktopFileName(QStringLiteral("jux"));
     QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
     QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
     QApplication::setFont(WindowFont());

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 
 namespace analyzecli {
@@ -49,17 +50,6 @@ std::vector<std::string> SplitCommas(const std::string& text)
             return parts;
         from = comma + 1;
     }
-}
-
-std::string JoinInts(const std::vector<int32_t>& values)
-{
-    std::string out;
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (i)
-            out += ',';
-        out += std::to_string(values[i]);
-    }
-    return out;
 }
 
 std::vector<int32_t> ListIds(const TCategoryList* list)
@@ -230,53 +220,48 @@ std::string AnalyzeText(const TJUXEngine& engine, double seconds)
 
 std::string AnalyzeJson(const TJUXEngine& engine, int32_t dumpTable)
 {
+    using Json = clitext::Json;
     const TRunContext& c = engine.Context;
-    std::string out = Format("{\"tables_computed\": %d, \"table_ids\": [", c.TablesComputed);
-    std::vector<int32_t> ids;
+    Json doc;
+    doc["tables_computed"] = c.TablesComputed;
+    Json ids = Json::array();
     for (int p = 1; p <= engine.TableIds.Count(); ++p) {
         int32_t id = 0;
         engine.TableIds.GetInt(p, id);
         ids.push_back(id);
     }
-    out += JoinInts(ids) + "], \"tables\": [";
+    doc["table_ids"] = std::move(ids);
+    Json tables = Json::array();
     for (int p = 1; p <= engine.TableRegistry.Count(); ++p) {
         const TJUXClass* t = engine.TableRegistry.GetRecord(p);
-        if (p > 1)
-            out += ", ";
-        out += Format("{\"id\": %d, \"final_order\": [", t->Id) +
-               JoinInts(Balls(engine, t->FinalOrder.data(), t->PoolSize())) + "]";
+        Json table;
+        table["id"] = t->Id;
+        table["final_order"] = Balls(engine, t->FinalOrder.data(), t->PoolSize());
         if (t->Id == dumpTable) {
-            out += ", \"row_orders\": [";
-            for (int32_t r = 0; r < t->Rows(); ++r)
-                out += std::string(r ? ", [" : "[") + JoinInts(Balls(engine, t->RowOrder(r), t->PoolSize())) + "]";
-            out += "], \"row_hits\": [";
+            Json orders = Json::array(), hits = Json::array();
             for (int32_t r = 0; r < t->Rows(); ++r) {
-                std::vector<int32_t> hits(t->RowHit(r), t->RowHit(r) + t->HitWidth());
-                out += std::string(r ? ", [" : "[") + JoinInts(hits) + "]";
+                orders.push_back(Balls(engine, t->RowOrder(r), t->PoolSize()));
+                hits.push_back(std::vector<int32_t>(t->RowHit(r), t->RowHit(r) + t->HitWidth()));
             }
-            out += "]";
+            table["row_orders"] = std::move(orders);
+            table["row_hits"] = std::move(hits);
         }
-        out += "}";
+        tables.push_back(std::move(table));
     }
-    out += "], \"lists\": {";
+    doc["tables"] = std::move(tables);
+    Json lists = Json::object();
     for (int32_t mode = 0; mode < kModeCount; ++mode) {
-        if (mode)
-            out += ", ";
-        out += Format("\"%s\": [", ModeJsonKey(mode));
-        bool first = true;
+        Json entries = Json::array();
         const TModeList& modeList = engine.Lists.ModeList(mode);
         for (int i = 1; i <= modeList.Count(); ++i) {
             const TColumnStore* column = modeList.GetRecord(i);
-            for (int j = 1; j <= column->Count(); ++j) {
-                out += Format("%s{\"requested\": %d, \"category\": %d, \"ids\": [", first ? "" : ", ", i, j) +
-                       JoinInts(ListIds(column->GetRecord(j))) + "]}";
-                first = false;
-            }
+            for (int j = 1; j <= column->Count(); ++j)
+                entries.push_back(Json{{"requested", i}, {"category", j}, {"ids", ListIds(column->GetRecord(j))}});
         }
-        out += "]";
+        lists[ModeJsonKey(mode)] = std::move(entries);
     }
-    out += "}}\n";
-    return out;
+    doc["lists"] = std::move(lists);
+    return clitext::JsonText(doc);
 }
 
 } // namespace analyzecli

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 
@@ -118,7 +119,10 @@ int RunAddDraws(const std::vector<std::string>& args)
         ++lineNo;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        const std::string text = Trim(line);
+        std::string converted;
+        if (!clitext::In("add-draws", "line " + std::to_string(lineNo), line, converted))
+            return kExitFailure;
+        const std::string text = Trim(converted);
         if (text.empty() || text[0] == '#')
             continue;
         TDrawLine d;
@@ -131,7 +135,7 @@ int RunAddDraws(const std::vector<std::string>& args)
             why = RefusalReason(model, d);
         }
         ++refused;
-        std::printf("Refused line %d (%s): %s\n", lineNo, text.c_str(), why.c_str());
+        std::printf("Refused line %d (%s): %s\n", lineNo, clitext::Out(text).c_str(), clitext::Out(why).c_str());
     }
     std::printf("Added %d draw(s), refused %d line(s).\n", added, refused);
     if (added == 0)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/AnalyzeOutput.h"
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 #include "cli/RunStateCli.h"
@@ -45,7 +46,7 @@ int RunAnalyze(const std::vector<std::string>& args)
         engine.RunAnalysis();
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        std::fprintf(stderr, "%s\n", clitext::Out(e.what()).c_str());
         return kExitFailure;
     }
     // The file keeps the run as it stands: paused, or finished at the maximum.

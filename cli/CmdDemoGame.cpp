@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 
@@ -75,7 +76,7 @@ int RunDemoGame(const std::vector<std::string>& args)
     InstallUserDialogs(nullptr);
     if (!ok)
         return kExitFailure;
-    std::printf("Created %s: %s, %lld draws\n", a.positional()[0].c_str(), g.Name.c_str(), draws);
+    std::printf("Created %s: %s, %lld draws\n", a.positional()[0].c_str(), clitext::Out(g.Name).c_str(), draws);
     return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 
@@ -25,7 +26,7 @@ int RunDraws(const std::vector<std::string>& args)
     if (!a.has("to") || to > count)
         to = count;
     for (long long pos = from; pos <= to; ++pos)
-        std::printf("%s\n", game.Draws->DrawToText(static_cast<int>(pos)).c_str());
+        std::printf("%s\n", clitext::Out(game.Draws->DrawToText(static_cast<int>(pos))).c_str());
     return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 
@@ -27,32 +28,36 @@ int RunInfo(const std::vector<std::string>& args)
     const bool known = info.Status > gioInvalidDefinition;
     const std::string formation = known ? FormationText(g.Fields, g.Field2Kind) : "";
     const std::string last = gamecli::IsoDate(info.LastDrawDate);
-    using gamecli::JsonString;
+    using clitext::Out;
     if (a.has("json")) {
-        std::printf("{\"file\": %s, \"status\": %d, \"status_text\": %s, \"valid\": %s", JsonString(path).c_str(),
-                    info.Status, JsonString(GameIOStatusText(info.Status)).c_str(),
-                    info.Status == gioValid ? "true" : "false");
+        clitext::Json doc;
+        doc["file"] = path;
+        doc["status"] = info.Status;
+        doc["status_text"] = GameIOStatusText(info.Status);
+        doc["valid"] = info.Status == gioValid;
         if (known) {
-            std::printf(", \"draw_count\": %u, \"last_draw_date\": %s, \"formation\": %s, \"name\": %s, "
-                        "\"field_names\": [",
-                        info.DrawCount, last.empty() ? "null" : JsonString(last).c_str(), JsonString(formation).c_str(),
-                        JsonString(g.Name).c_str());
+            doc["draw_count"] = info.DrawCount;
+            doc["last_draw_date"] = last.empty() ? clitext::Json(nullptr) : clitext::Json(last);
+            doc["formation"] = Out(formation);
+            doc["name"] = Out(g.Name);
+            doc["field_names"] = clitext::Json::array();
             for (int f = 0; f < g.FieldCount; ++f)
-                std::printf("%s%s", f ? ", " : "", JsonString(g.FieldNames[f]).c_str());
-            std::printf("], \"draws_per_day\": %d, \"online_id\": %d", g.DrawsPerDay, g.OnlineID);
+                doc["field_names"].push_back(Out(g.FieldNames[f]));
+            doc["draws_per_day"] = g.DrawsPerDay;
+            doc["online_id"] = g.OnlineID;
         }
-        std::printf("}\n");
+        clitext::PrintJson(doc);
     } else {
         std::printf("File: %s\n", path.c_str());
         std::printf("Status: %d %s\n", info.Status,
                     info.Status == gioValid ? "Valid game file." : GameIOStatusText(info.Status).c_str());
         if (known) {
-            std::printf("Name: %s\n", g.Name.c_str());
-            std::printf("Formation: %s\n", formation.c_str());
+            std::printf("Name: %s\n", Out(g.Name).c_str());
+            std::printf("Formation: %s\n", Out(formation).c_str());
             std::string names;
             for (int f = 0; f < g.FieldCount; ++f)
                 names += (f ? ", " : "") + g.FieldNames[f];
-            std::printf("Field names: %s\n", names.c_str());
+            std::printf("Field names: %s\n", Out(names).c_str());
             std::printf("Draws per day: %d\n", g.DrawsPerDay);
             std::printf("Draw count: %u\n", info.DrawCount);
             std::printf("Last draw date: %s\n", last.empty() ? "Undefined" : last.c_str());

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 
@@ -17,7 +18,11 @@ int RunNewGame(const std::vector<std::string>& args)
         return CliUsageError("new-game", "a game file, --name and --formation are needed");
     const std::string& path = a.positional()[0];
     TGameInfo g;
-    g.Name = Trim(a.value("name"));
+    std::string name, fieldNames;
+    if (!clitext::In("new-game", "--name", a.value("name"), name) ||
+        !clitext::In("new-game", "--field-names", a.value("field-names"), fieldNames))
+        return kExitFailure;
+    g.Name = Trim(name);
     g.DrawsPerDay = (dpd >= 0 && dpd <= 9) ? static_cast<int32_t>(dpd) : -1;
     std::string why;
     if (!gamecli::DefinitionFromCode(a.value("formation"), g, why)) {
@@ -26,7 +31,7 @@ int RunNewGame(const std::vector<std::string>& args)
     }
     gamecli::DefaultFieldNames(g);
     if (a.has("field-names")) {
-        const std::string names = a.value("field-names");
+        const std::string& names = fieldNames;
         const auto comma = names.find(',');
         g.FieldNames[0] = Trim(names.substr(0, comma));
         g.FieldNames[1] = comma == std::string::npos ? "" : Trim(names.substr(comma + 1));
@@ -45,8 +50,8 @@ int RunNewGame(const std::vector<std::string>& args)
     InstallUserDialogs(nullptr);
     if (!ok)
         return kExitFailure;
-    std::printf("Created %s: %s, %s\n", path.c_str(), check.Name.c_str(),
-                FormationText(check.Fields, check.Field2Kind).c_str());
+    std::printf("Created %s: %s, %s\n", path.c_str(), clitext::Out(check.Name).c_str(),
+                clitext::Out(FormationText(check.Fields, check.Field2Kind)).c_str());
     return kExitOk;
 }
 

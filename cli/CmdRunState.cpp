@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/AnalyzeOutput.h"
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 #include "cli/RunStateCli.h"
@@ -22,7 +23,7 @@ bool SaveState(const std::string& command, const std::string& path, TCurrentGame
         return true;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "jux-cli %s: cannot save the run state %s: %s\n", command.c_str(), path.c_str(),
-                     e.what());
+                     clitext::Out(e.what()).c_str());
         return false;
     }
 }
@@ -38,7 +39,7 @@ bool LoadState(const std::string& command, const std::string& path, TCurrentGame
         return true;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "jux-cli %s: cannot import the run state %s: %s\n", command.c_str(), path.c_str(),
-                     e.what());
+                     clitext::Out(e.what()).c_str());
         return false;
     }
 }
@@ -91,7 +92,7 @@ int RunResume(const std::vector<std::string>& args)
         engine.RunAnalysis();
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        std::fprintf(stderr, "%s\n", clitext::Out(e.what()).c_str());
         return kExitFailure;
     }
     engine.SetRunControl(nullptr);
@@ -132,8 +133,8 @@ int RunState(const std::vector<std::string>& args)
         return kExitFailure;
     const TGameInfo& g = game.Info;
     const TRunContext& c = engine.Context;
-    std::printf("game: %s\n", g.Name.c_str());
-    std::printf("formation: %s\n", FormationText(g.Fields, g.Field2Kind).c_str());
+    std::printf("game: %s\n", clitext::Out(g.Name).c_str());
+    std::printf("formation: %s\n", clitext::Out(FormationText(g.Fields, g.Field2Kind)).c_str());
     std::printf("draws: %d\n", game.Draws->DrawCount());
     std::printf("options: field %d, tested draws %d, statistical data %d, start point %d (run factor %d), "
                 "requested %d-%d, categories %d-%d, modes %s, per column %d, maximum %d\n",
@@ -141,7 +142,7 @@ int RunState(const std::vector<std::string>& args)
                 options.RunFactorOverhead, options.MinReqNumbers, options.MaxReqNumbers, options.MinHitCategory,
                 options.MaxHitCategory, ModesText(options.Modes).c_str(), options.MaximumJUXsPerColumn,
                 options.MaximumJUXsToScan);
-    std::printf("compare numbers: %s\n", options.CompareNumsText().c_str());
+    std::printf("compare numbers: %s\n", clitext::Out(options.CompareNumsText()).c_str());
     std::printf("analysed field: %d%s, pool %d, drawn %d\n", c.AnalysedField,
                 c.CombinedSecondField ? " with bonus balls" : "", c.PoolSize, c.HitWidth());
     std::printf("tables computed: %d\n", c.TablesComputed);

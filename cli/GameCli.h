@@ -7,30 +7,12 @@
 
 #include "data/GameFile.h"
 #include "data/GameModel.h"
+#include "data/TextCodec.h"
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
 #include "platform/Paths.h"
 
 namespace gamecli {
-
-// JSON string literal; bytes above 0x7F are taken as Windows-1252/Latin-1.
-inline std::string JsonString(const std::string& text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
 
 // YYYY-MM-DD, or "" for no date.
 inline std::string IsoDate(TDateTime date)
@@ -50,7 +32,7 @@ inline bool OpenForCommand(const std::string& command, const std::string& path, 
             return true;
         std::fprintf(stderr, "jux-cli %s: %s: %s\n", command.c_str(), path.c_str(), GameIOStatusText(status).c_str());
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), e.what());
+        std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), Win1252ToUtf8(e.what()).c_str());
     }
     return false;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 
 std::vector<TCliCommand>& CliCommands()
@@ -133,7 +134,7 @@ int main(int argc, char** argv)
         return kExitOk;
     }
     if (first == "--version") {
-        std::printf("jux-cli J.U.X. 2.3b\n");
+        std::printf("jux-cli %s (J.U.X. 2.3b)\n", JUX_VERSION);
         return kExitOk;
     }
     for (const auto& c : CliCommands())
@@ -146,7 +147,7 @@ int main(int argc, char** argv)
             try {
                 return c.run(rest);
             } catch (const std::exception& e) {
-                std::fprintf(stderr, "jux-cli %s: %s\n", c.name.c_str(), e.what());
+                std::fprintf(stderr, "jux-cli %s: %s\n", c.name.c_str(), clitext::Out(e.what()).c_str());
                 return kExitFailure;
             }
         }

@@ -1,14 +1,65 @@
-// The spreadsheet export of table details: the one entry point both popups of
-// the display frame call. The workbook writer plugs in behind it.
+// The spreadsheet export of table details: the tested history of JUX tables
+// written as an .xlsx workbook, one worksheet per table, newest draw first,
+// with the ranks that hit each draw filled green and a row of hit counts.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "data/Stores.h"
 
 class TJUXEngine;
+class TJUXClass;
 
-// Writes one sheet per live table of `ids` (IDs without a table are skipped)
-// to `fileName`, headed with the analysed field's caption.
-void ExportToSpreadsheet(const TJUXEngine& engine, const TIntegerStore& ids, const std::string& fieldCaption,
+// Cell colours as 0xRRGGBB.
+constexpr uint32_t kSheetTitleColor = 0x008080; // (0, 128, 128)
+constexpr uint32_t kSheetDrawColor = 0xA6CAF0;  // (166, 202, 240)
+constexpr uint32_t kSheetHitColor = 0x008000;   // (0, 128, 0)
+
+// What one table's worksheet shows, worked out before anything is written.
+// Rows are the tested draws, newest first.
+struct TJUXSheet {
+    int32_t Id = 0;
+    std::string Name;  // "JUX %d"
+    std::string Title; // cell (1, 1), Windows-1252
+    int32_t PoolSize = 0;
+    std::vector<std::string> DrawTexts; // column 1 of each draw row, Windows-1252
+    // Row-major, PoolSize per draw row: the ball at each rank (-1, a blank
+    // cell, when the row holds no valid number there) and whether the draw
+    // holds it.
+    std::vector<int32_t> Balls;
+    std::vector<uint8_t> Hits;
+    // Per rank: the draw rows that hit it.
+    std::vector<int32_t> Counts;
+};
+
+// The sheet of `table` from the engine's run and its options' game.
+TJUXSheet BuildJUXSheet(const TJUXEngine& engine, const TJUXClass& table, const std::string& fieldCaption);
+
+// The caption of the analysed field of the engine's run, from the game.
+std::string AnalysedFieldCaption(const TJUXEngine& engine);
+
+// Writes the workbook on construction. Every ID of `ids` that names a live
+// table gets a sheet; each new sheet goes before the previous ones, so the
+// workbook lists them in reverse order of the store. The file appears under
+// its name only once complete (an existing file is replaced then); on
+// failure nothing is left behind and an Exception naming the file is raised.
+class TJUXToEXCEL {
+public:
+    TJUXToEXCEL(const TJUXEngine& engine, const TIntegerStore& ids, const std::string& fieldCaption,
+                const std::string& fileName);
+
+    const std::string& FieldCaption() const { return fieldCaption_; }
+    // The table IDs of the sheets, in workbook order.
+    const std::vector<int32_t>& SheetIds() const { return sheetIds_; }
+
+private:
+    std::string fieldCaption_;
+    std::vector<int32_t> sheetIds_;
+};
+
+// The display's entry point: runs the export and shows a failure as an error
+// message. False when nothing was written.
+bool ExportToSpreadsheet(const TJUXEngine& engine, const TIntegerStore& ids, const std::string& fieldCaption,
                          const std::string& fileName);

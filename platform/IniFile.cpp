@@ -7,25 +7,10 @@
 #include <sys/stat.h>
 #include <utility>
 
+#include "platform/TextRules.h"
 #include "platform/Paths.h"
 
 namespace {
-
-bool IsBlank(char c)
-{
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string TrimText(const std::string& s)
-{
-    size_t b = 0;
-    size_t e = s.size();
-    while (b < e && IsBlank(s[b]))
-        ++b;
-    while (e > b && IsBlank(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
 
 char LowerAscii(char c)
 {
@@ -49,56 +34,6 @@ std::string OneLine(const std::string& s)
         if (c == '\r' || c == '\n')
             c = ' ';
     return out;
-}
-
-// Decimal with an optional sign, or "$"/"0x" hexadecimal; false when the text
-// is anything else or does not fit 32 bits.
-bool ParseInt32(const std::string& text, int32_t& out)
-{
-    const std::string t = TrimText(text);
-    size_t i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-        negative = t[i] == '-';
-        ++i;
-    }
-    int base = 10;
-    if (i < t.size() && t[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= t.size())
-        return false;
-    int64_t v = 0;
-    for (; i < t.size(); ++i) {
-        const char c = t[i];
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return false;
-        v = v * base + d;
-        if (v > int64_t(UINT32_MAX))
-            return false;
-    }
-    if (base == 16 && !negative) {
-        // Hexadecimal spells the bit pattern, as the classic conversion does.
-        out = static_cast<int32_t>(static_cast<uint32_t>(v));
-        return true;
-    }
-    if (negative)
-        v = -v;
-    if (v < INT32_MIN || v > INT32_MAX)
-        return false;
-    out = static_cast<int32_t>(v);
-    return true;
 }
 
 } // namespace
@@ -138,12 +73,12 @@ void TIniFile::Parse(const std::string& text)
         if (!raw.empty() && raw.back() == '\r')
             raw.pop_back();
 
-        const std::string t = TrimText(raw);
+        const std::string t = TrimBlanks(raw);
         if (!t.empty() && t.front() == '[') {
             const size_t close = t.find(']');
             if (close != std::string::npos) {
                 TSection s;
-                s.name = TrimText(t.substr(1, close - 1));
+                s.name = TrimBlanks(t.substr(1, close - 1));
                 s.header = raw;
                 sections_.push_back(std::move(s));
                 continue;
@@ -154,8 +89,8 @@ void TIniFile::Parse(const std::string& text)
         const size_t eq = t.find('=');
         if (!t.empty() && t.front() != ';' && t.front() != '#' && eq != std::string::npos && eq > 0) {
             line.isKey = true;
-            line.key = TrimText(t.substr(0, eq));
-            line.value = TrimText(t.substr(eq + 1));
+            line.key = TrimBlanks(t.substr(0, eq));
+            line.value = TrimBlanks(t.substr(eq + 1));
         }
         sections_.back().lines.push_back(std::move(line));
     }
@@ -206,7 +141,7 @@ int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key
 {
     const TLine* l = FindKey(section, key);
     int32_t v = 0;
-    if (l && ParseInt32(l->value, v))
+    if (l && ParseDelphiInt(l->value, v))
         return v;
     return def;
 }
@@ -218,10 +153,10 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
-    const std::string k = TrimText(OneLine(key));
+    const std::string k = TrimBlanks(OneLine(key));
     // Values are written as given; reading trims them.
     const std::string v = OneLine(value);
-    const std::string sn = TrimText(OneLine(section));
+    const std::string sn = TrimBlanks(OneLine(section));
     // Names the file could not give back are not written.
     if (k.empty() || k.find('=') != std::string::npos || k.front() == '[' || k.front() == ';' ||
         k.front() == '#' || sn.find(']') != std::string::npos)
@@ -237,7 +172,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     }
     for (TLine& l : s->lines) {
         if (l.isKey && SameName(l.key, k)) {
-            l.value = TrimText(v);
+            l.value = TrimBlanks(v);
             l.raw = l.key + "=" + v;
             return;
         }
@@ -245,11 +180,11 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     TLine l;
     l.isKey = true;
     l.key = k;
-    l.value = TrimText(v);
+    l.value = TrimBlanks(v);
     l.raw = k + "=" + v;
     // New keys go after the section's last key, before trailing blank lines.
     size_t at = s->lines.size();
-    while (at > 0 && TrimText(s->lines[at - 1].raw).empty())
+    while (at > 0 && TrimBlanks(s->lines[at - 1].raw).empty())
         --at;
     s->lines.insert(s->lines.begin() + static_cast<ptrdiff_t>(at), std::move(l));
 }

@@ -619,9 +619,15 @@ void TfrmMain::mniOddsCalculatorClick()
 
 void TfrmMain::mniHelpFileClick()
 {
-    const QString path = QDir(FromText(environment_.ProgramFolder)).filePath(QString::fromLatin1(kHelpFileName));
-    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        ShowError(kHelpFileError);
+    for (const std::string& candidate : HelpFileCandidates(environment_.ProgramFolder)) {
+        const QString path = FromText(candidate);
+        if (QFileInfo::exists(path)) {
+            if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+                ShowError(kHelpFileError);
+            return;
+        }
+    }
+    ShowError(kHelpFileError);
 }
 
 void TfrmMain::mniJUXOnlineClick()

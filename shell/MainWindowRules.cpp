@@ -262,3 +262,15 @@ TOddsPreset OddsPreset(const TGameInfo& info, int32_t fieldSelected, uint8_t run
     p.Played = (runState == STARTED || runState == PAUSED) ? requestedShown : p.Picked;
     return p;
 }
+
+std::vector<std::string> HelpFileCandidates(const std::string& programFolder)
+{
+    std::string folder = programFolder;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    std::vector<std::string> out{folder + "/" + kHelpFileName};
+    const size_t slash = folder.rfind('/');
+    if (slash != std::string::npos)
+        out.push_back(folder.substr(0, slash) + "/share/doc/jux/" + kHelpFileName);
+    return out;
+}

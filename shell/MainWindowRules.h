@@ -15,11 +15,15 @@ class TGameOptions;
 
 inline constexpr const char* kApplicationTitle = "J.U.X. 2.3b";
 inline constexpr const char* kMainCaption = "J.U.X. Engine 2.3b";
-inline constexpr const char* kProductVersion = "2.3b";
+#ifndef JUX_VERSION
+#define JUX_VERSION "0.0.0"
+#endif
+inline constexpr const char* kProductVersion = JUX_VERSION;
 inline constexpr const char* kNotAvailableText = "This function is not available yet.";
 inline constexpr const char* kPredictionInMemoryText = "A prediction is in memory. Do you want to clear it?";
 inline constexpr const char* kRunStateFilter = "JUX State File (*.jsf)";
-inline constexpr const char* kHelpFileName = "JUX.doc";
+// The user guide, shipped as HTML beside the program.
+inline constexpr const char* kHelpFileName = "jux-guide.html";
 inline constexpr const char* kHelpFileError = "Unable to open help file.";
 // The product's web page; the operator replaces it with the real address.
 inline constexpr const char* kProductWebPage = "https://jux-engine.example.org/";
@@ -119,4 +123,8 @@ struct TOddsPreset {
 };
 // `requestedShown` is the count of requested numbers selected in the display,
 // used while a run is STARTED or PAUSED.
+// Where Help finds the user guide: beside the program (a build tree), then
+// where an installation puts it (PREFIX/share/doc/jux beside PREFIX/bin).
+std::vector<std::string> HelpFileCandidates(const std::string& programFolder);
+
 TOddsPreset OddsPreset(const TGameInfo& info, int32_t fieldSelected, uint8_t runState, int32_t requestedShown);

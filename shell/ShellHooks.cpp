@@ -3,6 +3,7 @@
 #include "shell/ShellHooks.h"
 
 #include "data/UserDialogs.h"
+#include "odds/OddsCalculatorF.h"
 #include "shell/LotteryManagerFrm.h"
 #include "shell/MainWindowRules.h"
 
@@ -69,8 +70,7 @@ void OpenDrawsEditor(QWidget* /*parent*/)
     ShowInfo(kNotAvailableText);
 }
 
-void OpenOddsCalculator(QWidget* /*parent*/, bool /*preset*/, int /*total*/, int /*picked*/, int /*played*/)
+void OpenOddsCalculator(QWidget* parent, bool preset, int total, int picked, int played)
 {
-    // The odds calculator plugs in here.
-    ShowInfo(kNotAvailableText);
+    TfrmOddsCalculator::Execute(parent, preset, total, picked, played);
 }

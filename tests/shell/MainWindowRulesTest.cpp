@@ -420,3 +420,11 @@ TEST(QtText, DialogLineBreaks)
 }
 
 } // namespace
+
+TEST(MainWindowRules, HelpLooksBesideTheProgramThenInTheInstalledDocFolder)
+{
+    EXPECT_EQ(HelpFileCandidates("/usr/local/bin"),
+              (std::vector<std::string>{"/usr/local/bin/jux-guide.html", "/usr/local/share/doc/jux/jux-guide.html"}));
+    EXPECT_EQ(HelpFileCandidates("/opt/jux/bin/"),
+              (std::vector<std::string>{"/opt/jux/bin/jux-guide.html", "/opt/jux/share/doc/jux/jux-guide.html"}));
+}

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+
+#include "support/CliRunner.h"
+#include "support/XlsxReader.h"
+
+namespace {
+
+std::string Tmp(const std::string& name)
+{
+    const char* dir = std::getenv("JUX_TEST_TMP");
+    std::string d = dir ? dir : "/tmp/jux-cli-test";
+    std::system(("mkdir -p '" + d + "'").c_str());
+    return d + "/" + name;
+}
+
+std::string Game(const std::string& name, const std::string& formation)
+{
+    const std::string path = Tmp(name);
+    std::remove(path.c_str());
+    RunCli("demo-game '" + path + "' --draws 200 --seed 5 --formation '" + formation + "'");
+    return path;
+}
+
+// Every cell text and fill of a workbook, sheet by sheet.
+std::string Dump(const xlsx::TBook& book)
+{
+    std::string out;
+    for (const auto& s : book.sheets) {
+        out += s.name + "\n";
+        for (const auto& [at, cell] : s.cells)
+            out += std::to_string(at.first) + "," + std::to_string(at.second) + "=" + cell.text + "/" +
+                   std::to_string(cell.style.fill) + "\n";
+    }
+    return out;
+}
+
+} // namespace
+
+// The sheets hold the tables' tested rows, newest first, with the hit ranks
+// green, as the analysis reports them; a run state gives the same workbook.
+TEST(ExportXlsxCli, SheetsMatchTheRunFromGameOrState)
+{
+    struct Case {
+        const char* formation;
+        const char* field;
+        int k;
+    } cases[] = {{"0649", "1", 6}, {"0649|01BB", "2", 7}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.formation);
+        const std::string game = Game(std::string("x") + c.field + ".drw", c.formation);
+        const std::string opts = std::string(" --field ") + c.field + " --tested 30 --stat 8 --tables 6";
+        const std::string state = Tmp("x.jsf");
+        const auto run = RunCli("analyze '" + game + "'" + opts + " --json --dump-table 4 --save-state '" + state + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        const nlohmann::json report = nlohmann::json::parse(run.out);
+
+        const std::string fromGame = Tmp("game.xlsx"), fromState = Tmp("state.xlsx");
+        const auto a = RunCli("export-xlsx '" + game + "'" + opts + " --ids 4,0,2,999 '" + fromGame + "'");
+        ASSERT_EQ(a.status, 0) << a.err;
+        EXPECT_EQ(a.out, "JUX 2\nJUX 4\n2 sheets written to " + fromGame + "\n");
+        const auto b = RunCli("export-xlsx '" + state + "' --ids 4,0,2,999 '" + fromState + "'");
+        ASSERT_EQ(b.status, 0) << b.err;
+        const xlsx::TBook book = xlsx::Read(fromGame);
+        EXPECT_EQ(Dump(book), Dump(xlsx::Read(fromState)));
+
+        ASSERT_EQ(book.sheets.size(), 2u);
+        const xlsx::TSheet& s = book.sheets[1];
+        EXPECT_EQ(s.name, "JUX 4");
+        const nlohmann::json* table = nullptr;
+        for (const auto& t : report["tables"])
+            if (t["id"] == 4)
+                table = &t;
+        ASSERT_NE(table, nullptr);
+        const auto& orders = (*table)["row_orders"];
+        const auto& hits = (*table)["row_hits"];
+        const size_t rows = orders.size();
+        EXPECT_EQ(s.rows, 32);
+        EXPECT_EQ(s.cols, 50);
+        for (int t = 0; t < 30; ++t) {
+            const auto& order = orders[rows - 1 - size_t(t)];
+            std::set<int> hit;
+            for (int r : hits[rows - 1 - size_t(t)])
+                hit.insert(r);
+            int greens = 0;
+            for (int i = 1; i <= 49; ++i) {
+                const xlsx::TCell* cell = s.At(2 + t, 1 + i);
+                ASSERT_NE(cell, nullptr);
+                EXPECT_EQ(cell->text, std::to_string(order[size_t(i - 1)].get<int>()));
+                const bool green = cell->style.fill == 0x008000;
+                EXPECT_EQ(green, hit.count(i) > 0) << "row " << t << " rank " << i;
+                greens += green;
+            }
+            EXPECT_EQ(greens, c.k);
+        }
+    }
+}
+
+TEST(ExportXlsxCli, WrongArgumentsAndFailures)
+{
+    const std::string game = Game("xa.drw", "0649");
+    const std::string out = Tmp("xa.xlsx");
+    struct Case {
+        std::string args;
+        int status;
+        const char* err;
+    } cases[] = {
+        {"'" + game + "' '" + out + "'", 2, "--ids is needed"},
+        {"'" + game + "' --ids 1,,2 '" + out + "'", 2, "--ids needs table IDs"},
+        {"'" + game + "' --ids 1", 2, "usage: jux-cli export-xlsx"},
+        {"'" + game + "' --ids 1 '" + out + "' extra", 2, "usage: jux-cli export-xlsx"},
+        {"'" + game + "' --ids 1 --tested x '" + out + "'", 2, "needs an integer"},
+        {"run.jsf --tested 10 --ids 1 '" + out + "'", 2, "applies to a game file only"},
+        {"'" + game + "' --tables 2 --ids 1 '" + Tmp("none/x.xlsx") + "'", 1, "Cannot write the workbook"},
+        {"'" + Tmp("missing.drw") + "' --ids 1 '" + out + "'", 1, "missing.drw"},
+    };
+    for (const Case& c : cases) {
+        const auto r = RunCli("export-xlsx " + c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << c.args << "\n" << r.err;
+    }
+}
