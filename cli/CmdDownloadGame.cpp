@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/ServiceCli.h"
 #include "data/LocalGames.h"
-#include "data/TextCodec.h"
 #include "data/Utils.h"
 #include "service/OnlineGames.h"
 
@@ -29,27 +29,25 @@ int RunDownloadGame(const std::vector<std::string>& args)
     if (address.empty())
         return kExitFailure;
     std::string folder;
-    if (a.has("folder") && !Utf8ToWin1252(a.value("folder"), folder)) {
-        std::fprintf(stderr, "jux-cli download-game: the folder name has no Windows-1252 form\n");
+    if (a.has("folder") && !clitext::In("download-game", "folder", a.value("folder"), folder))
         return kExitFailure;
-    }
     if (folder.empty())
         folder = TLocalGamesClass::GamesFolder(servicecli::DataFolder());
     folder = IncludeTrailingPathDelimiter(folder);
     if (!DirectoryExists(folder))
         ForceDirectories(folder);
     if (!DirectoryExists(folder)) {
-        std::fprintf(stderr, "jux-cli download-game: cannot create the folder %s\n", Win1252ToUtf8(folder).c_str());
+        std::fprintf(stderr, "jux-cli download-game: cannot create the folder %s\n", clitext::Out(folder).c_str());
         return kExitFailure;
     }
     try {
         TDownloadedGame game = RequestGameDraws({address, static_cast<long>(timeout)}, id);
         const std::string path = WriteDownloadedGame(game, folder);
-        std::printf("Downloaded %s (%s, %d draws) to %s\n", Win1252ToUtf8(game.Info.Name).c_str(),
-                    Win1252ToUtf8(FormationText(game.Info.Fields, game.Info.Field2Kind)).c_str(),
-                    game.Draws->DrawCount(), Win1252ToUtf8(path).c_str());
+        std::printf("Downloaded %s (%s, %d draws) to %s\n", clitext::Out(game.Info.Name).c_str(),
+                    clitext::Out(FormationText(game.Info.Fields, game.Info.Field2Kind)).c_str(),
+                    game.Draws->DrawCount(), clitext::Out(path).c_str());
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", Win1252ToUtf8(e.what()).c_str());
+        std::fprintf(stderr, "%s\n", clitext::Out(e.what()).c_str());
         return kExitFailure;
     }
     return kExitOk;

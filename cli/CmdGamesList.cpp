@@ -2,11 +2,9 @@
 #include <cstdio>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
+#include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/ServiceCli.h"
-#include "data/TextCodec.h"
 #include "service/OnlineGames.h"
 
 namespace {
@@ -29,34 +27,34 @@ int RunGamesList(const std::vector<std::string>& args)
     try {
         RequestGamesList({address, static_cast<long>(timeout)}, store);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", Win1252ToUtf8(e.what()).c_str());
+        std::fprintf(stderr, "%s\n", clitext::Out(e.what()).c_str());
         return kExitFailure;
     }
     if (a.has("json")) {
-        nlohmann::ordered_json games = nlohmann::ordered_json::array();
+        clitext::Json games = clitext::Json::array();
         for (int i = 1; i <= store.Count(); ++i) {
             const TDatabaseGameRec& g = *store.GetRecord(i);
-            nlohmann::ordered_json j;
+            clitext::Json j;
             j["id"] = g.Identifier;
-            j["description"] = Win1252ToUtf8(g.Description);
-            j["formation_code"] = Win1252ToUtf8(g.FormationCode);
-            j["formation_text"] = Win1252ToUtf8(g.FormationText);
+            j["description"] = clitext::Out(g.Description);
+            j["formation_code"] = clitext::Out(g.FormationCode);
+            j["formation_text"] = clitext::Out(g.FormationText);
             j["draws_per_day"] = g.DrawsPerDay;
             j["draw_count"] = g.DrawCount;
             j["update"] = UpdateDateText(g.UpdateTime);
             j["valid"] = g.Valid;
             games.push_back(std::move(j));
         }
-        nlohmann::ordered_json out;
+        clitext::Json out;
         out["games"] = std::move(games);
-        std::printf("%s\n", out.dump(2).c_str());
+        clitext::PrintJson(out);
         return kExitOk;
     }
     for (int i = 1; i <= store.Count(); ++i) {
         const TDatabaseGameRec& g = *store.GetRecord(i);
         std::printf("%6d  %-30s  %-28s  %2d D/D  %6d draws  %s%s\n", g.Identifier,
-                    Win1252ToUtf8(g.Description).c_str(),
-                    Win1252ToUtf8(g.Valid ? g.FormationText : g.FormationCode).c_str(), g.DrawsPerDay, g.DrawCount,
+                    clitext::Out(g.Description).c_str(),
+                    clitext::Out(g.Valid ? g.FormationText : g.FormationCode).c_str(), g.DrawsPerDay, g.DrawCount,
                     UpdateDateText(g.UpdateTime).c_str(), g.Valid ? "" : "  (invalid)");
     }
     return kExitOk;

@@ -5,8 +5,8 @@
 #include <pthread.h>
 #include <string>
 
+#include "cli/CliText.h"
 #include "cli/Commands.h"
-#include "data/TextCodec.h"
 #include "platform/Paths.h"
 #include "service/GamesServer.h"
 
@@ -23,10 +23,8 @@ int RunServeGames(const std::vector<std::string>& args)
     if (port < 0 || port > 65535)
         return CliUsageError("serve-games", "--port takes 0 to 65535");
     std::string folder;
-    if (!Utf8ToWin1252(a.positional()[0], folder)) {
-        std::fprintf(stderr, "jux-cli serve-games: the folder name has no Windows-1252 form\n");
+    if (!clitext::In("serve-games", "folder", a.positional()[0], folder))
         return kExitFailure;
-    }
     folder = IncludeTrailingPathDelimiter(folder);
 
     // The signals are taken by sigwait below; the server's thread, started
@@ -42,17 +40,17 @@ int RunServeGames(const std::vector<std::string>& args)
     options.Bind = a.value("bind", "127.0.0.1");
     options.Port = static_cast<uint16_t>(port);
     options.Log = [](const std::string& line) {
-        std::fprintf(stderr, "serve-games: %s\n", Win1252ToUtf8(line).c_str());
+        std::fprintf(stderr, "serve-games: %s\n", clitext::Out(line).c_str());
         std::fflush(stderr);
     };
     TGamesServer server(options);
     std::string error;
     if (!server.Start(error)) {
-        std::fprintf(stderr, "jux-cli serve-games: %s\n", Win1252ToUtf8(error).c_str());
+        std::fprintf(stderr, "jux-cli serve-games: %s\n", clitext::Out(error).c_str());
         return kExitFailure;
     }
     const std::string host = options.Bind.find(':') != std::string::npos ? "[" + options.Bind + "]" : options.Bind;
-    std::printf("Serving %d games from %s on http://%s:%u/\n", server.GameCount(), Win1252ToUtf8(folder).c_str(),
+    std::printf("Serving %d games from %s on http://%s:%u/\n", server.GameCount(), clitext::Out(folder).c_str(),
                 host.c_str(), unsigned(server.Port()));
     std::fflush(stdout);
     int signal = 0;

@@ -340,7 +340,7 @@ std::string TGamesServer::Answer(const std::string& body, std::string* summary)
         app.clear();
     }
     if (summary)
-        *summary = Win1252ToUtf8(name.empty() ? "(invalid request)" : name + " " + argument);
+        *summary = name.empty() ? "(invalid request)" : name + " " + argument;
     if (app != kServiceAppId)
         return ErrorAnswer(1, "Invalid request");
     Refresh();

@@ -1,6 +1,7 @@
 // serve-games, games-list and download-game end to end through jux-cli.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -95,6 +96,7 @@ TEST(ServiceCli, ServeListAndDownload)
 
         const TCliResult list = RunCli("games-list --json --url '" + url + "'");
         ASSERT_EQ(list.status, 0) << list.err;
+        EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1);
         const auto json = nlohmann::json::parse(list.out);
         ASSERT_EQ(json["games"].size(), 1u);
         const auto& game = json["games"][0];
