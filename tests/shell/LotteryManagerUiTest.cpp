@@ -435,6 +435,25 @@ TEST_F(LotteryManagerUi, DatabaseSearchOffersNewGamesAndDownloadsOne)
     EXPECT_EQ(env().RunState, LOADED);
 }
 
+TEST_F(LotteryManagerUi, FailedDownloadWritesNothingAndStays)
+{
+    std::vector<std::string> log;
+    auto server = StartDatabase(log);
+    auto m = Manager();
+    W<QRadioButton>(m.get(), "rbSearchDatabase")->click();
+    W<QPushButton>(m.get(), "btnNext")->click();
+    QTableWidget* list = W<QTableWidget>(m.get(), "lvDatabase");
+    ASSERT_EQ(list->rowCount(), 2);
+    server->Stop();
+    list->selectRow(0);
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Invalid result received from server"});
+    EXPECT_TRUE(FilesIn(drawsFolder).empty());
+    EXPECT_TRUE(m->isVisible());
+    EXPECT_EQ(m->Page(), TManagerPage::Database);
+    EXPECT_EQ(game().Info.State, 0);
+}
+
 TEST_F(LotteryManagerUi, DatabaseWithOnlyLocalGamesOffersNothing)
 {
     std::vector<std::string> log;
