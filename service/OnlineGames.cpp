@@ -114,6 +114,11 @@ std::string PostRequest(const TServiceEndpoint& endpoint, const std::string& req
     return std::move(sink.body);
 }
 
+void PostAndLoad(TXMLBrowse& xml, const TServiceEndpoint& endpoint, const std::string& request)
+{
+    xml.LoadText(PostRequest(endpoint, request));
+}
+
 void CheckResponse(TXMLBrowse& xml)
 {
     bool found = false;
@@ -221,7 +226,7 @@ void ReadGamesList(TXMLBrowse& xml, TDatabaseGames& store)
 void RequestGamesList(const TServiceEndpoint& endpoint, TDatabaseGames& store)
 {
     TXMLBrowse xml;
-    xml.LoadText(PostRequest(endpoint, ComposeRequest(kGetGamesList, 0, "")));
+    PostAndLoad(xml, endpoint, ComposeRequest(kGetGamesList, 0, ""));
     CheckResponse(xml);
     ReadGamesList(xml, store);
 }
@@ -349,7 +354,7 @@ TDownloadedGame ReadGameDraws(TXMLBrowse& xml, int32_t id)
 TDownloadedGame RequestGameDraws(const TServiceEndpoint& endpoint, int32_t id)
 {
     TXMLBrowse xml;
-    xml.LoadText(PostRequest(endpoint, ComposeRequest(kGetGameDraws, id, "")));
+    PostAndLoad(xml, endpoint, ComposeRequest(kGetGameDraws, id, ""));
     CheckResponse(xml);
     return ReadGameDraws(xml, id);
 }

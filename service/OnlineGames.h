@@ -52,6 +52,9 @@ std::string ComposeRequest(const std::string& name, int32_t intArg, const std::s
 // answer arrived (no connection, time-out, an answer above the size cap).
 std::string PostRequest(const TServiceEndpoint& endpoint, const std::string& request);
 
+// Sends the request and loads the answer (empty when none came) into the reader.
+void PostAndLoad(TXMLBrowse& xml, const TServiceEndpoint& endpoint, const std::string& request);
+
 // Raises the service's errors; on success the reader is back at /Response/.
 void CheckResponse(TXMLBrowse& xml);
 
