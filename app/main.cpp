@@ -9,9 +9,11 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QTabWidget>
 
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
+#include "display/JUXDisplayFrame.h"
 #include "display/ClipboardUi.h"
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
@@ -23,6 +25,26 @@
 #include "shell/StartArgs.h"
 
 namespace {
+
+// The JUX Table page of the finished run, on the chosen table and chart.
+bool ShowTablePage(TfrmMain& window, TEnvironmentClass& environment, const TStartArgs& args)
+{
+    auto* frame = qobject_cast<TFrmJUXDisplay*>(window.Display().Widget);
+    if (!frame || environment.RunState != FINISHED) {
+        std::fprintf(stderr, "jux: the table page needs a finished run (--game and --tables)\n");
+        return false;
+    }
+    window.btnFinalResultsClick();
+    const int32_t id = args.Table > 0 ? args.Table : CellID(frame->Panorama(), 1, TPanoramaGrid::kFixedRows);
+    frame->SelectJUX(id);
+    auto* pages = frame->findChild<QTabWidget*>(QStringLiteral("pgDisplay"));
+    auto* tablePage = frame->findChild<QWidget*>(QStringLiteral("tabJUXTable"));
+    if (pages && tablePage)
+        pages->setCurrentWidget(tablePage);
+    if (auto* charts = frame->findChild<QTabWidget*>(QStringLiteral("pgCharts")))
+        charts->setCurrentIndex(args.Chart == "delay" ? 1 : 0);
+    return true;
+}
 
 int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
 {
@@ -66,6 +88,8 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
             window.btnFinalResultsClick();
         else
             window.ShowAnalysisPage();
+    } else if (args.Page == "table" && !ShowTablePage(window, environment, args)) {
+        return 1;
     }
     QApplication::processEvents();
 

@@ -16,7 +16,8 @@ const char* const kClearBrowsing = "Clear existing browsing list?";
 
 } // namespace
 
-TDisplayState::TDisplayState(TEnvironmentClass& env) : env_(env), source_(env.Engine())
+TDisplayState::TDisplayState(TEnvironmentClass& env)
+    : env_(env), source_(env.Engine()), tableSource_(env.Engine())
 {
     PanoramaRows = env_.Options().MaximumJUXsPerColumn;
     env_.SetDisplay(this);
@@ -48,6 +49,7 @@ void TDisplayState::PrepareForRun()
     SelectJUX(currentJUX_);
     RequestedChanged();
     RefreshPanorama();
+    DelayMenu(); // with a single category the delay chart starts on it
     UpdateRunButton();
     ShowPanoramaPage();
 }
@@ -104,8 +106,95 @@ void TDisplayState::RefreshPanorama()
 
 void TDisplayState::RefreshTable()
 {
-    // The statistics and charts below the top strip are drawn by the frame;
-    // the plain state has only txtJUX, which is read on demand.
+    tablePage_ = BuildTablePage(tableSource_, TableView(), env_.Options().CompareNums);
+    TablePageChanged();
+}
+
+TTableView TDisplayState::TableView() const
+{
+    TTableView view;
+    view.CurrentJUX = currentJUX_;
+    view.TableRequested = TableRequested;
+    view.Absolute = AbsoluteCategoryHits;
+    view.LookAhead = LookAhead;
+    view.DelayCategory = DelayCategory;
+    view.DelayMode = DelayMode;
+    return view;
+}
+
+int32_t TDisplayState::TableCategories() const
+{
+    return std::max(std::min(TableRequested, tableSource_.HitWidth()), 0);
+}
+
+bool TDisplayState::DecreaseTableRequested()
+{
+    if (TableRequested <= kLowestTableRequested)
+        return false;
+    --TableRequested;
+    RefreshTable();
+    return true;
+}
+
+bool TDisplayState::IncreaseTableRequested()
+{
+    if (TableRequested >= HighestTableRequested(tableSource_.PoolSize()))
+        return false;
+    ++TableRequested;
+    RefreshTable();
+    return true;
+}
+
+bool TDisplayState::QuickMoveTableRequested()
+{
+    std::string text = Format("%d", TableRequested);
+    if (!InputQuery("Quick move to", "Requested numbers", text))
+        return false;
+    int32_t value = 0;
+    if (!AcceptQuickMove(text, TableRequested, kLowestTableRequested, HighestTableRequested(tableSource_.PoolSize()),
+                         value))
+        return false;
+    TableRequested = value;
+    RefreshTable();
+    return true;
+}
+
+void TDisplayState::SetAbsoluteCategoryHits(bool absolute)
+{
+    AbsoluteCategoryHits = absolute;
+    RefreshTable();
+}
+
+void TDisplayState::SetLookAhead(int32_t lookAhead)
+{
+    LookAhead = lookAhead;
+    RefreshTable();
+}
+
+void TDisplayState::LookAheadQuery()
+{
+    std::string text = Format("%d", LookAhead);
+    int32_t value = 0;
+    if (InputQuery("Look ahead", "How many future draws to use for averaged display?", text) &&
+        AcceptLookAhead(text, tableSource_.TestedDraws(), value))
+        LookAhead = value;
+    RefreshTable();
+}
+
+std::vector<TDelayMenuEntry> TDisplayState::DelayMenu()
+{
+    return BuildDelayMenu(TableCategories(), DelayCategory, DelayMode);
+}
+
+void TDisplayState::ChooseDelayEntry(const TDelayMenuEntry& entry)
+{
+    ApplyDelayMenuEntry(entry, DelayCategory, DelayMode);
+    RefreshTable();
+}
+
+void TDisplayState::CopyPrediction(bool sorted)
+{
+    Clipboard().SetText(sorted ? tablePage_.ClipboardSorted : tablePage_.ClipboardOriginal);
 }
 
 void TDisplayState::SelectJUX(int32_t id)

@@ -10,6 +10,7 @@
 
 #include "data/Stores.h"
 #include "display/PanoramaModel.h"
+#include "display/TableStatistics.h"
 #include "engine/Environment.h"
 
 class TDisplayState : public TDisplayFrameLink {
@@ -46,6 +47,25 @@ public:
     virtual void RefreshPanorama();
     // Rebuilds the JUX Table page.
     virtual void RefreshTable();
+    // What the JUX Table page shows since its last refresh.
+    const TTablePage& TablePage() const { return tablePage_; }
+    TTableView TableView() const;
+    int32_t TableCategories() const; // Ct
+
+    // The JUX Table page's own settings: "-", "+", the quick move, the
+    // "Absolute category hits" box, the look-ahead entries and query, the
+    // delay menu. Each refreshes the page when it changed something.
+    bool DecreaseTableRequested();
+    bool IncreaseTableRequested();
+    bool QuickMoveTableRequested();
+    void SetAbsoluteCategoryHits(bool absolute);
+    void SetLookAhead(int32_t lookAhead);
+    void LookAheadQuery();
+    // The delay menu as it opens (choosing category 1 when it is the only one).
+    std::vector<TDelayMenuEntry> DelayMenu();
+    void ChooseDelayEntry(const TDelayMenuEntry& entry);
+    // "Copy to clipboard" (sorted) and "Copy in original order".
+    void CopyPrediction(bool sorted);
     void SelectJUX(int32_t id);
     void ShowFinalResults();
 
@@ -108,6 +128,8 @@ protected:
     virtual void RequestedChanged() {}  // lblReqNumbers
     // The panorama texts were rebuilt (also after a failed rebuild).
     virtual void PanoramaChanged() {}
+    // The JUX Table page was rebuilt.
+    virtual void TablePageChanged() {}
     virtual void ProcessPendingEvents() {}
     // Input query (title, prompt, pre-filled value); false when cancelled.
     virtual bool InputQuery(const std::string& title, const std::string& prompt, std::string& value);
@@ -122,7 +144,9 @@ private:
 
     TEnvironmentClass& env_;
     TEnginePanoramaSource source_;
+    TEngineTableSource tableSource_;
     TPanoramaGrid panorama_;
+    TTablePage tablePage_;
     int32_t currentJUX_ = 0;
     int32_t panoramaRequested_ = 0;
     int32_t panoramaMode_ = kPanoramaAugmentative;

@@ -18,9 +18,11 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QVBoxLayout>
 
 #include "data/UserDialogs.h"
 #include "display/GridCellUi.h"
+#include "display/JUXTableUi.h"
 #include "display/QtText.h"
 #include "ui_JUXDisplayFrame.h"
 
@@ -53,6 +55,11 @@ TFrmJUXDisplay::TFrmJUXDisplay(TEnvironmentClass& env, QWidget* parent)
     ui_->lblProgressInfo->installEventFilter(this);
     ui_->lblReqNumbers->installEventFilter(this);
     ui_->txtJUX->installEventFilter(this);
+    ui_->lblPanoramaMode->installEventFilter(this);
+    auto* tableLayout = new QVBoxLayout(ui_->pnlTableContent);
+    tableLayout->setContentsMargins(0, 0, 0, 0);
+    tablePanel_ = new TJUXTablePanel(*this, ui_->pnlTableContent);
+    tableLayout->addWidget(tablePanel_);
     BuildMenus();
     Connect();
     BrowseListChanged();
@@ -207,7 +214,12 @@ void TFrmJUXDisplay::RefreshTable()
 {
     TDisplayState::RefreshTable();
     UpdateCurrentLabel();
-    // The statistics and charts of the table are drawn in pnlTableContent.
+}
+
+void TFrmJUXDisplay::TablePageChanged()
+{
+    if (tablePanel_)
+        tablePanel_->Render();
 }
 
 void TFrmJUXDisplay::UpdateCurrentLabel()
@@ -325,6 +337,10 @@ bool TFrmJUXDisplay::eventFilter(QObject* watched, QEvent* event)
         ui_->lblProgressInfo->setText(FromText(TestingText(Source().TablesComputed())));
     } else if (watched == ui_->lblReqNumbers && leftRelease && ui_->lblReqNumbers->isEnabled()) {
         WithStripDisabled([this] { QuickMoveRequested(); });
+        return true;
+    } else if (watched == ui_->lblPanoramaMode && leftRelease) {
+        // The caption moves the table's requested numbers, as their label does.
+        tablePanel_->WithStripDisabled([this] { QuickMoveTableRequested(); });
         return true;
     } else if (watched == ui_->txtJUX && leftRelease) {
         Guarded([this] { JumpQuery(); });

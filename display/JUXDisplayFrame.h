@@ -18,6 +18,7 @@ class QPushButton;
 class QComboBox;
 class QScrollBar;
 class QTabWidget;
+class TJUXTablePanel;
 
 namespace Ui {
 class TFrmJUXDisplay;
@@ -42,6 +43,8 @@ public:
     QMenu* UserListMenu() const { return userListMenu_; }
     void UpdatePanoramaMenu();
     void UpdateTableMenu();
+    // The statistics, prediction and charts of the JUX Table page.
+    TJUXTablePanel* TablePanel() const { return tablePanel_; }
 
 protected:
     void ProgressTextChanged() override;
@@ -52,6 +55,7 @@ protected:
     void ShowTablePage() override;
     void RequestedChanged() override;
     void PanoramaChanged() override;
+    void TablePageChanged() override;
     void ProcessPendingEvents() override;
     bool InputQuery(const std::string& title, const std::string& prompt, std::string& value) override;
     bool SaveFileQuery(const std::string& presetName, std::string& fileName) override;
@@ -80,6 +84,7 @@ private:
     QAction* mniAddJUX_ = nullptr;
     QAction* mniRemoveJUX_ = nullptr;
     QAction* mniExportTableExcel_ = nullptr;
+    TJUXTablePanel* tablePanel_ = nullptr;
     TPanoramaPopupState panoramaPopup_;
     // The IDs of the "JUX list" entries, in menu order.
     std::vector<int32_t> userListIds_;

@@ -19,6 +19,7 @@
 #include "engine/GameOptions.h"
 #include "platform/Paths.h"
 #include "shell/AboutFrm.h"
+#include "shell/BacktestFrm.h"
 #include "shell/MainWindowRules.h"
 #include "display/QtText.h"
 #include "shell/ShellHooks.h"
@@ -166,6 +167,7 @@ void TfrmMain::ConnectCommands()
     on(ui_->mniExportRunState, &TfrmMain::mniExportRunStateClick);
     on(ui_->mniClearPrediction, &TfrmMain::mniClearPredictionClick);
     on(ui_->mniOddsCalculator, &TfrmMain::mniOddsCalculatorClick);
+    on(ui_->mniBacktest, &TfrmMain::mniBacktestClick);
     on(ui_->mniHelpFile, &TfrmMain::mniHelpFileClick);
     on(ui_->mniJUXOnline, &TfrmMain::mniJUXOnlineClick);
     on(ui_->mniApplicationDataFolder, &TfrmMain::mniApplicationDataFolderClick);
@@ -275,6 +277,7 @@ void TfrmMain::UpdateControls()
     ui_->mniExportRunState->setVisible(v.ExportRunState);
     ui_->mniClearPrediction->setVisible(v.ClearPrediction);
     ui_->mniOddsCalculator->setVisible(v.OddsCalculator);
+    ui_->mniBacktest->setEnabled(v.BacktestEnabled);
     for (QAction* a : {ui_->mniHelpFile, ui_->mniJUXOnline, ui_->mniApplicationDataFolder, ui_->mniAbout})
         a->setVisible(v.HelpItems);
     ui_->btnStart->setEnabled(v.StartEnabled);
@@ -615,6 +618,13 @@ void TfrmMain::mniOddsCalculatorClick()
     const TOddsPreset p =
         OddsPreset(environment_.Game().Info, environment_.Options().FieldSelected, state, requested);
     OpenOddsCalculator(this, true, p.Total, p.Picked, p.Played);
+}
+
+void TfrmMain::mniBacktestClick()
+{
+    if (environment_.RunState != LOADED || !environment_.GameOpen() || !environment_.Game().Draws)
+        return;
+    OpenBacktest(this, *environment_.Game().Draws, environment_.Options());
 }
 
 void TfrmMain::mniHelpFileClick()

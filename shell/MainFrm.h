@@ -73,6 +73,7 @@ public:
     void mniExportRunStateClick();
     void mniClearPredictionClick();
     void mniOddsCalculatorClick();
+    void mniBacktestClick();
     void mniHelpFileClick();
     void mniJUXOnlineClick();
     void mniApplicationDataFolderClick();

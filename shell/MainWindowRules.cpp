@@ -28,6 +28,7 @@ TMenuVisibility MenuVisibility(uint8_t runState, bool modified, bool hasFilePath
     v.ClearPrediction = finished;
     v.FinalResultsEnabled = finished;
     v.OptionsEnabled = loaded || finished;
+    v.BacktestEnabled = loaded;
 
     v.LotteryMenu = v.ManageLotteries || v.SaveLottery || v.CloseLottery || v.LotteryDraws || v.Exit;
     v.FunctionsMenu = v.ImportRunState || v.ExportRunState || v.ClearPrediction || v.OddsCalculator;

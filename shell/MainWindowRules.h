@@ -39,6 +39,7 @@ struct TMenuVisibility {
     bool ExportRunState = false;
     bool ClearPrediction = false;
     bool OddsCalculator = true;
+    bool BacktestEnabled = false;
     bool HelpItems = true;
     bool StartEnabled = true;
     bool FinalResultsEnabled = false;

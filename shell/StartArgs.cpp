@@ -10,10 +10,11 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
         a.Error = message;
         return a;
     };
-    bool pageGiven = false, gameGiven = false, tablesGiven = false;
+    bool pageGiven = false, gameGiven = false, tablesGiven = false, tableGiven = false, chartGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
-        const bool known = name == "--screenshot" || name == "--page" || name == "--game" || name == "--tables";
+        const bool known = name == "--screenshot" || name == "--page" || name == "--game" || name == "--tables" ||
+                           name == "--table" || name == "--chart";
         if (!known)
             return fail("unknown argument '" + name + "'");
         if (i + 1 >= args.size() || args[i + 1].empty())
@@ -27,8 +28,8 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
         } else if (name == "--page") {
             if (pageGiven)
                 return fail("option --page given twice");
-            if (value != "main" && value != "options" && value != "analysis")
-                return fail("--page must be main, options or analysis");
+            if (value != "main" && value != "options" && value != "analysis" && value != "table")
+                return fail("--page must be main, options, analysis or table");
             pageGiven = true;
             a.Page = value;
         } else if (name == "--game") {
@@ -36,6 +37,26 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
                 return fail("option --game given twice");
             gameGiven = true;
             a.Game = value;
+        } else if (name == "--table") {
+            if (tableGiven)
+                return fail("option --table given twice");
+            tableGiven = true;
+            int32_t n = 0;
+            try {
+                n = StrToInt(value);
+            } catch (const EConvertError&) {
+                n = 0;
+            }
+            if (n < 1)
+                return fail("--table must be a table ID from 1 to 2147483647");
+            a.Table = n;
+        } else if (name == "--chart") {
+            if (chartGiven)
+                return fail("option --chart given twice");
+            if (value != "hits" && value != "delay")
+                return fail("--chart must be hits or delay");
+            chartGiven = true;
+            a.Chart = value;
         } else {
             if (tablesGiven)
                 return fail("option --tables given twice");
@@ -55,5 +76,7 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
         return fail("--page, --game and --tables need --screenshot");
     if (tablesGiven && !gameGiven)
         return fail("--tables needs --game");
+    if ((tableGiven || chartGiven) && a.Page != "table")
+        return fail("--table and --chart need --page table");
     return a;
 }

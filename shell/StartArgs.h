@@ -1,6 +1,7 @@
 // The command line of the desktop application: none for the normal start, or
-// "--screenshot FILE.png [--page main|options|analysis] [--game GAME.drw]
-// [--tables N]" to save a picture of the main window and exit.
+// "--screenshot FILE.png [--page main|options|analysis|table] [--game GAME.drw]
+// [--tables N] [--table ID] [--chart hits|delay]" to save a picture of the
+// main window and exit.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +14,14 @@ struct TStartArgs {
     std::string Page = "main";
     std::string Game;
     int32_t Tables = 0; // 0: no run
+    int32_t Table = 0;  // the JUX Table page's table; 0: the best of category 1
+    std::string Chart = "hits"; // the chart page shown with --page table
     std::string Error;  // set when the arguments are wrong
 };
 
 inline constexpr const char* kStartUsage =
-    "usage: jux [--screenshot FILE.png [--page main|options|analysis] [--game GAME.drw] [--tables N]]";
+    "usage: jux [--screenshot FILE.png [--page main|options|analysis|table] [--game GAME.drw] [--tables N] "
+    "[--table ID] [--chart hits|delay]]";
 
 // `args` without the program name (and without the toolkit's own options).
 TStartArgs ParseStartArgs(const std::vector<std::string>& args);

@@ -1,0 +1,52 @@
+// The walk-forward backtest on the benchmark game (6 of 49, 300 draws):
+// H = 50 draws, N = 1,000 tables each, T = 100, D = 20, the default start
+// point, all modes, requested numbers and hit categories; and the summary
+// with its exact tail probabilities alone.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "bench/BenchGame.h"
+#include "engine/Backtest.h"
+#include "engine/GameOptions.h"
+
+namespace {
+
+struct BenchSetup {
+    TGameInfo info;
+    std::unique_ptr<TDrawClass> model;
+    TGameOptions options;
+    BenchSetup()
+    {
+        model = MakeBenchGame(info);
+        options.SetGame(model.get());
+        options.SetDefaults();
+    }
+};
+
+void BM_Backtest50x1000(benchmark::State& state)
+{
+    BenchSetup setup;
+    for (auto _ : state) {
+        TBacktest backtest(*setup.model, setup.options, 50, 1000);
+        backtest.Run();
+        benchmark::DoNotOptimize(backtest.Summary());
+    }
+    state.counters["tables/s"] =
+        benchmark::Counter(double(state.iterations()) * 50 * 1000, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Backtest50x1000)->Unit(benchmark::kSecond)->Iterations(1);
+
+void BM_Summary50Draws(benchmark::State& state)
+{
+    BenchSetup setup;
+    TBacktest backtest(*setup.model, setup.options, 50, 20);
+    backtest.Run();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(backtest.Summary());
+}
+BENCHMARK(BM_Summary50Draws)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
