@@ -2,9 +2,12 @@
 
 #include <filesystem>
 #include <system_error>
+#include <climits>
+#include <cstring>
 #include <vector>
 
 #include "data/UserDialogs.h"
+#include "data/Utils.h"
 #include "platform/Paths.h"
 
 namespace fs = std::filesystem;
@@ -124,4 +127,59 @@ TLocalGameRec* TLocalGamesClass::FindByBaseName(const std::string& fileName) con
             return rec;
     }
     return nullptr;
+}
+
+namespace {
+
+// The cleaned name a new game's file is called by.
+std::string CleanGameFileBase(const std::string& name)
+{
+    std::string clean;
+    for (char c : name)
+        if (!std::strchr("\\/:*?\"<>|", c) && c != '\0')
+            clean += c;
+    // A leading dot would hide the file from the games list.
+    const size_t first = clean.find_first_not_of(". ");
+    clean = first == std::string::npos ? std::string() : clean.substr(first);
+    return clean.empty() ? std::string("Noname") : clean;
+}
+
+// Whether the folder holds a file of this name in any letter case.
+bool NameTaken(const std::string& folder, const std::string& file)
+{
+    std::error_code ec;
+    if (std::filesystem::exists(folder + file, ec))
+        return true;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (SameText(it->path().filename().string(), file))
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::string NewGameFileName(const std::string& name, const std::string& folder)
+{
+    const std::string dir = IncludeTrailingPathDelimiter(Trim(folder));
+    const std::string base = CleanGameFileBase(name);
+    std::string file = UniqueFileName(base + ".drw", dir);
+    if (!NameTaken(dir, file))
+        return file;
+    // Only another letter case of an existing game is in the way.
+    for (int counter = 0; counter < INT_MAX; ++counter) {
+        file = Format("%s%d%s", base.c_str(), counter, ".drw");
+        if (!NameTaken(dir, file))
+            return file;
+    }
+    return file;
+}
+
+std::string NewGameFilePath(const std::string& name, const std::string& folder)
+{
+    const std::string dir = IncludeTrailingPathDelimiter(Trim(folder));
+    const std::string file = NewGameFileName(name, dir);
+    const std::string path = BuildFileName(dir, file, "drw");
+    // BuildFileName cuts a name at the first ".drw" it holds ("a.drw.b.drw"),
+    // which could land on an existing game; the checked name is kept then.
+    return path == dir + file ? path : dir + file;
 }

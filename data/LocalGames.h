@@ -47,3 +47,11 @@ private:
     void ScanGameFiles();
     void ScanOtherFiles();
 };
+
+// The file name (without folder) of a new game in `folder`: the name without
+// the nine characters a file name cannot hold, "Noname" when nothing is left,
+// with ".drw"; when a game of that name exists (compared case-insensitively,
+// as the companion files are), the smallest number from 0 upward is appended.
+std::string NewGameFileName(const std::string& name, const std::string& folder);
+// folder + NewGameFileName.
+std::string NewGameFilePath(const std::string& name, const std::string& folder);

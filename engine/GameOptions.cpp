@@ -305,3 +305,16 @@ void TGameOptions::LoadProgramSettings(const std::string& dataFolder)
         DeleteFile(path);
     }
 }
+
+std::string TGameOptions::DatabaseAddress(const std::string& dataFolder)
+{
+    const std::string path = ProgramSettingsPath(dataFolder);
+    if (!FileExists(path))
+        return {};
+    try {
+        const TIniFile ini(path);
+        return Trim(ini.ReadString(kProgramIniSection, "DatabaseAddress", ""));
+    } catch (const std::exception&) {
+        return {};
+    }
+}

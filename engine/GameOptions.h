@@ -80,6 +80,9 @@ public:
     static std::string ProgramSettingsPath(const std::string& dataFolder);
     void SaveProgramSettings(const std::string& dataFolder) const;
     void LoadProgramSettings(const std::string& dataFolder);
+    // The games database address ("DatabaseAddress" of the program settings,
+    // trimmed); empty when none is set.
+    static std::string DatabaseAddress(const std::string& dataFolder);
 
     // The texts written for CompareNums ("01 02 03") and KeepJUXs ("5 9 ").
     std::string CompareNumsText() const;

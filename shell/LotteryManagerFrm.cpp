@@ -17,6 +17,7 @@
 
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
+#include "engine/GameOptions.h"
 #include "platform/Paths.h"
 #include "display/QtText.h"
 #include "ui_LotteryManagerFrm.h"
@@ -116,9 +117,10 @@ TfrmLotteryManager::TfrmLotteryManager(const std::string& dataFolder, TDrawFileH
         button->setProperty("tag", tag);
         connect(button, &QRadioButton::clicked, this, [this, b = button] { rbActionsClick(b); });
     }
-    // No command of the application offers these two actions.
-    ui_->rbExportLocal->hide();
-    ui_->rbSearchDatabase->hide();
+    // The database search is offered only when the settings name a database.
+    endpoint_.Address = TGameOptions::DatabaseAddress(dataFolder_);
+    ui_->rbSearchDatabase->setText(QString::fromLatin1(kSearchDatabaseCaption));
+    ui_->rbSearchDatabase->setVisible(!endpoint_.Address.empty());
     ui_->chkAutoLoad->hide();
 
     connect(ui_->btnNext, &QPushButton::clicked, this, &TfrmLotteryManager::btnNextClick);
@@ -269,7 +271,8 @@ void TfrmLotteryManager::btnNextClick()
         }
         break;
     case TManagerPage::Database:
-        // Downloading a database game comes with the online games service.
+        if (action_ == maSearchDatabase)
+            DownloadSelected();
         break;
     }
     RefreshButtons();
@@ -429,8 +432,95 @@ void TfrmLotteryManager::SearchDatabase()
     ShowPage(TManagerPage::Database);
     RefreshButtons();
     repaint();
-    // NOT YET CONNECTED: the online games service is not part of the program
-    // yet, so the search stops here with the page at its status label.
+    if (!databaseGames_) {
+        databaseGames_ = std::make_unique<TDatabaseGames>();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        std::string error;
+        try {
+            RequestGamesList(endpoint_, *databaseGames_);
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        QApplication::restoreOverrideCursor();
+        RemoveUnwantedGames(*databaseGames_, localGames_.get());
+        if (!error.empty()) {
+            ShowError(error);
+            return;
+        }
+    }
+    FillDatabaseList();
+    if (databaseGames_->Count() > 0) {
+        ui_->lvDatabase->show();
+    } else {
+        ui_->lblDatabaseStatus->setText(QString::fromLatin1(kNoNewDatabaseGamesText));
+    }
+    RefreshButtons();
+}
+
+void TfrmLotteryManager::FillDatabaseList()
+{
+    QTableWidget* list = ui_->lvDatabase;
+    list->setSortingEnabled(false);
+    list->clearContents();
+    list->setRowCount(0);
+    for (int i = 1; databaseGames_ && i <= databaseGames_->Count(); ++i) {
+        const TDatabaseGameRow row = DatabaseGameRow(*databaseGames_->GetRecord(i));
+        const int r = list->rowCount();
+        list->insertRow(r);
+        QTableWidgetItem* caption = Cell(row.Name);
+        caption->setData(kEntryRole, i);
+        list->setItem(r, 0, caption);
+        list->setItem(r, 1, Cell(row.Description));
+        list->setItem(r, 2, Cell(row.Draws, true));
+        list->setItem(r, 3, Cell(row.LastUpdate));
+    }
+    list->sortItems(0, Qt::AscendingOrder);
+    list->clearSelection();
+}
+
+const TDatabaseGameRec* TfrmLotteryManager::SelectedDatabaseEntry() const
+{
+    if (!databaseGames_)
+        return nullptr;
+    for (QTableWidgetItem* item : ui_->lvDatabase->selectedItems())
+        if (const QTableWidgetItem* caption = ui_->lvDatabase->item(item->row(), 0))
+            return databaseGames_->GetRecord(caption->data(kEntryRole).toInt());
+    return nullptr;
+}
+
+void TfrmLotteryManager::DownloadSelected()
+{
+    const TDatabaseGameRec* entry = SelectedDatabaseEntry();
+    if (!entry)
+        return;
+    TDownloadedGame downloaded;
+    std::string error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        downloaded = RequestGameDraws(endpoint_, entry->Identifier);
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    QApplication::restoreOverrideCursor();
+    if (!error.empty()) {
+        ShowError(error);
+        return;
+    }
+    // As the wizard does with a new game: the open one is closed (which may
+    // ask about its changes) before anything is written.
+    if (!hooks_.Close || !hooks_.Close())
+        return;
+    std::string path;
+    try {
+        path = WriteDownloadedGame(downloaded, drawsFolder_);
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        return;
+    }
+    hooks_.Load(path);
+    if (game_.Info.State == 1)
+        game_.Info.State = 2;
+    close();
 }
 
 void RunLotteryManager(QWidget* parent)

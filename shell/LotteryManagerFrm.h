@@ -50,6 +50,9 @@ public:
     uint8_t Action() const { return action_; }
     TManagerPage Page() const;
     const TLocalGamesClass* LocalGames() const { return localGames_.get(); }
+    // The database games of this window; null until the first search.
+    const TDatabaseGames* DatabaseGames() const { return databaseGames_.get(); }
+    const std::string& DatabaseAddress() const { return endpoint_.Address; }
 
     void FormShow();
     void rbActionsClick(QRadioButton* button);
@@ -75,6 +78,10 @@ private:
     void ExportSelected();
     void CreateGame();
     void SearchDatabase();
+    void FillDatabaseList();
+    // The entry of the selected database row; nullptr when none.
+    const TDatabaseGameRec* SelectedDatabaseEntry() const;
+    void DownloadSelected();
 
     std::unique_ptr<Ui::TfrmLotteryManager> ui_;
     TDrawFileHooks hooks_;
@@ -86,6 +93,8 @@ private:
     std::string dataFolder_;
     TExportChooser exportChooser_;
     TWizardRunner wizardRunner_;
+    TServiceEndpoint endpoint_;
+    std::unique_ptr<TDatabaseGames> databaseGames_;
 };
 
 // The main window's entry: the manager over the program's data folder (the

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "data/GameModel.h"
+#include "data/LocalGames.h"
+#include "service/OnlineGames.h"
 
 struct TLocalGameRec;
 
@@ -61,6 +63,16 @@ struct TLocalGameRow {
     TGameIcon Icon = TGameIcon::Foreign;
 };
 TLocalGameRow LocalGameRow(const TLocalGameRec& entry);
+
+// A row of the database list.
+struct TDatabaseGameRow {
+    std::string Name;
+    std::string Description; // formation text
+    std::string Draws;
+    std::string LastUpdate;  // "YYYY-MM-DD HH:MM:SS" or "Never"
+};
+TDatabaseGameRow DatabaseGameRow(const TDatabaseGameRec& entry);
+inline constexpr const char* kSearchDatabaseCaption = "Search for an official lottery game in server databases";
 
 std::string DeleteGameQuestion(const std::string& name);
 // The information text of "Request official database game".
@@ -145,10 +157,4 @@ TFieldsCheck CheckFieldsPage(TGameInfo& info);
 std::vector<std::string> DrawsPerDayItems();
 std::string DrawsPerDayMemo();
 
-// The file name (without folder) of a new game in `folder`: the name without
-// the nine characters a file name cannot hold, "Noname" when nothing is left,
-// with ".drw"; when a game of that name exists (compared case-insensitively,
-// as the companion files are), the smallest number from 0 upward is appended.
-std::string NewGameFileName(const std::string& name, const std::string& folder);
-// folder + NewGameFileName.
-std::string NewGameFilePath(const std::string& name, const std::string& folder);
+// NewGameFileName and NewGameFilePath: data/LocalGames.h.

@@ -578,6 +578,21 @@ TEST(GameOptions, ProgramSettingsRoundTrip)
     EXPECT_TRUE(fs::exists(TGameOptions::ProgramSettingsPath(folder)));
 }
 
+TEST(GameOptions, DatabaseAddressSurvivesSavingTheSettings)
+{
+    const std::string folder = TmpDir() + "settings_db/";
+    fs::create_directories(folder);
+    const std::string path = TGameOptions::ProgramSettingsPath(folder);
+    fs::remove(path);
+    EXPECT_EQ(TGameOptions::DatabaseAddress(folder), "");
+    Put(path, "[JUXParams]\nApp=JUX\nDatabaseAddress=  games.example.org:8080 \n");
+    EXPECT_EQ(TGameOptions::DatabaseAddress(folder), "games.example.org:8080");
+    TGameOptions o;
+    o.LoadProgramSettings(folder);
+    o.SaveProgramSettings(folder);
+    EXPECT_EQ(TGameOptions::DatabaseAddress(folder), "games.example.org:8080");
+}
+
 TEST(GameOptions, DamagedProgramSettingsAreDeleted)
 {
     const std::string folder = TmpDir() + "settings_bad/";

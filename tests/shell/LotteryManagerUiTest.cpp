@@ -27,6 +27,9 @@
 #include "data/GameFile.h"
 #include "data/LocalGames.h"
 #include "engine/Environment.h"
+#include "engine/GameOptions.h"
+#include "platform/IniFile.h"
+#include "service/GamesServer.h"
 #include "platform/Paths.h"
 #include "shell/Application.h"
 #include "shell/CreateLotteryFrm.h"
@@ -101,6 +104,38 @@ protected:
         drawsFolder = TLocalGamesClass::GamesFolder(dataFolder);
         std::error_code ec;
         fs::remove_all(drawsFolder, ec);
+        SetDatabaseAddress("");
+    }
+
+    void SetDatabaseAddress(const std::string& address)
+    {
+        TIniFile ini(TGameOptions::ProgramSettingsPath(dataFolder));
+        ini.WriteString(kProgramIniSection, "DatabaseAddress", address);
+        EXPECT_TRUE(ini.UpdateFile());
+    }
+
+    // A database on 127.0.0.1 serving games 7 (6/49) and 9 (5/50 + 2/10).
+    std::unique_ptr<TGamesServer> StartDatabase(std::vector<std::string>& log)
+    {
+        const std::string served = fixtures::TmpDir() + "served/";
+        fs::remove_all(served);
+        ForceDirectories(served);
+        for (const auto& [id, info] : {std::pair{7, fixtures::MakeGame(6, 49)},
+                                       std::pair{9, fixtures::MakeGame(5, 50, 1, 1, 2, 10)}}) {
+            TGameInfo g = info;
+            g.Name = id == 7 ? "Lotto Seven" : "Euro Nine";
+            g.OnlineID = id;
+            g.LastUpdate = EncodeDateTime(2021, 6, 7, 8, 9, 10);
+            TDrawClass model(g);
+            fixtures::FillDraws(model, g, 20 + id);
+            EXPECT_TRUE(fixtures::WriteFile(served + std::to_string(id) + ".drw", fixtures::BuildImage(g, model)));
+        }
+        auto server = std::make_unique<TGamesServer>(
+            TGamesServer::TOptions{served, "127.0.0.1", 0, [&log](const std::string& l) { log.push_back(l); }});
+        std::string error;
+        EXPECT_TRUE(server->Start(error)) << error;
+        SetDatabaseAddress("127.0.0.1:" + std::to_string(server->Port()));
+        return server;
     }
 
     TEnvironmentClass& env() { return objects.Environment(); }
@@ -168,7 +203,8 @@ TEST_F(LotteryManagerUi, ShowsTheActionPageWithOpenChosen)
     EXPECT_TRUE(W<QPushButton>(w, "btnNext")->isEnabled());
     EXPECT_FALSE(W<QPushButton>(w, "btnBack")->isEnabled());
     EXPECT_FALSE(W<QPushButton>(w, "btnRequest")->isVisible());
-    EXPECT_FALSE(W<QRadioButton>(w, "rbExportLocal")->isVisible());
+    EXPECT_TRUE(W<QRadioButton>(w, "rbExportLocal")->isVisible());
+    // No database address in the settings: no database search.
     EXPECT_FALSE(W<QRadioButton>(w, "rbSearchDatabase")->isVisible());
     EXPECT_FALSE(W<QCheckBox>(w, "chkAutoLoad")->isVisible());
     EXPECT_TRUE(W<QRadioButton>(w, "rbCreate")->isVisible() && W<QRadioButton>(w, "rbDeleteLocal")->isVisible());
@@ -326,22 +362,116 @@ TEST_F(LotteryManagerUi, ExportCopiesTheGameAndItsOptions)
     EXPECT_EQ(copy, original);
 }
 
-TEST_F(LotteryManagerUi, DatabasePageShowsItsStatusOnly)
+TEST_F(LotteryManagerUi, FailedDatabaseSearchKeepsItsStatus)
 {
+    SetDatabaseAddress("127.0.0.1:1"); // nothing listens there
     auto m = Manager();
-    W<QRadioButton>(m.get(), "rbSearchDatabase")->click();
+    QRadioButton* search = W<QRadioButton>(m.get(), "rbSearchDatabase");
+    EXPECT_TRUE(search->isVisible());
+    EXPECT_EQ(ToText(search->text()), "Search for an official lottery game in server databases");
+    search->click();
     W<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_EQ(m->Page(), TManagerPage::Database);
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Invalid result received from server"});
     EXPECT_EQ(Text(W<QLabel>(m.get(), "lblDatabaseStatus")), "Retrieving data. Please wait...");
     EXPECT_FALSE(W<QTableWidget>(m.get(), "lvDatabase")->isVisible());
     EXPECT_TRUE(W<QPushButton>(m.get(), "btnRequest")->isVisible());
     EXPECT_EQ(Text(W<QPushButton>(m.get(), "btnNext")), "Download");
     EXPECT_FALSE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
     Snap(*m, "manager-database");
+    // The store stays: a second search in this window asks nobody.
+    W<QPushButton>(m.get(), "btnBack")->click();
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_EQ(Text(W<QLabel>(m.get(), "lblDatabaseStatus")), "Could not find new lottery games from official database.");
     W<QPushButton>(m.get(), "btnRequest")->click();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].kind, TDialogKind::Information);
-    EXPECT_NE(dialogs.shown[0].text.find(kDatabaseContactAddress), std::string::npos);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].kind, TDialogKind::Information);
+    EXPECT_NE(dialogs.shown[1].text.find(kDatabaseContactAddress), std::string::npos);
+}
+
+TEST_F(LotteryManagerUi, DatabaseSearchOffersNewGamesAndDownloadsOne)
+{
+    std::vector<std::string> log;
+    auto server = StartDatabase(log);
+    // Game 9 is already here.
+    TGameInfo nine = fixtures::MakeGame(5, 50, 1, 1, 2, 10);
+    nine.OnlineID = 9;
+    ForceDirectories(drawsFolder);
+    TDrawClass empty(nine);
+    ASSERT_TRUE(fixtures::WriteFile(drawsFolder + "nine.drw", fixtures::BuildImage(nine, empty)));
+
+    auto m = Manager();
+    W<QRadioButton>(m.get(), "rbSearchDatabase")->click();
+    W<QPushButton>(m.get(), "btnNext")->click();
+    ASSERT_TRUE(dialogs.Texts().empty()) << dialogs.Texts()[0];
+    QTableWidget* list = W<QTableWidget>(m.get(), "lvDatabase");
+    EXPECT_TRUE(list->isVisible());
+    ASSERT_EQ(list->rowCount(), 1);
+    std::vector<std::string> row;
+    for (int c = 0; c < 4; ++c)
+        row.push_back(ToText(list->item(0, c)->text()));
+    EXPECT_EQ(row, (std::vector<std::string>{"Lotto Seven", "06/49", "27", "2021-06-07 08:09:10"}));
+    EXPECT_FALSE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    EXPECT_EQ(log.size(), 1u);
+
+    // Back and again: the same list, no second request.
+    W<QPushButton>(m.get(), "btnBack")->click();
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_EQ(list->rowCount(), 1);
+    EXPECT_EQ(log.size(), 1u);
+
+    list->selectRow(0);
+    EXPECT_TRUE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    Snap(*m, "manager-database-list");
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_TRUE(dialogs.Texts().empty());
+    EXPECT_FALSE(m->isVisible());
+    EXPECT_EQ(game().Info.State, 2);
+    EXPECT_EQ(game().FilePath, drawsFolder + "Lotto Seven.drw");
+    EXPECT_EQ(game().Info.OnlineID, 7);
+    EXPECT_EQ(game().Info.LastUpdate, EncodeDateTime(2021, 6, 7, 8, 9, 10));
+    EXPECT_EQ(game().Draws->DrawCount(), 27);
+    EXPECT_EQ(env().RunState, LOADED);
+}
+
+TEST_F(LotteryManagerUi, FailedDownloadWritesNothingAndStays)
+{
+    std::vector<std::string> log;
+    auto server = StartDatabase(log);
+    auto m = Manager();
+    W<QRadioButton>(m.get(), "rbSearchDatabase")->click();
+    W<QPushButton>(m.get(), "btnNext")->click();
+    QTableWidget* list = W<QTableWidget>(m.get(), "lvDatabase");
+    ASSERT_EQ(list->rowCount(), 2);
+    server->Stop();
+    list->selectRow(0);
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Invalid result received from server"});
+    EXPECT_TRUE(FilesIn(drawsFolder).empty());
+    EXPECT_TRUE(m->isVisible());
+    EXPECT_EQ(m->Page(), TManagerPage::Database);
+    EXPECT_EQ(game().Info.State, 0);
+}
+
+TEST_F(LotteryManagerUi, DatabaseWithOnlyLocalGamesOffersNothing)
+{
+    std::vector<std::string> log;
+    auto server = StartDatabase(log);
+    ForceDirectories(drawsFolder);
+    for (int id : {7, 9}) {
+        TGameInfo g = fixtures::MakeGame(6, 49);
+        g.OnlineID = id;
+        TDrawClass empty(g);
+        ASSERT_TRUE(fixtures::WriteFile(drawsFolder + std::to_string(id) + ".drw", fixtures::BuildImage(g, empty)));
+    }
+    auto m = Manager();
+    W<QRadioButton>(m.get(), "rbSearchDatabase")->click();
+    W<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_TRUE(dialogs.Texts().empty());
+    EXPECT_EQ(Text(W<QLabel>(m.get(), "lblDatabaseStatus")), "Could not find new lottery games from official database.");
+    EXPECT_FALSE(W<QTableWidget>(m.get(), "lvDatabase")->isVisible());
+    EXPECT_EQ(m->DatabaseGames()->Count(), 0);
 }
 
 TEST_F(LotteryManagerUi, MissingLoadHookIsAnInternalError)
