@@ -97,6 +97,8 @@ int RunExportXlsx(const std::vector<std::string>& args)
         return CliUsageError(kName, "a game or run state file and the workbook file are needed");
     if (!a.has("ids"))
         return CliUsageError(kName, "--ids is needed");
+    if (a.has("dump-table"))
+        return CliUsageError(kName, "--dump-table is not an option of export-xlsx");
     TIntegerStore ids;
     std::string error;
     if (!ParseIds(a.value("ids"), ids, error))

@@ -115,6 +115,8 @@ TEST(ExportXlsxCli, WrongArgumentsAndFailures)
         {"'" + game + "' --ids 1 '" + out + "' extra", 2, "usage: jux-cli export-xlsx"},
         {"'" + game + "' --ids 1 --tested x '" + out + "'", 2, "needs an integer"},
         {"run.jsf --tested 10 --ids 1 '" + out + "'", 2, "applies to a game file only"},
+        {"'" + game + "' --tables 2 --ids 1 --dump-table 1 --json '" + out + "'", 2,
+         "--dump-table is not an option of export-xlsx"},
         {"'" + game + "' --tables 2 --ids 1 '" + Tmp("none/x.xlsx") + "'", 1, "Cannot write the workbook"},
         {"'" + Tmp("missing.drw") + "' --ids 1 '" + out + "'", 1, "missing.drw"},
     };
