@@ -73,5 +73,9 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
 
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
 {
-    return ReplaceFileContents(path, bytes.data(), bytes.size(), error);
+    if (ReplaceFileContents(path, bytes.data(), bytes.size(), error))
+        return true;
+    // The platform's message holds the path in its own bytes.
+    error = PathToText(error);
+    return false;
 }
