@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 
@@ -48,6 +49,15 @@ bool ParseIds(const std::string& text, TIntegerStore& ids, std::string& error)
     return true;
 }
 
+// True when both paths name one existing file (links and spellings such as
+// "./" included).
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat sa {}, sb {};
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
 // The arguments without the one at `skip`.
 std::vector<std::string> Without(const std::vector<std::string>& args, size_t skip)
 {
@@ -87,6 +97,8 @@ int RunExportXlsx(const std::vector<std::string>& args)
         return CliUsageError(kName, "a game or run state file and the workbook file are needed");
     if (!a.has("ids"))
         return CliUsageError(kName, "--ids is needed");
+    if (a.has("dump-table"))
+        return CliUsageError(kName, "--dump-table is not an option of export-xlsx");
     TIntegerStore ids;
     std::string error;
     if (!ParseIds(a.value("ids"), ids, error))
@@ -94,6 +106,9 @@ int RunExportXlsx(const std::vector<std::string>& args)
     const std::string input = a.positional()[0];
     const std::string out = a.positional()[1];
     const bool json = a.has("json");
+    // The workbook replaces its target: naming the source would lose it.
+    if (SameFile(input, out))
+        return CliUsageError(kName, "the workbook cannot replace the file it is exported from, '" + input + "'");
 
     TCurrentGame game;
     TGameOptions options;

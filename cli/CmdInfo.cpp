@@ -21,7 +21,7 @@ int RunInfo(const std::vector<std::string>& args)
     try {
         info = ReadGameInfo(path);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "jux-cli info: %s\n", e.what());
+        std::fprintf(stderr, "jux-cli info: %s\n", Win1252ToUtf8(e.what()).c_str());
         return kExitFailure;
     }
     // Loading tells which records the history refuses.

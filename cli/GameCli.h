@@ -70,7 +70,7 @@ inline bool WriteNewGameFile(const std::string& command, const std::string& path
     }
     std::string error;
     if (!WriteWholeFile(path, image, error)) {
-        std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), error.c_str());
+        std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), Win1252ToUtf8(error).c_str());
         return false;
     }
     return true;

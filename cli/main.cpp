@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,16 @@ void PrintHelp()
         std::printf("  %-10s %s\n             %s\n", c.name.c_str(), c.usage.c_str(), c.summary.c_str());
 }
 
+// Output that did not reach its file (a full disk, a closed pipe) must not
+// end in success: scripts would take a cut-off report for a whole one.
+int Finish(const std::string& who, int status)
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    std::fprintf(stderr, "%s: cannot write the output: %s\n", who.c_str(), std::strerror(errno));
+    return status == kExitOk ? kExitFailure : status;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -131,25 +142,26 @@ int main(int argc, char** argv)
     const std::string& first = args[0];
     if (first == "--help" || first == "-h" || first == "help") {
         PrintHelp();
-        return kExitOk;
+        return Finish("jux-cli", kExitOk);
     }
     if (first == "--version") {
         std::printf("jux-cli %s (J.U.X. 2.3b)\n", JUX_VERSION);
-        return kExitOk;
+        return Finish("jux-cli", kExitOk);
     }
     for (const auto& c : CliCommands())
         if (c.name == first) {
             std::vector<std::string> rest(args.begin() + 1, args.end());
             if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
                 std::printf("usage: jux-cli %s %s\n%s\n", c.name.c_str(), c.usage.c_str(), c.summary.c_str());
-                return kExitOk;
+                return Finish("jux-cli " + c.name, kExitOk);
             }
+            int status = kExitFailure;
             try {
-                return c.run(rest);
+                status = c.run(rest);
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "jux-cli %s: %s\n", c.name.c_str(), clitext::Out(e.what()).c_str());
-                return kExitFailure;
             }
+            return Finish("jux-cli " + c.name, status);
         }
     std::fprintf(stderr, "jux-cli: unknown command '%s'\n", first.c_str());
     std::fprintf(stderr, "usage: jux-cli COMMAND [ARGS]   (jux-cli --help lists the commands)\n");

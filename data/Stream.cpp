@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+#include "data/TextCodec.h"
 #include "platform/Paths.h"
 
 void TMemoryStream::Seek(size_t position)
@@ -44,18 +45,18 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
     out.clear();
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
-        error = "Cannot open file \"" + path + "\". " + std::strerror(errno);
+        error = "Cannot open file \"" + PathToText(path) + "\". " + std::strerror(errno);
         return false;
     }
     struct stat st {};
     if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
         std::fclose(f);
-        error = "Cannot open file \"" + path + "\". Not a regular file.";
+        error = "Cannot open file \"" + PathToText(path) + "\". Not a regular file.";
         return false;
     }
     if (static_cast<uint64_t>(st.st_size) > maxBytes) {
         std::fclose(f);
-        error = "File \"" + path + "\" is too large.";
+        error = "File \"" + PathToText(path) + "\" is too large.";
         return false;
     }
     out.resize(static_cast<size_t>(st.st_size));
@@ -64,7 +65,7 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
     std::fclose(f);
     if (bad || got != out.size()) {
         out.clear();
-        error = "Error reading file \"" + path + "\".";
+        error = "Error reading file \"" + PathToText(path) + "\".";
         return false;
     }
     return true;
@@ -72,5 +73,9 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
 
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
 {
-    return ReplaceFileContents(path, bytes.data(), bytes.size(), error);
+    if (ReplaceFileContents(path, bytes.data(), bytes.size(), error))
+        return true;
+    // The platform's message holds the path in its own bytes.
+    error = PathToText(error);
+    return false;
 }

@@ -21,3 +21,7 @@ bool Utf8ToWin1252(const std::string& utf8, std::string& out, std::string* why =
 // The same with a substitute byte for what Windows-1252 cannot hold
 // (invalid UTF-8 bytes are taken as Windows-1252 bytes).
 std::string Utf8ToWin1252Lossy(const std::string& utf8, char substitute = '?');
+
+// A file system path (UTF-8 bytes here) as a core text, for the messages that
+// name it; they are converted back to UTF-8 or QString when shown.
+inline std::string PathToText(const std::string& path) { return Utf8ToWin1252Lossy(path); }

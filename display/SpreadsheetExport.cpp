@@ -307,7 +307,7 @@ TJUXToEXCEL::TJUXToEXCEL(const TJUXEngine& engine, const TIntegerStore& ids, con
         temp.Commit(fileName);
     } catch (const std::exception& e) {
         sheetIds_.clear();
-        throw Exception(Format("Cannot write the workbook \"%s\". %s", fileName.c_str(), e.what()));
+        throw Exception(Format("Cannot write the workbook \"%s\". %s", PathToText(fileName).c_str(), e.what()));
     }
 }
 

@@ -141,6 +141,8 @@ TEST(BacktestCli, WrongArgumentsAnswerUsageOrFailure)
         {" --last 2 --requested 2 --category 3", 2, "no such list"},
         {" --last 2 --max-req 4 --requested 5", 2, "no such list"},
         {" --last 60", 1, "Draws to backtest should be in the range of 1 - 59."},
+        {" --last 99999999999", 1, "Draws to backtest should be in the range of 1 - 59."},
+        {" --last -3", 2, "--last needs a number of draws of at least 1"},
         {" --last 30", 1, "The history before the 30 most recent draws does not suit the options"},
         {" --last 2 --tables 0", 1, "Tables per draw should be in the range of 1 - 999999999."},
         {" --last 2 --field 2", 1, "INTERNAL ERROR : Field 2 inactive"},

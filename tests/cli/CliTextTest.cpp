@@ -96,3 +96,51 @@ TEST(CliText, EveryJsonOutputParses)
     ASSERT_FALSE(info.is_discarded());
     EXPECT_EQ(info["draw_count"], 120);
 }
+
+// A file name inside a message reaches the terminal with its own characters,
+// whichever command reports it.
+TEST(CliText, FileNamesInMessagesKeepTheirCharacters)
+{
+    const std::string dir = Dir();
+    const std::string game = dir + "g.drw";
+    ASSERT_EQ(RunCli("demo-game " + Q(game) + " --draws 120").status, 0);
+    const std::string missing = dir + "n\xC3\xB6" "file.drw";           // nöfile.drw
+    const std::string unwritable = dir + "none/\xC3\x89t\xC3\xA9.xlsx"; // none/Été.xlsx
+    const struct {
+        std::string args;
+        std::string name;
+    } cases[] = {
+        {"info " + Q(missing), missing},
+        {"analyze " + Q(missing), missing},
+        {"backtest " + Q(missing) + " --last 2", missing},
+        {"export-xlsx " + Q(missing) + " --ids 1 " + Q(dir + "x.xlsx"), missing},
+        {"export-xlsx " + Q(game) + " --tables 2 --tested 20 --stat 6 --ids 1 " + Q(unwritable), unwritable},
+    };
+    for (const auto& c : cases) {
+        const TCliResult r = RunCli(c.args);
+        EXPECT_EQ(r.status, 1) << c.args;
+        EXPECT_NE(r.err.find("\"" + c.name + "\""), std::string::npos) << c.args << "\n" << r.err;
+    }
+}
+
+// The same for the files a command fails to write.
+TEST(CliText, FileNamesInWriteErrorsKeepTheirCharacters)
+{
+    const std::string dir = Dir();
+    const std::string game = dir + "g.drw";
+    ASSERT_EQ(RunCli("demo-game " + Q(game) + " --draws 120").status, 0);
+    const std::string newGame = dir + "none/\xC3\x89t\xC3\xA9.drw"; // none/Été.drw
+    const std::string state = dir + "none/\xC3\x89t\xC3\xA9.jsf";
+    const struct {
+        std::string args;
+        std::string name;
+    } cases[] = {
+        {"new-game " + Q(newGame) + " --name x --formation 0649", newGame},
+        {"analyze " + Q(game) + " --tables 2 --tested 20 --stat 6 --save-state " + Q(state), state},
+    };
+    for (const auto& c : cases) {
+        const TCliResult r = RunCli(c.args);
+        EXPECT_EQ(r.status, 1) << c.args;
+        EXPECT_NE(r.err.find("\"" + c.name + "\""), std::string::npos) << c.args << "\n" << r.err;
+    }
+}

@@ -115,6 +115,8 @@ TEST(ExportXlsxCli, WrongArgumentsAndFailures)
         {"'" + game + "' --ids 1 '" + out + "' extra", 2, "usage: jux-cli export-xlsx"},
         {"'" + game + "' --ids 1 --tested x '" + out + "'", 2, "needs an integer"},
         {"run.jsf --tested 10 --ids 1 '" + out + "'", 2, "applies to a game file only"},
+        {"'" + game + "' --tables 2 --ids 1 --dump-table 1 --json '" + out + "'", 2,
+         "--dump-table is not an option of export-xlsx"},
         {"'" + game + "' --tables 2 --ids 1 '" + Tmp("none/x.xlsx") + "'", 1, "Cannot write the workbook"},
         {"'" + Tmp("missing.drw") + "' --ids 1 '" + out + "'", 1, "missing.drw"},
     };
@@ -123,4 +125,43 @@ TEST(ExportXlsxCli, WrongArgumentsAndFailures)
         EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
         EXPECT_NE(r.err.find(c.err), std::string::npos) << c.args << "\n" << r.err;
     }
+}
+
+// Naming the source as the workbook, under any spelling, is refused before
+// anything is written: the game file or run state stays as it was.
+TEST(ExportXlsxCli, TheSourceIsNeverReplacedByTheWorkbook)
+{
+    const std::string game = Game("xs.drw", "0649");
+    const std::string state = Tmp("xs.jsf");
+    ASSERT_EQ(RunCli("analyze '" + game + "' --tables 3 --save-state '" + state + "'").status, 0);
+    const std::string link = Tmp("xs-link.drw");
+    std::remove(link.c_str());
+    std::system(("ln -s '" + game + "' '" + link + "'").c_str());
+    auto bytes = [](const std::string& path) {
+        std::string data;
+        if (FILE* f = std::fopen(path.c_str(), "rb")) {
+            char buf[4096];
+            size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+                data.append(buf, n);
+            std::fclose(f);
+        }
+        return data;
+    };
+    const std::string gameBefore = bytes(game), stateBefore = bytes(state);
+    ASSERT_FALSE(gameBefore.empty());
+    const std::string dir = game.substr(0, game.rfind('/'));
+    const std::string cases[] = {
+        "'" + game + "' --tables 3 --ids 1 '" + game + "'",
+        "'" + game + "' --tables 3 --ids 1 '" + dir + "/./xs.drw'",
+        "'" + game + "' --tables 3 --ids 1 '" + link + "'",
+        "'" + state + "' --ids 1 '" + state + "'",
+    };
+    for (const std::string& args : cases) {
+        const auto r = RunCli("export-xlsx " + args);
+        EXPECT_EQ(r.status, 2) << args << "\n" << r.err;
+        EXPECT_NE(r.err.find("cannot replace the file it is exported from"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(bytes(game), gameBefore);
+    EXPECT_EQ(bytes(state), stateBefore);
 }
