@@ -3,6 +3,8 @@
 #include "engine/JUXScan.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 
 #include "engine/JUXClass.h"
 #include "engine/JUXEngine.h"
@@ -13,6 +15,26 @@ inline bool IsDrawn(const std::array<uint64_t, 4>& drawn, int8_t number)
 {
     const unsigned b = static_cast<uint8_t>(number);
     return (drawn[b >> 6] >> (b & 63)) & 1u;
+}
+
+// Eight 16-bit lanes; GCC and Clang map these onto the SIMD registers of
+// the target (SSE2 on x86-64).
+using TVec = int16_t __attribute__((vector_size(16)));
+
+inline TVec LoadVec(const int16_t* p)
+{
+    TVec v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void StoreVec(int16_t* p, TVec v) { std::memcpy(p, &v, sizeof v); }
+
+inline bool AnyLane(TVec v)
+{
+    uint64_t halves[2];
+    std::memcpy(halves, &v, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
 }
 
 } // namespace
@@ -112,6 +134,128 @@ void TJUXScanner::RateWindow(const int32_t* w, int32_t count)
         steps[w[p] - w[p - 1]] = 0;
 }
 
+// The sliding windows give each number the rating RateWindow gives it, but
+// change only what one new value and one dropped value change: frequencies,
+// the histogram of steps, the numbers' occurrence chains, and the repeats of
+// the two numbers concerned. A number's repeats (gaps between its
+// occurrences no longer than its age) otherwise grow only when its age
+// reaches its next larger gap, a time kept in Due and checked for all
+// numbers at once.
+void TJUXScanner::SlideReset(int32_t count, int32_t length)
+{
+    windowCount_ = count;
+    windowLength_ = length;
+    ringMask_ = 1;
+    while (ringMask_ < length)
+        ringMask_ *= 2;
+    ringMask_ -= 1;
+    windows_.resize(size_t(count));
+    for (TSlidingWindow& w : windows_) {
+        w.Frequency.fill(0);
+        w.Repeats.fill(0);
+        w.Due.fill(-1);
+        w.Values.assign(size_t(ringMask_) + 1, 0);
+        w.Previous.assign(size_t(ringMask_) + 1, 0);
+        w.Steps.fill(0);
+        w.Time = 0;
+        w.Count = 0;
+        w.Newest = 0;
+        w.Appended = 0;
+    }
+}
+
+void TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
+{
+    const size_t x = size_t(number);
+    if (w.Frequency[x] == 0) {
+        w.Repeats[x] = 0;
+        w.Due[x] = -1;
+        return;
+    }
+    const int32_t mask = ringMask_;
+    const int32_t start = w.Time - w.Count + 1;
+    const int32_t age = w.Time - w.Last[x] + 1;
+    int32_t repeats = 0;
+    int32_t nextGap = INT32_MAX;
+    for (int32_t t = w.Last[x];;) {
+        const int32_t p = w.Previous[size_t(t & mask)];
+        if (p < start)
+            break;
+        const int32_t gap = t - p;
+        if (gap <= age)
+            ++repeats;
+        else
+            nextGap = std::min(nextGap, gap);
+        t = p;
+    }
+    w.Repeats[x] = int16_t(repeats);
+    w.Due[x] = nextGap == INT32_MAX ? int16_t(-1) : int16_t(w.Last[x] + nextGap - 1);
+}
+
+void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
+{
+    const int32_t length = windowLength_;
+    auto inPool = [this](int32_t v) { return v >= 1 && v <= poolSize_; };
+    int32_t dropped = 0;
+    if (w.Count == length) {
+        const int32_t oldest = w.Time - length + 1;
+        dropped = w.Values[size_t(oldest & ringMask_)];
+        if (length >= 2)
+            --w.Steps[size_t(w.Values[size_t((oldest + 1) & ringMask_)] - dropped + kStepOffset)];
+        --w.Count;
+        if (inPool(dropped))
+            --w.Frequency[size_t(dropped)];
+    }
+    if (w.Count >= 1)
+        ++w.Steps[size_t(value - w.Newest + kStepOffset)];
+    ++w.Time;
+    ++w.Count;
+    w.Newest = value;
+    ++w.Appended;
+    const size_t slot = size_t(w.Time & ringMask_);
+    w.Values[slot] = value;
+    if (inPool(value)) {
+        w.Previous[slot] = w.Frequency[size_t(value)] > 0 ? w.Last[size_t(value)] : 0;
+        w.Last[size_t(value)] = w.Time;
+        ++w.Frequency[size_t(value)];
+        RecountRepeats(w, value);
+    }
+    if (inPool(dropped) && dropped != value)
+        RecountRepeats(w, dropped);
+}
+
+void TJUXScanner::SlideRate(TSlidingWindow& w)
+{
+    if (w.Count == 0)
+        return;
+    const int32_t blocks = (poolSize_ + 8) / 8;
+    if (w.Appended > 1) {
+        // Several values at once (the first step): ages jumped past dues.
+        for (int32_t x = 1; x <= poolSize_; ++x)
+            if (w.Frequency[size_t(x)] > 0)
+                RecountRepeats(w, x);
+    } else if (w.Appended == 1) {
+        const TVec now = TVec{} + int16_t(w.Time);
+        for (int32_t b = 0; b < blocks; ++b) {
+            if (!AnyLane(LoadVec(w.Due.data() + 8 * b) == now))
+                continue;
+            for (int32_t x = 8 * b; x < 8 * b + 8; ++x)
+                if (w.Due[size_t(x)] == w.Time)
+                    RecountRepeats(w, x);
+        }
+    }
+    w.Appended = 0;
+    // steps[x] is the count of steps x - Newest.
+    const int16_t* steps = w.Steps.data() + kStepOffset - w.Newest;
+    for (int32_t b = 0; b < blocks; ++b) {
+        const TVec f = LoadVec(w.Frequency.data() + 8 * b);
+        const TVec r = LoadVec(w.Repeats.data() + 8 * b);
+        const TVec s = LoadVec(steps + 8 * b);
+        const TVec present = f > TVec{};
+        StoreVec(laneScores_.data() + 8 * b, LoadVec(laneScores_.data() + 8 * b) + ((f + r + s) & present));
+    }
+}
+
 void TJUXScanner::RankAndStore(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
 {
     const int32_t pool = table.PoolSize();
@@ -180,9 +324,40 @@ void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunConte
     context.CurrentDraw = first;
     context.WindowStart = std::max(context.CurrentDraw - d + 1, 1);
     context.RowCursor = 0;
-    ResetWindows(width, d);
+    poolSize_ = std::min(table.PoolSize(), kLanes - 1);
+    // Sums stay below 3 * d per window and times below n + d.
+    sliding_ = d >= 1 && int64_t(d) * 3 * kMaxHitWidth < INT16_MAX && int64_t(n) + d < INT16_MAX &&
+               table.PoolSize() < kLanes;
+    if (sliding_)
+        SlideReset(width, d);
+    else
+        ResetWindows(width, d);
 
     while (context.CurrentDraw <= n) {
+        if (sliding_) {
+            laneScores_.fill(0);
+            if (!predecessor) {
+                const int32_t from = context.RowCursor == 0 ? context.WindowStart : context.CurrentDraw;
+                for (int32_t p = std::max(from, 1); p <= context.CurrentDraw; ++p) {
+                    const TDrawEntry& entry = draws_[size_t(p - 1)];
+                    for (int32_t i = 0; i < entry.FeedCount; ++i)
+                        SlideAppend(windows_[size_t(i)], entry.Feed[size_t(i)]);
+                }
+            } else if (context.RowCursor >= 1) {
+                const int8_t* hits = predecessor->RowHit(context.RowCursor - 1);
+                if (hits)
+                    for (int32_t i = 0; i < width; ++i)
+                        SlideAppend(windows_[size_t(i)], hits[i]);
+            }
+            for (int32_t i = 0; i < width; ++i)
+                SlideRate(windows_[size_t(i)]);
+            for (int32_t x = 1; x <= poolSize_; ++x)
+                scores_[size_t(x)] = laneScores_[size_t(x)];
+            RankAndStore(table, predecessor, context);
+            context.CurrentDraw += 1;
+            context.WindowStart = std::max(context.CurrentDraw - d + 1, 1);
+            continue;
+        }
         scores_.fill(0);
         if (!predecessor) {
             const int32_t from = context.RowCursor == 0 ? context.WindowStart : context.CurrentDraw;

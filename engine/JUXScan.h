@@ -38,13 +38,49 @@ private:
         std::array<uint64_t, 4> Drawn{};           // pool numbers drawn, by byte value
     };
 
+    // Numbers 0 .. kLanes - 1 in blocks of 8 16-bit lanes; 0 is never scored.
+    static constexpr int32_t kLanes = 104;
+    using TLanes = std::array<int16_t, kLanes>;
+
+    // A position window that slides one value at a time and keeps, for every
+    // number of the pool it holds, the three terms of that number's rating
+    // (see RateWindow): frequency, repeats and, through the histogram of
+    // steps, the step term. Times count the window's values from 1.
+    struct TSlidingWindow {
+        alignas(16) TLanes Frequency{};
+        alignas(16) TLanes Repeats{};
+        // Time at which the number's repeats next grow (-1: never).
+        alignas(16) TLanes Due{};
+        std::array<int32_t, kLanes> Last{};    // time of the newest occurrence
+        std::vector<int32_t> Values;           // by time, in a ring of ringMask_ + 1
+        std::vector<int32_t> Previous;         // earlier occurrence of the same number
+        // Steps (value minus the value before) by step + kStepOffset.
+        alignas(16) std::array<int16_t, 2 * 512> Steps{};
+        int32_t Time = 0;
+        int32_t Count = 0;
+        int32_t Newest = 0;
+        int32_t Appended = 0; // values appended since the last rating
+    };
+    static constexpr int32_t kStepOffset = 512;
+
     void ResetWindows(int32_t count, int32_t length);
     void Append(int32_t window, int32_t value);
     void RateWindow(const int32_t* values, int32_t count);
     void RankAndStore(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context);
 
+    // The sliding form, used while every sum fits in 16 bits.
+    bool sliding_ = false;
+    int32_t ringMask_ = 0;
+    void SlideReset(int32_t count, int32_t length);
+    void SlideAppend(TSlidingWindow& w, int32_t value);
+    void RecountRepeats(TSlidingWindow& w, int32_t number) const;
+    void SlideRate(TSlidingWindow& w);
+    std::vector<TSlidingWindow> windows_;
+    alignas(16) TLanes laneScores_{};
+
     bool loaded_ = false;
     int32_t drawCount_ = 0;
+    int32_t poolSize_ = 0;
     std::vector<TDrawEntry> draws_; // position p at index p - 1
 
     // Position windows: each a slice of 2 * length slots of buf_, values in
