@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/JUXClass.h"
 #include "engine/JUXEngine.h"
@@ -29,13 +30,6 @@ inline TVec LoadVec(const int16_t* p)
 }
 
 inline void StoreVec(int16_t* p, TVec v) { std::memcpy(p, &v, sizeof v); }
-
-inline bool AnyLane(TVec v)
-{
-    uint64_t halves[2];
-    std::memcpy(halves, &v, sizeof halves);
-    return (halves[0] | halves[1]) != 0;
-}
 
 } // namespace
 
@@ -139,8 +133,8 @@ void TJUXScanner::RateWindow(const int32_t* w, int32_t count)
 // the histogram of steps, the numbers' occurrence chains, and the repeats of
 // the two numbers concerned. A number's repeats (gaps between its
 // occurrences no longer than its age) otherwise grow only when its age
-// reaches its next larger gap, a time kept in Due and checked for all
-// numbers at once.
+// reaches its next larger gap: the number waits for that time in a timing
+// wheel.
 void TJUXScanner::SlideReset(int32_t count, int32_t length)
 {
     windowCount_ = count;
@@ -151,12 +145,16 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
     ringMask_ -= 1;
     windows_.resize(size_t(count));
     for (TSlidingWindow& w : windows_) {
+        w.Weight.fill(0);
+        w.Steps.fill(0);
+        const size_t nodes = size_t(kLanes) + size_t(ringMask_) + 1;
+        w.DueNext.resize(nodes);
+        w.DuePrev.resize(nodes);
+        for (size_t node = 0; node < nodes; ++node)
+            w.DueNext[node] = w.DuePrev[node] = int16_t(node);
         w.Frequency.fill(0);
-        w.Repeats.fill(0);
-        w.Due.fill(-1);
         w.Values.assign(size_t(ringMask_) + 1, 0);
         w.Previous.assign(size_t(ringMask_) + 1, 0);
-        w.Steps.fill(0);
         w.Time = 0;
         w.Count = 0;
         w.Newest = 0;
@@ -164,38 +162,47 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
     }
 }
 
-void TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
+int32_t TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
 {
     const size_t x = size_t(number);
-    if (w.Frequency[x] == 0) {
-        w.Repeats[x] = 0;
-        w.Due[x] = -1;
-        return;
-    }
-    const int32_t mask = ringMask_;
+    int16_t* next = w.DueNext.data();
+    int16_t* prev = w.DuePrev.data();
+    next[size_t(prev[x])] = next[x];
+    prev[size_t(next[x])] = prev[x];
+    next[x] = prev[x] = int16_t(number);
+    if (w.Frequency[x] == 0)
+        return 0;
     const int32_t start = w.Time - w.Count + 1;
     const int32_t age = w.Time - w.Last[x] + 1;
     int32_t repeats = 0;
     int32_t nextGap = INT32_MAX;
     for (int32_t t = w.Last[x];;) {
-        const int32_t p = w.Previous[size_t(t & mask)];
+        const int32_t p = w.Previous[size_t(t & ringMask_)];
         if (p < start)
             break;
         const int32_t gap = t - p;
-        if (gap <= age)
-            ++repeats;
-        else
-            nextGap = std::min(nextGap, gap);
+        repeats += gap <= age;
+        nextGap = std::min(nextGap, gap <= age ? INT32_MAX : gap);
         t = p;
     }
-    w.Repeats[x] = int16_t(repeats);
-    w.Due[x] = nextGap == INT32_MAX ? int16_t(-1) : int16_t(w.Last[x] + nextGap - 1);
+    if (nextGap != INT32_MAX) {
+        const size_t head = size_t(kLanes) + size_t((w.Last[x] + nextGap - 1) & ringMask_);
+        next[x] = next[head];
+        prev[x] = int16_t(head);
+        prev[size_t(next[head])] = int16_t(number);
+        next[head] = int16_t(number);
+    }
+    return repeats;
 }
 
 void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
 {
     const int32_t length = windowLength_;
     auto inPool = [this](int32_t v) { return v >= 1 && v <= poolSize_; };
+    auto reweigh = [&](int32_t x) {
+        const int32_t f = w.Frequency[size_t(x)];
+        w.Weight[size_t(x)] = int16_t(f == 0 ? RecountRepeats(w, x) : f + RecountRepeats(w, x));
+    };
     int32_t dropped = 0;
     if (w.Count == length) {
         const int32_t oldest = w.Time - length + 1;
@@ -218,71 +225,93 @@ void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
         w.Previous[slot] = w.Frequency[size_t(value)] > 0 ? w.Last[size_t(value)] : 0;
         w.Last[size_t(value)] = w.Time;
         ++w.Frequency[size_t(value)];
-        RecountRepeats(w, value);
+        reweigh(value);
     }
     if (inPool(dropped) && dropped != value)
-        RecountRepeats(w, dropped);
+        reweigh(dropped);
 }
 
-void TJUXScanner::SlideRate(TSlidingWindow& w)
+// laneScores_[x] = sum over the windows holding x of Weight[x] plus the
+// count of steps x - Newest: the windows' RateWindow ratings, summed.
+void TJUXScanner::SlideRate(int32_t width)
 {
-    if (w.Count == 0)
-        return;
     const int32_t blocks = (poolSize_ + 8) / 8;
-    if (w.Appended > 1) {
-        // Several values at once (the first step): ages jumped past dues.
-        for (int32_t x = 1; x <= poolSize_; ++x)
-            if (w.Frequency[size_t(x)] > 0)
-                RecountRepeats(w, x);
-    } else if (w.Appended == 1) {
-        const TVec now = TVec{} + int16_t(w.Time);
-        for (int32_t b = 0; b < blocks; ++b) {
-            if (!AnyLane(LoadVec(w.Due.data() + 8 * b) == now))
-                continue;
-            for (int32_t x = 8 * b; x < 8 * b + 8; ++x)
-                if (w.Due[size_t(x)] == w.Time)
-                    RecountRepeats(w, x);
+    TSlidingWindow* active[kMaxHitWidth];
+    const int16_t* steps[kMaxHitWidth];
+    int32_t count = 0;
+    for (int32_t i = 0; i < width; ++i) {
+        TSlidingWindow& w = windows_[size_t(i)];
+        if (w.Appended > 1) {
+            // Several values at once: ages jumped past the wheel's times.
+            for (int32_t x = 1; x <= poolSize_; ++x)
+                if (w.Frequency[size_t(x)] > 0)
+                    w.Weight[size_t(x)] = int16_t(w.Frequency[size_t(x)] + RecountRepeats(w, x));
+        } else if (w.Appended == 1) {
+            const size_t head = size_t(kLanes) + size_t(w.Time & ringMask_);
+            for (int32_t x; (x = w.DueNext[head]) != int32_t(head);)
+                w.Weight[size_t(x)] = int16_t(w.Frequency[size_t(x)] + RecountRepeats(w, x));
         }
+        w.Appended = 0;
+        if (w.Count == 0)
+            continue;
+        active[count] = &w;
+        steps[count] = w.Steps.data() + kStepOffset - w.Newest;
+        ++count;
     }
-    w.Appended = 0;
-    // steps[x] is the count of steps x - Newest.
-    const int16_t* steps = w.Steps.data() + kStepOffset - w.Newest;
     for (int32_t b = 0; b < blocks; ++b) {
-        const TVec f = LoadVec(w.Frequency.data() + 8 * b);
-        const TVec r = LoadVec(w.Repeats.data() + 8 * b);
-        const TVec s = LoadVec(steps + 8 * b);
-        const TVec present = f > TVec{};
-        StoreVec(laneScores_.data() + 8 * b, LoadVec(laneScores_.data() + 8 * b) + ((f + r + s) & present));
+        TVec sum{};
+        for (int32_t a = 0; a < count; ++a) {
+            const TVec weight = LoadVec(active[a]->Weight.data() + 8 * b);
+            sum += (weight + LoadVec(steps[a] + 8 * b)) & (weight > TVec{});
+        }
+        StoreVec(laneScores_.data() + 8 * b, sum);
     }
 }
 
-void TJUXScanner::RankAndStore(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
+// Highest score first, ties by the lower number. Scores are small
+// non-negative integers, so a counting sort by score (numbers placed in
+// ascending order) gives that order; a key sort covers large scores.
+template <typename TScore>
+void TJUXScanner::Rank(const TScore* scores, int32_t pool)
 {
-    const int32_t pool = table.PoolSize();
-    // Highest score first, ties by the lower number. Scores are small
-    // non-negative integers, so a counting sort by score (numbers placed in
-    // ascending order) gives that order; a key sort covers large scores.
     int64_t top = 0;
-    for (int32_t n = 1; n <= pool; ++n)
-        top = std::max(top, scores_[size_t(n)]);
+    if constexpr (std::is_same_v<TScore, int16_t>) {
+        // Lane scores: lanes outside 1 .. pool hold 0.
+        TVec high{};
+        for (int32_t b = 0; b < (pool + 8) / 8; ++b) {
+            const TVec v = LoadVec(scores + 8 * b);
+            high = high > v ? high : v;
+        }
+        for (int32_t l = 0; l < 8; ++l)
+            top = std::max<int64_t>(top, high[l]);
+    } else {
+        for (int32_t n = 1; n <= pool; ++n)
+            top = std::max<int64_t>(top, scores[n]);
+    }
     if (top < int64_t(bucket_.size())) {
         const int32_t levels = int32_t(top) + 1;
         std::fill(bucket_.begin(), bucket_.begin() + levels + 1, 0);
         for (int32_t n = 1; n <= pool; ++n)
-            ++bucket_[size_t(top - scores_[size_t(n)]) + 1];
+            ++bucket_[size_t(top - scores[n]) + 1];
         for (int32_t l = 1; l <= levels; ++l)
             bucket_[size_t(l)] += bucket_[size_t(l - 1)];
         for (int32_t n = 1; n <= pool; ++n)
-            order_[size_t(bucket_[size_t(top - scores_[size_t(n)])]++)] = int8_t(n);
+            order_[size_t(bucket_[size_t(top - scores[n])]++)] = int8_t(n);
     } else {
         constexpr int64_t ceiling = int64_t(1) << 55;
         for (int32_t n = 1; n <= pool; ++n)
-            keys_[size_t(n - 1)] = (uint64_t(ceiling - scores_[size_t(n)]) << 7) | uint64_t(n);
+            keys_[size_t(n - 1)] = (uint64_t(ceiling - scores[n]) << 7) | uint64_t(n);
         std::sort(keys_.begin(), keys_.begin() + pool);
         for (int32_t r = 0; r < pool; ++r)
             order_[size_t(r)] = int8_t(keys_[size_t(r)] & 127);
     }
+}
 
+// Maps the ranking through the predecessor's row and records the ranks the
+// next draw hits.
+void TJUXScanner::Store(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
+{
+    const int32_t pool = table.PoolSize();
     const bool final = context.CurrentDraw == drawCount_;
     const int8_t* through = nullptr;
     if (predecessor)
@@ -290,23 +319,37 @@ void TJUXScanner::RankAndStore(TJUXClass& table, const TJUXClass* predecessor, T
     int8_t* out = final ? table.FinalOrder.data() : table.RowOrder(context.RowCursor);
     if (!out || (predecessor && !through))
         return;
-    if (through)
-        for (int32_t r = 0; r < pool; ++r)
-            out[r] = through[order_[size_t(r)] - 1];
-    else
-        std::copy(order_.begin(), order_.begin() + pool, out);
-    if (final)
-        return;
-
     const int32_t next = context.CurrentDraw + 1;
-    if (next < 1 || next > drawCount_)
-        return; // no hits, and the row is computed again
-    const auto& drawn = draws_[size_t(next - 1)].Drawn;
-    int32_t h = 0;
-    for (int32_t r = 0; r < pool; ++r) {
-        found_[size_t(h)] = int8_t(r + 1);
-        h += IsDrawn(drawn, out[r]) ? 1 : 0;
+    if (final || next < 1 || next > drawCount_) {
+        // No hits; a row left without them is computed again.
+        for (int32_t r = 0; r < pool; ++r)
+            out[r] = through ? through[order_[size_t(r)] - 1] : order_[size_t(r)];
+        return;
     }
+
+    const auto& drawn = draws_[size_t(next - 1)].Drawn;
+    auto markDrawn = [&](uint8_t flag) {
+        for (unsigned q = 0; q < 4; ++q)
+            for (uint64_t bits = drawn[q]; bits; bits &= bits - 1)
+                drawnFlag_[q * 64 + unsigned(__builtin_ctzll(bits))] = flag;
+    };
+    markDrawn(1);
+    int32_t h = 0;
+    if (through)
+        for (int32_t r = 0; r < pool; ++r) {
+            const int8_t number = through[order_[size_t(r)] - 1];
+            out[r] = number;
+            found_[size_t(h)] = int8_t(r + 1);
+            h += drawnFlag_[uint8_t(number)];
+        }
+    else
+        for (int32_t r = 0; r < pool; ++r) {
+            const int8_t number = order_[size_t(r)];
+            out[r] = number;
+            found_[size_t(h)] = int8_t(r + 1);
+            h += drawnFlag_[uint8_t(number)];
+        }
+    markDrawn(0);
     int8_t* hits = table.RowHit(context.RowCursor);
     std::copy(found_.begin(), found_.begin() + std::min(h, table.HitWidth()), hits);
     context.RowCursor += 1;
@@ -317,6 +360,7 @@ void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunConte
     const int32_t n = drawCount_;
     const int32_t d = context.StatWindow;
     const int32_t width = std::min(table.HitWidth(), kMaxHitWidth);
+    const int32_t pool = table.PoolSize();
 
     int32_t first = n - table.Rows();
     if (first <= 0)
@@ -324,60 +368,48 @@ void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunConte
     context.CurrentDraw = first;
     context.WindowStart = std::max(context.CurrentDraw - d + 1, 1);
     context.RowCursor = 0;
-    poolSize_ = std::min(table.PoolSize(), kLanes - 1);
-    // Sums stay below 3 * d per window and times below n + d.
+    // Sliding sums stay below 3 * d per window, times below n + d.
     sliding_ = d >= 1 && int64_t(d) * 3 * kMaxHitWidth < INT16_MAX && int64_t(n) + d < INT16_MAX &&
-               table.PoolSize() < kLanes;
+               pool < kLanes;
+    poolSize_ = std::min(pool, kLanes - 1);
     if (sliding_)
         SlideReset(width, d);
     else
         ResetWindows(width, d);
 
+    auto append = [&](int32_t window, int32_t value) {
+        if (sliding_)
+            SlideAppend(windows_[size_t(window)], value);
+        else
+            Append(window, value);
+    };
     while (context.CurrentDraw <= n) {
-        if (sliding_) {
-            laneScores_.fill(0);
-            if (!predecessor) {
-                const int32_t from = context.RowCursor == 0 ? context.WindowStart : context.CurrentDraw;
-                for (int32_t p = std::max(from, 1); p <= context.CurrentDraw; ++p) {
-                    const TDrawEntry& entry = draws_[size_t(p - 1)];
-                    for (int32_t i = 0; i < entry.FeedCount; ++i)
-                        SlideAppend(windows_[size_t(i)], entry.Feed[size_t(i)]);
-                }
-            } else if (context.RowCursor >= 1) {
-                const int8_t* hits = predecessor->RowHit(context.RowCursor - 1);
-                if (hits)
-                    for (int32_t i = 0; i < width; ++i)
-                        SlideAppend(windows_[size_t(i)], hits[i]);
-            }
-            for (int32_t i = 0; i < width; ++i)
-                SlideRate(windows_[size_t(i)]);
-            for (int32_t x = 1; x <= poolSize_; ++x)
-                scores_[size_t(x)] = laneScores_[size_t(x)];
-            RankAndStore(table, predecessor, context);
-            context.CurrentDraw += 1;
-            context.WindowStart = std::max(context.CurrentDraw - d + 1, 1);
-            continue;
-        }
-        scores_.fill(0);
         if (!predecessor) {
             const int32_t from = context.RowCursor == 0 ? context.WindowStart : context.CurrentDraw;
             for (int32_t p = std::max(from, 1); p <= context.CurrentDraw; ++p) {
                 const TDrawEntry& entry = draws_[size_t(p - 1)];
                 for (int32_t i = 0; i < entry.FeedCount; ++i)
-                    Append(i, entry.Feed[size_t(i)]);
+                    append(i, entry.Feed[size_t(i)]);
             }
         } else if (context.RowCursor >= 1) {
             const int8_t* hits = predecessor->RowHit(context.RowCursor - 1);
             if (hits)
                 for (int32_t i = 0; i < width; ++i)
-                    Append(i, hits[i]);
+                    append(i, hits[i]);
         }
-        if (windowLength_ > 0)
-            for (int32_t i = 0; i < width; ++i) {
-                const int32_t* base = buf_.data() + size_t(i) * 2 * size_t(windowLength_);
-                RateWindow(base + start_[size_t(i)], end_[size_t(i)] - start_[size_t(i)]);
-            }
-        RankAndStore(table, predecessor, context);
+        if (sliding_) {
+            SlideRate(width);
+            Rank(laneScores_.data(), pool);
+        } else {
+            scores_.fill(0);
+            if (windowLength_ > 0)
+                for (int32_t i = 0; i < width; ++i) {
+                    const int32_t* base = buf_.data() + size_t(i) * 2 * size_t(windowLength_);
+                    RateWindow(base + start_[size_t(i)], end_[size_t(i)] - start_[size_t(i)]);
+                }
+            Rank(scores_.data(), pool);
+        }
+        Store(table, predecessor, context);
         context.CurrentDraw += 1;
         context.WindowStart = std::max(context.CurrentDraw - d + 1, 1);
     }
