@@ -143,18 +143,21 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
     while (ringMask_ < length)
         ringMask_ *= 2;
     ringMask_ -= 1;
+    const size_t ring = size_t(ringMask_) + 1;
     windows_.resize(size_t(count));
     for (TSlidingWindow& w : windows_) {
         w.Weight.fill(0);
         w.Steps.fill(0);
-        const size_t nodes = size_t(kLanes) + size_t(ringMask_) + 1;
+        w.Frequency.fill(0);
+        w.Appends.fill(0);
+        w.Due.fill(-1);
+        w.Occurrences.resize(size_t(kLanes) * ring);
+        w.Values.resize(ring);
+        const size_t nodes = size_t(kLanes) + ring;
         w.DueNext.resize(nodes);
         w.DuePrev.resize(nodes);
         for (size_t node = 0; node < nodes; ++node)
             w.DueNext[node] = w.DuePrev[node] = int16_t(node);
-        w.Frequency.fill(0);
-        w.Values.assign(size_t(ringMask_) + 1, 0);
-        w.Previous.assign(size_t(ringMask_) + 1, 0);
         w.Time = 0;
         w.Count = 0;
         w.Newest = 0;
@@ -170,23 +173,26 @@ int32_t TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
     next[size_t(prev[x])] = next[x];
     prev[size_t(next[x])] = prev[x];
     next[x] = prev[x] = int16_t(number);
-    if (w.Frequency[x] == 0)
+    w.Due[x] = -1;
+    const int32_t f = w.Frequency[x];
+    if (f == 0)
         return 0;
-    const int32_t start = w.Time - w.Count + 1;
-    const int32_t age = w.Time - w.Last[x] + 1;
+    const int16_t* times = w.Occurrences.data() + x * (size_t(ringMask_) + 1);
+    const int32_t mask = ringMask_;
+    const int32_t last = w.Appends[x] - 1;
+    const int32_t newest = times[last & mask];
+    const int32_t age = w.Time - newest + 1;
     int32_t repeats = 0;
     int32_t nextGap = INT32_MAX;
-    for (int32_t t = w.Last[x];;) {
-        const int32_t p = w.Previous[size_t(t & ringMask_)];
-        if (p < start)
-            break;
-        const int32_t gap = t - p;
+    for (int32_t k = last - f + 1; k < last; ++k) {
+        const int32_t gap = times[(k + 1) & mask] - times[k & mask];
         repeats += gap <= age;
         nextGap = std::min(nextGap, gap <= age ? INT32_MAX : gap);
-        t = p;
     }
     if (nextGap != INT32_MAX) {
-        const size_t head = size_t(kLanes) + size_t((w.Last[x] + nextGap - 1) & ringMask_);
+        const int32_t due = newest + nextGap - 1;
+        const size_t head = size_t(kLanes) + size_t(due & ringMask_);
+        w.Due[x] = due;
         next[x] = next[head];
         prev[x] = int16_t(head);
         prev[size_t(next[head])] = int16_t(number);
@@ -198,20 +204,37 @@ int32_t TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
 void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
 {
     const int32_t length = windowLength_;
+    const size_t ring = size_t(ringMask_) + 1;
     auto inPool = [this](int32_t v) { return v >= 1 && v <= poolSize_; };
-    auto reweigh = [&](int32_t x) {
-        const int32_t f = w.Frequency[size_t(x)];
-        w.Weight[size_t(x)] = int16_t(f == 0 ? RecountRepeats(w, x) : f + RecountRepeats(w, x));
-    };
     int32_t dropped = 0;
+    bool recountDropped = false;
     if (w.Count == length) {
         const int32_t oldest = w.Time - length + 1;
         dropped = w.Values[size_t(oldest & ringMask_)];
         if (length >= 2)
             --w.Steps[size_t(w.Values[size_t((oldest + 1) & ringMask_)] - dropped + kStepOffset)];
         --w.Count;
-        if (inPool(dropped))
-            --w.Frequency[size_t(dropped)];
+        if (inPool(dropped)) {
+            // The dropped occurrence takes its gap to the next one along; the
+            // repeats lose it if it was counted, and the due time moves only
+            // if it was that gap's.
+            const size_t u = size_t(dropped);
+            const int16_t* times = w.Occurrences.data() + u * ring;
+            const int32_t first = w.Appends[u] - w.Frequency[u];
+            --w.Frequency[u];
+            if (w.Frequency[u] == 0 || dropped == value) {
+                w.Weight[u] = int16_t(w.Frequency[u] + RecountRepeats(w, dropped));
+            } else {
+                const int32_t gap = times[(first + 1) & ringMask_] - times[first & ringMask_];
+                const int32_t newest = times[(w.Appends[u] - 1) & ringMask_];
+                if (gap <= w.Time - newest + 1)
+                    w.Weight[u] = int16_t(w.Weight[u] - 2);
+                else if (w.Due[u] == newest + gap - 1)
+                    recountDropped = true; // below, at the new time
+                else
+                    w.Weight[u] = int16_t(w.Weight[u] - 1);
+            }
+        }
     }
     if (w.Count >= 1)
         ++w.Steps[size_t(value - w.Newest + kStepOffset)];
@@ -219,16 +242,16 @@ void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
     ++w.Count;
     w.Newest = value;
     ++w.Appended;
-    const size_t slot = size_t(w.Time & ringMask_);
-    w.Values[slot] = value;
+    w.Values[size_t(w.Time & ringMask_)] = value;
     if (inPool(value)) {
-        w.Previous[slot] = w.Frequency[size_t(value)] > 0 ? w.Last[size_t(value)] : 0;
-        w.Last[size_t(value)] = w.Time;
-        ++w.Frequency[size_t(value)];
-        reweigh(value);
+        const size_t v = size_t(value);
+        w.Occurrences[v * ring + size_t(w.Appends[v] & ringMask_)] = int16_t(w.Time);
+        ++w.Appends[v];
+        ++w.Frequency[v];
+        w.Weight[v] = int16_t(w.Frequency[v] + RecountRepeats(w, value));
     }
-    if (inPool(dropped) && dropped != value)
-        reweigh(dropped);
+    if (recountDropped)
+        w.Weight[size_t(dropped)] = int16_t(w.Frequency[size_t(dropped)] + RecountRepeats(w, dropped));
 }
 
 // laneScores_[x] = sum over the windows holding x of Weight[x] plus the

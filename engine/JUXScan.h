@@ -52,9 +52,12 @@ private:
         // Steps (value minus the value before) by step + kStepOffset.
         alignas(16) std::array<int16_t, 2 * kStepOffset> Steps{};
         std::array<int32_t, kLanes> Frequency{};
-        std::array<int32_t, kLanes> Last{}; // time of the newest occurrence
-        std::vector<int32_t> Values;        // by time, in a ring of ringMask_ + 1
-        std::vector<int32_t> Previous;      // earlier occurrence of the same number
+        std::array<int32_t, kLanes> Appends{}; // occurrences ever appended
+        std::array<int32_t, kLanes> Due{};     // time the repeats next grow, -1 never
+        // Times of each number's occurrences: number x's k-th at
+        // x * (ringMask_ + 1) + (k & ringMask_), the last Frequency[x] in the window.
+        std::vector<int16_t> Occurrences;
+        std::vector<int32_t> Values; // by time, in a ring of ringMask_ + 1
         // Numbers whose repeats grow at a time t, in circular lists headed by
         // node kLanes + (t & ringMask_); a number in no list links to itself.
         std::vector<int16_t> DueNext, DuePrev;
