@@ -305,6 +305,8 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
     const int32_t iMax = options.MaxReqNumbers > 0 ? options.MaxReqNumbers : 99;
     const int32_t jFrom = options.MinHitCategory != 0 ? options.MinHitCategory : 1;
     const int32_t jMax = options.MaxHitCategory > 0 ? options.MaxHitCategory : 99;
+    if (options.Modes & (kModeAugmentative | kModeAbsolute))
+        table.FillFilingHistograms(engine.Context.TestedDraws, filing_);
     for (int32_t mode = 0; mode < kModeCount; ++mode) {
         if (!(options.Modes & bits[mode]))
             continue;
@@ -316,8 +318,10 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
             const int32_t* h = nullptr;
             TIntArray scratch;
             if (mode != kModeNumberBuildup) {
-                h = table.FilingHistogram(engine.Context.TestedDraws, i, mode == kModeNumberAbsolute);
-                if (!h) {
+                if (i <= table.PoolSize() - 1)
+                    h = filing_.data() + (size_t(i - 1) * 2 + (mode == kModeNumberAbsolute ? 0 : 1)) *
+                                             (size_t(table.HitWidth()) + 1);
+                else {
                     table.HitHistogram(engine.Context.TestedDraws, i, mode == kModeNumberAbsolute, 0, 1, scratch);
                     h = scratch.data();
                 }

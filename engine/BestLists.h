@@ -84,6 +84,8 @@ private:
     std::vector<TRankedShadow> shadows_[2]; // by (i - 1) * hitWidth_ + j - 1
     int32_t shadowWidth_ = 0;
 
+    std::vector<int32_t> filing_; // the new table's filing histograms
+
     std::unique_ptr<TModeList> modes_[kModeCount];
     bool referencesValid_ = true;
     int32_t shownRequested_ = 0;

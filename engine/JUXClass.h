@@ -53,6 +53,9 @@ public:
     // HitHistogram(top, exact, 0, 1) for top 1 .. PoolSize - 1, worked out
     // once per table and kept; HitWidth + 1 entries, null for another top.
     const int32_t* FilingHistogram(int32_t testedDraws, int32_t top, bool exact) const;
+    // All of them in one walk of the hit rows, into `out`: per top, the exact
+    // histogram, then the at-least one.
+    void FillFilingHistograms(int32_t testedDraws, std::vector<int32_t>& out) const;
 
     // Bytes held, for memory accounting.
     size_t MemoryBytes() const;
@@ -61,13 +64,11 @@ public:
     int32_t ListReferences = 0;
 
 private:
-    void BuildHistogramCache(int32_t testedDraws) const;
-
     int32_t poolSize_ = 0;
     int32_t rows_ = 0;
     int32_t hitWidth_ = 0;
-    std::vector<int8_t> rowOrders_;
-    std::vector<int8_t> rowHits_;
+    // Rows' orders, then rows' hits, in one block.
+    std::vector<int8_t> rowData_;
     // Per top 1 .. PoolSize - 1: exact histogram, then the at-least one.
     mutable std::vector<int32_t> histCache_;
     mutable int32_t histCacheTested_ = -1;
