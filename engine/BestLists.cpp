@@ -326,12 +326,18 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
                     h = scratch.data();
                 }
             }
+            // A build-up needs the newest tested row to hit exactly j.
+            const int32_t newest =
+                mode == kModeNumberBuildup ? table.HitsWithin(engine.Context.TestedDraws, engine.Context.TestedDraws, i)
+                                           : 0;
             for (int32_t j = jFrom; j <= jMax; ++j) {
                 TCategoryList* list = column->GetRecord(j);
                 if (!list)
                     break;
-                if (mode == kModeNumberBuildup)
-                    FileBuildup(engine, table, *list, i, j);
+                if (mode == kModeNumberBuildup) {
+                    if (j == newest)
+                        FileBuildup(engine, table, *list, i, j);
+                }
                 else if (j <= table.HitWidth())
                     FileRanked(engine, table, *list, i, j, mode, h);
             }

@@ -70,18 +70,6 @@ bool TJUXClass::SetArrays(const TShortIntArray& finalOrder, const TArrayOfShortI
     return true;
 }
 
-int32_t TJUXClass::HitsWithin(int32_t testedDraws, int32_t row, int32_t top) const
-{
-    const int64_t physical = int64_t(rows_) - testedDraws + row - 1;
-    if (physical < 0 || physical >= rows_)
-        return 0;
-    const int8_t* hits = RowHit(int32_t(physical));
-    int32_t n = 0;
-    while (n < hitWidth_ && hits[n] <= top)
-        ++n;
-    return n;
-}
-
 void TJUXClass::HitHistogram(int32_t testedDraws, int32_t top, bool exact, int32_t rowLimit, int32_t firstRow,
                              TIntArray& h) const
 {

@@ -44,7 +44,17 @@ public:
     // Entries of tested row `row` (1 .. T; other rows are read by the same
     // rule, physical row Rows - T + row - 1) that are <= top, counted from the
     // first while they are; 0 for a row outside the table.
-    int32_t HitsWithin(int32_t testedDraws, int32_t row, int32_t top) const;
+    int32_t HitsWithin(int32_t testedDraws, int32_t row, int32_t top) const
+    {
+        const int64_t physical = int64_t(rows_) - testedDraws + row - 1;
+        if (physical < 0 || physical >= rows_)
+            return 0;
+        const int8_t* hits = rowData_.data() + size_t(rows_) * size_t(poolSize_) + size_t(physical) * size_t(hitWidth_);
+        int32_t n = 0;
+        while (n < hitWidth_ && hits[n] <= top)
+            ++n;
+        return n;
+    }
     // h gets HitWidth + 1 entries: rows firstRow .. min(T, rowLimit) (0 means
     // T); exact counts rows with exactly j hits in the top `top`, otherwise
     // entry j >= 1 counts rows with at least j and entry 0 rows with none.

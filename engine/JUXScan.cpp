@@ -247,8 +247,12 @@ void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
         const size_t v = size_t(value);
         w.Occurrences[v * ring + size_t(w.Appends[v] & ringMask_)] = int16_t(w.Time);
         ++w.Appends[v];
-        ++w.Frequency[v];
-        w.Weight[v] = int16_t(w.Frequency[v] + RecountRepeats(w, value));
+        // A first occurrence has no gaps: no repeats, nothing due (a number
+        // that left the window was taken off the wheel then).
+        if (++w.Frequency[v] == 1)
+            w.Weight[v] = 1;
+        else
+            w.Weight[v] = int16_t(w.Frequency[v] + RecountRepeats(w, value));
     }
     if (recountDropped)
         w.Weight[size_t(dropped)] = int16_t(w.Frequency[size_t(dropped)] + RecountRepeats(w, dropped));
