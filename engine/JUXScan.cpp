@@ -151,7 +151,7 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
         w.Frequency.fill(0);
         w.Appends.fill(0);
         w.Due.fill(-1);
-        w.Occurrences.resize(size_t(kLanes) * ring);
+        w.Occurrences.resize((size_t(poolSize_) + 1) * ring);
         w.Values.resize(ring);
         const size_t nodes = size_t(kLanes) + ring;
         w.DueNext.resize(nodes);
@@ -192,7 +192,7 @@ int32_t TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
     if (nextGap != INT32_MAX) {
         const int32_t due = newest + nextGap - 1;
         const size_t head = size_t(kLanes) + size_t(due & ringMask_);
-        w.Due[x] = due;
+        w.Due[x] = int16_t(due);
         next[x] = next[head];
         prev[x] = int16_t(head);
         prev[size_t(next[head])] = int16_t(number);

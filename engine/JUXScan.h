@@ -51,9 +51,10 @@ private:
         alignas(16) TLanes Weight{}; // frequency + repeats; 0 when absent
         // Steps (value minus the value before) by step + kStepOffset.
         alignas(16) std::array<int16_t, 2 * kStepOffset> Steps{};
-        std::array<int32_t, kLanes> Frequency{};
-        std::array<int32_t, kLanes> Appends{}; // occurrences ever appended
-        std::array<int32_t, kLanes> Due{};     // time the repeats next grow, -1 never
+        // Counts and times stay below 2^15 on this way.
+        TLanes Frequency{};
+        TLanes Appends{}; // occurrences ever appended
+        TLanes Due{};     // time the repeats next grow, -1 never
         // Times of each number's occurrences: number x's k-th at
         // x * (ringMask_ + 1) + (k & ringMask_), the last Frequency[x] in the window.
         std::vector<int16_t> Occurrences;
