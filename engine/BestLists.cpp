@@ -23,9 +23,6 @@ void TBestLists::Clear()
 void TBestLists::BuildLists(int32_t poolSize, int32_t hitWidth, int32_t maxPerColumn)
 {
     ListsReplaced();
-    shadowWidth_ = std::max(hitWidth, 1);
-    for (auto& mode : shadows_)
-        mode.assign(size_t(std::max(poolSize - 1, 0)) * size_t(shadowWidth_), TRankedShadow{});
     if (poolSize < 2)
         return;
     for (auto& mode : modes_) {
@@ -135,13 +132,25 @@ bool TBestLists::FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size
     return g != nullptr;
 }
 
-TBestLists::TRankedShadow& TBestLists::Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j,
+TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j,
                                               int32_t mode)
 {
-    TRankedShadow& shadow = shadows_[size_t(mode)][size_t(i - 1) * size_t(shadowWidth_) + size_t(j - 1)];
+    // Sized for the run's lists here: a run state reader fills them without
+    // BuildLists.
+    const int32_t k = std::max(engine.Context.HitWidth(), 1);
+    const size_t slots = size_t(std::max(engine.Context.PoolSize - 1, 0)) * size_t(k);
+    if (shadowWidth_ != k || shadows_[0].size() != slots) {
+        shadowWidth_ = k;
+        for (auto& m : shadows_)
+            m.assign(slots, TRankedShadow{});
+    }
+    const size_t slot = size_t(i - 1) * size_t(k) + size_t(j - 1);
+    if (i < 1 || j < 1 || j > k || slot >= slots)
+        return nullptr;
+    TRankedShadow& shadow = shadows_[size_t(mode)][slot];
     const int32_t tested = engine.Context.TestedDraws;
     if (shadow.Tested == tested && int64_t(shadow.Ids.size()) == list.Count())
-        return shadow;
+        return &shadow;
     shadow.Tested = tested;
     shadow.Width = std::max(engine.Context.HitWidth() + 1 - j, 0);
     const size_t n = size_t(list.Count());
@@ -152,7 +161,7 @@ TBestLists::TRankedShadow& TBestLists::Shadow(TJUXEngine& engine, const TCategor
         list.GetInt(int(e) + 1, shadow.Ids[e]);
         FillShadowEntry(engine, shadow, e, i, j, mode == kModeNumberAbsolute);
     }
-    return shadow;
+    return &shadow;
 }
 
 // The new table goes above a listed one whose histogram entries j .. K are
@@ -165,9 +174,9 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
     const bool exact = mode == kModeNumberAbsolute;
     if (h[j] == 0)
         return;
-    TRankedShadow* shadow = &Shadow(engine, list, i, j, mode);
+    TRankedShadow* shadow = Shadow(engine, list, i, j, mode);
     const int32_t width = k + 1 - j;
-    if (width != shadow->Width)
+    if (shadow && width != shadow->Width)
         shadow = nullptr; // a table of another hit width: compare the tables themselves
     int32_t e = 1;
     if (!list.IsEmpty()) {
@@ -187,7 +196,7 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
                 const size_t entry = size_t(e - 1);
                 if (shadow->Ids[entry] != id) {
                     shadow->Tested = -1; // changed from outside: rebuilt
-                    shadow = &Shadow(engine, list, i, j, mode);
+                    shadow = Shadow(engine, list, i, j, mode);
                 }
                 if (shadow->Usable[entry] || FillShadowEntry(engine, *shadow, entry, i, j, exact))
                     g = shadow->Keys.data() + entry * size_t(width);

@@ -79,9 +79,10 @@ private:
         int32_t Width = 0;
         int32_t Tested = -1;
     };
-    TRankedShadow& Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j, int32_t mode);
+    // Null for a list outside the run's shape.
+    TRankedShadow* Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j, int32_t mode);
     bool FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size_t entry, int32_t i, int32_t j, bool exact);
-    std::vector<TRankedShadow> shadows_[2]; // by (i - 1) * hitWidth_ + j - 1
+    std::vector<TRankedShadow> shadows_[2]; // by (i - 1) * shadowWidth_ + j - 1
     int32_t shadowWidth_ = 0;
 
     std::vector<int32_t> filing_; // the new table's filing histograms

@@ -12,12 +12,6 @@
 
 namespace {
 
-inline bool IsDrawn(const std::array<uint64_t, 4>& drawn, int8_t number)
-{
-    const unsigned b = static_cast<uint8_t>(number);
-    return (drawn[b >> 6] >> (b & 63)) & 1u;
-}
-
 // Eight 16-bit lanes; GCC and Clang map these onto the SIMD registers of
 // the target (SSE2 on x86-64).
 using TVec = int16_t __attribute__((vector_size(16)));
