@@ -49,7 +49,9 @@ void TJUXScanner::LoadDraws(const TDrawClass* game, const TRunContext& context)
         for (int8_t b : balls) {
             // Values lie within 256 consecutive integers, so the byte is unique.
             const unsigned u = static_cast<uint8_t>(int32_t(b) - lowest + 1);
-            entry.Drawn[u >> 6] |= uint64_t(1) << (u & 63);
+            const auto end = entry.Drawn.begin() + entry.DrawnCount;
+            if (std::find(entry.Drawn.begin(), end, uint8_t(u)) == end && entry.DrawnCount < int32_t(entry.Drawn.size()))
+                entry.Drawn[size_t(entry.DrawnCount++)] = uint8_t(u);
         }
     }
     loaded_ = true;
@@ -209,24 +211,25 @@ void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
             --w.Steps[size_t(w.Values[size_t((oldest + 1) & ringMask_)] - dropped + kStepOffset)];
         --w.Count;
         if (inPool(dropped)) {
-            // The dropped occurrence takes its gap to the next one along; the
-            // repeats lose it if it was counted, and the due time moves only
-            // if it was that gap's.
             const size_t u = size_t(dropped);
-            const int16_t* times = w.Occurrences.data() + u * ring;
-            const int32_t first = w.Appends[u] - w.Frequency[u];
-            --w.Frequency[u];
-            if (w.Frequency[u] == 0 || dropped == value) {
-                w.Weight[u] = int16_t(w.Frequency[u] + RecountRepeats(w, dropped));
-            } else {
+            if (--w.Frequency[u] == 0) {
+                // Gone from the window: no weight, off the wheel.
+                w.DueNext[size_t(w.DuePrev[u])] = w.DueNext[u];
+                w.DuePrev[size_t(w.DueNext[u])] = w.DuePrev[u];
+                w.DueNext[u] = w.DuePrev[u] = int16_t(u);
+                w.Due[u] = -1;
+                w.Weight[u] = 0;
+            } else if (dropped != value) { // else recounted as the new value
+                // The dropped occurrence takes its gap to the next one along:
+                // the repeats lose it if it was counted, and the due time
+                // moves only if it was that gap's.
+                const int16_t* times = w.Occurrences.data() + u * ring;
+                const int32_t first = w.Appends[u] - w.Frequency[u] - 1;
                 const int32_t gap = times[(first + 1) & ringMask_] - times[first & ringMask_];
                 const int32_t newest = times[(w.Appends[u] - 1) & ringMask_];
-                if (gap <= w.Time - newest + 1)
-                    w.Weight[u] = int16_t(w.Weight[u] - 2);
-                else if (w.Due[u] == newest + gap - 1)
-                    recountDropped = true; // below, at the new time
-                else
-                    w.Weight[u] = int16_t(w.Weight[u] - 1);
+                const bool counted = gap <= w.Time - newest + 1;
+                w.Weight[u] = int16_t(w.Weight[u] - 1 - int32_t(counted));
+                recountDropped = !counted && w.Due[u] == newest + gap - 1;
             }
         }
     }
@@ -348,11 +351,10 @@ void TJUXScanner::Store(TJUXClass& table, const TJUXClass* predecessor, TRunCont
         return;
     }
 
-    const auto& drawn = draws_[size_t(next - 1)].Drawn;
+    const TDrawEntry& drawn = draws_[size_t(next - 1)];
     auto markDrawn = [&](uint8_t flag) {
-        for (unsigned q = 0; q < 4; ++q)
-            for (uint64_t bits = drawn[q]; bits; bits &= bits - 1)
-                drawnFlag_[q * 64 + unsigned(__builtin_ctzll(bits))] = flag;
+        for (int32_t b = 0; b < drawn.DrawnCount; ++b)
+            drawnFlag_[drawn.Drawn[size_t(b)]] = flag;
     };
     markDrawn(1);
     int32_t h = 0;

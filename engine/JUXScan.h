@@ -35,7 +35,9 @@ private:
     struct TDrawEntry {
         std::array<int32_t, kMaxHitWidth> Feed{}; // window values, ascending
         int32_t FeedCount = 0;
-        std::array<uint64_t, 4> Drawn{};           // pool numbers drawn, by byte value
+        // Pool numbers drawn, as byte values, each once.
+        std::array<uint8_t, 2 * kMaxHitWidth> Drawn{};
+        int32_t DrawnCount = 0;
     };
 
     // Numbers 0 .. kLanes - 1 in blocks of 8 16-bit lanes; 0 is never scored.
