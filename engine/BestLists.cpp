@@ -192,12 +192,12 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
             int32_t id = 0;
             if (!list.GetInt(e, id))
                 return false;
+            const size_t entry = size_t(e - 1);
+            if (shadow && shadow->Ids[entry] != id) {
+                shadow->Tested = -1; // changed from outside: rebuilt
+                shadow = Shadow(engine, list, i, j, mode);
+            }
             if (shadow) {
-                const size_t entry = size_t(e - 1);
-                if (shadow->Ids[entry] != id) {
-                    shadow->Tested = -1; // changed from outside: rebuilt
-                    shadow = Shadow(engine, list, i, j, mode);
-                }
                 if (shadow->Usable[entry] || FillShadowEntry(engine, *shadow, entry, i, j, exact))
                     g = shadow->Keys.data() + entry * size_t(width);
                 return g != nullptr;
