@@ -2,12 +2,15 @@
 // T = 100, D = 20, the default start point, all modes, requested numbers and
 // hit categories, 19 tables per list. With --memory it instead runs 200,000
 // tables and prints the live tables and resident memory after 50,000 and
-// 200,000.
+// 200,000; with --tables N it runs exactly N tables once and prints the time
+// taken (a fixed amount of work, for instruction counts and side-by-side
+// comparisons).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -89,6 +92,20 @@ int MemoryRun()
     return 0;
 }
 
+int FixedRun(int32_t tables)
+{
+    BenchGame game;
+    TJUXEngine engine(game.options);
+    engine.StartRun();
+    game.options.MaximumJUXsToScan = tables;
+    const auto start = std::chrono::steady_clock::now();
+    engine.RunAnalysis();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("tables %d  live %d  %.3f s  %.0f tables/s\n", tables, engine.TableRegistry.Count(), seconds,
+                tables / seconds);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -96,6 +113,15 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--memory") == 0)
             return MemoryRun();
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--tables") == 0) {
+            const long tables = std::strtol(argv[i + 1], nullptr, 10);
+            if (tables < 1 || tables > 100000000) {
+                std::fprintf(stderr, "--tables needs a count from 1 to 100000000\n");
+                return 2;
+            }
+            return FixedRun(int32_t(tables));
+        }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

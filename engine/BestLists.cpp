@@ -17,12 +17,12 @@ void TBestLists::Clear()
     for (auto& m : modes_)
         m->Clear();
     RecyclingCursor = 1;
-    referencesValid_ = false;
+    ListsReplaced();
 }
 
 void TBestLists::BuildLists(int32_t poolSize, int32_t hitWidth, int32_t maxPerColumn)
 {
-    referencesValid_ = false;
+    ListsReplaced();
     if (poolSize < 2)
         return;
     for (auto& mode : modes_) {
@@ -119,19 +119,68 @@ bool TBestLists::Protected(const TJUXEngine& engine, int32_t id) const
     return false;
 }
 
+bool TBestLists::FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size_t entry, int32_t i, int32_t j,
+                                 bool exact)
+{
+    const TJUXClass* other = engine.FindTable(shadow.Ids[entry]);
+    const int32_t* g = nullptr;
+    if (other && other->HitWidth() + 1 - j == shadow.Width)
+        g = other->FilingHistogram(engine.Context.TestedDraws, i, exact);
+    shadow.Usable[entry] = g != nullptr;
+    if (g)
+        std::copy(g + j, g + j + shadow.Width, shadow.Keys.begin() + std::ptrdiff_t(entry) * shadow.Width);
+    return g != nullptr;
+}
+
+TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j,
+                                              int32_t mode)
+{
+    // Sized for the run's lists here: a run state reader fills them without
+    // BuildLists.
+    const int32_t k = std::max(engine.Context.HitWidth(), 1);
+    const size_t slots = size_t(std::max(engine.Context.PoolSize - 1, 0)) * size_t(k);
+    if (shadowWidth_ != k || shadows_[0].size() != slots) {
+        shadowWidth_ = k;
+        for (auto& m : shadows_)
+            m.assign(slots, TRankedShadow{});
+    }
+    const size_t slot = size_t(i - 1) * size_t(k) + size_t(j - 1);
+    if (i < 1 || j < 1 || j > k || slot >= slots)
+        return nullptr;
+    TRankedShadow& shadow = shadows_[size_t(mode)][slot];
+    const int32_t tested = engine.Context.TestedDraws;
+    if (shadow.Tested == tested && int64_t(shadow.Ids.size()) == list.Count())
+        return &shadow;
+    shadow.Tested = tested;
+    shadow.Width = std::max(engine.Context.HitWidth() + 1 - j, 0);
+    const size_t n = size_t(list.Count());
+    shadow.Ids.assign(n, 0);
+    shadow.Usable.assign(n, 0);
+    shadow.Keys.assign(n * size_t(shadow.Width), 0);
+    for (size_t e = 0; e < n; ++e) {
+        list.GetInt(int(e) + 1, shadow.Ids[e]);
+        FillShadowEntry(engine, shadow, e, i, j, mode == kModeNumberAbsolute);
+    }
+    return &shadow;
+}
+
+// The new table goes above a listed one whose histogram entries j .. K are
+// lexicographically smaller than its own (from the end of the list up).
 void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t i, int32_t j,
                             int32_t mode, const int32_t* h)
 {
-    const int32_t tested = engine.Context.TestedDraws;
     const int32_t k = table.HitWidth();
     const int32_t max = engine.Options().MaximumJUXsPerColumn;
     const bool exact = mode == kModeNumberAbsolute;
     if (h[j] == 0)
         return;
-    if (list.IsEmpty()) {
-        InsertId(engine, table, list, 1, i, mode);
-    } else {
-        const int32_t* g = nullptr;
+    TRankedShadow* shadow = Shadow(engine, list, i, j, mode);
+    const int32_t width = k + 1 - j;
+    if (shadow && width != shadow->Width)
+        shadow = nullptr; // a table of another hit width: compare the tables themselves
+    int32_t e = 1;
+    if (!list.IsEmpty()) {
+        const int32_t* g = nullptr; // entries j .. K of G
         int32_t loadedAt = 0;
         // Loads G from position e; fails at the list's ends or for a table
         // that is gone. G of the position loaded last is still at hand.
@@ -143,30 +192,55 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
             int32_t id = 0;
             if (!list.GetInt(e, id))
                 return false;
+            const size_t entry = size_t(e - 1);
+            if (shadow && shadow->Ids[entry] != id) {
+                shadow->Tested = -1; // changed from outside: rebuilt
+                shadow = Shadow(engine, list, i, j, mode);
+            }
+            if (shadow) {
+                if (shadow->Usable[entry] || FillShadowEntry(engine, *shadow, entry, i, j, exact))
+                    g = shadow->Keys.data() + entry * size_t(width);
+                return g != nullptr;
+            }
             const TJUXClass* other = engine.FindTable(id);
             if (!other)
                 return false;
             if (other->HitWidth() != k)
                 return false;
-            g = other->FilingHistogram(tested, i, exact);
+            g = other->FilingHistogram(engine.Context.TestedDraws, i, exact);
+            if (g)
+                g += j;
             return g != nullptr;
         };
-        int32_t e = std::min<int32_t>(list.Count(), max);
-        while (load(e) && h[j] > g[j])
+        e = std::min<int32_t>(list.Count(), max);
+        while (load(e) && h[j] > g[0])
             --e;
-        while (load(e) && g[j] == h[j]) {
+        while (load(e) && g[0] == h[j]) {
             int32_t m = j + 1;
-            while (m < k + 1 && h[m] == g[m])
+            while (m < k + 1 && h[m] == g[m - j])
                 ++m;
-            if (m >= k + 1 || h[m] < g[m])
+            if (m >= k + 1 || h[m] < g[m - j])
                 break;
             --e;
         }
         ++e;
-        if (e < max)
-            InsertId(engine, table, list, e, i, mode);
+    }
+    if (e < max || list.IsEmpty()) {
+        const int32_t before = list.Count();
+        InsertId(engine, table, list, e, i, mode);
+        if (shadow && list.Count() == before + 1) {
+            shadow->Ids.insert(shadow->Ids.begin() + (e - 1), table.Id);
+            shadow->Usable.insert(shadow->Usable.begin() + (e - 1), 1);
+            shadow->Keys.insert(shadow->Keys.begin() + std::ptrdiff_t(e - 1) * width, h + j, h + j + width);
+        }
     }
     TrimList(engine, list, max);
+    if (shadow && int64_t(shadow->Ids.size()) > list.Count()) {
+        const size_t n = size_t(list.Count());
+        shadow->Ids.resize(n);
+        shadow->Usable.resize(n);
+        shadow->Keys.resize(n * size_t(width));
+    }
 }
 
 void TBestLists::FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t i, int32_t j)
@@ -240,6 +314,8 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
     const int32_t iMax = options.MaxReqNumbers > 0 ? options.MaxReqNumbers : 99;
     const int32_t jFrom = options.MinHitCategory != 0 ? options.MinHitCategory : 1;
     const int32_t jMax = options.MaxHitCategory > 0 ? options.MaxHitCategory : 99;
+    if (options.Modes & (kModeAugmentative | kModeAbsolute))
+        table.FillFilingHistograms(engine.Context.TestedDraws, filing_);
     for (int32_t mode = 0; mode < kModeCount; ++mode) {
         if (!(options.Modes & bits[mode]))
             continue;
@@ -251,18 +327,26 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
             const int32_t* h = nullptr;
             TIntArray scratch;
             if (mode != kModeNumberBuildup) {
-                h = table.FilingHistogram(engine.Context.TestedDraws, i, mode == kModeNumberAbsolute);
-                if (!h) {
+                if (i <= table.PoolSize() - 1)
+                    h = filing_.data() + (size_t(i - 1) * 2 + (mode == kModeNumberAbsolute ? 0 : 1)) *
+                                             (size_t(table.HitWidth()) + 1);
+                else {
                     table.HitHistogram(engine.Context.TestedDraws, i, mode == kModeNumberAbsolute, 0, 1, scratch);
                     h = scratch.data();
                 }
             }
+            // A build-up needs the newest tested row to hit exactly j.
+            const int32_t newest =
+                mode == kModeNumberBuildup ? table.HitsWithin(engine.Context.TestedDraws, engine.Context.TestedDraws, i)
+                                           : 0;
             for (int32_t j = jFrom; j <= jMax; ++j) {
                 TCategoryList* list = column->GetRecord(j);
                 if (!list)
                     break;
-                if (mode == kModeNumberBuildup)
-                    FileBuildup(engine, table, *list, i, j);
+                if (mode == kModeNumberBuildup) {
+                    if (j == newest)
+                        FileBuildup(engine, table, *list, i, j);
+                }
                 else if (j <= table.HitWidth())
                     FileRanked(engine, table, *list, i, j, mode, h);
             }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "data/Stores.h"
 
@@ -47,7 +48,13 @@ public:
 
     // The lists were filled or changed from outside (a run state import):
     // the per-table list references are counted again before the next filing.
-    void ListsReplaced() { referencesValid_ = false; }
+    void ListsReplaced()
+    {
+        referencesValid_ = false;
+        for (auto& mode : shadows_)
+            for (auto& shadow : mode)
+                shadow.Tested = -1;
+    }
     void CountReferences(TJUXEngine& engine);
 
 private:
@@ -60,6 +67,25 @@ private:
     void RecyclePass(TJUXEngine& engine);
     bool Protected(const TJUXEngine& engine, int32_t id) const;
     bool InAnyList(int32_t id) const;
+
+    // Beside each list of the two ranked modes, the part of its tables'
+    // histograms that filing compares (entries j .. HitWidth), so that a new
+    // table is placed without visiting the listed ones. Checked against the
+    // list's IDs on use and rebuilt when they differ.
+    struct TRankedShadow {
+        std::vector<int32_t> Ids;
+        std::vector<int32_t> Keys; // Width per entry
+        std::vector<uint8_t> Usable;
+        int32_t Width = 0;
+        int32_t Tested = -1;
+    };
+    // Null for a list outside the run's shape.
+    TRankedShadow* Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j, int32_t mode);
+    bool FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size_t entry, int32_t i, int32_t j, bool exact);
+    std::vector<TRankedShadow> shadows_[2]; // by (i - 1) * shadowWidth_ + j - 1
+    int32_t shadowWidth_ = 0;
+
+    std::vector<int32_t> filing_; // the new table's filing histograms
 
     std::unique_ptr<TModeList> modes_[kModeCount];
     bool referencesValid_ = true;

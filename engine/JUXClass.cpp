@@ -8,15 +8,14 @@ TJUXClass::TJUXClass(int32_t id, int32_t poolSize, int32_t rows, int32_t hitWidt
     : Id(id), poolSize_(std::max(poolSize, 0)), rows_(std::max(rows, 0)), hitWidth_(std::max(hitWidth, 0))
 {
     FinalOrder.assign(size_t(poolSize_), 0);
-    rowOrders_.assign(size_t(rows_) * size_t(poolSize_), 0);
-    rowHits_.assign(size_t(rows_) * size_t(hitWidth_), 0);
+    rowData_.assign(size_t(rows_) * (size_t(poolSize_) + size_t(hitWidth_)), 0);
 }
 
 const int8_t* TJUXClass::RowOrder(int32_t row) const
 {
     if (row < 0 || row >= rows_)
         return nullptr;
-    return rowOrders_.data() + size_t(row) * size_t(poolSize_);
+    return rowData_.data() + size_t(row) * size_t(poolSize_);
 }
 
 int8_t* TJUXClass::RowOrder(int32_t row)
@@ -28,7 +27,7 @@ const int8_t* TJUXClass::RowHit(int32_t row) const
 {
     if (row < 0 || row >= rows_)
         return nullptr;
-    return rowHits_.data() + size_t(row) * size_t(hitWidth_);
+    return rowData_.data() + size_t(rows_) * size_t(poolSize_) + size_t(row) * size_t(hitWidth_);
 }
 
 int8_t* TJUXClass::RowHit(int32_t row)
@@ -71,18 +70,6 @@ bool TJUXClass::SetArrays(const TShortIntArray& finalOrder, const TArrayOfShortI
     return true;
 }
 
-int32_t TJUXClass::HitsWithin(int32_t testedDraws, int32_t row, int32_t top) const
-{
-    const int64_t physical = int64_t(rows_) - testedDraws + row - 1;
-    if (physical < 0 || physical >= rows_)
-        return 0;
-    const int8_t* hits = RowHit(int32_t(physical));
-    int32_t n = 0;
-    while (n < hitWidth_ && hits[n] <= top)
-        ++n;
-    return n;
-}
-
 void TJUXClass::HitHistogram(int32_t testedDraws, int32_t top, bool exact, int32_t rowLimit, int32_t firstRow,
                              TIntArray& h) const
 {
@@ -104,76 +91,69 @@ const int32_t* TJUXClass::FilingHistogram(int32_t testedDraws, int32_t top, bool
 {
     if (top < 1 || top > poolSize_ - 1)
         return nullptr;
-    if (histCacheTested_ != testedDraws)
-        BuildHistogramCache(testedDraws);
+    if (histCacheTested_ != testedDraws) {
+        FillFilingHistograms(testedDraws, histCache_);
+        histCacheTested_ = testedDraws;
+    }
     const size_t width = size_t(hitWidth_) + 1;
     return histCache_.data() + (size_t(top - 1) * 2 + (exact ? 0 : 1)) * width;
 }
 
-// One sweep over the tops instead of one pass over the rows per top: a row's
-// count within the top `a` is the number of leading entries whose running
-// maximum is <= a, so each entry raises its row's count once, at that maximum.
-void TJUXClass::BuildHistogramCache(int32_t testedDraws) const
+// A row's count within the top `a` is the number of its leading entries
+// whose running maximum is <= a: it steps up by one at each running maximum
+// (at least 1). So each row adds one to exact[a][c] for the tops a between
+// its c-th and (c+1)-th steps, recorded as differences and summed over the
+// tops afterwards; at-least entries are sums of exact ones.
+void TJUXClass::FillFilingHistograms(int32_t testedDraws, std::vector<int32_t>& out) const
 {
     const int32_t tops = std::max(poolSize_ - 1, 0);
     const size_t width = size_t(hitWidth_) + 1;
-    histCache_.assign(size_t(tops) * 2 * width, 0);
-    histCacheTested_ = testedDraws;
+    const size_t stride = 2 * width;
+    out.assign(size_t(tops) * stride, 0);
     if (tops == 0)
         return;
-
-    // Rows 1 .. T as HitHistogram(top, exact, 0, 1) reads them.
-    std::vector<int32_t> eventStart(size_t(tops) + 2, 0);
-    std::vector<int32_t> events;
-    std::vector<std::pair<int32_t, int32_t>> pending; // (threshold, row index)
-    int32_t rowsCounted = 0;
+    int32_t* diff = out.data(); // exact slots of top a at (a - 1) * stride
+    auto add = [&](int32_t top, int32_t count, int32_t delta) {
+        if (top <= tops)
+            diff[size_t(top - 1) * stride + size_t(count)] += delta;
+    };
     for (int32_t row = 1; row <= testedDraws; ++row) {
-        ++rowsCounted;
         const int64_t physical = int64_t(rows_) - testedDraws + row - 1;
-        if (physical < 0 || physical >= rows_)
-            continue; // such a row has no hits within any top
-        const int8_t* hits = RowHit(int32_t(physical));
-        int32_t runningMax = INT32_MIN;
-        for (int32_t t = 0; t < hitWidth_; ++t) {
-            runningMax = std::max<int32_t>(runningMax, hits[t]);
-            const int32_t threshold = std::max(runningMax, 1);
-            if (threshold > tops)
-                break;
-            pending.emplace_back(threshold, row - 1);
+        int32_t count = 0;
+        int32_t from = 1;
+        if (physical >= 0 && physical < rows_) {
+            const int8_t* hits = RowHit(int32_t(physical));
+            int32_t runningMax = INT32_MIN;
+            for (int32_t t = 0; t < hitWidth_; ++t) {
+                runningMax = std::max<int32_t>(runningMax, hits[t]);
+                const int32_t step = std::max(runningMax, 1);
+                if (step > tops)
+                    break;
+                add(from, count, 1);
+                add(step, count, -1);
+                from = step;
+                ++count;
+            }
         }
+        add(from, count, 1);
     }
-    for (const auto& p : pending)
-        ++eventStart[size_t(p.first) + 1];
-    for (size_t a = 1; a < eventStart.size(); ++a)
-        eventStart[a] += eventStart[a - 1];
-    events.resize(pending.size());
-    {
-        std::vector<int32_t> fill(eventStart.begin(), eventStart.end());
-        for (const auto& p : pending)
-            events[size_t(fill[size_t(p.first)]++)] = p.second;
-    }
-
-    std::vector<int32_t> count(size_t(std::max(testedDraws, 0)), 0);
-    std::vector<int32_t> exact(width, 0), atLeast(width, 0);
-    exact[0] = rowsCounted;
-    atLeast[0] = rowsCounted;
     for (int32_t a = 1; a <= tops; ++a) {
-        for (int32_t e = eventStart[size_t(a)]; e < eventStart[size_t(a) + 1]; ++e) {
-            const int32_t old = count[size_t(events[size_t(e)])]++;
-            exact[size_t(old)] -= 1;
-            exact[size_t(old) + 1] += 1;
-            atLeast[size_t(old) + 1] += 1;
-            if (old == 0)
-                atLeast[0] -= 1;
+        int32_t* exact = out.data() + size_t(a - 1) * stride;
+        if (a > 1)
+            for (size_t c = 0; c < width; ++c)
+                exact[c] += exact[c - stride];
+        int32_t* atLeast = exact + width;
+        int32_t sum = 0;
+        for (size_t c = width - 1; c >= 1; --c) {
+            sum += exact[c];
+            atLeast[c] = sum;
         }
-        int32_t* out = histCache_.data() + size_t(a - 1) * 2 * width;
-        std::copy(exact.begin(), exact.end(), out);
-        std::copy(atLeast.begin(), atLeast.end(), out + width);
+        atLeast[0] = exact[0];
     }
 }
 
 size_t TJUXClass::MemoryBytes() const
 {
-    return sizeof(*this) + FinalOrder.capacity() + rowOrders_.capacity() + rowHits_.capacity() +
+    return sizeof(*this) + FinalOrder.capacity() + rowData_.capacity() +
            histCache_.capacity() * sizeof(int32_t);
 }

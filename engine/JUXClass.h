@@ -44,7 +44,17 @@ public:
     // Entries of tested row `row` (1 .. T; other rows are read by the same
     // rule, physical row Rows - T + row - 1) that are <= top, counted from the
     // first while they are; 0 for a row outside the table.
-    int32_t HitsWithin(int32_t testedDraws, int32_t row, int32_t top) const;
+    int32_t HitsWithin(int32_t testedDraws, int32_t row, int32_t top) const
+    {
+        const int64_t physical = int64_t(rows_) - testedDraws + row - 1;
+        if (physical < 0 || physical >= rows_)
+            return 0;
+        const int8_t* hits = rowData_.data() + size_t(rows_) * size_t(poolSize_) + size_t(physical) * size_t(hitWidth_);
+        int32_t n = 0;
+        while (n < hitWidth_ && hits[n] <= top)
+            ++n;
+        return n;
+    }
     // h gets HitWidth + 1 entries: rows firstRow .. min(T, rowLimit) (0 means
     // T); exact counts rows with exactly j hits in the top `top`, otherwise
     // entry j >= 1 counts rows with at least j and entry 0 rows with none.
@@ -53,6 +63,9 @@ public:
     // HitHistogram(top, exact, 0, 1) for top 1 .. PoolSize - 1, worked out
     // once per table and kept; HitWidth + 1 entries, null for another top.
     const int32_t* FilingHistogram(int32_t testedDraws, int32_t top, bool exact) const;
+    // All of them in one walk of the hit rows, into `out`: per top, the exact
+    // histogram, then the at-least one.
+    void FillFilingHistograms(int32_t testedDraws, std::vector<int32_t>& out) const;
 
     // Bytes held, for memory accounting.
     size_t MemoryBytes() const;
@@ -61,13 +74,11 @@ public:
     int32_t ListReferences = 0;
 
 private:
-    void BuildHistogramCache(int32_t testedDraws) const;
-
     int32_t poolSize_ = 0;
     int32_t rows_ = 0;
     int32_t hitWidth_ = 0;
-    std::vector<int8_t> rowOrders_;
-    std::vector<int8_t> rowHits_;
+    // Rows' orders, then rows' hits, in one block.
+    std::vector<int8_t> rowData_;
     // Per top 1 .. PoolSize - 1: exact histogram, then the at-least one.
     mutable std::vector<int32_t> histCache_;
     mutable int32_t histCacheTested_ = -1;

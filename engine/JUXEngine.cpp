@@ -56,6 +56,8 @@ void TJUXEngine::StartRun()
     Lists.BuildLists(Context.PoolSize, k, options_.MaximumJUXsPerColumn);
     FillHitProbabilities();
     scanner_->Invalidate();
+    refreshOwed_ = false;
+    refreshed_ = false;
 }
 
 int32_t TJUXEngine::Rows() const
@@ -137,6 +139,20 @@ void TJUXEngine::ComputeJUXAnalysis(TJUXClass& table)
 void TJUXClass::ComputeFromDraws(TJUXEngine& engine) { engine.ComputeFromDraws(*this); }
 void TJUXClass::ComputeJUXAnalysis(TJUXEngine& engine) { engine.ComputeJUXAnalysis(*this); }
 
+void TJUXEngine::ListsChanged(bool changed, bool now)
+{
+    refreshOwed_ = refreshOwed_ || changed;
+    if (!refreshOwed_ || !listsChanged_)
+        return;
+    const auto time = std::chrono::steady_clock::now();
+    if (!now && refreshed_ && time - lastRefresh_ < refreshInterval_)
+        return;
+    refreshOwed_ = false;
+    refreshed_ = true;
+    lastRefresh_ = time;
+    listsChanged_();
+}
+
 TJUXEngine::TRunEnd TJUXEngine::RunAnalysis()
 {
     // The draws or the lists may have been replaced while the run was not
@@ -144,16 +160,18 @@ TJUXEngine::TRunEnd TJUXEngine::RunAnalysis()
     ReloadDraws();
     Lists.ListsReplaced();
 
-    auto afterTable = [this](bool shownListChanged) {
-        if (shownListChanged && listsChanged_)
-            listsChanged_();
+    auto afterTable = [this](bool shownListChanged, bool now) {
+        ListsChanged(shownListChanged, now);
         if (pump_)
             pump_->ProcessPendingEvents();
     };
     for (;;) {
-        if (control_ && !control_->ShouldContinue())
+        if (control_ && !control_->ShouldContinue()) {
+            ListsChanged(false, true);
             return TRunEnd::Stopped;
+        }
         if (Context.TablesComputed >= options_.MaximumJUXsToScan) {
+            ListsChanged(false, true);
             if (control_)
                 control_->RunFinished();
             return TRunEnd::Finished;
@@ -169,9 +187,9 @@ TJUXEngine::TRunEnd TJUXEngine::RunAnalysis()
         try {
             changed = Lists.FileTable(*this, table);
         } catch (...) {
-            afterTable(Lists.ShownListChanged);
+            afterTable(Lists.ShownListChanged, true);
             throw;
         }
-        afterTable(changed);
+        afterTable(changed, false);
     }
 }

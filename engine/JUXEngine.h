@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -68,6 +69,10 @@ public:
     void SetDisplayLink(const TDisplayLink* display) { display_ = display; }
     void SetListsChangedHandler(TListsChangedHandler handler) { listsChanged_ = std::move(handler); }
     const TDisplayLink* DisplayLink() const { return display_; }
+    // A table that changes a shown list calls the handler at most once per
+    // interval (a screen shows no more, 25 a second by default); a call still
+    // owed is made when the run stops or finishes. Zero: after every such table.
+    void SetRefreshInterval(std::chrono::steady_clock::duration interval) { refreshInterval_ = interval; }
 
     // Resets the run context for a new run on the options' game; raises the
     // "INTERNAL ERROR" exceptions of a game that cannot be analysed.
@@ -120,6 +125,11 @@ private:
     TRunControl* control_ = nullptr;
     const TDisplayLink* display_ = nullptr;
     TListsChangedHandler listsChanged_;
+    void ListsChanged(bool changed, bool now);
+    std::chrono::steady_clock::duration refreshInterval_ = std::chrono::milliseconds(40);
+    std::chrono::steady_clock::time_point lastRefresh_{};
+    bool refreshed_ = false;    // lastRefresh_ holds a time
+    bool refreshOwed_ = false;
     std::unique_ptr<TJUXScanner> scanner_;
     mutable std::array<int32_t, 8192> positionCache_{};
 };

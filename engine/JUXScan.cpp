@@ -3,17 +3,27 @@
 #include "engine/JUXScan.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
+#include <type_traits>
 
 #include "engine/JUXClass.h"
 #include "engine/JUXEngine.h"
 
 namespace {
 
-inline bool IsDrawn(const std::array<uint64_t, 4>& drawn, int8_t number)
+// Eight 16-bit lanes; GCC and Clang map these onto the SIMD registers of
+// the target (SSE2 on x86-64).
+using TVec = int16_t __attribute__((vector_size(16)));
+
+inline TVec LoadVec(const int16_t* p)
 {
-    const unsigned b = static_cast<uint8_t>(number);
-    return (drawn[b >> 6] >> (b & 63)) & 1u;
+    TVec v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
 }
+
+inline void StoreVec(int16_t* p, TVec v) { std::memcpy(p, &v, sizeof v); }
 
 } // namespace
 
@@ -39,7 +49,9 @@ void TJUXScanner::LoadDraws(const TDrawClass* game, const TRunContext& context)
         for (int8_t b : balls) {
             // Values lie within 256 consecutive integers, so the byte is unique.
             const unsigned u = static_cast<uint8_t>(int32_t(b) - lowest + 1);
-            entry.Drawn[u >> 6] |= uint64_t(1) << (u & 63);
+            const auto end = entry.Drawn.begin() + entry.DrawnCount;
+            if (std::find(entry.Drawn.begin(), end, uint8_t(u)) == end && entry.DrawnCount < int32_t(entry.Drawn.size()))
+                entry.Drawn[size_t(entry.DrawnCount++)] = uint8_t(u);
         }
     }
     loaded_ = true;
@@ -112,33 +124,218 @@ void TJUXScanner::RateWindow(const int32_t* w, int32_t count)
         steps[w[p] - w[p - 1]] = 0;
 }
 
-void TJUXScanner::RankAndStore(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
+// The sliding windows give each number the rating RateWindow gives it, but
+// change only what one new value and one dropped value change: frequencies,
+// the histogram of steps, the numbers' occurrence chains, and the repeats of
+// the two numbers concerned. A number's repeats (gaps between its
+// occurrences no longer than its age) otherwise grow only when its age
+// reaches its next larger gap: the number waits for that time in a timing
+// wheel.
+void TJUXScanner::SlideReset(int32_t count, int32_t length)
 {
-    const int32_t pool = table.PoolSize();
-    // Highest score first, ties by the lower number. Scores are small
-    // non-negative integers, so a counting sort by score (numbers placed in
-    // ascending order) gives that order; a key sort covers large scores.
+    windowCount_ = count;
+    windowLength_ = length;
+    ringMask_ = 1;
+    while (ringMask_ < length)
+        ringMask_ *= 2;
+    ringMask_ -= 1;
+    const size_t ring = size_t(ringMask_) + 1;
+    windows_.resize(size_t(count));
+    for (TSlidingWindow& w : windows_) {
+        w.Weight.fill(0);
+        w.Steps.fill(0);
+        w.Frequency.fill(0);
+        w.Appends.fill(0);
+        w.Due.fill(-1);
+        w.Occurrences.resize((size_t(poolSize_) + 1) * ring);
+        w.Values.resize(ring);
+        const size_t nodes = size_t(kLanes) + ring;
+        w.DueNext.resize(nodes);
+        w.DuePrev.resize(nodes);
+        for (size_t node = 0; node < nodes; ++node)
+            w.DueNext[node] = w.DuePrev[node] = int16_t(node);
+        w.Time = 0;
+        w.Count = 0;
+        w.Newest = 0;
+        w.Appended = 0;
+    }
+}
+
+int32_t TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
+{
+    const size_t x = size_t(number);
+    int16_t* next = w.DueNext.data();
+    int16_t* prev = w.DuePrev.data();
+    next[size_t(prev[x])] = next[x];
+    prev[size_t(next[x])] = prev[x];
+    next[x] = prev[x] = int16_t(number);
+    w.Due[x] = -1;
+    const int32_t f = w.Frequency[x];
+    if (f == 0)
+        return 0;
+    const int16_t* times = w.Occurrences.data() + x * (size_t(ringMask_) + 1);
+    const int32_t mask = ringMask_;
+    const int32_t last = w.Appends[x] - 1;
+    const int32_t newest = times[last & mask];
+    const int32_t age = w.Time - newest + 1;
+    int32_t repeats = 0;
+    int32_t nextGap = INT32_MAX;
+    for (int32_t k = last - f + 1; k < last; ++k) {
+        const int32_t gap = times[(k + 1) & mask] - times[k & mask];
+        repeats += gap <= age;
+        nextGap = std::min(nextGap, gap <= age ? INT32_MAX : gap);
+    }
+    if (nextGap != INT32_MAX) {
+        const int32_t due = newest + nextGap - 1;
+        const size_t head = size_t(kLanes) + size_t(due & ringMask_);
+        w.Due[x] = int16_t(due);
+        next[x] = next[head];
+        prev[x] = int16_t(head);
+        prev[size_t(next[head])] = int16_t(number);
+        next[head] = int16_t(number);
+    }
+    return repeats;
+}
+
+void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
+{
+    const int32_t length = windowLength_;
+    const size_t ring = size_t(ringMask_) + 1;
+    auto inPool = [this](int32_t v) { return v >= 1 && v <= poolSize_; };
+    int32_t dropped = 0;
+    bool recountDropped = false;
+    if (w.Count == length) {
+        const int32_t oldest = w.Time - length + 1;
+        dropped = w.Values[size_t(oldest & ringMask_)];
+        if (length >= 2)
+            --w.Steps[size_t(w.Values[size_t((oldest + 1) & ringMask_)] - dropped + kStepOffset)];
+        --w.Count;
+        if (inPool(dropped)) {
+            const size_t u = size_t(dropped);
+            if (--w.Frequency[u] == 0) {
+                // Gone from the window: no weight, off the wheel.
+                w.DueNext[size_t(w.DuePrev[u])] = w.DueNext[u];
+                w.DuePrev[size_t(w.DueNext[u])] = w.DuePrev[u];
+                w.DueNext[u] = w.DuePrev[u] = int16_t(u);
+                w.Due[u] = -1;
+                w.Weight[u] = 0;
+            } else if (dropped != value) { // else recounted as the new value
+                // The dropped occurrence takes its gap to the next one along:
+                // the repeats lose it if it was counted, and the due time
+                // moves only if it was that gap's.
+                const int16_t* times = w.Occurrences.data() + u * ring;
+                const int32_t first = w.Appends[u] - w.Frequency[u] - 1;
+                const int32_t gap = times[(first + 1) & ringMask_] - times[first & ringMask_];
+                const int32_t newest = times[(w.Appends[u] - 1) & ringMask_];
+                const bool counted = gap <= w.Time - newest + 1;
+                w.Weight[u] = int16_t(w.Weight[u] - 1 - int32_t(counted));
+                recountDropped = !counted && w.Due[u] == newest + gap - 1;
+            }
+        }
+    }
+    if (w.Count >= 1)
+        ++w.Steps[size_t(value - w.Newest + kStepOffset)];
+    ++w.Time;
+    ++w.Count;
+    w.Newest = value;
+    ++w.Appended;
+    w.Values[size_t(w.Time & ringMask_)] = value;
+    if (inPool(value)) {
+        const size_t v = size_t(value);
+        w.Occurrences[v * ring + size_t(w.Appends[v] & ringMask_)] = int16_t(w.Time);
+        ++w.Appends[v];
+        // A first occurrence has no gaps: no repeats, nothing due (a number
+        // that left the window was taken off the wheel then).
+        if (++w.Frequency[v] == 1)
+            w.Weight[v] = 1;
+        else
+            w.Weight[v] = int16_t(w.Frequency[v] + RecountRepeats(w, value));
+    }
+    if (recountDropped)
+        w.Weight[size_t(dropped)] = int16_t(w.Frequency[size_t(dropped)] + RecountRepeats(w, dropped));
+}
+
+// laneScores_[x] = sum over the windows holding x of Weight[x] plus the
+// count of steps x - Newest: the windows' RateWindow ratings, summed.
+void TJUXScanner::SlideRate(int32_t width)
+{
+    const int32_t blocks = (poolSize_ + 8) / 8;
+    TSlidingWindow* active[kMaxHitWidth];
+    const int16_t* steps[kMaxHitWidth];
+    int32_t count = 0;
+    for (int32_t i = 0; i < width; ++i) {
+        TSlidingWindow& w = windows_[size_t(i)];
+        if (w.Appended > 1) {
+            // Several values at once: ages jumped past the wheel's times.
+            for (int32_t x = 1; x <= poolSize_; ++x)
+                if (w.Frequency[size_t(x)] > 0)
+                    w.Weight[size_t(x)] = int16_t(w.Frequency[size_t(x)] + RecountRepeats(w, x));
+        } else if (w.Appended == 1) {
+            const size_t head = size_t(kLanes) + size_t(w.Time & ringMask_);
+            for (int32_t x; (x = w.DueNext[head]) != int32_t(head);)
+                w.Weight[size_t(x)] = int16_t(w.Frequency[size_t(x)] + RecountRepeats(w, x));
+        }
+        w.Appended = 0;
+        if (w.Count == 0)
+            continue;
+        active[count] = &w;
+        steps[count] = w.Steps.data() + kStepOffset - w.Newest;
+        ++count;
+    }
+    for (int32_t b = 0; b < blocks; ++b) {
+        TVec sum{};
+        for (int32_t a = 0; a < count; ++a) {
+            const TVec weight = LoadVec(active[a]->Weight.data() + 8 * b);
+            sum += (weight + LoadVec(steps[a] + 8 * b)) & (weight > TVec{});
+        }
+        StoreVec(laneScores_.data() + 8 * b, sum);
+    }
+}
+
+// Highest score first, ties by the lower number. Scores are small
+// non-negative integers, so a counting sort by score (numbers placed in
+// ascending order) gives that order; a key sort covers large scores.
+template <typename TScore>
+void TJUXScanner::Rank(const TScore* scores, int32_t pool)
+{
     int64_t top = 0;
-    for (int32_t n = 1; n <= pool; ++n)
-        top = std::max(top, scores_[size_t(n)]);
+    if constexpr (std::is_same_v<TScore, int16_t>) {
+        // Lane scores: lanes outside 1 .. pool hold 0.
+        TVec high{};
+        for (int32_t b = 0; b < (pool + 8) / 8; ++b) {
+            const TVec v = LoadVec(scores + 8 * b);
+            high = high > v ? high : v;
+        }
+        for (int32_t l = 0; l < 8; ++l)
+            top = std::max<int64_t>(top, high[l]);
+    } else {
+        for (int32_t n = 1; n <= pool; ++n)
+            top = std::max<int64_t>(top, scores[n]);
+    }
     if (top < int64_t(bucket_.size())) {
         const int32_t levels = int32_t(top) + 1;
         std::fill(bucket_.begin(), bucket_.begin() + levels + 1, 0);
         for (int32_t n = 1; n <= pool; ++n)
-            ++bucket_[size_t(top - scores_[size_t(n)]) + 1];
+            ++bucket_[size_t(top - scores[n]) + 1];
         for (int32_t l = 1; l <= levels; ++l)
             bucket_[size_t(l)] += bucket_[size_t(l - 1)];
         for (int32_t n = 1; n <= pool; ++n)
-            order_[size_t(bucket_[size_t(top - scores_[size_t(n)])]++)] = int8_t(n);
+            order_[size_t(bucket_[size_t(top - scores[n])]++)] = int8_t(n);
     } else {
         constexpr int64_t ceiling = int64_t(1) << 55;
         for (int32_t n = 1; n <= pool; ++n)
-            keys_[size_t(n - 1)] = (uint64_t(ceiling - scores_[size_t(n)]) << 7) | uint64_t(n);
+            keys_[size_t(n - 1)] = (uint64_t(ceiling - scores[n]) << 7) | uint64_t(n);
         std::sort(keys_.begin(), keys_.begin() + pool);
         for (int32_t r = 0; r < pool; ++r)
             order_[size_t(r)] = int8_t(keys_[size_t(r)] & 127);
     }
+}
 
+// Maps the ranking through the predecessor's row and records the ranks the
+// next draw hits.
+void TJUXScanner::Store(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
+{
+    const int32_t pool = table.PoolSize();
     const bool final = context.CurrentDraw == drawCount_;
     const int8_t* through = nullptr;
     if (predecessor)
@@ -146,23 +343,36 @@ void TJUXScanner::RankAndStore(TJUXClass& table, const TJUXClass* predecessor, T
     int8_t* out = final ? table.FinalOrder.data() : table.RowOrder(context.RowCursor);
     if (!out || (predecessor && !through))
         return;
-    if (through)
-        for (int32_t r = 0; r < pool; ++r)
-            out[r] = through[order_[size_t(r)] - 1];
-    else
-        std::copy(order_.begin(), order_.begin() + pool, out);
-    if (final)
-        return;
-
     const int32_t next = context.CurrentDraw + 1;
-    if (next < 1 || next > drawCount_)
-        return; // no hits, and the row is computed again
-    const auto& drawn = draws_[size_t(next - 1)].Drawn;
-    int32_t h = 0;
-    for (int32_t r = 0; r < pool; ++r) {
-        found_[size_t(h)] = int8_t(r + 1);
-        h += IsDrawn(drawn, out[r]) ? 1 : 0;
+    if (final || next < 1 || next > drawCount_) {
+        // No hits; a row left without them is computed again.
+        for (int32_t r = 0; r < pool; ++r)
+            out[r] = through ? through[order_[size_t(r)] - 1] : order_[size_t(r)];
+        return;
     }
+
+    const TDrawEntry& drawn = draws_[size_t(next - 1)];
+    auto markDrawn = [&](uint8_t flag) {
+        for (int32_t b = 0; b < drawn.DrawnCount; ++b)
+            drawnFlag_[drawn.Drawn[size_t(b)]] = flag;
+    };
+    markDrawn(1);
+    int32_t h = 0;
+    if (through)
+        for (int32_t r = 0; r < pool; ++r) {
+            const int8_t number = through[order_[size_t(r)] - 1];
+            out[r] = number;
+            found_[size_t(h)] = int8_t(r + 1);
+            h += drawnFlag_[uint8_t(number)];
+        }
+    else
+        for (int32_t r = 0; r < pool; ++r) {
+            const int8_t number = order_[size_t(r)];
+            out[r] = number;
+            found_[size_t(h)] = int8_t(r + 1);
+            h += drawnFlag_[uint8_t(number)];
+        }
+    markDrawn(0);
     int8_t* hits = table.RowHit(context.RowCursor);
     std::copy(found_.begin(), found_.begin() + std::min(h, table.HitWidth()), hits);
     context.RowCursor += 1;
@@ -173,6 +383,7 @@ void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunConte
     const int32_t n = drawCount_;
     const int32_t d = context.StatWindow;
     const int32_t width = std::min(table.HitWidth(), kMaxHitWidth);
+    const int32_t pool = table.PoolSize();
 
     int32_t first = n - table.Rows();
     if (first <= 0)
@@ -180,29 +391,48 @@ void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunConte
     context.CurrentDraw = first;
     context.WindowStart = std::max(context.CurrentDraw - d + 1, 1);
     context.RowCursor = 0;
-    ResetWindows(width, d);
+    // Sliding sums stay below 3 * d per window, times below n + d.
+    sliding_ = d >= 1 && int64_t(d) * 3 * kMaxHitWidth < INT16_MAX && int64_t(n) + d < INT16_MAX &&
+               pool < kLanes;
+    poolSize_ = std::min(pool, kLanes - 1);
+    if (sliding_)
+        SlideReset(width, d);
+    else
+        ResetWindows(width, d);
 
+    auto append = [&](int32_t window, int32_t value) {
+        if (sliding_)
+            SlideAppend(windows_[size_t(window)], value);
+        else
+            Append(window, value);
+    };
     while (context.CurrentDraw <= n) {
-        scores_.fill(0);
         if (!predecessor) {
             const int32_t from = context.RowCursor == 0 ? context.WindowStart : context.CurrentDraw;
             for (int32_t p = std::max(from, 1); p <= context.CurrentDraw; ++p) {
                 const TDrawEntry& entry = draws_[size_t(p - 1)];
                 for (int32_t i = 0; i < entry.FeedCount; ++i)
-                    Append(i, entry.Feed[size_t(i)]);
+                    append(i, entry.Feed[size_t(i)]);
             }
         } else if (context.RowCursor >= 1) {
             const int8_t* hits = predecessor->RowHit(context.RowCursor - 1);
             if (hits)
                 for (int32_t i = 0; i < width; ++i)
-                    Append(i, hits[i]);
+                    append(i, hits[i]);
         }
-        if (windowLength_ > 0)
-            for (int32_t i = 0; i < width; ++i) {
-                const int32_t* base = buf_.data() + size_t(i) * 2 * size_t(windowLength_);
-                RateWindow(base + start_[size_t(i)], end_[size_t(i)] - start_[size_t(i)]);
-            }
-        RankAndStore(table, predecessor, context);
+        if (sliding_) {
+            SlideRate(width);
+            Rank(laneScores_.data(), pool);
+        } else {
+            scores_.fill(0);
+            if (windowLength_ > 0)
+                for (int32_t i = 0; i < width; ++i) {
+                    const int32_t* base = buf_.data() + size_t(i) * 2 * size_t(windowLength_);
+                    RateWindow(base + start_[size_t(i)], end_[size_t(i)] - start_[size_t(i)]);
+                }
+            Rank(scores_.data(), pool);
+        }
+        Store(table, predecessor, context);
         context.CurrentDraw += 1;
         context.WindowStart = std::max(context.CurrentDraw - d + 1, 1);
     }

@@ -35,17 +35,68 @@ private:
     struct TDrawEntry {
         std::array<int32_t, kMaxHitWidth> Feed{}; // window values, ascending
         int32_t FeedCount = 0;
-        std::array<uint64_t, 4> Drawn{};           // pool numbers drawn, by byte value
+        // Pool numbers drawn, as byte values, each once.
+        std::array<uint8_t, 2 * kMaxHitWidth> Drawn{};
+        int32_t DrawnCount = 0;
     };
 
+    // Numbers 0 .. kLanes - 1 in blocks of 8 16-bit lanes; 0 is never scored.
+    static constexpr int32_t kLanes = 104;
+    using TLanes = std::array<int16_t, kLanes>;
+    static constexpr int32_t kStepOffset = 512;
+
+    // A position window that slides one value at a time and keeps, for every
+    // number of the pool it holds, what RateWindow would count: frequency and
+    // repeats (summed in Weight) and the histogram of steps. Times count the
+    // window's values from 1.
+    struct TSlidingWindow {
+        alignas(16) TLanes Weight{}; // frequency + repeats; 0 when absent
+        // Steps (value minus the value before) by step + kStepOffset.
+        alignas(16) std::array<int16_t, 2 * kStepOffset> Steps{};
+        // Counts and times stay below 2^15 on this way.
+        TLanes Frequency{};
+        TLanes Appends{}; // occurrences ever appended
+        TLanes Due{};     // time the repeats next grow, -1 never
+        // Times of each number's occurrences: number x's k-th at
+        // x * (ringMask_ + 1) + (k & ringMask_), the last Frequency[x] in the window.
+        std::vector<int16_t> Occurrences;
+        std::vector<int32_t> Values; // by time, in a ring of ringMask_ + 1
+        // Numbers whose repeats grow at a time t, in circular lists headed by
+        // node kLanes + (t & ringMask_); a number in no list links to itself.
+        std::vector<int16_t> DueNext, DuePrev;
+        int32_t Time = 0;
+        int32_t Count = 0;
+        int32_t Newest = 0;
+        int32_t Appended = 0; // values appended since the last rating
+    };
+
+    // The sliding form, used while every sum fits in 16 bits.
+    void SlideReset(int32_t count, int32_t length);
+    void SlideAppend(TSlidingWindow& w, int32_t value);
+    // Repeats of `number` now; files it under the time they next grow.
+    int32_t RecountRepeats(TSlidingWindow& w, int32_t number) const;
+    void SlideRate(int32_t width);
+
+    // The recounting form, for long windows.
     void ResetWindows(int32_t count, int32_t length);
     void Append(int32_t window, int32_t value);
     void RateWindow(const int32_t* values, int32_t count);
-    void RankAndStore(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context);
+
+    // Fills order_ with the numbers 1 .. pool, highest score first, ties by
+    // the lower number; scores indexed by number.
+    template <typename TScore>
+    void Rank(const TScore* scores, int32_t pool);
+    void Store(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context);
 
     bool loaded_ = false;
     int32_t drawCount_ = 0;
+    int32_t poolSize_ = 0;
     std::vector<TDrawEntry> draws_; // position p at index p - 1
+
+    bool sliding_ = false;
+    int32_t ringMask_ = 0;
+    std::vector<TSlidingWindow> windows_;
+    alignas(16) TLanes laneScores_{};
 
     // Position windows: each a slice of 2 * length slots of buf_, values in
     // [start, end), oldest first.
@@ -60,6 +111,7 @@ private:
     std::array<int32_t, 4098> bucket_{};
     std::array<int8_t, 100> order_{};
     std::array<int8_t, 101> found_{};
+    std::array<uint8_t, 256> drawnFlag_{}; // by byte value, for the draw being hit
 
     // Rating scratch by window value; values lie in -128 .. 128.
     struct TSlot {

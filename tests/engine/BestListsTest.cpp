@@ -215,3 +215,30 @@ TEST(BestLists, RequestedAndCategoryLimitsSelectTheListsFiled)
 }
 
 } // namespace
+
+namespace {
+
+// A list changed behind the filing's back (same length, another table at a
+// compared place) is filed into as if it had been rebuilt from the tables.
+TEST(BestLists, AListChangedFromOutsideIsComparedAsItNowStands)
+{
+    auto run = [](bool announce) {
+        ListRig rig(3, kModeAugmentative);
+        rig.File({{1, 10, 10}, {1, 10, 10}, {10, 10, 10}, {10, 10, 10}}); // 2 rows with a hit in top 1
+        rig.File({{1, 10, 10}, {10, 10, 10}, {10, 10, 10}, {10, 10, 10}}); // 1 row
+        rig.File({{1, 10, 10}, {1, 10, 10}, {1, 10, 10}, {10, 10, 10}});   // 3 rows
+        EXPECT_EQ(rig.Ids(1, 1, kAug), (Ids{3, 1, 2}));
+        // The last place now names the best table: a new one that merely
+        // ties it stays out, where it would have passed table 2.
+        rig.engine->CategoryList(1, 1, kAug)->ReplaceInt(3, 3);
+        if (announce)
+            rig.engine->Lists.ListsReplaced();
+        rig.File({{1, 10, 10}, {1, 10, 10}, {10, 10, 10}, {1, 10, 10}}); // 3 rows, ties table 3
+        return rig.Ids(1, 1, kAug);
+    };
+    const Ids rebuilt = run(true);
+    EXPECT_EQ(rebuilt, (Ids{3, 1, 3}));
+    EXPECT_EQ(run(false), rebuilt);
+}
+
+} // namespace

@@ -2,10 +2,13 @@
 // table and what a table holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <random>
 #include <set>
 #include <stdexcept>
+#include <vector>
 
 #include "data/GameModel.h"
 #include "engine/GameOptions.h"
@@ -162,6 +165,39 @@ TEST(RunAnalysis, CallsTheHandlerOnlyForTheShownPanorama)
             EXPECT_EQ(refreshed, 0);
         else
             EXPECT_GT(refreshed, 0);
+    }
+}
+
+// The display is refreshed no more often than the interval allows, and a
+// refresh owed when the run stops or finishes is made then.
+TEST(RunAnalysis, ThrottlesRefreshesAndOwesNoneAtTheEnd)
+{
+    auto run = [](std::chrono::steady_clock::duration interval, int pauseAfter) {
+        Rig rig(fixtures::MakeGame(6, 49));
+        TPlainDisplayLink display;
+        display.Requested = 6;
+        display.Mode = kModeNumberAugmentative;
+        std::vector<int32_t> at; // tables computed at each refresh
+        CountingControl control;
+        control.continueFor = pauseAfter;
+        rig.engine->SetDisplayLink(&display);
+        rig.engine->SetRunControl(&control);
+        rig.engine->SetRefreshInterval(interval);
+        rig.engine->SetListsChangedHandler([&] { at.push_back(rig.engine->Context.TablesComputed); });
+        rig.options.MaximumJUXsToScan = 40;
+        rig.engine->StartRun();
+        rig.engine->RunAnalysis();
+        return at;
+    };
+    const std::vector<int32_t> every = run(std::chrono::steady_clock::duration::zero(), 1000);
+    ASSERT_GT(every.size(), 2u) << "the shown list must change more than twice for this test";
+    for (int pauseAfter : {1000, every[1] + 1}) {
+        const std::vector<int32_t> throttled = run(std::chrono::hours(1), pauseAfter);
+        const int32_t end = std::min(40, pauseAfter);
+        // The first change shows at once; every later one waits for the end.
+        ASSERT_EQ(throttled.size(), 2u) << "pause after " << pauseAfter;
+        EXPECT_EQ(throttled[0], every[0]);
+        EXPECT_EQ(throttled[1], end);
     }
 }
 

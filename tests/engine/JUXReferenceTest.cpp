@@ -389,6 +389,7 @@ struct Case {
     int minReq, maxReq, minHit, maxHit;
     std::vector<int32_t> keep;
     unsigned seed;
+    int tables = 55;
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -418,7 +419,7 @@ TEST_P(JUXReference, EngineEqualsPlainImplementation)
     options.MinHitCategory = c.minHit;
     options.MaxHitCategory = c.maxHit;
     options.SetKeepJUXs(c.keep);
-    const int tables = 55;
+    const int tables = c.tables;
     options.MaximumJUXsToScan = tables;
     ASSERT_NO_THROW(options.Validate());
 
@@ -508,7 +509,69 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"FiveOf50PowerField2", 5, 50, 1, 2, 10, 1, 2, 140, 30, 9, 2, 3, kModeAll, 0, 0, 0, 0, {}, 17},
         Case{"LowestZero", 5, 40, 0, 0, 0, 0, 1, 130, 25, 10, 0, 6, kModeAll, 0, 0, 0, 0, {}, 18},
         Case{"ShortTestedStretch", 6, 49, 0, 0, 0, 1, 1, 80, 3, 4, 0, 2, kModeAll, 0, 0, 0, 0, {}, 19},
-        Case{"AbsoluteOnlyWindowTwo", 6, 49, 0, 0, 0, 1, 1, 90, 10, 2, 1, 19, kModeAbsolute, 1, 8, 0, 3, {}, 20}),
+        Case{"AbsoluteOnlyWindowTwo", 6, 49, 0, 0, 0, 1, 1, 90, 10, 2, 1, 19, kModeAbsolute, 1, 8, 0, 3, {}, 20},
+        Case{"SixOf99", 6, 99, 0, 0, 0, 1, 1, 130, 25, 10, 2, 6, kModeAll, 0, 0, 0, 0, {}, 21},
+        Case{"FourteenOf99", 14, 99, 0, 0, 0, 1, 1, 110, 20, 9, 3, 4, kModeAll, 0, 30, 0, 0, {}, 22, 30},
+        Case{"SevenPlusSevenCombined", 7, 40, 2, 7, 0, 0, 2, 100, 20, 12, 1, 5, kModeAll, 0, 0, 0, 0, {}, 23, 30},
+        // Windows too long for 16-bit sums take the recounting way.
+        Case{"LongWindows", 6, 49, 0, 0, 0, 1, 1, 1700, 12, 800, 5, 3, kModeAll, 0, 10, 0, 0, {}, 24, 3}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// A predecessor read from a damaged run state may hold any byte in its rows;
+// the next table must still be what the plain implementation makes of it.
+TEST(JUXReferenceHostile, AnyPredecessorBytesGiveThePlainResult)
+{
+    for (unsigned seed : {31u, 32u, 33u}) {
+        TGameInfo info = fixtures::MakeGame(6, 49);
+        TDrawClass model(info);
+        fixtures::FillDraws(model, info, 90, seed);
+        TGameOptions options;
+        options.SetGame(&model);
+        options.SetDefaults();
+        options.TotalTestDraws = 20;
+        options.MaxStatData = 9;
+        options.SetStartPoint(70);
+        TJUXEngine engine(options);
+        engine.StartRun();
+        engine.ReloadDraws();
+
+        RefSetup s;
+        s.game = &model;
+        s.pool = 49;
+        s.k = 6;
+        s.t = 20;
+        s.d = 9;
+        s.r = 0;
+        RefTable pred;
+        pred.id = 1;
+        std::mt19937 rng(seed);
+        auto anyByte = [&] { return int8_t(int(rng() % 256) - 128); };
+        pred.finalOrder.resize(49);
+        for (auto& v : pred.finalOrder)
+            v = anyByte();
+        pred.rowOrders.assign(size_t(s.rows()), std::vector<int8_t>(49));
+        pred.rowHits.assign(size_t(s.rows()), std::vector<int8_t>(6));
+        for (auto& row : pred.rowOrders)
+            for (auto& v : row)
+                v = anyByte();
+        for (auto& row : pred.rowHits)
+            for (auto& v : row)
+                v = rng() % 3 == 0 ? anyByte() : int8_t(1 + rng() % 49);
+
+        auto first = engine.CreateTable(1);
+        ASSERT_TRUE(first->SetArrays(pred.finalOrder, pred.rowOrders, pred.rowHits));
+        engine.AddTable(std::move(first));
+        auto second = engine.CreateTable(2);
+        engine.ComputeJUXAnalysis(*second);
+        const RefTable theirs = RefScan(s, 2, &pred);
+        EXPECT_EQ(second->FinalOrder, theirs.finalOrder) << "seed " << seed;
+        EXPECT_EQ(second->RowOrders(), theirs.rowOrders) << "seed " << seed;
+        EXPECT_EQ(second->RowHits(), theirs.rowHits) << "seed " << seed;
+    }
+}
 
 } // namespace
