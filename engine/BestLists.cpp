@@ -178,6 +178,22 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
     const int32_t width = k + 1 - j;
     if (shadow && width != shadow->Width)
         shadow = nullptr; // a table of another hit width: compare the tables themselves
+    // Most tables go below the last compared entry of a full list: its
+    // shadowed entries settle that without the walk.
+    if (shadow && !list.IsEmpty()) {
+        const int32_t count = list.Count();
+        const int32_t last = std::min(count, max);
+        int32_t id = 0;
+        if (last + 1 >= max && count <= int64_t(max) + 1 && list.GetInt(last, id) &&
+            shadow->Ids[size_t(last - 1)] == id && shadow->Usable[size_t(last - 1)]) {
+            const int32_t* g = shadow->Keys.data() + size_t(last - 1) * size_t(width);
+            int32_t m = 0;
+            while (m < width && h[j + m] == g[m])
+                ++m;
+            if (m == width || h[j + m] < g[m])
+                return;
+        }
+    }
     int32_t e = 1;
     if (!list.IsEmpty()) {
         const int32_t* g = nullptr; // entries j .. K of G
