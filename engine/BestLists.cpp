@@ -132,8 +132,7 @@ bool TBestLists::FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size
     return g != nullptr;
 }
 
-TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j,
-                                              int32_t mode)
+void TBestLists::SizeShadows(const TJUXEngine& engine)
 {
     // Sized for the run's lists here: a run state reader fills them without
     // BuildLists.
@@ -144,8 +143,14 @@ TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategor
         for (auto& m : shadows_)
             m.assign(slots, TRankedShadow{});
     }
-    const size_t slot = size_t(i - 1) * size_t(k) + size_t(j - 1);
-    if (i < 1 || j < 1 || j > k || slot >= slots)
+}
+
+// The shadows are sized (SizeShadows) once per filing.
+TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j,
+                                              int32_t mode)
+{
+    const size_t slot = size_t(i - 1) * size_t(shadowWidth_) + size_t(j - 1);
+    if (i < 1 || j < 1 || j > shadowWidth_ || slot >= shadows_[size_t(mode)].size())
         return nullptr;
     TRankedShadow& shadow = shadows_[size_t(mode)][slot];
     const int32_t tested = engine.Context.TestedDraws;
@@ -332,6 +337,7 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
     const int32_t jMax = options.MaxHitCategory > 0 ? options.MaxHitCategory : 99;
     if (options.Modes & (kModeAugmentative | kModeAbsolute))
         table.FillFilingHistograms(engine.Context.TestedDraws, filing_);
+    SizeShadows(engine);
     for (int32_t mode = 0; mode < kModeCount; ++mode) {
         if (!(options.Modes & bits[mode]))
             continue;
