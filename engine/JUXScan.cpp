@@ -287,6 +287,23 @@ void TJUXScanner::SlideRate(int32_t width)
         steps[count] = w.Steps.data() + kStepOffset - w.Newest;
         ++count;
     }
+    if (blocks <= 7) {
+        // Pools up to 55: seven sums held in registers, one pass per window.
+        TVec sums[7] = {};
+        for (int32_t a = 0; a < count; ++a) {
+            const int16_t* weight = active[a]->Weight.data();
+            const int16_t* step = steps[a];
+#pragma GCC unroll 7
+            for (int32_t b = 0; b < 7; ++b) {
+                const TVec w = LoadVec(weight + 8 * b);
+                sums[b] += (w + LoadVec(step + 8 * b)) & (w > TVec{});
+            }
+        }
+#pragma GCC unroll 7
+        for (int32_t b = 0; b < 7; ++b)
+            StoreVec(laneScores_.data() + 8 * b, sums[b]);
+        return;
+    }
     for (int32_t b = 0; b < blocks; ++b) {
         TVec sum{};
         for (int32_t a = 0; a < count; ++a) {
