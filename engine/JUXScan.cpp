@@ -29,6 +29,17 @@ inline TVec LoadVec(const int16_t* p)
 
 inline void StoreVec(int16_t* p, TVec v) { std::memcpy(p, &v, sizeof v); }
 
+#if defined(__x86_64__) && !defined(__AVX__)
+// Code elsewhere in the process (a GUI's painting) may leave the upper halves
+// of the vector registers in use; the SSE code here then pays a merge on
+// every instruction until they are cleared.
+__attribute__((target("avx"))) void ClearUpperHalves() { __builtin_ia32_vzeroupper(); }
+const bool kHasAvx = [] {
+    __builtin_cpu_init(); // static initialisers may run before the library's own
+    return __builtin_cpu_supports("avx") != 0;
+}();
+#endif
+
 } // namespace
 
 void TJUXScanner::LoadDraws(const TDrawClass* game, const TRunContext& context)
@@ -474,6 +485,10 @@ void TJUXScanner::Store(TJUXClass& table, const TJUXClass* predecessor, TRunCont
 
 void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
 {
+#if defined(__x86_64__) && !defined(__AVX__)
+    if (kHasAvx)
+        ClearUpperHalves();
+#endif
     const int32_t n = drawCount_;
     const int32_t d = context.StatWindow;
     const int32_t width = std::min(table.HitWidth(), kMaxHitWidth);
