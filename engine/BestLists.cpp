@@ -146,17 +146,23 @@ void TBestLists::SizeShadows(const TJUXEngine& engine)
 }
 
 // The shadows are sized (SizeShadows) once per filing.
-TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j,
+inline TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j,
                                               int32_t mode)
 {
     const size_t slot = size_t(i - 1) * size_t(shadowWidth_) + size_t(j - 1);
     if (i < 1 || j < 1 || j > shadowWidth_ || slot >= shadows_[size_t(mode)].size())
         return nullptr;
     TRankedShadow& shadow = shadows_[size_t(mode)][slot];
-    const int32_t tested = engine.Context.TestedDraws;
-    if (shadow.Tested == tested && int64_t(shadow.Ids.size()) == list.Count())
+    if (shadow.Tested == engine.Context.TestedDraws && int64_t(shadow.Ids.size()) == list.Count())
         return &shadow;
-    shadow.Tested = tested;
+    RebuildShadow(engine, list, shadow, i, j, mode);
+    return &shadow;
+}
+
+void TBestLists::RebuildShadow(TJUXEngine& engine, const TCategoryList& list, TRankedShadow& shadow, int32_t i,
+                               int32_t j, int32_t mode)
+{
+    shadow.Tested = engine.Context.TestedDraws;
     shadow.Width = std::max(engine.Context.HitWidth() + 1 - j, 0);
     const size_t n = size_t(list.Count());
     shadow.Ids.assign(n, 0);
@@ -166,7 +172,6 @@ TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategor
         list.GetInt(int(e) + 1, shadow.Ids[e]);
         FillShadowEntry(engine, shadow, e, i, j, mode == kModeNumberAbsolute);
     }
-    return &shadow;
 }
 
 // The new table goes above a listed one whose histogram entries j .. K are
