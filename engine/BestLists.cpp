@@ -132,8 +132,7 @@ bool TBestLists::FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size
     return g != nullptr;
 }
 
-TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j,
-                                              int32_t mode)
+void TBestLists::SizeShadows(const TJUXEngine& engine)
 {
     // Sized for the run's lists here: a run state reader fills them without
     // BuildLists.
@@ -144,14 +143,26 @@ TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategor
         for (auto& m : shadows_)
             m.assign(slots, TRankedShadow{});
     }
-    const size_t slot = size_t(i - 1) * size_t(k) + size_t(j - 1);
-    if (i < 1 || j < 1 || j > k || slot >= slots)
+}
+
+// The shadows are sized (SizeShadows) once per filing.
+inline TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j,
+                                              int32_t mode)
+{
+    const size_t slot = size_t(i - 1) * size_t(shadowWidth_) + size_t(j - 1);
+    if (i < 1 || j < 1 || j > shadowWidth_ || slot >= shadows_[size_t(mode)].size())
         return nullptr;
     TRankedShadow& shadow = shadows_[size_t(mode)][slot];
-    const int32_t tested = engine.Context.TestedDraws;
-    if (shadow.Tested == tested && int64_t(shadow.Ids.size()) == list.Count())
+    if (shadow.Tested == engine.Context.TestedDraws && int64_t(shadow.Ids.size()) == list.Count())
         return &shadow;
-    shadow.Tested = tested;
+    RebuildShadow(engine, list, shadow, i, j, mode);
+    return &shadow;
+}
+
+void TBestLists::RebuildShadow(TJUXEngine& engine, const TCategoryList& list, TRankedShadow& shadow, int32_t i,
+                               int32_t j, int32_t mode)
+{
+    shadow.Tested = engine.Context.TestedDraws;
     shadow.Width = std::max(engine.Context.HitWidth() + 1 - j, 0);
     const size_t n = size_t(list.Count());
     shadow.Ids.assign(n, 0);
@@ -161,7 +172,6 @@ TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategor
         list.GetInt(int(e) + 1, shadow.Ids[e]);
         FillShadowEntry(engine, shadow, e, i, j, mode == kModeNumberAbsolute);
     }
-    return &shadow;
 }
 
 // The new table goes above a listed one whose histogram entries j .. K are
@@ -178,6 +188,22 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
     const int32_t width = k + 1 - j;
     if (shadow && width != shadow->Width)
         shadow = nullptr; // a table of another hit width: compare the tables themselves
+    // Most tables go below the last compared entry of a full list: its
+    // shadowed entries settle that without the walk.
+    if (shadow && !list.IsEmpty()) {
+        const int32_t count = list.Count();
+        const int32_t last = std::min(count, max);
+        int32_t id = 0;
+        if (last + 1 >= max && count <= int64_t(max) + 1 && list.GetInt(last, id) &&
+            shadow->Ids[size_t(last - 1)] == id && shadow->Usable[size_t(last - 1)]) {
+            const int32_t* g = shadow->Keys.data() + size_t(last - 1) * size_t(width);
+            int32_t m = 0;
+            while (m < width && h[j + m] == g[m])
+                ++m;
+            if (m == width || h[j + m] < g[m])
+                return;
+        }
+    }
     int32_t e = 1;
     if (!list.IsEmpty()) {
         const int32_t* g = nullptr; // entries j .. K of G
@@ -316,6 +342,7 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
     const int32_t jMax = options.MaxHitCategory > 0 ? options.MaxHitCategory : 99;
     if (options.Modes & (kModeAugmentative | kModeAbsolute))
         table.FillFilingHistograms(engine.Context.TestedDraws, filing_);
+    SizeShadows(engine);
     for (int32_t mode = 0; mode < kModeCount; ++mode) {
         if (!(options.Modes & bits[mode]))
             continue;

@@ -80,6 +80,9 @@ private:
         int32_t Tested = -1;
     };
     // Null for a list outside the run's shape.
+    void SizeShadows(const TJUXEngine& engine);
+    void RebuildShadow(TJUXEngine& engine, const TCategoryList& list, TRankedShadow& shadow, int32_t i, int32_t j,
+                       int32_t mode);
     TRankedShadow* Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j, int32_t mode);
     bool FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size_t entry, int32_t i, int32_t j, bool exact);
     std::vector<TRankedShadow> shadows_[2]; // by (i - 1) * shadowWidth_ + j - 1

@@ -7,6 +7,10 @@
 #include <cstring>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "engine/JUXClass.h"
 #include "engine/JUXEngine.h"
 
@@ -24,6 +28,17 @@ inline TVec LoadVec(const int16_t* p)
 }
 
 inline void StoreVec(int16_t* p, TVec v) { std::memcpy(p, &v, sizeof v); }
+
+#if defined(__x86_64__) && !defined(__AVX__)
+// Code elsewhere in the process (a GUI's painting) may leave the upper halves
+// of the vector registers in use; the SSE code here then pays a merge on
+// every instruction until they are cleared.
+__attribute__((target("avx"))) void ClearUpperHalves() { __builtin_ia32_vzeroupper(); }
+const bool kHasAvx = [] {
+    __builtin_cpu_init(); // static initialisers may run before the library's own
+    return __builtin_cpu_supports("avx") != 0;
+}();
+#endif
 
 } // namespace
 
@@ -52,6 +67,7 @@ void TJUXScanner::LoadDraws(const TDrawClass* game, const TRunContext& context)
             const auto end = entry.Drawn.begin() + entry.DrawnCount;
             if (std::find(entry.Drawn.begin(), end, uint8_t(u)) == end && entry.DrawnCount < int32_t(entry.Drawn.size()))
                 entry.Drawn[size_t(entry.DrawnCount++)] = uint8_t(u);
+            entry.DrawnZero = entry.DrawnZero || u == 0;
         }
     }
     loaded_ = true;
@@ -282,6 +298,23 @@ void TJUXScanner::SlideRate(int32_t width)
         steps[count] = w.Steps.data() + kStepOffset - w.Newest;
         ++count;
     }
+    if (blocks <= 7) {
+        // Pools up to 55: seven sums held in registers, one pass per window.
+        TVec sums[7] = {};
+        for (int32_t a = 0; a < count; ++a) {
+            const int16_t* weight = active[a]->Weight.data();
+            const int16_t* step = steps[a];
+#pragma GCC unroll 7
+            for (int32_t b = 0; b < 7; ++b) {
+                const TVec w = LoadVec(weight + 8 * b);
+                sums[b] += (w + LoadVec(step + 8 * b)) & (w > TVec{});
+            }
+        }
+#pragma GCC unroll 7
+        for (int32_t b = 0; b < 7; ++b)
+            StoreVec(laneScores_.data() + 8 * b, sums[b]);
+        return;
+    }
     for (int32_t b = 0; b < blocks; ++b) {
         TVec sum{};
         for (int32_t a = 0; a < count; ++a) {
@@ -331,6 +364,104 @@ void TJUXScanner::Rank(const TScore* scores, int32_t pool)
     }
 }
 
+// placed_[r] = through[n - 1] (or n without a predecessor) for the number n
+// of rank r: Rank followed by the mapping. Lane scores are small, so their
+// counting sort writes the mapped numbers directly.
+void TJUXScanner::Place(const int8_t* through, int32_t pool)
+{
+    const int16_t* scores = laneScores_.data();
+    int32_t top = 0;
+    if (sliding_) {
+        // Lanes outside 1 .. pool hold 0.
+        TVec high{};
+        for (int32_t b = 0; b < (pool + 8) / 8; ++b) {
+            const TVec v = LoadVec(scores + 8 * b);
+            high = high > v ? high : v;
+        }
+        for (int32_t l = 0; l < 8; ++l)
+            top = std::max<int32_t>(top, high[l]);
+    }
+    if (!sliding_ || top >= int32_t(bucket_.size())) {
+        if (sliding_)
+            Rank(scores, pool);
+        else
+            Rank(scores_.data(), pool);
+        for (int32_t r = 0; r < pool; ++r)
+            placed_[size_t(r)] = through ? through[order_[size_t(r)] - 1] : order_[size_t(r)];
+        return;
+    }
+    // Keys top - score, in lanes; the sort then touches only its own arrays.
+    alignas(16) std::array<int16_t, kLanes> keys;
+    const TVec topLanes = TVec{} + int16_t(top);
+    for (int32_t b = 0; b < (pool + 8) / 8; ++b)
+        StoreVec(keys.data() + 8 * b, topLanes - LoadVec(scores + 8 * b));
+    int32_t* __restrict bucket = bucket_.data();
+    const int32_t levels = top + 1;
+    std::fill(bucket, bucket + levels + 1, 0);
+#pragma GCC unroll 8
+    for (int32_t n = 1; n <= pool; ++n)
+        ++bucket[keys[size_t(n)] + 1];
+    for (int32_t l = 1; l <= levels; ++l)
+        bucket[l] += bucket[l - 1];
+    int8_t* __restrict placed = placed_.data();
+    if (through)
+#pragma GCC unroll 8
+        for (int32_t n = 1; n <= pool; ++n)
+            placed[bucket[keys[size_t(n)]]++] = through[n - 1];
+    else
+        for (int32_t n = 1; n <= pool; ++n)
+            placed[bucket[keys[size_t(n)]]++] = int8_t(n);
+}
+
+// Positions r + 1 (ascending) of the placed numbers that `drawn` holds, at
+// most `width` of them into `hits`; returns how many positions there are.
+int32_t TJUXScanner::FindHits(const TDrawEntry& drawn, int32_t pool, int8_t* hits, int32_t width)
+{
+    int32_t h = 0;
+#if defined(__SSE2__)
+    // Pools up to 64 in four blocks of 16 bytes held in registers; bytes past
+    // the pool are cleared and match only a drawn byte 0 (outside the pool).
+    if (pool <= 64 && !drawn.DrawnZero) {
+        using TBytes = uint8_t __attribute__((vector_size(16)));
+        std::memset(placed_.data() + pool, 0, size_t(64 - pool));
+        TBytes v0, v1, v2, v3;
+        std::memcpy(&v0, placed_.data(), 16);
+        std::memcpy(&v1, placed_.data() + 16, 16);
+        std::memcpy(&v2, placed_.data() + 32, 16);
+        std::memcpy(&v3, placed_.data() + 48, 16);
+        TBytes m0{}, m1{}, m2{}, m3{};
+        for (int32_t d = 0; d < drawn.DrawnCount; ++d) {
+            const TBytes number = TBytes{} + drawn.Drawn[size_t(d)];
+            m0 |= TBytes(v0 == number);
+            m1 |= TBytes(v1 == number);
+            m2 |= TBytes(v2 == number);
+            m3 |= TBytes(v3 == number);
+        }
+        uint64_t mask = uint64_t(uint32_t(_mm_movemask_epi8(__m128i(m0)))) |
+                        uint64_t(uint32_t(_mm_movemask_epi8(__m128i(m1)))) << 16 |
+                        uint64_t(uint32_t(_mm_movemask_epi8(__m128i(m2)))) << 32 |
+                        uint64_t(uint32_t(_mm_movemask_epi8(__m128i(m3)))) << 48;
+        for (; mask != 0; mask &= mask - 1) {
+            if (h < width)
+                hits[h] = int8_t(__builtin_ctzll(mask) + 1);
+            ++h;
+        }
+        return h;
+    }
+#endif
+    for (int32_t b = 0; b < drawn.DrawnCount; ++b)
+        drawnFlag_[drawn.Drawn[size_t(b)]] = 1;
+    for (int32_t r = 0; r < pool; ++r)
+        if (drawnFlag_[uint8_t(placed_[size_t(r)])]) {
+            if (h < width)
+                hits[h] = int8_t(r + 1);
+            ++h;
+        }
+    for (int32_t b = 0; b < drawn.DrawnCount; ++b)
+        drawnFlag_[drawn.Drawn[size_t(b)]] = 0;
+    return h;
+}
+
 // Maps the ranking through the predecessor's row and records the ranks the
 // next draw hits.
 void TJUXScanner::Store(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
@@ -343,43 +474,21 @@ void TJUXScanner::Store(TJUXClass& table, const TJUXClass* predecessor, TRunCont
     int8_t* out = final ? table.FinalOrder.data() : table.RowOrder(context.RowCursor);
     if (!out || (predecessor && !through))
         return;
+    Place(through, pool);
+    std::memcpy(out, placed_.data(), size_t(pool));
     const int32_t next = context.CurrentDraw + 1;
-    if (final || next < 1 || next > drawCount_) {
-        // No hits; a row left without them is computed again.
-        for (int32_t r = 0; r < pool; ++r)
-            out[r] = through ? through[order_[size_t(r)] - 1] : order_[size_t(r)];
-        return;
-    }
-
-    const TDrawEntry& drawn = draws_[size_t(next - 1)];
-    auto markDrawn = [&](uint8_t flag) {
-        for (int32_t b = 0; b < drawn.DrawnCount; ++b)
-            drawnFlag_[drawn.Drawn[size_t(b)]] = flag;
-    };
-    markDrawn(1);
-    int32_t h = 0;
-    if (through)
-        for (int32_t r = 0; r < pool; ++r) {
-            const int8_t number = through[order_[size_t(r)] - 1];
-            out[r] = number;
-            found_[size_t(h)] = int8_t(r + 1);
-            h += drawnFlag_[uint8_t(number)];
-        }
-    else
-        for (int32_t r = 0; r < pool; ++r) {
-            const int8_t number = order_[size_t(r)];
-            out[r] = number;
-            found_[size_t(h)] = int8_t(r + 1);
-            h += drawnFlag_[uint8_t(number)];
-        }
-    markDrawn(0);
-    int8_t* hits = table.RowHit(context.RowCursor);
-    std::copy(found_.begin(), found_.begin() + std::min(h, table.HitWidth()), hits);
+    if (final || next < 1 || next > drawCount_)
+        return; // no hits; a row left without them is computed again
+    FindHits(draws_[size_t(next - 1)], pool, table.RowHit(context.RowCursor), table.HitWidth());
     context.RowCursor += 1;
 }
 
 void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
 {
+#if defined(__x86_64__) && !defined(__AVX__)
+    if (kHasAvx)
+        ClearUpperHalves();
+#endif
     const int32_t n = drawCount_;
     const int32_t d = context.StatWindow;
     const int32_t width = std::min(table.HitWidth(), kMaxHitWidth);
@@ -422,7 +531,6 @@ void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunConte
         }
         if (sliding_) {
             SlideRate(width);
-            Rank(laneScores_.data(), pool);
         } else {
             scores_.fill(0);
             if (windowLength_ > 0)
@@ -430,7 +538,6 @@ void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunConte
                     const int32_t* base = buf_.data() + size_t(i) * 2 * size_t(windowLength_);
                     RateWindow(base + start_[size_t(i)], end_[size_t(i)] - start_[size_t(i)]);
                 }
-            Rank(scores_.data(), pool);
         }
         Store(table, predecessor, context);
         context.CurrentDraw += 1;

@@ -38,6 +38,7 @@ private:
         // Pool numbers drawn, as byte values, each once.
         std::array<uint8_t, 2 * kMaxHitWidth> Drawn{};
         int32_t DrawnCount = 0;
+        bool DrawnZero = false; // a value outside 1 .. 255
     };
 
     // Numbers 0 .. kLanes - 1 in blocks of 8 16-bit lanes; 0 is never scored.
@@ -86,6 +87,9 @@ private:
     // the lower number; scores indexed by number.
     template <typename TScore>
     void Rank(const TScore* scores, int32_t pool);
+    // The ranking mapped through `through` into placed_.
+    void Place(const int8_t* through, int32_t pool);
+    int32_t FindHits(const TDrawEntry& drawn, int32_t pool, int8_t* hits, int32_t width);
     void Store(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context);
 
     bool loaded_ = false;
@@ -110,7 +114,7 @@ private:
     std::array<uint64_t, 100> keys_{};
     std::array<int32_t, 4098> bucket_{};
     std::array<int8_t, 100> order_{};
-    std::array<int8_t, 101> found_{};
+    std::array<int8_t, 100> placed_{}; // at least 64 bytes for the hit search
     std::array<uint8_t, 256> drawnFlag_{}; // by byte value, for the draw being hit
 
     // Rating scratch by window value; values lie in -128 .. 128.

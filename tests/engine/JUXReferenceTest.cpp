@@ -510,6 +510,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"LowestZero", 5, 40, 0, 0, 0, 0, 1, 130, 25, 10, 0, 6, kModeAll, 0, 0, 0, 0, {}, 18},
         Case{"ShortTestedStretch", 6, 49, 0, 0, 0, 1, 1, 80, 3, 4, 0, 2, kModeAll, 0, 0, 0, 0, {}, 19},
         Case{"AbsoluteOnlyWindowTwo", 6, 49, 0, 0, 0, 1, 1, 90, 10, 2, 1, 19, kModeAbsolute, 1, 8, 0, 3, {}, 20},
+        // Pools at the edges of the vector blocks: 55 sums in seven, 56 and 64
+        // take more; hit rows of pools up to 64 are searched in four blocks.
+        Case{"SixOf55", 6, 55, 0, 0, 0, 1, 1, 140, 25, 10, 1, 6, kModeAll, 0, 0, 0, 0, {}, 25},
+        Case{"SixOf56", 6, 56, 0, 0, 0, 1, 1, 140, 25, 10, 0, 6, kModeAll, 0, 0, 0, 0, {}, 26},
+        Case{"SevenOf64", 7, 64, 0, 0, 0, 1, 1, 150, 25, 10, 2, 6, kModeAll, 0, 0, 0, 0, {}, 27},
         Case{"SixOf99", 6, 99, 0, 0, 0, 1, 1, 130, 25, 10, 2, 6, kModeAll, 0, 0, 0, 0, {}, 21},
         Case{"FourteenOf99", 14, 99, 0, 0, 0, 1, 1, 110, 20, 9, 3, 4, kModeAll, 0, 30, 0, 0, {}, 22, 30},
         Case{"SevenPlusSevenCombined", 7, 40, 2, 7, 0, 0, 2, 100, 20, 12, 1, 5, kModeAll, 0, 0, 0, 0, {}, 23, 30},
