@@ -125,18 +125,8 @@ int RunExportXlsx(const std::vector<std::string>& args)
         if (!analyzecli::ParseAnalyzeArgs(Without(args, LastPositional(args, valueOptions)), request, error, {},
                                           {"ids"}))
             return CliUsageError(kName, error);
-        if (!gamecli::OpenForCommand(kName, request.gamePath, game))
+        if (!analyzecli::RunGameFile(kName, request, game, options, engine))
             return kExitFailure;
-        options.SetGame(game.Draws.get());
-        try {
-            analyzecli::ApplyAnalyzeOptions(request, options);
-            options.Validate();
-            engine.StartRun();
-            engine.RunAnalysis();
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "jux-cli %s: %s\n", kName, Win1252ToUtf8(e.what()).c_str());
-            return kExitFailure;
-        }
     }
 
     std::vector<int32_t> sheets;

@@ -242,18 +242,8 @@ int RunTable(const std::vector<std::string>& args)
         if (!analyzecli::ParseAnalyzeArgs(args, analyze, error, {"absolute", "actual-delays"},
                                           {"table", "requested", "look-ahead", "delay-category", "compare"}))
             return CliUsageError(kCommand, error);
-        if (!gamecli::OpenForCommand(kCommand, path, game))
+        if (!analyzecli::RunGameFile(kCommand, analyze, game, options, engine))
             return kExitFailure;
-        options.SetGame(game.Draws.get());
-        try {
-            analyzecli::ApplyAnalyzeOptions(analyze, options);
-            options.Validate();
-            engine.StartRun();
-            engine.RunAnalysis();
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "%s\n", U(e.what()).c_str());
-            return kExitFailure;
-        }
     }
     if (request.hasCompare) {
         TIntArray compare(request.compare.begin(), request.compare.end());

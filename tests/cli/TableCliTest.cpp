@@ -162,4 +162,7 @@ TEST(TableCli, RefusesWhatItCannotShow)
         EXPECT_NE(r.err.find("usage: jux-cli table"), std::string::npos) << args;
     }
     EXPECT_EQ(RunCli("table '" + Tmp("missing.drw") + "' --table 3").status, 1);
+    const TCliResult badStart = RunCli("table '" + game + "' --start 250 --table 3");
+    EXPECT_EQ(badStart.status, 1);
+    EXPECT_EQ(badStart.err, "jux-cli table: Given Start Point 250 produces negative Run Factor overhead\n");
 }
