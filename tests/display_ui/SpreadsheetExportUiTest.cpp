@@ -13,19 +13,12 @@
 #include "data/Utils.h"
 #include "display/JUXDisplayFrame.h"
 #include "support/EngineRig.h"
+#include "support/QtTestSupport.h"
 #include "support/XlsxReader.h"
 
 namespace {
 
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "export_ui_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing it down among the other statics at exit crashes.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+QApplication& App() { return qttest::App("export_ui_test"); }
 
 // The frame with its save dialog answered from a script.
 class TSavingFrame : public TFrmJUXDisplay {
