@@ -54,3 +54,26 @@ inline TCliResult RunCli(const std::string& args, const std::string& input = "")
     }
     return r;
 }
+
+namespace clitest {
+
+// A file name in the tests' temporary folder ($JUX_TEST_TMP), made on demand.
+inline std::string Tmp(const std::string& name)
+{
+    const char* dir = std::getenv("JUX_TEST_TMP");
+    std::string d = dir ? dir : "/tmp/jux-cli-test";
+    std::system(("mkdir -p '" + d + "'").c_str());
+    return d + "/" + name;
+}
+
+// A demo game of 200 draws written afresh by jux-cli; answers its path.
+inline std::string DemoGame(const std::string& name, const std::string& formation, int seed)
+{
+    const std::string path = Tmp(name);
+    std::remove(path.c_str());
+    RunCli("demo-game '" + path + "' --draws 200 --seed " + std::to_string(seed) + " --formation '" + formation +
+           "'");
+    return path;
+}
+
+} // namespace clitest
