@@ -21,15 +21,6 @@ namespace {
 
 const char* const kName = "export-xlsx";
 
-bool IsRunState(const std::string& path)
-{
-    if (path.size() < 4)
-        return false;
-    std::string ext = path.substr(path.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return ext == ".jsf";
-}
-
 bool ParseIds(const std::string& text, TIntegerStore& ids, std::string& error)
 {
     size_t start = 0;
@@ -113,7 +104,7 @@ int RunExportXlsx(const std::vector<std::string>& args)
     TCurrentGame game;
     TGameOptions options;
     TJUXEngine engine(options);
-    if (IsRunState(input)) {
+    if (runstatecli::IsRunState(input)) {
         for (const std::string& o : analyzecli::AnalyzeValueOptions())
             if (a.has(o))
                 return CliUsageError(kName, "--" + o + " applies to a game file only");
