@@ -7,6 +7,8 @@
 #include <string>
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
 struct TCliResult {
     int status = -1;
     std::string out; // stdout
@@ -66,13 +68,14 @@ inline std::string Tmp(const std::string& name)
     return d + "/" + name;
 }
 
-// A demo game of 200 draws written afresh by jux-cli; answers its path.
-inline std::string DemoGame(const std::string& name, const std::string& formation, int seed)
+// A demo game written afresh by jux-cli at Tmp(name); answers its path.
+inline std::string DemoGame(const std::string& name, const std::string& formation, int seed, int draws = 200)
 {
     const std::string path = Tmp(name);
     std::remove(path.c_str());
-    RunCli("demo-game '" + path + "' --draws 200 --seed " + std::to_string(seed) + " --formation '" + formation +
-           "'");
+    const TCliResult r = RunCli("demo-game '" + path + "' --draws " + std::to_string(draws) + " --seed " +
+                                std::to_string(seed) + " --formation '" + formation + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
     return path;
 }
 
