@@ -1,31 +1,56 @@
-// The benchmark game: 6 of 49, 300 seeded draws, one a day.
+// The benchmarks' games: one field of seeded random draws, one a day.
 #pragma once
 
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <string>
 
 #include "data/GameModel.h"
 #include "data/Utils.h"
 
-inline std::unique_ptr<TDrawClass> MakeBenchGame(TGameInfo& info)
+// One field of `picked` of `total`, one draw a day.
+inline TGameInfo BenchGameInfo(const std::string& name, int32_t total, int32_t picked)
 {
-    info.Name = "Bench Lotto";
+    TGameInfo info;
+    info.Name = name;
     info.FieldCount = 1;
     info.DrawsPerDay = 1;
-    info.Fields[0] = TGameField{49, 6, 1, 0};
+    info.Fields[0] = TGameField{total, picked, 1, 0};
     info.FieldNames[0] = "Main numbers";
-    auto model = std::make_unique<TDrawClass>(info);
-    std::mt19937 rng(2024);
-    const TDateTime first = EncodeDate(2000, 1, 1);
-    for (int d = 0; d < 300; ++d) {
+    return info;
+}
+
+// Adds `count` draws of distinct random balls of the first field, one a day from `first`.
+inline void AddBenchDraws(TDrawClass& model, const TGameInfo& info, int count, unsigned seed, TDateTime first)
+{
+    const TGameField& field = info.Fields[0];
+    std::mt19937 rng(seed);
+    for (int d = 0; d < count; ++d) {
         TShortIntArray balls;
-        while (balls.size() < 6) {
-            const int8_t b = int8_t(1 + rng() % 49);
+        while (balls.size() < static_cast<size_t>(field.Picked)) {
+            const int8_t b = int8_t(1 + rng() % field.Total);
             if (std::find(balls.begin(), balls.end(), b) == balls.end())
                 balls.push_back(b);
         }
-        model->AddDraw(1, 0, {balls}, first + d);
+        model.AddDraw(1, 0, {balls}, first + d);
     }
+}
+
+// 6 of 49 with 300 draws from 2000-01-01.
+inline std::unique_ptr<TDrawClass> MakeBenchGame(TGameInfo& info)
+{
+    info = BenchGameInfo("Bench Lotto", 49, 6);
+    auto model = std::make_unique<TDrawClass>(info);
+    AddBenchDraws(*model, info, 300, 2024, EncodeDate(2000, 1, 1));
+    return model;
+}
+
+// 7 of 99 with `draws` draws from 2000-01-01: long histories, wide tables.
+inline std::unique_ptr<TDrawClass> MakeWideGame(TGameInfo& info, int draws)
+{
+    info = BenchGameInfo("Wide Lotto", 99, 7);
+    auto model = std::make_unique<TDrawClass>(info);
+    AddBenchDraws(*model, info, draws, 99, EncodeDate(2000, 1, 1));
     return model;
 }

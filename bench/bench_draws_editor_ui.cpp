@@ -8,9 +8,9 @@
 #include <QTreeWidget>
 
 #include <cstdlib>
-#include <random>
 #include <string>
 
+#include "bench/BenchGame.h"
 #include "data/DrawsExport.h"
 #include "data/GameFile.h"
 #include "data/UserDialogs.h"
@@ -30,27 +30,9 @@ TApplicationObjects* objects = nullptr;
 
 std::string WriteBenchGame()
 {
-    TGameInfo g;
-    g.Name = "Bench 6 of 49";
-    g.FieldCount = 1;
-    g.DrawsPerDay = 1;
-    g.Fields[0] = TGameField{49, 6, 1, 0};
-    g.FieldNames[0] = "Main numbers";
+    const TGameInfo g = BenchGameInfo("Bench 6 of 49", 49, 6);
     TDrawClass model(g);
-    std::mt19937 rng(1);
-    const TDateTime first = EncodeDate(1900, 1, 1);
-    for (int i = 0; i < kDraws; ++i) {
-        TShortIntArray balls;
-        while (balls.size() < 6) {
-            const int8_t b = static_cast<int8_t>(1 + rng() % 49);
-            bool seen = false;
-            for (int8_t x : balls)
-                seen = seen || x == b;
-            if (!seen)
-                balls.push_back(b);
-        }
-        model.AddDraw(1, 0, {balls}, first + i);
-    }
+    AddBenchDraws(model, g, kDraws, 1, EncodeDate(1900, 1, 1));
     TMemoryStream s;
     WriteGameHeader(s, g);
     WriteDraws(s, g, model);

@@ -1,8 +1,8 @@
 // Examining, loading and writing a game file of 100,000 dated 6 of 49 draws.
 #include <benchmark/benchmark.h>
 
-#include <random>
 
+#include "bench/BenchGame.h"
 #include "data/GameFile.h"
 #include "data/Utils.h"
 
@@ -10,34 +10,12 @@ namespace {
 
 constexpr int kDraws = 100000;
 
-TGameInfo Game649()
-{
-    TGameInfo g;
-    g.Name = "Bench 6 of 49";
-    g.FieldCount = 1;
-    g.DrawsPerDay = 1;
-    g.Fields[0] = TGameField{49, 6, 1, 0};
-    g.FieldNames[0] = "Main numbers";
-    return g;
-}
+TGameInfo Game649() { return BenchGameInfo("Bench 6 of 49", 49, 6); }
 
 std::unique_ptr<TDrawClass> MakeModel(const TGameInfo& g)
 {
     auto model = std::make_unique<TDrawClass>(g);
-    std::mt19937 rng(1);
-    const TDateTime first = EncodeDate(1900, 1, 1);
-    for (int i = 0; i < kDraws; ++i) {
-        TShortIntArray balls;
-        while (balls.size() < 6) {
-            const int8_t b = static_cast<int8_t>(1 + rng() % 49);
-            bool seen = false;
-            for (int8_t x : balls)
-                seen = seen || x == b;
-            if (!seen)
-                balls.push_back(b);
-        }
-        model->AddDraw(1, 0, {balls}, first + i);
-    }
+    AddBenchDraws(*model, g, kDraws, 1, EncodeDate(1900, 1, 1));
     return model;
 }
 

@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <random>
 
+#include "bench/BenchGame.h"
 #include "data/GameFile.h"
 #include "data/Utils.h"
 #include "service/GamesServer.h"
@@ -28,13 +28,8 @@ std::string ListDocument()
 
 TGameInfo Game649()
 {
-    TGameInfo g;
+    TGameInfo g = BenchGameInfo("Bench 6 of 49", 49, 6);
     g.OnlineID = 1;
-    g.Name = "Bench 6 of 49";
-    g.FieldCount = 1;
-    g.DrawsPerDay = 1;
-    g.Fields[0] = TGameField{49, 6, 1, 0};
-    g.FieldNames[0] = "Main numbers";
     return g;
 }
 
@@ -45,17 +40,7 @@ std::string ServedFolder()
     std::filesystem::create_directories(folder);
     const TGameInfo g = Game649();
     TDrawClass model(g);
-    std::mt19937 rng(1);
-    const TDateTime first = EncodeDate(1970, 1, 1);
-    for (int i = 0; i < kDraws; ++i) {
-        TShortIntArray balls;
-        while (balls.size() < 6) {
-            const int b = std::uniform_int_distribution<int>(1, 49)(rng);
-            if (std::find(balls.begin(), balls.end(), b) == balls.end())
-                balls.push_back(static_cast<int8_t>(b));
-        }
-        model.AddDraw(1, 0, {balls}, first + i);
-    }
+    AddBenchDraws(model, g, kDraws, 1, EncodeDate(1970, 1, 1));
     TMemoryStream image;
     WriteGameHeader(image, g);
     WriteDraws(image, g, model);

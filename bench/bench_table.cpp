@@ -4,11 +4,10 @@
 // a few requested-number counts.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <memory>
-#include <random>
 
 #include "bench/BenchGame.h"
+#include "bench/BenchTableRun.h"
 #include "data/GameModel.h"
 #include "data/Utils.h"
 #include "display/TableStatistics.h"
@@ -16,28 +15,6 @@
 #include "engine/JUXEngine.h"
 
 namespace {
-
-std::unique_ptr<TDrawClass> MakeWideGame(TGameInfo& info, int draws)
-{
-    info.Name = "Wide Lotto";
-    info.FieldCount = 1;
-    info.DrawsPerDay = 1;
-    info.Fields[0] = TGameField{99, 7, 1, 0};
-    info.FieldNames[0] = "Main numbers";
-    auto model = std::make_unique<TDrawClass>(info);
-    std::mt19937 rng(99);
-    const TDateTime first = EncodeDate(2000, 1, 1);
-    for (int d = 0; d < draws; ++d) {
-        TShortIntArray balls;
-        while (balls.size() < 7) {
-            const int8_t b = int8_t(1 + rng() % 99);
-            if (std::find(balls.begin(), balls.end(), b) == balls.end())
-                balls.push_back(b);
-        }
-        model->AddDraw(1, 0, {balls}, first + d);
-    }
-    return model;
-}
 
 struct TableRun {
     TGameInfo info;
@@ -51,13 +28,7 @@ struct TableRun {
         model = wide ? MakeWideGame(info, 1100) : MakeBenchGame(info);
         options.SetGame(model.get());
         options.SetDefaults();
-        if (wide) {
-            options.TotalTestDraws = 1000;
-            options.MaxStatData = 20;
-            options.SetStartPoint(options.DrawCount() - 1000);
-        }
-        options.MaximumJUXsToScan = wide ? 4 : 50;
-        options.CompareNums = {3, 11, 17, 25, 38, 44};
+        SetTableRunOptions(options, wide, 50);
         engine = std::make_unique<TJUXEngine>(options);
         engine->StartRun();
         engine->RunAnalysis();

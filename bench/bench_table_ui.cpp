@@ -4,15 +4,14 @@
 // shows the Panorama page (0) or the JUX Table page with a table (1).
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <memory>
-#include <random>
 
 #include <QApplication>
 #include <QTabWidget>
 
 #include "bench/BenchGame.h"
+#include "bench/BenchTableRun.h"
 #include "data/GameFile.h"
 #include "data/Utils.h"
 #include "display/JUXDisplayFrame.h"
@@ -23,28 +22,6 @@
 #include "engine/JUXEngine.h"
 
 namespace {
-
-std::unique_ptr<TDrawClass> MakeWideGame(TGameInfo& info, int draws)
-{
-    info.Name = "Wide Lotto";
-    info.FieldCount = 1;
-    info.DrawsPerDay = 1;
-    info.Fields[0] = TGameField{99, 7, 1, 0};
-    info.FieldNames[0] = "Main numbers";
-    auto model = std::make_unique<TDrawClass>(info);
-    std::mt19937 rng(99);
-    const TDateTime first = EncodeDate(2000, 1, 1);
-    for (int d = 0; d < draws; ++d) {
-        TShortIntArray balls;
-        while (balls.size() < 7) {
-            const int8_t b = int8_t(1 + rng() % 99);
-            if (std::find(balls.begin(), balls.end(), b) == balls.end())
-                balls.push_back(b);
-        }
-        model->AddDraw(1, 0, {balls}, first + d);
-    }
-    return model;
-}
 
 struct TQtPump : TEventPump {
     void ProcessPendingEvents() override { QCoreApplication::processEvents(); }
@@ -71,13 +48,7 @@ struct UiRun {
         game.Info.State = 2;
         env = std::make_unique<TEnvironmentClass>(game, options, engine);
         options.SetDefaults();
-        if (wide) {
-            options.TotalTestDraws = 1000;
-            options.MaxStatData = 20;
-            options.SetStartPoint(options.DrawCount() - 1000);
-        }
-        options.MaximumJUXsToScan = wide ? 4 : 40;
-        options.CompareNums = {3, 11, 17, 25, 38, 44};
+        SetTableRunOptions(options, wide, 40);
         engine.SetRunControl(&control);
         env->SetEventPump(&pump);
         frame = std::make_unique<TFrmJUXDisplay>(*env);

@@ -8,6 +8,7 @@
 
 #include "cli/CliText.h"
 #include "cli/Commands.h"
+#include "cli/GameCli.h"
 
 namespace analyzecli {
 
@@ -185,6 +186,24 @@ const char* ModeJsonKey(int32_t mode)
 {
     static const char* const keys[] = {"augmentative", "absolute", "buildup"};
     return mode >= 0 && mode < kModeCount ? keys[mode] : "";
+}
+
+bool RunGameFile(const std::string& command, const TAnalyzeRequest& request, TCurrentGame& game,
+                 TGameOptions& options, TJUXEngine& engine)
+{
+    if (!gamecli::OpenForCommand(command, request.gamePath, game))
+        return false;
+    options.SetGame(game.Draws.get());
+    try {
+        ApplyAnalyzeOptions(request, options);
+        options.Validate();
+        engine.StartRun();
+        engine.RunAnalysis();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), clitext::Out(e.what()).c_str());
+        return false;
+    }
+    return true;
 }
 
 std::string AnalyzeText(const TJUXEngine& engine, double seconds)

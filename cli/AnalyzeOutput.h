@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/GameFile.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXEngine.h"
 
@@ -43,6 +44,11 @@ bool ParseAnalyzeArgs(const std::vector<std::string>& args, TAnalyzeRequest& req
 // defaults to N - T. Raises Exception with the message of the options
 // (the start point); Validate is left to the caller.
 void ApplyAnalyzeOptions(const TAnalyzeRequest& request, TGameOptions& options);
+
+// Opens the request's game file and runs its analysis to the end; prints
+// "jux-cli COMMAND: ..." and answers false when the file or the options fail.
+bool RunGameFile(const std::string& command, const TAnalyzeRequest& request, TCurrentGame& game,
+                 TGameOptions& options, TJUXEngine& engine);
 
 // One line per enabled mode, requested numbers i and category j: the best
 // table and its first i balls sorted ascending; then the tables computed and

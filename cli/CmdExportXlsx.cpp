@@ -21,15 +21,6 @@ namespace {
 
 const char* const kName = "export-xlsx";
 
-bool IsRunState(const std::string& path)
-{
-    if (path.size() < 4)
-        return false;
-    std::string ext = path.substr(path.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return ext == ".jsf";
-}
-
 bool ParseIds(const std::string& text, TIntegerStore& ids, std::string& error)
 {
     size_t start = 0;
@@ -113,7 +104,7 @@ int RunExportXlsx(const std::vector<std::string>& args)
     TCurrentGame game;
     TGameOptions options;
     TJUXEngine engine(options);
-    if (IsRunState(input)) {
+    if (runstatecli::IsRunState(input)) {
         for (const std::string& o : analyzecli::AnalyzeValueOptions())
             if (a.has(o))
                 return CliUsageError(kName, "--" + o + " applies to a game file only");
@@ -125,18 +116,8 @@ int RunExportXlsx(const std::vector<std::string>& args)
         if (!analyzecli::ParseAnalyzeArgs(Without(args, LastPositional(args, valueOptions)), request, error, {},
                                           {"ids"}))
             return CliUsageError(kName, error);
-        if (!gamecli::OpenForCommand(kName, request.gamePath, game))
+        if (!analyzecli::RunGameFile(kName, request, game, options, engine))
             return kExitFailure;
-        options.SetGame(game.Draws.get());
-        try {
-            analyzecli::ApplyAnalyzeOptions(request, options);
-            options.Validate();
-            engine.StartRun();
-            engine.RunAnalysis();
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "jux-cli %s: %s\n", kName, Win1252ToUtf8(e.what()).c_str());
-            return kExitFailure;
-        }
     }
 
     std::vector<int32_t> sheets;

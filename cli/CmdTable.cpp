@@ -21,15 +21,6 @@ const char* const kCommand = "table";
 const char* const kTableOptions = "--table ID [--requested A] [--absolute] [--look-ahead L] [--delay-category C] "
                                   "[--actual-delays] [--compare n,n,...] [--json]";
 
-bool IsRunState(const std::string& path)
-{
-    if (path.size() < 4)
-        return false;
-    std::string ext = path.substr(path.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return ext == ".jsf";
-}
-
 struct TTableRequest {
     int32_t id = 0;
     bool hasRequested = false;
@@ -231,7 +222,7 @@ int RunTable(const std::vector<std::string>& args)
     TJUXEngine engine(options);
     TIntegerStore userList;
     const std::string& path = a.positional()[0];
-    if (IsRunState(path)) {
+    if (runstatecli::IsRunState(path)) {
         for (const std::string& o : analyzecli::AnalyzeValueOptions())
             if (a.has(o))
                 return CliUsageError(kCommand, "--" + o + " applies to a game file, not to a run state file");
@@ -242,18 +233,8 @@ int RunTable(const std::vector<std::string>& args)
         if (!analyzecli::ParseAnalyzeArgs(args, analyze, error, {"absolute", "actual-delays"},
                                           {"table", "requested", "look-ahead", "delay-category", "compare"}))
             return CliUsageError(kCommand, error);
-        if (!gamecli::OpenForCommand(kCommand, path, game))
+        if (!analyzecli::RunGameFile(kCommand, analyze, game, options, engine))
             return kExitFailure;
-        options.SetGame(game.Draws.get());
-        try {
-            analyzecli::ApplyAnalyzeOptions(analyze, options);
-            options.Validate();
-            engine.StartRun();
-            engine.RunAnalysis();
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "%s\n", U(e.what()).c_str());
-            return kExitFailure;
-        }
     }
     if (request.hasCompare) {
         TIntArray compare(request.compare.begin(), request.compare.end());

@@ -1,6 +1,8 @@
 // Saving and reading run state files from jux-cli.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 
 #include "data/GameFile.h"
@@ -8,6 +10,16 @@
 #include "engine/JUXEngine.h"
 
 namespace runstatecli {
+
+// A path ending in ".jsf", in any case.
+inline bool IsRunState(const std::string& path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string ext = path.substr(path.size() - 4);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return ext == ".jsf";
+}
 
 // Writes the run in memory; prints why not and answers false.
 bool SaveState(const std::string& command, const std::string& path, TCurrentGame& game, TGameOptions& options,

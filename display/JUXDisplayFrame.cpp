@@ -24,6 +24,7 @@
 #include "display/GridCellUi.h"
 #include "display/JUXTableUi.h"
 #include "display/QtText.h"
+#include "display/TextGridUi.h"
 #include "ui_JUXDisplayFrame.h"
 
 namespace {
@@ -289,21 +290,10 @@ void TFrmJUXDisplay::PanoramaChanged()
     const TPanoramaGrid& model = Panorama();
     QTableWidget* grid = ui_->sgJUXPanorama;
     const QSignalBlocker block(grid);
-    grid->setColumnCount(model.ColCount);
-    grid->setRowCount(model.RowCount);
-    for (int32_t row = 0; row < model.RowCount; ++row) {
-        grid->setRowHeight(row, kPanoramaRowHeight);
-        for (int32_t col = 0; col < model.ColCount; ++col) {
-            QTableWidgetItem* item = grid->item(row, col);
-            if (!item) {
-                item = new QTableWidgetItem;
-                grid->setItem(row, col, item);
-            }
-            item->setText(FromText(model.Cell(col, row)));
-            const bool fixed = col == 0 || row < TPanoramaGrid::kFixedRows;
-            item->setFlags(fixed ? Qt::ItemIsEnabled : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        }
-    }
+    FillTextGrid(grid, model, kPanoramaRowHeight, [](QTableWidgetItem* item, int32_t col, int32_t row) {
+        const bool fixed = col == 0 || row < TPanoramaGrid::kFixedRows;
+        item->setFlags(fixed ? Qt::ItemIsEnabled : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    });
     grid->viewport()->update();
 }
 

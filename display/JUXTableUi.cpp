@@ -23,6 +23,7 @@
 #include "display/GridCellUi.h"
 #include "display/NiceChart.h"
 #include "display/QtText.h"
+#include "display/TextGridUi.h"
 
 namespace {
 
@@ -45,19 +46,7 @@ QTableWidget* MakeGrid(const char* name, QWidget* parent)
 
 void FillGrid(QTableWidget* grid, const TTextGrid& model)
 {
-    grid->setColumnCount(model.ColCount);
-    grid->setRowCount(model.RowCount);
-    for (int32_t row = 0; row < model.RowCount; ++row) {
-        grid->setRowHeight(row, kRowHeight);
-        for (int32_t col = 0; col < model.ColCount; ++col) {
-            QTableWidgetItem* item = grid->item(row, col);
-            if (!item) {
-                item = new QTableWidgetItem;
-                grid->setItem(row, col, item);
-            }
-            item->setText(FromText(model.Cell(col, row)));
-        }
-    }
+    FillTextGrid(grid, model, kRowHeight);
     grid->viewport()->update();
 }
 

@@ -23,19 +23,29 @@ const TCategoryList* TEnginePanoramaSource::CategoryList(int32_t requested, int3
     return engine_.CategoryList(requested, category, mode);
 }
 
+const TShortIntArray* EngineFinalOrder(const TJUXEngine& engine, int32_t id)
+{
+    const TJUXClass* table = id > 0 ? engine.FindTable(id) : nullptr;
+    return table ? &table->FinalOrder : nullptr;
+}
+
+bool EngineHitHistogram(const TJUXEngine& engine, int32_t id, int32_t top, bool exact, TIntArray& h)
+{
+    const TJUXClass* table = id > 0 ? engine.FindTable(id) : nullptr;
+    if (!table)
+        return false;
+    engine.HitHistogram(*table, top, exact, 0, 1, h);
+    return true;
+}
+
 const TShortIntArray* TEnginePanoramaSource::FinalOrder(int32_t id) const
 {
-    const TJUXClass* table = id > 0 ? engine_.FindTable(id) : nullptr;
-    return table ? &table->FinalOrder : nullptr;
+    return EngineFinalOrder(engine_, id);
 }
 
 bool TEnginePanoramaSource::HitHistogram(int32_t id, int32_t top, bool exact, TIntArray& h) const
 {
-    const TJUXClass* table = id > 0 ? engine_.FindTable(id) : nullptr;
-    if (!table)
-        return false;
-    engine_.HitHistogram(*table, top, exact, 0, 1, h);
-    return true;
+    return EngineHitHistogram(engine_, id, top, exact, h);
 }
 
 long double TEnginePanoramaSource::HitProbability(int32_t i, int32_t j) const { return engine_.HitProbability(i, j); }

@@ -45,6 +45,11 @@ public:
     virtual long double HitProbability(int32_t i, int32_t j) const = 0;
 };
 
+// What the engine sources of the display answer for a live table: null or
+// false when no live table has the ID.
+const TShortIntArray* EngineFinalOrder(const TJUXEngine& engine, int32_t id);
+bool EngineHitHistogram(const TJUXEngine& engine, int32_t id, int32_t top, bool exact, TIntArray& h);
+
 class TEnginePanoramaSource : public TPanoramaSource {
 public:
     explicit TEnginePanoramaSource(const TJUXEngine& engine) : engine_(engine) {}

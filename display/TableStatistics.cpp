@@ -14,17 +14,12 @@ int32_t TEngineTableSource::HitWidth() const { return engine_.Context.HitWidth()
 
 const TShortIntArray* TEngineTableSource::FinalOrder(int32_t id) const
 {
-    const TJUXClass* table = id > 0 ? engine_.FindTable(id) : nullptr;
-    return table ? &table->FinalOrder : nullptr;
+    return EngineFinalOrder(engine_, id);
 }
 
 bool TEngineTableSource::HitHistogram(int32_t id, int32_t top, bool exact, TIntArray& h) const
 {
-    const TJUXClass* table = id > 0 ? engine_.FindTable(id) : nullptr;
-    if (!table)
-        return false;
-    engine_.HitHistogram(*table, top, exact, 0, 1, h);
-    return true;
+    return EngineHitHistogram(engine_, id, top, exact, h);
 }
 
 int32_t TEngineTableSource::HitsWithin(int32_t id, int32_t row, int32_t top) const

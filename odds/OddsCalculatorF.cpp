@@ -18,21 +18,12 @@
 #include "data/Types.h"
 #include "data/UserDialogs.h"
 #include "display/Clipboard.h"
+#include "display/QtFont.h"
 #include "display/QtText.h"
 
 namespace {
 
 constexpr int kTagRole = Qt::UserRole;
-
-QFont CalculatorFont()
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"),
-                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(11);
-    return f;
-}
 
 // The user's decimal separator as one single-byte character ('.' when the
 // locale's cannot be held in one). QLocale() follows the system's unless the
@@ -58,7 +49,7 @@ TfrmOddsCalculator::TfrmOddsCalculator(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmOddsCalculator"));
     setWindowTitle(QStringLiteral("Odds Calculator"));
-    setFont(CalculatorFont());
+    setFont(SansWindowFont(11));
     setMinimumSize(434 - 16, 331 - 38); // the outer minimum less a typical frame
     resize(418, 293);
 

@@ -26,29 +26,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Esc(const std::string& win1252)
-{
-    std::string out;
-    for (char c : Win1252ToUtf8(win1252)) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '\t':
-        case '\n':
-        case '\r': out += c; break;
-        default:
-            // Control characters have no place in an XML document.
-            if (static_cast<unsigned char>(c) >= 0x20)
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string Element(const char* name, const std::string& text)
 {
-    return Format("<%s>%s</%s>", name, Esc(text).c_str(), name);
+    return Format("<%s>%s</%s>", name, XmlText(text).c_str(), name);
 }
 
 std::string Head()

@@ -11,23 +11,9 @@
 #include "data/TextCodec.h"
 #include "data/Utils.h"
 #include "platform/Paths.h"
+#include "service/XMLBrowse.h"
 
 namespace {
-
-std::string XmlEscape(const std::string& win1252)
-{
-    std::string out;
-    for (char c : Win1252ToUtf8(win1252)) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 void InitCurl()
 {
@@ -66,7 +52,7 @@ std::string ComposeRequest(const std::string& name, int32_t intArg, const std::s
 {
     return Format("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                   "<Request><App>%s</App><Name>%s</Name><IntArg>%d</IntArg><TextArg>%s</TextArg></Request>\n",
-                  kServiceAppId, XmlEscape(Trim(name)).c_str(), intArg, XmlEscape(Trim(textArg)).c_str());
+                  kServiceAppId, XmlText(Trim(name)).c_str(), intArg, XmlText(Trim(textArg)).c_str());
 }
 
 std::string PostRequest(const TServiceEndpoint& endpoint, const std::string& request)

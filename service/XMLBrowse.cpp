@@ -97,6 +97,26 @@ struct TXMLBrowseErrorSink {
     }
 };
 
+std::string XmlText(const std::string& win1252)
+{
+    std::string out;
+    for (char c : Win1252ToUtf8(win1252)) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\t':
+        case '\n':
+        case '\r': out += c; break;
+        default:
+            if (static_cast<unsigned char>(c) >= 0x20)
+                out += c;
+        }
+    }
+    return out;
+}
+
 std::string NormalizeXMLPath(const std::string& path)
 {
     std::string p = "/" + UpperCase(path) + "/";

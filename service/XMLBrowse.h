@@ -19,6 +19,11 @@ public:
 // Upper-cased, wrapped in "/" and without "//": "Response/code" -> "/RESPONSE/CODE/".
 std::string NormalizeXMLPath(const std::string& path);
 
+// Windows-1252 text as UTF-8 element content: markup characters escaped and
+// control characters other than tab and line ends left out, since no XML
+// document may hold them.
+std::string XmlText(const std::string& win1252);
+
 class TXMLBrowse {
 public:
     TXMLBrowse();

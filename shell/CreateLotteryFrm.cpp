@@ -14,6 +14,7 @@
 #include "platform/Paths.h"
 #include "shell/LotteryRules.h"
 #include "display/QtText.h"
+#include "display/QtFont.h"
 #include "ui_CreateLotteryFrm.h"
 
 TDrawFileHooks InstalledDrawFileHooks()
@@ -21,15 +22,7 @@ TDrawFileHooks InstalledDrawFileHooks()
     return {[](const std::string& path) { loadDrawFile(path); }, [] { return closeDrawFile(); }};
 }
 
-QFont LotteryWindowFont()
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"),
-                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(11);
-    return f;
-}
+QFont LotteryWindowFont() { return SansWindowFont(11); }
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include "shell/BacktestFrm.h"
 #include "shell/MainWindowRules.h"
 #include "display/QtText.h"
+#include "display/QtFont.h"
 #include "shell/ShellHooks.h"
 #include "ui_MainFrm.h"
 
@@ -68,16 +69,7 @@ void FillCombo(QComboBox* combo, const std::vector<int32_t>& choices, int32_t va
 
 } // namespace
 
-QFont WindowFont()
-{
-    QFont f;
-    // Tahoma where installed; the nearest sans-serif faces otherwise.
-    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"),
-                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(13);
-    return f;
-}
+QFont WindowFont() { return SansWindowFont(13); }
 
 TfrmMain::TfrmMain(TEnvironmentClass& environment, QWidget* parent)
     : QMainWindow(parent), environment_(environment), ui_(std::make_unique<Ui::TfrmMain>())

@@ -16,23 +16,12 @@
 
 namespace {
 
-std::string TmpPath(const std::string& name)
-{
-    const char* dir = std::getenv("JUX_TEST_TMP");
-    const std::string d = dir ? dir : "/tmp/jux-test";
-    std::system(("mkdir -p '" + d + "'").c_str());
-    return d + "/" + name;
-}
+using clitest::Tmp;
 
-// A demo game file of `draws` draws; made once per name.
+// A demo game file of `draws` draws, written afresh.
 std::string DemoGame(const std::string& name, const std::string& formation, int draws)
 {
-    const std::string path = TmpPath(name + ".drw");
-    std::remove(path.c_str());
-    const TCliResult r = RunCli("demo-game '" + path + "' --draws " + std::to_string(draws) + " --formation " +
-                                formation + " --seed 3");
-    EXPECT_EQ(r.status, 0) << r.err;
-    return path;
+    return clitest::DemoGame(name + ".drw", formation, 3, draws);
 }
 
 std::vector<int> Ints(const std::string& text)
@@ -249,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(AnalyzeCli, MissingGameFileFails)
 {
-    const TCliResult r = RunCli("analyze '" + TmpPath("nothing-here.drw") + "'");
+    const TCliResult r = RunCli("analyze '" + Tmp("nothing-here.drw") + "'");
     EXPECT_NE(r.status, 0);
     EXPECT_FALSE(r.err.empty());
 }

@@ -18,15 +18,7 @@ namespace {
 
 std::string DemoGame(const std::string& name, const std::string& formation, int draws)
 {
-    const char* dir = std::getenv("JUX_TEST_TMP");
-    const std::string d = dir ? dir : "/tmp/jux-test";
-    std::system(("mkdir -p '" + d + "'").c_str());
-    const std::string path = d + "/" + name + ".drw";
-    std::remove(path.c_str());
-    const TCliResult r = RunCli("demo-game '" + path + "' --draws " + std::to_string(draws) + " --formation " +
-                                formation + " --seed 5");
-    EXPECT_EQ(r.status, 0) << r.err;
-    return path;
+    return clitest::DemoGame(name + ".drw", formation, 5, draws);
 }
 
 TEST(BacktestCli, JsonMatchesABacktestInProcess)

@@ -10,20 +10,11 @@
 
 namespace {
 
-std::string Tmp(const std::string& name)
-{
-    const char* dir = std::getenv("JUX_TEST_TMP");
-    std::string d = dir ? dir : "/tmp/jux-cli-test";
-    std::system(("mkdir -p '" + d + "'").c_str());
-    return d + "/" + name;
-}
+using clitest::Tmp;
 
 std::string Game(const std::string& name, const std::string& formation)
 {
-    const std::string path = Tmp(name);
-    std::remove(path.c_str());
-    RunCli("demo-game '" + path + "' --draws 200 --seed 5 --formation '" + formation + "'");
-    return path;
+    return clitest::DemoGame(name, formation, 5);
 }
 
 // Every cell text and fill of a workbook, sheet by sheet.

@@ -11,20 +11,11 @@
 
 namespace {
 
-std::string Tmp(const std::string& name)
-{
-    const char* dir = std::getenv("JUX_TEST_TMP");
-    std::string d = dir ? dir : "/tmp/jux-cli-test";
-    std::system(("mkdir -p '" + d + "'").c_str());
-    return d + "/" + name;
-}
+using clitest::Tmp;
 
 std::string Game(const std::string& name, const std::string& formation)
 {
-    const std::string path = Tmp(name);
-    std::remove(path.c_str());
-    RunCli("demo-game '" + path + "' --draws 200 --seed 5 --formation '" + formation + "'");
-    return path;
+    return clitest::DemoGame(name, formation, 5);
 }
 
 const char* const kRun = " --tested 40 --stat 8 --tables 30";
@@ -162,4 +153,7 @@ TEST(TableCli, RefusesWhatItCannotShow)
         EXPECT_NE(r.err.find("usage: jux-cli table"), std::string::npos) << args;
     }
     EXPECT_EQ(RunCli("table '" + Tmp("missing.drw") + "' --table 3").status, 1);
+    const TCliResult badStart = RunCli("table '" + game + "' --start 250 --table 3");
+    EXPECT_EQ(badStart.status, 1);
+    EXPECT_EQ(badStart.err, "jux-cli table: Given Start Point 250 produces negative Run Factor overhead\n");
 }

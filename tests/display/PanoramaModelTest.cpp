@@ -455,17 +455,7 @@ struct DisplayRun : ::testing::Test {
     void SetUp() override
     {
         InstallClipboard(&clipboard);
-        // One file per test: closing a game saves its options beside it.
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        const std::string path = rig::WriteGameFile(name + ".drw", fixtures::MakeGame(6, 49), 200);
-        std::remove((fixtures::TmpDir() + name + ".ini").c_str());
-        r.env.OpenGame(path);
-        ASSERT_EQ(r.env.RunState, LOADED);
-        r.options.TotalTestDraws = 30;
-        r.options.MaxStatData = 5;
-        r.options.SetStartPoint(r.options.DrawCount() - 30);
-        r.options.MaximumJUXsToScan = 40;
-        r.options.MaximumJUXsPerColumn = 5;
+        ASSERT_TRUE(rig::OpenShortRun(r, ::testing::UnitTest::GetInstance()->current_test_info()->name()));
         d = std::make_unique<TScriptedDisplay>(r.env);
     }
     void TearDown() override

@@ -19,29 +19,13 @@
 #include "display/GridCellUi.h"
 #include "display/JUXDisplayFrame.h"
 #include "support/EngineRig.h"
+#include "support/QtTestSupport.h"
 
 namespace {
 
-// A left click as the widget receives it.
-void Click(QWidget* w)
-{
-    const QPointF at(2, 2);
-    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &press);
-    QCoreApplication::sendEvent(w, &release);
-}
+using qttest::Click;
 
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "display_ui_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing it down among the other statics at exit crashes.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+QApplication& App() { return qttest::App("display_ui_test"); }
 
 // The frame with its queries answered from a script.
 class TTestFrame : public TFrmJUXDisplay {
@@ -73,28 +57,14 @@ struct Frame : ::testing::Test {
     void SetUp() override
     {
         App();
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        const std::string path = rig::WriteGameFile(name + ".drw", fixtures::MakeGame(6, 49), 200);
-        std::remove((fixtures::TmpDir() + name + ".ini").c_str());
-        r.env.OpenGame(path);
-        ASSERT_EQ(r.env.RunState, LOADED);
-        r.options.TotalTestDraws = 30;
-        r.options.MaxStatData = 5;
-        r.options.SetStartPoint(r.options.DrawCount() - 30);
-        r.options.MaximumJUXsToScan = 40;
-        r.options.MaximumJUXsPerColumn = 5;
+        ASSERT_TRUE(rig::OpenShortRun(r, ::testing::UnitTest::GetInstance()->current_test_info()->name()));
         f = std::make_unique<TTestFrame>(r.env);
         f->resize(800, 500);
         f->show();
     }
     void TearDown() override { f.reset(); }
 
-    template <typename T> T* Child(const char* name) const
-    {
-        T* w = f->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
+    template <typename T> T* Child(const char* name) const { return qttest::Child<T>(f.get(), name); }
     QAction* Action(QMenu* menu, const char* name) const
     {
         QAction* a = menu->findChild<QAction*>(QString::fromLatin1(name));

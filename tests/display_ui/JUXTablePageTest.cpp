@@ -23,27 +23,13 @@
 #include "display/NiceChart.h"
 #include "engine/JUXEngine.h"
 #include "support/EngineRig.h"
+#include "support/QtTestSupport.h"
 
 namespace {
 
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "jux_table_page_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using qttest::Click;
 
-void Click(QWidget* w)
-{
-    const QPointF at(2, 2);
-    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &press);
-    QCoreApplication::sendEvent(w, &release);
-}
+QApplication& App() { return qttest::App("jux_table_page_test"); }
 
 class TTestFrame : public TFrmJUXDisplay {
 public:
@@ -79,16 +65,7 @@ struct TablePage : ::testing::Test {
     {
         App();
         InstallClipboard(&clipboard);
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        const std::string path = rig::WriteGameFile(name + ".drw", fixtures::MakeGame(6, 49), 200);
-        std::remove((fixtures::TmpDir() + name + ".ini").c_str());
-        r.env.OpenGame(path);
-        ASSERT_EQ(r.env.RunState, LOADED);
-        r.options.TotalTestDraws = 30;
-        r.options.MaxStatData = 5;
-        r.options.SetStartPoint(r.options.DrawCount() - 30);
-        r.options.MaximumJUXsToScan = 40;
-        r.options.MaximumJUXsPerColumn = 5;
+        ASSERT_TRUE(rig::OpenShortRun(r, ::testing::UnitTest::GetInstance()->current_test_info()->name()));
         f = std::make_unique<TTestFrame>(r.env);
         f->resize(900, 700);
         f->show();
@@ -102,12 +79,7 @@ struct TablePage : ::testing::Test {
         InstallClipboard(nullptr);
     }
 
-    template <typename T> T* Child(const char* name) const
-    {
-        T* w = f->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
+    template <typename T> T* Child(const char* name) const { return qttest::Child<T>(f.get(), name); }
     TJUXTablePanel* Panel() const { return f->TablePanel(); }
     // Opens the best table of category 1, as a double click does.
     int32_t OpenBest()

@@ -10,17 +10,11 @@
 #include <QImage>
 
 #include "display/NiceChart.h"
+#include "support/QtTestSupport.h"
 
 namespace {
 
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "nice_chart_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+QApplication& App() { return qttest::App("nice_chart_test"); }
 
 std::string TmpPath(const std::string& name)
 {

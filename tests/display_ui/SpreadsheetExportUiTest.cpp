@@ -13,19 +13,12 @@
 #include "data/Utils.h"
 #include "display/JUXDisplayFrame.h"
 #include "support/EngineRig.h"
+#include "support/QtTestSupport.h"
 #include "support/XlsxReader.h"
 
 namespace {
 
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "export_ui_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing it down among the other statics at exit crashes.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+QApplication& App() { return qttest::App("export_ui_test"); }
 
 // The frame with its save dialog answered from a script.
 class TSavingFrame : public TFrmJUXDisplay {
@@ -59,15 +52,7 @@ TEST(SpreadsheetExportUi, BothEntriesWriteTheWorkbookOrTellTheError)
 {
     App();
     rig::TRig r;
-    const std::string game = rig::WriteGameFile("ExportUi.drw", fixtures::MakeGame(6, 49), 200);
-    std::remove((fixtures::TmpDir() + "ExportUi.ini").c_str());
-    r.env.OpenGame(game);
-    ASSERT_EQ(r.env.RunState, LOADED);
-    r.options.TotalTestDraws = 30;
-    r.options.MaxStatData = 5;
-    r.options.SetStartPoint(r.options.DrawCount() - 30);
-    r.options.MaximumJUXsToScan = 40;
-    r.options.MaximumJUXsPerColumn = 5;
+    ASSERT_TRUE(rig::OpenShortRun(r, "ExportUi"));
     TSavingFrame f(r.env);
     f.resize(800, 500);
     f.show();

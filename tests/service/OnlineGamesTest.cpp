@@ -291,6 +291,25 @@ TEST(OnlineGames, RequestTrimsAndEscapes)
               "<IntArg>12</IntArg><TextArg>a&lt;b&amp;\xC3\xA9</TextArg></Request>\n");
 }
 
+TEST(OnlineGames, ElementTextEscapesAndDropsControlCharacters)
+{
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {"a<b>&\"c\"", "a&lt;b&gt;&amp;&quot;c&quot;"},
+        {"tab\tline\r\nend", "tab\tline\r\nend"},
+        {std::string("x\x01y\x1Fz\0", 7), "xyz"},
+        {"\xE9\x80", "\xC3\xA9\xE2\x82\xAC"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(XmlText(c.in), c.out) << c.in;
+        // Whatever the text, the document stays well-formed.
+        TXMLBrowse xml;
+        xml.LoadText("<r>" + XmlText(c.in + "!") + "</r>");
+        ASSERT_TRUE(xml.FindFirst("r")) << c.in;
+    }
+}
+
 namespace {
 
 // A game file with an online identifier and `draws` draws.

@@ -22,32 +22,14 @@
 #include "shell/BacktestFrm.h"
 #include "shell/MainWindowRules.h"
 #include "support/GameFixtures.h"
+#include "support/QtTestSupport.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
 
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "backtest_ui_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+using qttest::EveryPass;
 
-// Calls `check` at every pass of the event loop until it answers true.
-void EveryPass(QObject* parent, std::function<bool()> check)
-{
-    auto* timer = new QTimer(parent);
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, check] {
-        if (check()) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start();
-}
+QApplication& App() { return qttest::App("backtest_ui_test"); }
 
 class BacktestUi : public ::testing::Test {
 protected:

@@ -31,6 +31,7 @@
 #include "shell/ImportDrawsEntry.h"
 #include "shell/StartArgs.h"
 #include "support/GameFixtures.h"
+#include "support/QtTestSupport.h"
 #include "support/ScriptedDialogs.h"
 
 namespace fs = std::filesystem;
@@ -109,10 +110,7 @@ TEST(ImportDrawUi, ChoosingAFileAnalysesItAndShowsTheLayoutAndSkippedLines)
             << c;
     }
 
-    if (const char* dir = std::getenv("JUX_SCREENSHOT_DIR"); dir && *dir) {
-        QApplication::processEvents();
-        EXPECT_TRUE(form.grab().save(QString::fromLocal8Bit(dir) + "/import-powerball.png", "PNG"));
-    }
+    qttest::Snap(form, "import-powerball");
 
     // A changed control offers "Analyze", which reads the layout as set.
     form.IndexSE->setValue(1);

@@ -36,43 +36,16 @@
 #include "shell/LotteryManagerFrm.h"
 #include "display/QtText.h"
 #include "support/GameFixtures.h"
+#include "support/QtTestSupport.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
 
+using qttest::Child;
+using qttest::EveryPass;
+using qttest::Snap;
+
 namespace fs = std::filesystem;
-
-void Snap(QWidget& w, const char* name)
-{
-    const char* dir = std::getenv("JUX_SCREENSHOT_DIR");
-    if (!dir || !*dir)
-        return;
-    QApplication::processEvents();
-    EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png", "PNG")) << name;
-}
-
-// Calls `check` at every pass of the event loop until it answers true.
-void EveryPass(QObject* parent, std::function<bool()> check)
-{
-    auto* timer = new QTimer(parent);
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, check] {
-        if (check()) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start();
-}
-
-// A named child widget of a window.
-template <class T>
-T* W(QWidget* window, const char* name)
-{
-    T* child = window->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
 
 std::set<std::string> FilesIn(const std::string& folder)
 {
@@ -172,14 +145,14 @@ protected:
     void ToLocalPage(TfrmLotteryManager& m, QRadioButton* action)
     {
         action->click();
-        W<QPushButton>(&m, "btnNext")->click();
+        Child<QPushButton>(&m, "btnNext")->click();
         ASSERT_EQ(m.Page(), TManagerPage::Local);
     }
 
     std::vector<std::string> Column(TfrmLotteryManager& m, int column)
     {
         std::vector<std::string> texts;
-        QTableWidget* list = W<QTableWidget>(&m, "lvLocal");
+        QTableWidget* list = Child<QTableWidget>(&m, "lvLocal");
         for (int r = 0; r < list->rowCount(); ++r)
             texts.push_back(ToText(list->item(r, column)->text()));
         return texts;
@@ -198,16 +171,16 @@ TEST_F(LotteryManagerUi, ShowsTheActionPageWithOpenChosen)
     EXPECT_EQ(m->windowTitle(), "Lottery Games Manager");
     EXPECT_EQ(m->Page(), TManagerPage::Actions);
     EXPECT_EQ(m->Action(), maOpenLocal);
-    EXPECT_TRUE(W<QRadioButton>(w, "rbOpenLocal")->isChecked());
-    EXPECT_EQ(Text(W<QPushButton>(w, "btnNext")), "Next");
-    EXPECT_TRUE(W<QPushButton>(w, "btnNext")->isEnabled());
-    EXPECT_FALSE(W<QPushButton>(w, "btnBack")->isEnabled());
-    EXPECT_FALSE(W<QPushButton>(w, "btnRequest")->isVisible());
-    EXPECT_TRUE(W<QRadioButton>(w, "rbExportLocal")->isVisible());
+    EXPECT_TRUE(Child<QRadioButton>(w, "rbOpenLocal")->isChecked());
+    EXPECT_EQ(Text(Child<QPushButton>(w, "btnNext")), "Next");
+    EXPECT_TRUE(Child<QPushButton>(w, "btnNext")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(w, "btnBack")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(w, "btnRequest")->isVisible());
+    EXPECT_TRUE(Child<QRadioButton>(w, "rbExportLocal")->isVisible());
     // No database address in the settings: no database search.
-    EXPECT_FALSE(W<QRadioButton>(w, "rbSearchDatabase")->isVisible());
-    EXPECT_FALSE(W<QCheckBox>(w, "chkAutoLoad")->isVisible());
-    EXPECT_TRUE(W<QRadioButton>(w, "rbCreate")->isVisible() && W<QRadioButton>(w, "rbDeleteLocal")->isVisible());
+    EXPECT_FALSE(Child<QRadioButton>(w, "rbSearchDatabase")->isVisible());
+    EXPECT_FALSE(Child<QCheckBox>(w, "chkAutoLoad")->isVisible());
+    EXPECT_TRUE(Child<QRadioButton>(w, "rbCreate")->isVisible() && Child<QRadioButton>(w, "rbDeleteLocal")->isVisible());
     EXPECT_TRUE(DirectoryExists(drawsFolder));
     Snap(*m, "manager-actions");
 }
@@ -215,14 +188,14 @@ TEST_F(LotteryManagerUi, ShowsTheActionPageWithOpenChosen)
 TEST_F(LotteryManagerUi, EmptyFolderLeavesNextDisabled)
 {
     auto m = Manager();
-    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbOpenLocal"));
-    EXPECT_EQ(W<QTableWidget>(m.get(), "lvLocal")->rowCount(), 0);
-    EXPECT_EQ(Text(W<QPushButton>(m.get(), "btnNext")), "Open");
-    EXPECT_FALSE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
-    EXPECT_TRUE(W<QPushButton>(m.get(), "btnBack")->isEnabled());
-    W<QPushButton>(m.get(), "btnBack")->click();
+    ToLocalPage(*m, Child<QRadioButton>(m.get(), "rbOpenLocal"));
+    EXPECT_EQ(Child<QTableWidget>(m.get(), "lvLocal")->rowCount(), 0);
+    EXPECT_EQ(Text(Child<QPushButton>(m.get(), "btnNext")), "Open");
+    EXPECT_FALSE(Child<QPushButton>(m.get(), "btnNext")->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>(m.get(), "btnBack")->isEnabled());
+    Child<QPushButton>(m.get(), "btnBack")->click();
     EXPECT_EQ(m->Page(), TManagerPage::Actions);
-    EXPECT_TRUE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>(m.get(), "btnNext")->isEnabled());
 }
 
 TEST_F(LotteryManagerUi, ListsEveryGameFileWithItsStatus)
@@ -239,8 +212,8 @@ TEST_F(LotteryManagerUi, ListsEveryGameFileWithItsStatus)
     WriteBytes("older.drw", older);
 
     auto m = Manager();
-    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbOpenLocal"));
-    QTableWidget* list = W<QTableWidget>(m.get(), "lvLocal");
+    ToLocalPage(*m, Child<QRadioButton>(m.get(), "rbOpenLocal"));
+    QTableWidget* list = Child<QTableWidget>(m.get(), "lvLocal");
     ASSERT_EQ(list->rowCount(), 4);
     // Sorted by caption: the files without a readable name come first.
     EXPECT_EQ(Column(*m, 0), (std::vector<std::string>{"", "", "", "Lotto 6 of 49"}));
@@ -261,9 +234,9 @@ TEST_F(LotteryManagerUi, ListsEveryGameFileWithItsStatus)
 
     // Selecting a row enables "Open"; deselecting disables it again.
     list->selectRow(3);
-    EXPECT_TRUE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>(m.get(), "btnNext")->isEnabled());
     list->clearSelection();
-    EXPECT_FALSE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(m.get(), "btnNext")->isEnabled());
     list->selectRow(3);
     Snap(*m, "manager-local");
 }
@@ -272,9 +245,9 @@ TEST_F(LotteryManagerUi, OpensTheSelectedGameAndCloses)
 {
     const std::string path = WriteGame("lotto.drw", "Lotto 6 of 49", 30);
     auto m = Manager();
-    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbOpenLocal"));
-    W<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
-    W<QPushButton>(m.get(), "btnNext")->click();
+    ToLocalPage(*m, Child<QRadioButton>(m.get(), "rbOpenLocal"));
+    Child<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+    Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_FALSE(m->isVisible());
     EXPECT_EQ(game().Info.State, 2);
     EXPECT_EQ(game().FilePath, path);
@@ -286,9 +259,9 @@ TEST_F(LotteryManagerUi, OpeningAnInvalidFileLeavesNoLotteryAndCloses)
 {
     WriteBytes("junk.drw", {'n', 'o', 'p', 'e'});
     auto m = Manager();
-    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbOpenLocal"));
-    W<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
-    W<QPushButton>(m.get(), "btnNext")->click();
+    ToLocalPage(*m, Child<QRadioButton>(m.get(), "rbOpenLocal"));
+    Child<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+    Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_FALSE(m->isVisible());
     EXPECT_EQ(game().Info.State, 0);
     EXPECT_EQ(env().RunState, STANDBY);
@@ -304,25 +277,25 @@ TEST_F(LotteryManagerUi, DeletesAGameWithAllItsFilesAfterAsking)
     WriteBytes("Other.jsf", {3});
 
     auto m = Manager();
-    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbDeleteLocal"));
-    EXPECT_EQ(Text(W<QPushButton>(m.get(), "btnNext")), "Delete");
+    ToLocalPage(*m, Child<QRadioButton>(m.get(), "rbDeleteLocal"));
+    EXPECT_EQ(Text(Child<QPushButton>(m.get(), "btnNext")), "Delete");
     ASSERT_EQ(Column(*m, 0), (std::vector<std::string>{"Lotto A", "Other B"}));
-    W<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+    Child<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
 
     dialogs.Queue(TModalResult::No);
-    W<QPushButton>(m.get(), "btnNext")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Do you want to delete lottery game Lotto A?"});
     EXPECT_EQ(FilesIn(drawsFolder).size(), 6u);
-    EXPECT_EQ(W<QTableWidget>(m.get(), "lvLocal")->rowCount(), 2);
+    EXPECT_EQ(Child<QTableWidget>(m.get(), "lvLocal")->rowCount(), 2);
 
     dialogs.Queue(TModalResult::Yes);
-    W<QPushButton>(m.get(), "btnNext")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_EQ(FilesIn(drawsFolder), (std::set<std::string>{"Other.drw", "Other.ini", "Other.jsf"}));
     EXPECT_EQ(Column(*m, 0), std::vector<std::string>{"Other B"});
     EXPECT_EQ(m->LocalGames()->Count(), 1);
     EXPECT_TRUE(m->isVisible());
     EXPECT_EQ(m->Page(), TManagerPage::Local);
-    EXPECT_FALSE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(m.get(), "btnNext")->isEnabled());
 }
 
 TEST_F(LotteryManagerUi, ExportCopiesTheGameAndItsOptions)
@@ -339,10 +312,10 @@ TEST_F(LotteryManagerUi, ExportCopiesTheGameAndItsOptions)
         EXPECT_EQ(proposed, "Lotto.drw");
         return target;
     });
-    ToLocalPage(*m, W<QRadioButton>(m.get(), "rbExportLocal"));
-    EXPECT_EQ(Text(W<QPushButton>(m.get(), "btnNext")), "Export");
-    W<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
-    W<QPushButton>(m.get(), "btnNext")->click();
+    ToLocalPage(*m, Child<QRadioButton>(m.get(), "rbExportLocal"));
+    EXPECT_EQ(Text(Child<QPushButton>(m.get(), "btnNext")), "Export");
+    Child<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+    Child<QPushButton>(m.get(), "btnNext")->click();
 
     fixtures::Bytes original, copy, ini;
     ASSERT_TRUE(fixtures::ReadFile(path, original));
@@ -355,8 +328,8 @@ TEST_F(LotteryManagerUi, ExportCopiesTheGameAndItsOptions)
 
     // Exporting onto the game itself is refused and leaves it whole.
     m->SetExportChooser([&](const std::string&) { return path; });
-    W<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
-    W<QPushButton>(m.get(), "btnNext")->click();
+    Child<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+    Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_EQ(dialogs.Texts().back(), "Unable to export lottery game to " + path);
     ASSERT_TRUE(fixtures::ReadFile(path, copy));
     EXPECT_EQ(copy, original);
@@ -366,25 +339,25 @@ TEST_F(LotteryManagerUi, FailedDatabaseSearchKeepsItsStatus)
 {
     SetDatabaseAddress("127.0.0.1:1"); // nothing listens there
     auto m = Manager();
-    QRadioButton* search = W<QRadioButton>(m.get(), "rbSearchDatabase");
+    QRadioButton* search = Child<QRadioButton>(m.get(), "rbSearchDatabase");
     EXPECT_TRUE(search->isVisible());
     EXPECT_EQ(ToText(search->text()), "Search for an official lottery game in server databases");
     search->click();
-    W<QPushButton>(m.get(), "btnNext")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_EQ(m->Page(), TManagerPage::Database);
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Invalid result received from server"});
-    EXPECT_EQ(Text(W<QLabel>(m.get(), "lblDatabaseStatus")), "Retrieving data. Please wait...");
-    EXPECT_FALSE(W<QTableWidget>(m.get(), "lvDatabase")->isVisible());
-    EXPECT_TRUE(W<QPushButton>(m.get(), "btnRequest")->isVisible());
-    EXPECT_EQ(Text(W<QPushButton>(m.get(), "btnNext")), "Download");
-    EXPECT_FALSE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    EXPECT_EQ(Text(Child<QLabel>(m.get(), "lblDatabaseStatus")), "Retrieving data. Please wait...");
+    EXPECT_FALSE(Child<QTableWidget>(m.get(), "lvDatabase")->isVisible());
+    EXPECT_TRUE(Child<QPushButton>(m.get(), "btnRequest")->isVisible());
+    EXPECT_EQ(Text(Child<QPushButton>(m.get(), "btnNext")), "Download");
+    EXPECT_FALSE(Child<QPushButton>(m.get(), "btnNext")->isEnabled());
     Snap(*m, "manager-database");
     // The store stays: a second search in this window asks nobody.
-    W<QPushButton>(m.get(), "btnBack")->click();
-    W<QPushButton>(m.get(), "btnNext")->click();
+    Child<QPushButton>(m.get(), "btnBack")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_EQ(dialogs.Texts().size(), 1u);
-    EXPECT_EQ(Text(W<QLabel>(m.get(), "lblDatabaseStatus")), "Could not find new lottery games from official database.");
-    W<QPushButton>(m.get(), "btnRequest")->click();
+    EXPECT_EQ(Text(Child<QLabel>(m.get(), "lblDatabaseStatus")), "Could not find new lottery games from official database.");
+    Child<QPushButton>(m.get(), "btnRequest")->click();
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[1].kind, TDialogKind::Information);
     EXPECT_NE(dialogs.shown[1].text.find(kDatabaseContactAddress), std::string::npos);
@@ -402,29 +375,29 @@ TEST_F(LotteryManagerUi, DatabaseSearchOffersNewGamesAndDownloadsOne)
     ASSERT_TRUE(fixtures::WriteFile(drawsFolder + "nine.drw", fixtures::BuildImage(nine, empty)));
 
     auto m = Manager();
-    W<QRadioButton>(m.get(), "rbSearchDatabase")->click();
-    W<QPushButton>(m.get(), "btnNext")->click();
+    Child<QRadioButton>(m.get(), "rbSearchDatabase")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
     ASSERT_TRUE(dialogs.Texts().empty()) << dialogs.Texts()[0];
-    QTableWidget* list = W<QTableWidget>(m.get(), "lvDatabase");
+    QTableWidget* list = Child<QTableWidget>(m.get(), "lvDatabase");
     EXPECT_TRUE(list->isVisible());
     ASSERT_EQ(list->rowCount(), 1);
     std::vector<std::string> row;
     for (int c = 0; c < 4; ++c)
         row.push_back(ToText(list->item(0, c)->text()));
     EXPECT_EQ(row, (std::vector<std::string>{"Lotto Seven", "06/49", "27", "2021-06-07 08:09:10"}));
-    EXPECT_FALSE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    EXPECT_FALSE(Child<QPushButton>(m.get(), "btnNext")->isEnabled());
     EXPECT_EQ(log.size(), 1u);
 
     // Back and again: the same list, no second request.
-    W<QPushButton>(m.get(), "btnBack")->click();
-    W<QPushButton>(m.get(), "btnNext")->click();
+    Child<QPushButton>(m.get(), "btnBack")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_EQ(list->rowCount(), 1);
     EXPECT_EQ(log.size(), 1u);
 
     list->selectRow(0);
-    EXPECT_TRUE(W<QPushButton>(m.get(), "btnNext")->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>(m.get(), "btnNext")->isEnabled());
     Snap(*m, "manager-database-list");
-    W<QPushButton>(m.get(), "btnNext")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_TRUE(dialogs.Texts().empty());
     EXPECT_FALSE(m->isVisible());
     EXPECT_EQ(game().Info.State, 2);
@@ -440,13 +413,13 @@ TEST_F(LotteryManagerUi, FailedDownloadWritesNothingAndStays)
     std::vector<std::string> log;
     auto server = StartDatabase(log);
     auto m = Manager();
-    W<QRadioButton>(m.get(), "rbSearchDatabase")->click();
-    W<QPushButton>(m.get(), "btnNext")->click();
-    QTableWidget* list = W<QTableWidget>(m.get(), "lvDatabase");
+    Child<QRadioButton>(m.get(), "rbSearchDatabase")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
+    QTableWidget* list = Child<QTableWidget>(m.get(), "lvDatabase");
     ASSERT_EQ(list->rowCount(), 2);
     server->Stop();
     list->selectRow(0);
-    W<QPushButton>(m.get(), "btnNext")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Invalid result received from server"});
     EXPECT_TRUE(FilesIn(drawsFolder).empty());
     EXPECT_TRUE(m->isVisible());
@@ -466,11 +439,11 @@ TEST_F(LotteryManagerUi, DatabaseWithOnlyLocalGamesOffersNothing)
         ASSERT_TRUE(fixtures::WriteFile(drawsFolder + std::to_string(id) + ".drw", fixtures::BuildImage(g, empty)));
     }
     auto m = Manager();
-    W<QRadioButton>(m.get(), "rbSearchDatabase")->click();
-    W<QPushButton>(m.get(), "btnNext")->click();
+    Child<QRadioButton>(m.get(), "rbSearchDatabase")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_TRUE(dialogs.Texts().empty());
-    EXPECT_EQ(Text(W<QLabel>(m.get(), "lblDatabaseStatus")), "Could not find new lottery games from official database.");
-    EXPECT_FALSE(W<QTableWidget>(m.get(), "lvDatabase")->isVisible());
+    EXPECT_EQ(Text(Child<QLabel>(m.get(), "lblDatabaseStatus")), "Could not find new lottery games from official database.");
+    EXPECT_FALSE(Child<QTableWidget>(m.get(), "lvDatabase")->isVisible());
     EXPECT_EQ(m->DatabaseGames()->Count(), 0);
 }
 
@@ -512,34 +485,34 @@ TEST_F(LotteryManagerUi, CreatesAPowerballGameAndOpensIt)
         if (!w)
             return false;
         Snap(*w, "wizard-type");
-        W<QComboBox>(w, "cbGameType")->setCurrentIndex(8);
-        EXPECT_EQ(ToText(W<QComboBox>(w, "cbGameType")->currentText()), "Lotto 5 + 2 powerballs");
-        EXPECT_NE(ToText(W<QPlainTextEdit>(w, "memGameType")->toPlainText()).find("5 numbers and 2 additional powerball"), std::string::npos);
-        W<QPushButton>(w, "btnNext")->click();
+        Child<QComboBox>(w, "cbGameType")->setCurrentIndex(8);
+        EXPECT_EQ(ToText(Child<QComboBox>(w, "cbGameType")->currentText()), "Lotto 5 + 2 powerballs");
+        EXPECT_NE(ToText(Child<QPlainTextEdit>(w, "memGameType")->toPlainText()).find("5 numbers and 2 additional powerball"), std::string::npos);
+        Child<QPushButton>(w, "btnNext")->click();
         EXPECT_EQ(w->CurrentPage(), TfrmCreateLottery::pgFields);
-        seen.gameName = Text(W<QLineEdit>(w, "edtGameName"));
-        W<QLineEdit>(w, "edtGameName")->setText(QStringLiteral("Lotto 5 of 49 + 2"));
-        seen.description = Text(W<QLabel>(w, "lblDescription"));
-        seen.tickets = Text(W<QLabel>(w, "lblTickets"));
-        seen.f1Name = Text(W<QLineEdit>(w, "edtF1Name"));
-        seen.f2Name = Text(W<QLineEdit>(w, "edtF2Name"));
-        seen.f2Picked = Text(W<QComboBox>(w, "cbF2k"));
-        seen.f2Total = Text(W<QComboBox>(w, "cbF2v"));
-        seen.f1PickedEnabled = W<QComboBox>(w, "cbF1k")->isEnabled();
-        seen.f1TotalEnabled = W<QComboBox>(w, "cbF1v")->isEnabled();
-        seen.f2TotalVisible = W<QComboBox>(w, "cbF2v")->isVisible();
+        seen.gameName = Text(Child<QLineEdit>(w, "edtGameName"));
+        Child<QLineEdit>(w, "edtGameName")->setText(QStringLiteral("Lotto 5 of 49 + 2"));
+        seen.description = Text(Child<QLabel>(w, "lblDescription"));
+        seen.tickets = Text(Child<QLabel>(w, "lblTickets"));
+        seen.f1Name = Text(Child<QLineEdit>(w, "edtF1Name"));
+        seen.f2Name = Text(Child<QLineEdit>(w, "edtF2Name"));
+        seen.f2Picked = Text(Child<QComboBox>(w, "cbF2k"));
+        seen.f2Total = Text(Child<QComboBox>(w, "cbF2v"));
+        seen.f1PickedEnabled = Child<QComboBox>(w, "cbF1k")->isEnabled();
+        seen.f1TotalEnabled = Child<QComboBox>(w, "cbF1v")->isEnabled();
+        seen.f2TotalVisible = Child<QComboBox>(w, "cbF2v")->isVisible();
         Snap(*w, "wizard-fields");
-        W<QPushButton>(w, "btnNext")->click();
+        Child<QPushButton>(w, "btnNext")->click();
         EXPECT_EQ(w->CurrentPage(), TfrmCreateLottery::pgDates);
-        seen.createCaption = Text(W<QPushButton>(w, "btnNext"));
-        W<QComboBox>(w, "cbDPD")->setCurrentIndex(1);
+        seen.createCaption = Text(Child<QPushButton>(w, "btnNext"));
+        Child<QComboBox>(w, "cbDPD")->setCurrentIndex(1);
         Snap(*w, "wizard-dates");
-        W<QPushButton>(w, "btnNext")->click();
+        Child<QPushButton>(w, "btnNext")->click();
         driven = true;
         return true;
     });
-    W<QRadioButton>(m.get(), "rbCreate")->click();
-    W<QPushButton>(m.get(), "btnNext")->click();
+    Child<QRadioButton>(m.get(), "rbCreate")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
 
     ASSERT_TRUE(driven);
     EXPECT_EQ(seen.gameName, "Lotto 5 of ");
@@ -582,8 +555,8 @@ protected:
 
     void ToFields(int type)
     {
-        W<QComboBox>(wizard.get(), "cbGameType")->setCurrentIndex(type);
-        W<QPushButton>(wizard.get(), "btnNext")->click();
+        Child<QComboBox>(wizard.get(), "cbGameType")->setCurrentIndex(type);
+        Child<QPushButton>(wizard.get(), "btnNext")->click();
         ASSERT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
     }
 
@@ -602,11 +575,11 @@ TEST_F(WizardUi, CancellingOnAnyPageAsksAndLeavesNoFile)
         if (page >= 1)
             ToFields(0);
         if (page >= 2)
-            W<QPushButton>(wizard.get(), "btnNext")->click();
+            Child<QPushButton>(wizard.get(), "btnNext")->click();
         ASSERT_EQ(wizard->CurrentPage(), page);
         dialogs.shown.clear();
         dialogs.Queue(TModalResult::No);
-        W<QPushButton>(wizard.get(), "btnCancel")->click();
+        Child<QPushButton>(wizard.get(), "btnCancel")->click();
         EXPECT_TRUE(wizard->isVisible());
         dialogs.Queue(TModalResult::Yes);
         wizard->close();
@@ -619,67 +592,67 @@ TEST_F(WizardUi, CancellingOnAnyPageAsksAndLeavesNoFile)
 
 TEST_F(WizardUi, Lotto649ProposesItsNameAndLocksTheFields)
 {
-    EXPECT_FALSE(W<QPushButton>(wizard.get(), "btnBack")->isEnabled());
-    EXPECT_EQ(Text(W<QPushButton>(wizard.get(), "btnNext")), "Next");
-    EXPECT_EQ(ToText(W<QPlainTextEdit>(wizard.get(), "memGameType")->toPlainText()), "Traditional lotto game with 6 numbers out of 49.");
+    EXPECT_FALSE(Child<QPushButton>(wizard.get(), "btnBack")->isEnabled());
+    EXPECT_EQ(Text(Child<QPushButton>(wizard.get(), "btnNext")), "Next");
+    EXPECT_EQ(ToText(Child<QPlainTextEdit>(wizard.get(), "memGameType")->toPlainText()), "Traditional lotto game with 6 numbers out of 49.");
     ToFields(0);
-    EXPECT_EQ(Text(W<QLineEdit>(wizard.get(), "edtGameName")), "Lotto 6 of 49");
-    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF1k")), "6");
-    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF1v")), "49");
-    EXPECT_FALSE(W<QComboBox>(wizard.get(), "cbF1k")->isEnabled());
-    EXPECT_FALSE(W<QComboBox>(wizard.get(), "cbF1v")->isEnabled());
-    EXPECT_FALSE(W<QComboBox>(wizard.get(), "cbF2Status")->isEnabled());
-    EXPECT_TRUE(W<QLabel>(wizard.get(), "lblNoParams")->isVisible());
-    EXPECT_FALSE(W<QLineEdit>(wizard.get(), "edtF2Name")->isVisible());
-    EXPECT_EQ(Text(W<QLabel>(wizard.get(), "lblDescription")), "Description : 06/49");
-    EXPECT_EQ(Text(W<QLabel>(wizard.get(), "lblTickets")), "Tickets : 13983816");
+    EXPECT_EQ(Text(Child<QLineEdit>(wizard.get(), "edtGameName")), "Lotto 6 of 49");
+    EXPECT_EQ(Text(Child<QComboBox>(wizard.get(), "cbF1k")), "6");
+    EXPECT_EQ(Text(Child<QComboBox>(wizard.get(), "cbF1v")), "49");
+    EXPECT_FALSE(Child<QComboBox>(wizard.get(), "cbF1k")->isEnabled());
+    EXPECT_FALSE(Child<QComboBox>(wizard.get(), "cbF1v")->isEnabled());
+    EXPECT_FALSE(Child<QComboBox>(wizard.get(), "cbF2Status")->isEnabled());
+    EXPECT_TRUE(Child<QLabel>(wizard.get(), "lblNoParams")->isVisible());
+    EXPECT_FALSE(Child<QLineEdit>(wizard.get(), "edtF2Name")->isVisible());
+    EXPECT_EQ(Text(Child<QLabel>(wizard.get(), "lblDescription")), "Description : 06/49");
+    EXPECT_EQ(Text(Child<QLabel>(wizard.get(), "lblTickets")), "Tickets : 13983816");
     Snap(*wizard, "wizard-fields-649");
-    EXPECT_TRUE(W<QPushButton>(wizard.get(), "btnBack")->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>(wizard.get(), "btnBack")->isEnabled());
 }
 
 TEST_F(WizardUi, UserDefinedTotalsFollowTheBallsPicked)
 {
     ToFields(kUserDefinedType);
-    EXPECT_TRUE(W<QComboBox>(wizard.get(), "cbF1k")->isEnabled());
-    EXPECT_TRUE(W<QComboBox>(wizard.get(), "cbF2Status")->isEnabled());
-    EXPECT_EQ(W<QComboBox>(wizard.get(), "cbF1v")->itemText(W<QComboBox>(wizard.get(), "cbF1v")->count() - 1), "99");
-    W<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(W<QComboBox>(wizard.get(), "cbF1v")->findText("99"));
-    W<QComboBox>(wizard.get(), "cbF1k")->setCurrentIndex(6); // 7 balls
-    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF1v")), "75");
-    EXPECT_EQ(W<QComboBox>(wizard.get(), "cbF1v")->itemText(0), "8");
-    EXPECT_EQ(W<QComboBox>(wizard.get(), "cbF1v")->itemText(W<QComboBox>(wizard.get(), "cbF1v")->count() - 1), "75");
-    EXPECT_EQ(Text(W<QLabel>(wizard.get(), "lblDescription")), "Description : 07/75");
+    EXPECT_TRUE(Child<QComboBox>(wizard.get(), "cbF1k")->isEnabled());
+    EXPECT_TRUE(Child<QComboBox>(wizard.get(), "cbF2Status")->isEnabled());
+    EXPECT_EQ(Child<QComboBox>(wizard.get(), "cbF1v")->itemText(Child<QComboBox>(wizard.get(), "cbF1v")->count() - 1), "99");
+    Child<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(Child<QComboBox>(wizard.get(), "cbF1v")->findText("99"));
+    Child<QComboBox>(wizard.get(), "cbF1k")->setCurrentIndex(6); // 7 balls
+    EXPECT_EQ(Text(Child<QComboBox>(wizard.get(), "cbF1v")), "75");
+    EXPECT_EQ(Child<QComboBox>(wizard.get(), "cbF1v")->itemText(0), "8");
+    EXPECT_EQ(Child<QComboBox>(wizard.get(), "cbF1v")->itemText(Child<QComboBox>(wizard.get(), "cbF1v")->count() - 1), "75");
+    EXPECT_EQ(Text(Child<QLabel>(wizard.get(), "lblDescription")), "Description : 07/75");
 
     // Bonus balls: the field-2 total is not offered.
-    W<QComboBox>(wizard.get(), "cbF2Status")->setCurrentIndex(1);
-    EXPECT_TRUE(W<QComboBox>(wizard.get(), "cbF2k")->isVisible());
-    EXPECT_FALSE(W<QComboBox>(wizard.get(), "cbF2v")->isVisible());
-    EXPECT_FALSE(W<QLabel>(wizard.get(), "lblNoParams")->isVisible());
-    EXPECT_EQ(Text(W<QLabel>(wizard.get(), "lblDescription")), "Description : 07/75 + 01 BB");
+    Child<QComboBox>(wizard.get(), "cbF2Status")->setCurrentIndex(1);
+    EXPECT_TRUE(Child<QComboBox>(wizard.get(), "cbF2k")->isVisible());
+    EXPECT_FALSE(Child<QComboBox>(wizard.get(), "cbF2v")->isVisible());
+    EXPECT_FALSE(Child<QLabel>(wizard.get(), "lblNoParams")->isVisible());
+    EXPECT_EQ(Text(Child<QLabel>(wizard.get(), "lblDescription")), "Description : 07/75 + 01 BB");
 }
 
 TEST_F(WizardUi, FieldPageErrorsKeepThePageAsTyped)
 {
     ToFields(kUserDefinedType);
-    W<QPushButton>(wizard.get(), "btnNext")->click();
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
     EXPECT_EQ(dialogs.Texts().back(), "Please specify a name for the lottery game.");
     EXPECT_EQ(dialogs.shown.back().kind, TDialogKind::Error);
     EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
 
-    W<QLineEdit>(wizard.get(), "edtGameName")->setText("Small");
-    W<QComboBox>(wizard.get(), "cbF1k")->setCurrentIndex(5);
-    W<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(W<QComboBox>(wizard.get(), "cbF1v")->findText("8"));
-    W<QComboBox>(wizard.get(), "cbF2Status")->setCurrentIndex(1); // bonus balls
-    W<QLineEdit>(wizard.get(), "edtF2Name")->setText("Bonus");
-    W<QComboBox>(wizard.get(), "cbF2k")->setCurrentIndex(1); // 2 bonus balls of 6/8
-    W<QPushButton>(wizard.get(), "btnNext")->click();
+    Child<QLineEdit>(wizard.get(), "edtGameName")->setText("Small");
+    Child<QComboBox>(wizard.get(), "cbF1k")->setCurrentIndex(5);
+    Child<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(Child<QComboBox>(wizard.get(), "cbF1v")->findText("8"));
+    Child<QComboBox>(wizard.get(), "cbF2Status")->setCurrentIndex(1); // bonus balls
+    Child<QLineEdit>(wizard.get(), "edtF2Name")->setText("Bonus");
+    Child<QComboBox>(wizard.get(), "cbF2k")->setCurrentIndex(1); // 2 bonus balls of 6/8
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
     EXPECT_EQ(dialogs.Texts().back(), "Bonus balls are more than 1 possible!");
     EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
-    EXPECT_EQ(Text(W<QLineEdit>(wizard.get(), "edtGameName")), "Small");
-    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF2k")), "2");
+    EXPECT_EQ(Text(Child<QLineEdit>(wizard.get(), "edtGameName")), "Small");
+    EXPECT_EQ(Text(Child<QComboBox>(wizard.get(), "cbF2k")), "2");
 
-    W<QComboBox>(wizard.get(), "cbF2k")->setCurrentIndex(0);
-    W<QPushButton>(wizard.get(), "btnNext")->click();
+    Child<QComboBox>(wizard.get(), "cbF2k")->setCurrentIndex(0);
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
     EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgDates);
     EXPECT_EQ(wizard->Definition().Fields[1].Total, 8);
 }
@@ -687,40 +660,40 @@ TEST_F(WizardUi, FieldPageErrorsKeepThePageAsTyped)
 TEST_F(WizardUi, MorePowerballTicketsAreAskedAbout)
 {
     ToFields(5); // 4 + 1 powerball
-    W<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(W<QComboBox>(wizard.get(), "cbF1v")->findText("5")); // 5 tickets
-    W<QComboBox>(wizard.get(), "cbF2v")->setCurrentIndex(W<QComboBox>(wizard.get(), "cbF2v")->findText("30")); // 30 tickets
-    W<QLineEdit>(wizard.get(), "edtGameName")->setText("Odd");
+    Child<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(Child<QComboBox>(wizard.get(), "cbF1v")->findText("5")); // 5 tickets
+    Child<QComboBox>(wizard.get(), "cbF2v")->setCurrentIndex(Child<QComboBox>(wizard.get(), "cbF2v")->findText("30")); // 30 tickets
+    Child<QLineEdit>(wizard.get(), "edtGameName")->setText("Odd");
     dialogs.Queue(TModalResult::No);
-    W<QPushButton>(wizard.get(), "btnNext")->click();
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
     EXPECT_EQ(dialogs.shown.back().kind, TDialogKind::Warning);
     EXPECT_EQ(dialogs.Texts().back(),
               "Field 2 produces more combinations than field 1!\n\rDo you want to keep this formation?");
     EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
     dialogs.Queue(TModalResult::Yes);
-    W<QPushButton>(wizard.get(), "btnNext")->click();
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
     EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgDates);
 }
 
 TEST_F(WizardUi, BackKeepsTheDatesChoiceAndTheFirstPageResets)
 {
     ToFields(1); // Lotto 4 (define size)
-    W<QLineEdit>(wizard.get(), "edtGameName")->setText("Four of 30");
-    W<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(W<QComboBox>(wizard.get(), "cbF1v")->findText("30"));
-    W<QPushButton>(wizard.get(), "btnNext")->click();
-    W<QComboBox>(wizard.get(), "cbDPD")->setCurrentIndex(3);
-    W<QPushButton>(wizard.get(), "btnBack")->click();
+    Child<QLineEdit>(wizard.get(), "edtGameName")->setText("Four of 30");
+    Child<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(Child<QComboBox>(wizard.get(), "cbF1v")->findText("30"));
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
+    Child<QComboBox>(wizard.get(), "cbDPD")->setCurrentIndex(3);
+    Child<QPushButton>(wizard.get(), "btnBack")->click();
     EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
-    EXPECT_EQ(Text(W<QLineEdit>(wizard.get(), "edtGameName")), "Four of 30");
-    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF1v")), "30");
-    W<QPushButton>(wizard.get(), "btnNext")->click();
-    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbDPD")), "3 draws per day");
+    EXPECT_EQ(Text(Child<QLineEdit>(wizard.get(), "edtGameName")), "Four of 30");
+    EXPECT_EQ(Text(Child<QComboBox>(wizard.get(), "cbF1v")), "30");
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_EQ(Text(Child<QComboBox>(wizard.get(), "cbDPD")), "3 draws per day");
 
-    W<QPushButton>(wizard.get(), "btnBack")->click();
-    W<QPushButton>(wizard.get(), "btnBack")->click();
+    Child<QPushButton>(wizard.get(), "btnBack")->click();
+    Child<QPushButton>(wizard.get(), "btnBack")->click();
     EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgGameType);
-    W<QPushButton>(wizard.get(), "btnNext")->click();
-    EXPECT_EQ(Text(W<QLineEdit>(wizard.get(), "edtGameName")), "Lotto 4 of ");
-    EXPECT_EQ(Text(W<QComboBox>(wizard.get(), "cbF1v")), "49");
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_EQ(Text(Child<QLineEdit>(wizard.get(), "edtGameName")), "Lotto 4 of ");
+    EXPECT_EQ(Text(Child<QComboBox>(wizard.get(), "cbF1v")), "49");
 }
 
 TEST_F(WizardUi, ADuplicateNameGetsANumberAndLeavesTheOldGame)
@@ -729,8 +702,8 @@ TEST_F(WizardUi, ADuplicateNameGetsANumberAndLeavesTheOldGame)
     fixtures::Bytes before, after;
     ASSERT_TRUE(fixtures::ReadFile(old, before));
     ToFields(0);
-    W<QPushButton>(wizard.get(), "btnNext")->click();
-    W<QPushButton>(wizard.get(), "btnNext")->click();
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
     EXPECT_FALSE(wizard->isVisible());
     EXPECT_EQ(wizard->FilePath(), drawsFolder + "Lotto 6 of 490.drw");
     ASSERT_TRUE(fixtures::ReadFile(old, after));
@@ -746,9 +719,9 @@ TEST_F(WizardUi, KeptUnsavedChangesStopTheCreation)
     ASSERT_TRUE(env().GameOpen());
     game().Draws->DeleteDraw(1); // unsaved change
     ToFields(0);
-    W<QPushButton>(wizard.get(), "btnNext")->click();
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
     dialogs.Queue(TModalResult::No); // keep the current lottery
-    W<QPushButton>(wizard.get(), "btnNext")->click();
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
     EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgDates);
     EXPECT_TRUE(wizard->isVisible());
     EXPECT_EQ(FilesIn(drawsFolder), std::set<std::string>{"Current.drw"});

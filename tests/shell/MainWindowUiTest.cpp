@@ -26,9 +26,12 @@
 #include "shell/MainFrm.h"
 #include "shell/MainWindowRules.h"
 #include "support/GameFixtures.h"
+#include "support/QtTestSupport.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
+
+using qttest::EveryPass;
 
 const char* const kStartQuestion = "A prediction is in memory.\n\rPress YES to clear it and perform a new run.\n\r"
                                    "Press NO to resume JUX scanning.\n\r";
@@ -42,21 +45,6 @@ std::string WriteGame(const std::string& name, const TGameInfo& info, int draws)
     EXPECT_TRUE(fixtures::WriteFile(path, fixtures::BuildImage(info, model)));
     DeleteFile(ChangeFileExt(path, ".ini"));
     return path;
-}
-
-// Calls `check` at every pass of the event loop (during a run: between two
-// tables) until it answers true. Dies with its parent window.
-void EveryPass(QObject* parent, std::function<bool()> check)
-{
-    auto* timer = new QTimer(parent);
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, check] {
-        if (check()) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start();
 }
 
 class MainWindowUi : public ::testing::Test {

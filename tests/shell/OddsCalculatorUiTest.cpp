@@ -31,40 +31,14 @@
 #include "shell/Application.h"
 #include "shell/MainFrm.h"
 #include "support/GameFixtures.h"
+#include "support/QtTestSupport.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
 
-void Snap(QWidget& w, const char* name)
-{
-    const char* dir = std::getenv("JUX_SCREENSHOT_DIR");
-    if (!dir || !*dir)
-        return;
-    QApplication::processEvents();
-    EXPECT_TRUE(w.grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png", "PNG")) << name;
-}
-
-// Calls `check` at every pass of the event loop until it answers true.
-void EveryPass(QObject* parent, std::function<bool()> check)
-{
-    auto* timer = new QTimer(parent);
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, check] {
-        if (check()) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start();
-}
-
-template <class T>
-T* W(QWidget* parent, const char* name)
-{
-    T* w = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
+using qttest::Child;
+using qttest::EveryPass;
+using qttest::Snap;
 
 std::string Text(const QLabel* label) { return ToText(label->text()); }
 
@@ -75,16 +49,16 @@ protected:
         form.show();
         QApplication::processEvents();
     }
-    QTreeWidget* List() { return W<QTreeWidget>(&form, "lvProb"); }
-    std::string Combined() { return Text(W<QLabel>(&form, "pnlCombined")); }
+    QTreeWidget* List() { return Child<QTreeWidget>(&form, "lvProb"); }
+    std::string Combined() { return Text(Child<QLabel>(&form, "pnlCombined")); }
     void Enter(const char* total, const char* drawn, const char* selected)
     {
-        W<QLineEdit>(&form, "edtTotalNumbers")->setText(QString::fromLatin1(total));
-        W<QLineEdit>(&form, "edtNumbersDrawn")->setText(QString::fromLatin1(drawn));
-        W<QLineEdit>(&form, "edtNumbersSelected")->setText(QString::fromLatin1(selected));
-        W<QPushButton>(&form, "btnComputeOdds")->click();
+        Child<QLineEdit>(&form, "edtTotalNumbers")->setText(QString::fromLatin1(total));
+        Child<QLineEdit>(&form, "edtNumbersDrawn")->setText(QString::fromLatin1(drawn));
+        Child<QLineEdit>(&form, "edtNumbersSelected")->setText(QString::fromLatin1(selected));
+        Child<QPushButton>(&form, "btnComputeOdds")->click();
     }
-    void Trigger(const char* name) { W<QAction>(form.Popup(), name)->trigger(); }
+    void Trigger(const char* name) { Child<QAction>(form.Popup(), name)->trigger(); }
 
     // A left click on the check box of a row.
     void ClickCheckBox(int row)
@@ -122,9 +96,9 @@ protected:
 TEST_F(OddsCalculatorUi, ComputesTheDefaultsWhenShown)
 {
     EXPECT_EQ(ToText(form.windowTitle()), "Odds Calculator");
-    EXPECT_EQ(ToText(W<QLineEdit>(&form, "edtTotalNumbers")->text()), "49");
-    EXPECT_EQ(ToText(W<QLineEdit>(&form, "edtNumbersDrawn")->text()), "6");
-    EXPECT_EQ(ToText(W<QLineEdit>(&form, "edtNumbersSelected")->text()), "10");
+    EXPECT_EQ(ToText(Child<QLineEdit>(&form, "edtTotalNumbers")->text()), "49");
+    EXPECT_EQ(ToText(Child<QLineEdit>(&form, "edtNumbersDrawn")->text()), "6");
+    EXPECT_EQ(ToText(Child<QLineEdit>(&form, "edtNumbersSelected")->text()), "10");
     QTreeWidget* list = List();
     ASSERT_EQ(list->topLevelItemCount(), 7);
     EXPECT_EQ(ToText(list->headerItem()->text(0)), "Correct numbers");
@@ -278,9 +252,9 @@ TEST(OddsCalculatorPreset, MainWindowHandsOverThePausedRun)
         if (!w)
             return false;
         for (const char* name : {"edtTotalNumbers", "edtNumbersDrawn", "edtNumbersSelected"})
-            edits.push_back(ToText(W<QLineEdit>(w, name)->text()));
-        rows = W<QTreeWidget>(w, "lvProb")->topLevelItemCount();
-        combined = Text(W<QLabel>(w, "pnlCombined"));
+            edits.push_back(ToText(Child<QLineEdit>(w, name)->text()));
+        rows = Child<QTreeWidget>(w, "lvProb")->topLevelItemCount();
+        combined = Text(Child<QLabel>(w, "pnlCombined"));
         w->close();
         return true;
     });

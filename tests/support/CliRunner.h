@@ -7,6 +7,8 @@
 #include <string>
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
 struct TCliResult {
     int status = -1;
     std::string out; // stdout
@@ -54,3 +56,27 @@ inline TCliResult RunCli(const std::string& args, const std::string& input = "")
     }
     return r;
 }
+
+namespace clitest {
+
+// A file name in the tests' temporary folder ($JUX_TEST_TMP), made on demand.
+inline std::string Tmp(const std::string& name)
+{
+    const char* dir = std::getenv("JUX_TEST_TMP");
+    std::string d = dir ? dir : "/tmp/jux-cli-test";
+    std::system(("mkdir -p '" + d + "'").c_str());
+    return d + "/" + name;
+}
+
+// A demo game written afresh by jux-cli at Tmp(name); answers its path.
+inline std::string DemoGame(const std::string& name, const std::string& formation, int seed, int draws = 200)
+{
+    const std::string path = Tmp(name);
+    std::remove(path.c_str());
+    const TCliResult r = RunCli("demo-game '" + path + "' --draws " + std::to_string(draws) + " --seed " +
+                                std::to_string(seed) + " --formation '" + formation + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    return path;
+}
+
+} // namespace clitest

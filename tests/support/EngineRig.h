@@ -3,6 +3,7 @@
 // pump that runs a callback between two tables.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -104,5 +105,23 @@ struct TRig {
         };
     }
 };
+
+// Opens a 6/49 game of 200 draws written for `name` alone (closing a game
+// saves its options beside it) and sets up a short run: 30 tested draws,
+// 5 of statistics, 40 tables at most, 5 a column. False when it did not load.
+inline bool OpenShortRun(TRig& r, const std::string& name)
+{
+    const std::string path = WriteGameFile(name + ".drw", fixtures::MakeGame(6, 49), 200);
+    std::remove((fixtures::TmpDir() + name + ".ini").c_str());
+    r.env.OpenGame(path);
+    if (r.env.RunState != LOADED)
+        return false;
+    r.options.TotalTestDraws = 30;
+    r.options.MaxStatData = 5;
+    r.options.SetStartPoint(r.options.DrawCount() - 30);
+    r.options.MaximumJUXsToScan = 40;
+    r.options.MaximumJUXsPerColumn = 5;
+    return true;
+}
 
 } // namespace rig
