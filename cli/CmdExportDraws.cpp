@@ -33,6 +33,10 @@ int RunExportDraws(const std::vector<std::string>& args)
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? kExitOk : kExitFailure;
     }
+    if (IsSameFile(out, a.positional()[0])) {
+        std::fprintf(stderr, "jux-cli export-draws: %s\n", kExportOverGameFile);
+        return kExitFailure;
+    }
     std::string error;
     if (!WriteDrawsExport(out, *game.Draws, game.Info.Name, error)) {
         std::fprintf(stderr, "jux-cli export-draws: %s\n", error.c_str());

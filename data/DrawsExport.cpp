@@ -2,6 +2,8 @@
 #include "data/DrawsExport.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "data/Types.h"
 #include "data/Utils.h"
@@ -80,4 +82,10 @@ bool WriteDrawsExport(const std::string& path, const TDrawClass& draws, const st
 {
     const std::string text = DrawsExportText(draws, gameName);
     return ReplaceFileContents(path, text.data(), text.size(), error);
+}
+
+bool IsSameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
 }

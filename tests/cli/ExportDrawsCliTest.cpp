@@ -112,3 +112,35 @@ TEST(ExportDrawsCli, EmptyHistoriesBadArgumentsAndRefusedRecords)
     r = RunCli("info " + Q(game));
     EXPECT_EQ(r.out.find("not loaded"), std::string::npos);
 }
+
+// An export aimed at its own game file (directly, through another spelling
+// or a link) is refused and the game stays byte for byte; a folder or a
+// missing folder as target fails without leaving anything behind.
+TEST(ExportDrawsCli, NeverReplacesItsOwnGameFile)
+{
+    TGameInfo g = MakeGame(6, 49, 1);
+    TDrawClass model(g);
+    const std::string game = WriteGame("self.drw", g, 5, model);
+    Bytes before;
+    ASSERT_TRUE(ReadFile(game, before));
+    const std::string link = TmpDir() + "self-link.txt";
+    std::remove(link.c_str());
+    ASSERT_EQ(std::system(("ln -s " + Q(game) + " " + Q(link)).c_str()), 0);
+    const std::string dotted = TmpDir() + "./self.drw";
+    for (const std::string& target : {game, dotted, link}) {
+        auto r = RunCli("export-draws " + Q(game) + " " + Q(target));
+        EXPECT_EQ(r.status, 1) << target;
+        EXPECT_EQ(r.err, "jux-cli export-draws: The draws cannot be exported over their own game file.\n") << target;
+        Bytes after;
+        ASSERT_TRUE(ReadFile(game, after));
+        EXPECT_EQ(after, before) << target;
+    }
+    for (const std::string& target : {TmpDir(), TmpDir() + "no-such-folder/out.txt"}) {
+        auto r = RunCli("export-draws " + Q(game) + " " + Q(target));
+        EXPECT_EQ(r.status, 1) << target;
+        EXPECT_NE(r.err.find("jux-cli export-draws: "), std::string::npos) << target;
+    }
+    Bytes after;
+    ASSERT_TRUE(ReadFile(game, after));
+    EXPECT_EQ(after, before);
+}
