@@ -387,10 +387,18 @@ TEST(GamesServer, ListsAndDownloadsTheFolderGames)
     const std::string dataFolder = FreshFolder("client");
     const std::string drawsFolder = TLocalGamesClass::GamesFolder(dataFolder);
     fs::create_directories(drawsFolder);
+    // The user's own files beside the games are never touched by a download.
+    const fixtures::Bytes notes{'m', 'y', ' ', 'n', 'o', 't', 'e', 's'};
+    ASSERT_TRUE(fixtures::WriteFile(drawsFolder + "Test Lotto.tmp", notes));
     const std::string path = DownloadGame(endpoint, 7, drawsFolder);
     EXPECT_EQ(path, drawsFolder + "Test Lotto.drw");
     EXPECT_EQ(DownloadGame(endpoint, 7, drawsFolder), drawsFolder + "Test Lotto0.drw");
-    EXPECT_EQ(FolderFiles(drawsFolder), (std::vector<std::string>{"Test Lotto.drw", "Test Lotto0.drw"}));
+    EXPECT_EQ(FolderFiles(drawsFolder),
+              (std::vector<std::string>{"Test Lotto.drw", "Test Lotto.tmp", "Test Lotto0.drw"}));
+    fixtures::Bytes kept;
+    ASSERT_TRUE(fixtures::ReadFile(drawsFolder + "Test Lotto.tmp", kept));
+    EXPECT_EQ(kept, notes);
+    fs::remove(drawsFolder + "Test Lotto.tmp");
     TCurrentGame original, copy;
     ASSERT_EQ(OpenGameFile(lotto, original), gioValid);
     ASSERT_EQ(OpenGameFile(path, copy), gioValid);
