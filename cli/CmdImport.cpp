@@ -7,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
+#include "cli/RefusedRecords.h"
 #include "data/ImportDrawsAI.h"
 #include "cli/CliText.h"
 #include "data/TextCodec.h"
@@ -124,6 +125,13 @@ int RunImport(const std::vector<std::string>& args)
     TCurrentGame game;
     if (!gamecli::OpenForCommand("import", a.positional()[0], game))
         return kExitFailure;
+    gamecli::WarnRefusedRecords("import", game);
+    // Saving would silently drop the records the history left out.
+    if (game.Refused.Total() > 0 && !a.has("dry-run")) {
+        std::fprintf(stderr, "jux-cli import: %s was left unchanged; nothing was imported\n",
+                     a.positional()[0].c_str());
+        return kExitFailure;
+    }
     const bool manual = a.has("skip") || a.has("date-format") || a.has("after-date");
     TImportDrawsAIClass ai(*game.Draws);
     ai.ShowMessages = false;

@@ -11,6 +11,7 @@
 
 #include "data/GameFile.h"
 #include "support/CliRunner.h"
+#include "support/GameFixtures.h"
 
 namespace {
 
@@ -139,4 +140,40 @@ TEST(ImportCli, FailuresAndWrongUsage)
         EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
     }
     EXPECT_EQ(ReadGameInfo(game).DrawCount, 0u);
+}
+
+// A game whose file holds records the history left out is never saved by
+// an import, which would drop them; a dry run still shows the import.
+TEST(ImportCli, GameWithRecordsLeftOutIsNotSaved)
+{
+    const std::string d = Dir();
+    const TGameInfo g = fixtures::MakeGame(6, 49, 1);
+    TDrawClass model(g);
+    fixtures::FillDraws(model, g, 4);
+    fixtures::Bytes b = fixtures::BuildImage(g, model);
+    const size_t at = fixtures::Le32(b, 8);
+    std::copy(b.begin() + at, b.begin() + at + 5, b.begin() + at + 9); // record 2 repeats record 1's day
+    fixtures::FixChecksum(b);
+    const std::string game = d + "repeat.drw";
+    ASSERT_TRUE(fixtures::WriteFile(game, b));
+    const std::string text = d + "new.txt";
+    {
+        std::ofstream out(text);
+        for (int day = 1; day <= 12; ++day)
+            out << (day < 10 ? "0" : "") << day << "/03/2021 " << day << " " << day + 10 << " " << day + 20 << " "
+                << day + 30 << " 45 " << 46 + day % 4 << "\n";
+    }
+    const std::string note = "jux-cli import: 1 of the 4 draw records in the game file were not loaded:\n";
+    auto r = RunCli("import " + Q(game) + " " + Q(text) + " --dry-run");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find(note), 0u) << r.err;
+    EXPECT_NE(r.out.find("Found 12 draws to import"), std::string::npos) << r.out;
+
+    r = RunCli("import " + Q(game) + " " + Q(text));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.find(note), 0u) << r.err;
+    EXPECT_NE(r.err.find(game + " was left unchanged; nothing was imported\n"), std::string::npos) << r.err;
+    fixtures::Bytes after;
+    ASSERT_TRUE(fixtures::ReadFile(game, after));
+    EXPECT_EQ(after, b);
 }
