@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 
@@ -117,4 +118,32 @@ TEST(DrawsExport, WritesTheFileAndLeavesNothingOnFailure)
         EXPECT_FALSE(FileExists(locked + "export.txt"));
     }
     chmod(locked.c_str(), 0700);
+}
+
+// A pipe or a folder in the way is refused and left as it was;
+// through a link the linked file gets the export and the link stays.
+TEST(DrawsExport, WritesOnlyPlainFiles)
+{
+    TGameInfo g = MakeGame(6, 49, 1);
+    TDrawClass draws(g);
+    FillDraws(draws, g, 3);
+    const std::string dir = TmpDir() + "special/";
+    std::filesystem::remove_all(dir);
+    ForceDirectories(dir + "folder");
+    ASSERT_EQ(mkfifo((dir + "pipe").c_str(), 0600), 0);
+    std::string error;
+    for (const std::string& target : {dir + "pipe", dir + "folder"}) {
+        const auto before = std::filesystem::status(target).type();
+        EXPECT_FALSE(WriteDrawsExport(target, draws, "G", error)) << target;
+        EXPECT_FALSE(error.empty()) << target;
+        EXPECT_EQ(std::filesystem::status(target).type(), before) << target;
+    }
+    ASSERT_TRUE(WriteFile(dir + "real.txt", {'o', 'l', 'd'}));
+    std::filesystem::create_symlink(dir + "real.txt", dir + "link.txt");
+    ASSERT_TRUE(WriteDrawsExport(dir + "link.txt", draws, "G", error)) << error;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir + "link.txt"));
+    Bytes bytes;
+    ASSERT_TRUE(ReadFile(dir + "real.txt", bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), DrawsExportText(draws, "G"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 4);
 }
