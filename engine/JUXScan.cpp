@@ -197,7 +197,8 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
     }
 }
 
-void TJUXScanner::Schedule(TSlidingWindow& w, size_t number, int32_t age, int32_t newest) const
+__attribute__((always_inline)) inline void TJUXScanner::Schedule(TSlidingWindow& w, size_t number, int32_t age,
+                                                                  int32_t newest) const
 {
     const uint64_t bit = uint64_t(1) << (number & 63);
     if (w.Due[number] >= 0)
