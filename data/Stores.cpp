@@ -104,14 +104,6 @@ bool TIntegerStore::ReplaceInt(int position, int32_t value)
     return InsertInt(position, value);
 }
 
-bool TIntegerStore::GetInt(int position, int32_t& value) const
-{
-    if (!InRange(position))
-        return false;
-    value = items_[position - 1];
-    return true;
-}
-
 bool TIntegerStore::NextInt(int32_t& value)
 {
     if (!GetInt(Cursor, value))

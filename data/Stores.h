@@ -205,7 +205,14 @@ public:
     bool InsertInt(int position, int32_t value);
     bool DeleteInt(int position);
     bool ReplaceInt(int position, int32_t value);
-    bool GetInt(int position, int32_t& value) const;
+    // Inline: the engine's filing reads list entries in its innermost loops.
+    bool GetInt(int position, int32_t& value) const
+    {
+        if (!InRange(position))
+            return false;
+        value = items_[size_t(position - 1)];
+        return true;
+    }
     bool NextInt(int32_t& value);
     int IndexOfInt(int32_t value) const;
     bool ContainsInt(int32_t value) const { return IndexOfInt(value) > 0; }

@@ -142,11 +142,10 @@ void TJUXScanner::RateWindow(const int32_t* w, int32_t count)
 
 // The sliding windows give each number the rating RateWindow gives it, but
 // change only what one new value and one dropped value change: frequencies,
-// the histogram of steps, the numbers' occurrence chains, and the repeats of
-// the two numbers concerned. A number's repeats (gaps between its
-// occurrences no longer than its age) otherwise grow only when its age
-// reaches its next larger gap: the number waits for that time in a timing
-// wheel.
+// the histogram of steps, the numbers' occurrences and the histograms of
+// their gaps. A number's repeats are its gaps no longer than its age; as the
+// age grows by one each value, they grow by the count of gaps of the new age,
+// looked up only at the time its next longer gap is reached (Due).
 void TJUXScanner::SlideReset(int32_t count, int32_t length)
 {
     windowCount_ = count;
@@ -156,20 +155,41 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
         ringMask_ *= 2;
     ringMask_ -= 1;
     const size_t ring = size_t(ringMask_) + 1;
+    // Gaps within a window are shorter than its length.
+    gapStride_ = length + 1;
+    gapWords_ = (gapStride_ + 63) / 64;
     windows_.resize(size_t(count));
     for (TSlidingWindow& w : windows_) {
+        if (w.Pool == poolSize_ && w.Length == length) {
+            // Only the gaps of the numbers still held are set.
+            for (int32_t x = 1; x <= poolSize_; ++x) {
+                const int32_t f = w.Frequency[size_t(x)];
+                if (f < 2)
+                    continue;
+                const int16_t* times = w.Occurrences.data() + size_t(x) * ring;
+                const int32_t last = w.Appends[size_t(x)] - 1;
+                for (int32_t k = last - f + 1; k < last; ++k) {
+                    const int32_t gap = times[(k + 1) & ringMask_] - times[k & ringMask_];
+                    w.Gaps[size_t(x) * size_t(gapStride_) + size_t(gap)] = 0;
+                    w.GapBits[size_t(x) * size_t(gapWords_) + size_t(gap >> 6)] = 0;
+                }
+            }
+        } else {
+            w.Occurrences.resize((size_t(poolSize_) + 1) * ring);
+            w.Values.resize(ring);
+            w.Gaps.assign((size_t(poolSize_) + 1) * size_t(gapStride_), 0);
+            w.GapBits.assign((size_t(poolSize_) + 1) * size_t(gapWords_), 0);
+            w.DueBits.resize(2 * ring);
+            w.Pool = poolSize_;
+            w.Length = length;
+        }
         w.Weight.fill(0);
         w.Steps.fill(0);
         w.Frequency.fill(0);
+        w.Repeats.fill(0);
         w.Appends.fill(0);
         w.Due.fill(-1);
-        w.Occurrences.resize((size_t(poolSize_) + 1) * ring);
-        w.Values.resize(ring);
-        const size_t nodes = size_t(kLanes) + ring;
-        w.DueNext.resize(nodes);
-        w.DuePrev.resize(nodes);
-        for (size_t node = 0; node < nodes; ++node)
-            w.DueNext[node] = w.DuePrev[node] = int16_t(node);
+        std::fill(w.DueBits.begin(), w.DueBits.end(), 0);
         w.Time = 0;
         w.Count = 0;
         w.Newest = 0;
@@ -177,40 +197,42 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
     }
 }
 
-int32_t TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
+__attribute__((always_inline)) inline void TJUXScanner::Schedule(TSlidingWindow& w, size_t number, int32_t age,
+                                                                  int32_t newest) const
+{
+    const uint64_t bit = uint64_t(1) << (number & 63);
+    if (w.Due[number] >= 0)
+        w.DueBits[2 * size_t(w.Due[number] & ringMask_) + (number >> 6)] &= ~bit;
+    const uint64_t* bits = w.GapBits.data() + number * size_t(gapWords_);
+    const int32_t from = age + 1;
+    int32_t word = from >> 6;
+    uint64_t b = word < gapWords_ ? bits[word] & (~uint64_t(0) << (from & 63)) : 0;
+    while (b == 0 && ++word < gapWords_)
+        b = bits[word];
+    if (b == 0) {
+        w.Due[number] = -1;
+        return;
+    }
+    const int32_t due = newest + word * 64 + __builtin_ctzll(b) - 1;
+    w.Due[number] = int16_t(due);
+    w.DueBits[2 * size_t(due & ringMask_) + (number >> 6)] |= bit;
+}
+
+void TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
 {
     const size_t x = size_t(number);
-    int16_t* next = w.DueNext.data();
-    int16_t* prev = w.DuePrev.data();
-    next[size_t(prev[x])] = next[x];
-    prev[size_t(next[x])] = prev[x];
-    next[x] = prev[x] = int16_t(number);
-    w.Due[x] = -1;
     const int32_t f = w.Frequency[x];
-    if (f == 0)
-        return 0;
     const int16_t* times = w.Occurrences.data() + x * (size_t(ringMask_) + 1);
     const int32_t mask = ringMask_;
     const int32_t last = w.Appends[x] - 1;
     const int32_t newest = times[last & mask];
     const int32_t age = w.Time - newest + 1;
     int32_t repeats = 0;
-    int32_t nextGap = INT32_MAX;
-    for (int32_t k = last - f + 1; k < last; ++k) {
-        const int32_t gap = times[(k + 1) & mask] - times[k & mask];
-        repeats += gap <= age;
-        nextGap = std::min(nextGap, gap <= age ? INT32_MAX : gap);
-    }
-    if (nextGap != INT32_MAX) {
-        const int32_t due = newest + nextGap - 1;
-        const size_t head = size_t(kLanes) + size_t(due & ringMask_);
-        w.Due[x] = int16_t(due);
-        next[x] = next[head];
-        prev[x] = int16_t(head);
-        prev[size_t(next[head])] = int16_t(number);
-        next[head] = int16_t(number);
-    }
-    return repeats;
+    for (int32_t k = last - f + 1; k < last; ++k)
+        repeats += times[(k + 1) & mask] - times[k & mask] <= age;
+    w.Repeats[x] = int16_t(repeats);
+    w.Weight[x] = int16_t(f + repeats);
+    Schedule(w, x, age, newest);
 }
 
 void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
@@ -218,34 +240,34 @@ void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
     const int32_t length = windowLength_;
     const size_t ring = size_t(ringMask_) + 1;
     auto inPool = [this](int32_t v) { return v >= 1 && v <= poolSize_; };
-    int32_t dropped = 0;
-    bool recountDropped = false;
     if (w.Count == length) {
         const int32_t oldest = w.Time - length + 1;
-        dropped = w.Values[size_t(oldest & ringMask_)];
+        const int32_t dropped = w.Values[size_t(oldest & ringMask_)];
         if (length >= 2)
             --w.Steps[size_t(w.Values[size_t((oldest + 1) & ringMask_)] - dropped + kStepOffset)];
         --w.Count;
         if (inPool(dropped)) {
             const size_t u = size_t(dropped);
             if (--w.Frequency[u] == 0) {
-                // Gone from the window: no weight, off the wheel.
-                w.DueNext[size_t(w.DuePrev[u])] = w.DueNext[u];
-                w.DuePrev[size_t(w.DueNext[u])] = w.DuePrev[u];
-                w.DueNext[u] = w.DuePrev[u] = int16_t(u);
+                // Gone from the window: no weight, no gaps, nothing due.
+                if (w.Due[u] >= 0)
+                    w.DueBits[2 * size_t(w.Due[u] & ringMask_) + (u >> 6)] &= ~(uint64_t(1) << (u & 63));
                 w.Due[u] = -1;
                 w.Weight[u] = 0;
-            } else if (dropped != value) { // else recounted as the new value
-                // The dropped occurrence takes its gap to the next one along:
-                // the repeats lose it if it was counted, and the due time
-                // moves only if it was that gap's.
+                w.Repeats[u] = 0;
+            } else {
+                // The dropped occurrence takes its gap to the next one along;
+                // the repeats lose it if it was counted. A due time that was
+                // this gap's stays: it then adds nothing and moves on.
                 const int16_t* times = w.Occurrences.data() + u * ring;
                 const int32_t first = w.Appends[u] - w.Frequency[u] - 1;
                 const int32_t gap = times[(first + 1) & ringMask_] - times[first & ringMask_];
                 const int32_t newest = times[(w.Appends[u] - 1) & ringMask_];
-                const bool counted = gap <= w.Time - newest + 1;
-                w.Weight[u] = int16_t(w.Weight[u] - 1 - int32_t(counted));
-                recountDropped = !counted && w.Due[u] == newest + gap - 1;
+                const size_t at = u * size_t(gapStride_) + size_t(gap);
+                if (--w.Gaps[at] == 0)
+                    w.GapBits[u * size_t(gapWords_) + size_t(gap >> 6)] &= ~(uint64_t(1) << (gap & 63));
+                w.Repeats[u] = int16_t(w.Repeats[u] - int32_t(gap <= w.Time - newest + 1));
+                w.Weight[u] = int16_t(w.Frequency[u] + w.Repeats[u]);
             }
         }
     }
@@ -258,17 +280,20 @@ void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
     w.Values[size_t(w.Time & ringMask_)] = value;
     if (inPool(value)) {
         const size_t v = size_t(value);
-        w.Occurrences[v * ring + size_t(w.Appends[v] & ringMask_)] = int16_t(w.Time);
+        int16_t* times = w.Occurrences.data() + v * ring;
+        if (w.Frequency[v] > 0) {
+            const int32_t gap = w.Time - times[(w.Appends[v] - 1) & ringMask_];
+            if (w.Gaps[v * size_t(gapStride_) + size_t(gap)]++ == 0)
+                w.GapBits[v * size_t(gapWords_) + size_t(gap >> 6)] |= uint64_t(1) << (gap & 63);
+        }
+        times[w.Appends[v] & ringMask_] = int16_t(w.Time);
         ++w.Appends[v];
-        // A first occurrence has no gaps: no repeats, nothing due (a number
-        // that left the window was taken off the wheel then).
-        if (++w.Frequency[v] == 1)
-            w.Weight[v] = 1;
-        else
-            w.Weight[v] = int16_t(w.Frequency[v] + RecountRepeats(w, value));
+        ++w.Frequency[v];
+        // Age 1: only gaps of one count.
+        w.Repeats[v] = w.Gaps[v * size_t(gapStride_) + 1];
+        w.Weight[v] = int16_t(w.Frequency[v] + w.Repeats[v]);
+        Schedule(w, v, 1, w.Time);
     }
-    if (recountDropped)
-        w.Weight[size_t(dropped)] = int16_t(w.Frequency[size_t(dropped)] + RecountRepeats(w, dropped));
 }
 
 // laneScores_[x] = sum over the windows holding x of Weight[x] plus the
@@ -282,14 +307,22 @@ void TJUXScanner::SlideRate(int32_t width)
     for (int32_t i = 0; i < width; ++i) {
         TSlidingWindow& w = windows_[size_t(i)];
         if (w.Appended > 1) {
-            // Several values at once: ages jumped past the wheel's times.
+            // Several values at once: ages jumped past the due times.
             for (int32_t x = 1; x <= poolSize_; ++x)
                 if (w.Frequency[size_t(x)] > 0)
-                    w.Weight[size_t(x)] = int16_t(w.Frequency[size_t(x)] + RecountRepeats(w, x));
+                    RecountRepeats(w, x);
         } else if (w.Appended == 1) {
-            const size_t head = size_t(kLanes) + size_t(w.Time & ringMask_);
-            for (int32_t x; (x = w.DueNext[head]) != int32_t(head);)
-                w.Weight[size_t(x)] = int16_t(w.Frequency[size_t(x)] + RecountRepeats(w, x));
+            const uint64_t* slot = w.DueBits.data() + 2 * size_t(w.Time & ringMask_);
+            for (size_t half = 0; half < 2; ++half)
+                for (uint64_t bits = slot[half]; bits != 0; bits &= bits - 1) {
+                    const size_t x = 64 * half + size_t(__builtin_ctzll(bits));
+                    const int16_t* times = w.Occurrences.data() + x * (size_t(ringMask_) + 1);
+                    const int32_t newest = times[(w.Appends[x] - 1) & ringMask_];
+                    const int32_t age = w.Time - newest + 1;
+                    w.Repeats[x] = int16_t(w.Repeats[x] + w.Gaps[x * size_t(gapStride_) + size_t(age)]);
+                    w.Weight[x] = int16_t(w.Frequency[x] + w.Repeats[x]);
+                    Schedule(w, x, age, newest);
+                }
         }
         w.Appended = 0;
         if (w.Count == 0)

@@ -54,17 +54,24 @@ private:
         alignas(16) TLanes Weight{}; // frequency + repeats; 0 when absent
         // Steps (value minus the value before) by step + kStepOffset.
         alignas(16) std::array<int16_t, 2 * kStepOffset> Steps{};
+        TLanes Due{}; // time the repeats next grow, -1 never
         // Counts and times stay below 2^15 on this way.
         TLanes Frequency{};
+        TLanes Repeats{};
         TLanes Appends{}; // occurrences ever appended
-        TLanes Due{};     // time the repeats next grow, -1 never
         // Times of each number's occurrences: number x's k-th at
         // x * (ringMask_ + 1) + (k & ringMask_), the last Frequency[x] in the window.
         std::vector<int16_t> Occurrences;
         std::vector<int32_t> Values; // by time, in a ring of ringMask_ + 1
-        // Numbers whose repeats grow at a time t, in circular lists headed by
-        // node kLanes + (t & ringMask_); a number in no list links to itself.
-        std::vector<int16_t> DueNext, DuePrev;
+        // Gaps between a number's successive occurrences in the window: how
+        // many of each length (x * gapStride_ + gap), and a bit per length
+        // present (x * gapWords_ words).
+        std::vector<int16_t> Gaps;
+        std::vector<uint64_t> GapBits;
+        // Numbers due at a time t: bits of the two words at 2 * (t & ringMask_).
+        std::vector<uint64_t> DueBits;
+        int32_t Pool = -1;   // sizes the vectors were laid out for
+        int32_t Length = -1;
         int32_t Time = 0;
         int32_t Count = 0;
         int32_t Newest = 0;
@@ -74,8 +81,10 @@ private:
     // The sliding form, used while every sum fits in 16 bits.
     void SlideReset(int32_t count, int32_t length);
     void SlideAppend(TSlidingWindow& w, int32_t value);
-    // Repeats of `number` now; files it under the time they next grow.
-    int32_t RecountRepeats(TSlidingWindow& w, int32_t number) const;
+    // Repeats of `number` counted afresh from its occurrences; schedules it.
+    void RecountRepeats(TSlidingWindow& w, int32_t number) const;
+    // Due time of the shortest gap of `number` longer than `age`.
+    void Schedule(TSlidingWindow& w, size_t number, int32_t age, int32_t newest) const;
     void SlideRate(int32_t width);
 
     // The recounting form, for long windows.
@@ -99,6 +108,8 @@ private:
 
     bool sliding_ = false;
     int32_t ringMask_ = 0;
+    int32_t gapStride_ = 0;
+    int32_t gapWords_ = 0;
     std::vector<TSlidingWindow> windows_;
     alignas(16) TLanes laneScores_{};
 

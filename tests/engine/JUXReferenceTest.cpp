@@ -518,6 +518,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"SixOf99", 6, 99, 0, 0, 0, 1, 1, 130, 25, 10, 2, 6, kModeAll, 0, 0, 0, 0, {}, 21},
         Case{"FourteenOf99", 14, 99, 0, 0, 0, 1, 1, 110, 20, 9, 3, 4, kModeAll, 0, 30, 0, 0, {}, 22, 30},
         Case{"SevenPlusSevenCombined", 7, 40, 2, 7, 0, 0, 2, 100, 20, 12, 1, 5, kModeAll, 0, 0, 0, 0, {}, 23, 30},
+        // Gaps of windows past 64 values span several words of gap bits.
+        Case{"WindowsPastOneWord", 6, 49, 0, 0, 0, 1, 1, 420, 40, 150, 2, 6, kModeAll, 0, 0, 0, 0, {}, 28, 30},
         // Windows too long for 16-bit sums take the recounting way.
         Case{"LongWindows", 6, 49, 0, 0, 0, 1, 1, 1700, 12, 800, 5, 3, kModeAll, 0, 10, 0, 0, {}, 24, 3}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
