@@ -42,7 +42,6 @@ public:
     void SetTitle(const std::string& title);
     std::string Title() const;
 
-    std::function<std::string()> OnTitle;
     std::function<void()> OnSelect;
     std::function<void()> OnDoubleClick;
 

@@ -57,8 +57,7 @@ TDrawModifyForm::TDrawModifyForm(TEnvironmentClass& environment, QWidget* parent
     lblTitle_->setText(FromText(game.Info.Name));
 
     editor_->DefineColumns(display_->List());
-    display_->OnTitle = [this] { return editor_->ListTitle(display_->List()); };
-    display_->List().TitleCallback = display_->OnTitle;
+    display_->List().TitleCallback = [this] { return editor_->ListTitle(display_->List()); };
     display_->OnSelect = [this] { RefreshButtons(); };
     display_->OnDoubleClick = [this] { GetBClick(); };
     SetupGrid();
