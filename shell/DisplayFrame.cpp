@@ -91,16 +91,6 @@ int TDisplayF::AddColumn(const std::string& caption, int width, std::function<st
     return list_.AddColumn(caption, width, std::move(text), std::move(less));
 }
 
-void TDisplayF::SetColumnCompare(int id, std::function<bool(int32_t, int32_t)> less)
-{
-    list_.SetCompare(id, std::move(less));
-}
-
-void TDisplayF::SetColumnAlignment(int id, TColumnAlign align)
-{
-    list_.SetAlignment(id, align);
-}
-
 void TDisplayF::ClearColumns()
 {
     list_.ClearColumns();

@@ -27,8 +27,6 @@ public:
 
     int AddColumn(const std::string& caption, int width, std::function<std::string(int32_t)> text,
                   std::function<bool(int32_t, int32_t)> less = nullptr);
-    void SetColumnCompare(int id, std::function<bool(int32_t, int32_t)> less);
-    void SetColumnAlignment(int id, TColumnAlign align);
     void ClearColumns();
     // Resets sorting and shows page 1.
     void SetRows(std::vector<int32_t> keys);

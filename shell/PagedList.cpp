@@ -38,13 +38,6 @@ int TPagedList::AddColumn(const std::string& caption, int width, std::function<s
     return id;
 }
 
-void TPagedList::SetCompare(int id, std::function<bool(int32_t, int32_t)> less)
-{
-    for (TListColumn& c : columns_)
-        if (c.Id == id)
-            c.Less = std::move(less);
-}
-
 void TPagedList::SetAlignment(int id, TColumnAlign align)
 {
     for (TListColumn& c : columns_)

@@ -47,7 +47,6 @@ public:
     // Answers the new column's identifier: the lowest positive one unused.
     int AddColumn(const std::string& caption, int width, std::function<std::string(int32_t)> text,
                   std::function<bool(int32_t, int32_t)> less = nullptr);
-    void SetCompare(int id, std::function<bool(int32_t, int32_t)> less);
     void SetAlignment(int id, TColumnAlign align);
     void ClearColumns();
     const std::vector<TListColumn>& Columns() const { return columns_; }
