@@ -2,8 +2,6 @@
 // clicks to it.
 #include "display/JUXDisplayFrame.h"
 
-#include <exception>
-
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,8 +18,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "data/UserDialogs.h"
 #include "display/GridCellUi.h"
+#include "display/GuardedUi.h"
 #include "display/JUXTableUi.h"
 #include "display/QtText.h"
 #include "display/TextGridUi.h"
@@ -69,25 +67,11 @@ TFrmJUXDisplay::TFrmJUXDisplay(TEnvironmentClass& env, QWidget* parent)
 
 TFrmJUXDisplay::~TFrmJUXDisplay() = default;
 
-template <typename F> void TFrmJUXDisplay::Guarded(F&& action)
-{
-    // Nothing may leave a Qt slot; a failure is told to the user instead.
-    try {
-        action();
-    } catch (const std::exception& e) {
-        ShowError(e.what());
-    }
-}
-
 template <typename F> void TFrmJUXDisplay::WithStripDisabled(F&& change)
 {
     QWidget* const controls[] = {ui_->btnPanoramaLess, ui_->btnPanoramaMore, ui_->lblReqNumbers,
                                  ui_->cbPanoramaDisplayType};
-    for (QWidget* w : controls)
-        w->setEnabled(false);
-    Guarded(change);
-    for (QWidget* w : controls)
-        w->setEnabled(true);
+    WithDisabled(controls, change);
 }
 
 void TFrmJUXDisplay::BuildMenus()

@@ -67,7 +67,6 @@ private:
     void UpdateCurrentLabel();
     // Runs a change with the strip's controls disabled; errors are shown.
     template <typename F> void WithStripDisabled(F&& change);
-    template <typename F> void Guarded(F&& action);
 
     std::unique_ptr<Ui::TFrmJUXDisplay> ui_;
     QMenu* panoramaMenu_ = nullptr;

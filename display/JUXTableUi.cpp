@@ -1,8 +1,6 @@
 // The JUX Table page's statistics, prediction and charts.
 #include "display/JUXTableUi.h"
 
-#include <exception>
-
 #include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
@@ -21,6 +19,7 @@
 
 #include "data/UserDialogs.h"
 #include "display/GridCellUi.h"
+#include "display/GuardedUi.h"
 #include "display/NiceChart.h"
 #include "display/QtText.h"
 #include "display/TextGridUi.h"
@@ -228,23 +227,9 @@ void TJUXTablePanel::Connect()
     });
 }
 
-void TJUXTablePanel::Guarded(const std::function<void()>& action)
-{
-    // Nothing may leave a Qt slot; a failure is told to the user instead.
-    try {
-        action();
-    } catch (const std::exception& e) {
-        ShowError(e.what());
-    }
-}
-
 void TJUXTablePanel::WithStripDisabled(const std::function<void()>& change)
 {
-    for (QWidget* w : stripControls_)
-        w->setEnabled(false);
-    Guarded(change);
-    for (QWidget* w : stripControls_)
-        w->setEnabled(true);
+    WithDisabled(stripControls_, change);
 }
 
 void TJUXTablePanel::UpdateDelayMenu()

@@ -58,7 +58,6 @@ private:
     void RenderGrids(const TTablePage& page);
     void RenderCharts(const TTablePage& page);
     void SaveChart(TNiceChart* chart);
-    void Guarded(const std::function<void()>& action);
 
     TDisplayState& state_;
     QPushButton* btnLess_ = nullptr;
