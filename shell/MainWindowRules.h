@@ -19,7 +19,6 @@ inline constexpr const char* kMainCaption = "J.U.X. Engine 2.3b";
 #define JUX_VERSION "0.0.0"
 #endif
 inline constexpr const char* kProductVersion = JUX_VERSION;
-inline constexpr const char* kNotAvailableText = "This function is not available yet.";
 inline constexpr const char* kPredictionInMemoryText = "A prediction is in memory. Do you want to clear it?";
 inline constexpr const char* kRunStateFilter = "JUX State File (*.jsf)";
 // The user guide, shipped as HTML beside the program.
