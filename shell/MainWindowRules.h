@@ -123,8 +123,8 @@ struct TOddsPreset {
 };
 // `requestedShown` is the count of requested numbers selected in the display,
 // used while a run is STARTED or PAUSED.
+TOddsPreset OddsPreset(const TGameInfo& info, int32_t fieldSelected, uint8_t runState, int32_t requestedShown);
+
 // Where Help finds the user guide: beside the program (a build tree), then
 // where an installation puts it (PREFIX/share/doc/jux beside PREFIX/bin).
 std::vector<std::string> HelpFileCandidates(const std::string& programFolder);
-
-TOddsPreset OddsPreset(const TGameInfo& info, int32_t fieldSelected, uint8_t runState, int32_t requestedShown);
