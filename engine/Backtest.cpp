@@ -302,16 +302,24 @@ std::vector<TBacktestSummary> TBacktest::Summary() const
     return out;
 }
 
-TBacktestSummary TBacktest::SummaryFor(int32_t mode, int32_t requested, int32_t category) const
+size_t TBacktest::SlotOf(int32_t mode, int32_t requested, int32_t category) const
 {
     for (size_t s = 0; s < slots_.size(); ++s)
-        if (slots_[s].Mode == mode && slots_[s].Requested == requested && slots_[s].Category == category) {
-            const std::vector<long double> pmf = ChanceHitDistribution(poolSize_, hitWidth_, requested);
-            TBacktestSummary sum = Counts(s, pmf);
-            if (sum.Predicted > 0)
-                sum.PValue = double(SumTailProbability(pmf, sum.Predicted, sum.Hits));
-            return sum;
-        }
+        if (slots_[s].Mode == mode && slots_[s].Requested == requested && slots_[s].Category == category)
+            return s;
+    return slots_.size();
+}
+
+TBacktestSummary TBacktest::SummaryFor(int32_t mode, int32_t requested, int32_t category) const
+{
+    const size_t s = SlotOf(mode, requested, category);
+    if (s < slots_.size()) {
+        const std::vector<long double> pmf = ChanceHitDistribution(poolSize_, hitWidth_, requested);
+        TBacktestSummary sum = Counts(s, pmf);
+        if (sum.Predicted > 0)
+            sum.PValue = double(SumTailProbability(pmf, sum.Predicted, sum.Hits));
+        return sum;
+    }
     TBacktestSummary none;
     none.Mode = mode;
     none.Requested = requested;
@@ -324,10 +332,7 @@ void TBacktest::CumulativeHits(int32_t mode, int32_t requested, int32_t category
 {
     hits.clear();
     chance.clear();
-    size_t slot = slots_.size();
-    for (size_t s = 0; s < slots_.size(); ++s)
-        if (slots_[s].Mode == mode && slots_[s].Requested == requested && slots_[s].Category == category)
-            slot = s;
+    const size_t slot = SlotOf(mode, requested, category);
     if (slot == slots_.size())
         return;
     double h = 0, c = 0;

@@ -109,6 +109,8 @@ private:
     // Everything of one summary but its p value.
     TBacktestSummary Counts(size_t slot, const std::vector<long double>& pmf) const;
     double ChanceMean(int32_t requested) const;
+    // Index in slots_, slots_.size() for a combination not backtested.
+    size_t SlotOf(int32_t mode, int32_t requested, int32_t category) const;
 
     std::vector<TSlot> slots_;
 

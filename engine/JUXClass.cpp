@@ -23,13 +23,6 @@ int8_t* TJUXClass::RowOrder(int32_t row)
     return const_cast<int8_t*>(static_cast<const TJUXClass*>(this)->RowOrder(row));
 }
 
-const int8_t* TJUXClass::RowHit(int32_t row) const
-{
-    if (row < 0 || row >= rows_)
-        return nullptr;
-    return rowData_.data() + size_t(rows_) * size_t(poolSize_) + size_t(row) * size_t(hitWidth_);
-}
-
 int8_t* TJUXClass::RowHit(int32_t row)
 {
     histCacheTested_ = -1; // whoever writes hits invalidates the derived histograms

@@ -26,7 +26,12 @@ public:
     // Physical row 0 .. Rows - 1; null outside.
     const int8_t* RowOrder(int32_t row) const;
     int8_t* RowOrder(int32_t row);
-    const int8_t* RowHit(int32_t row) const;
+    const int8_t* RowHit(int32_t row) const
+    {
+        if (row < 0 || row >= rows_)
+            return nullptr;
+        return rowData_.data() + size_t(rows_) * size_t(poolSize_) + size_t(row) * size_t(hitWidth_);
+    }
     int8_t* RowHit(int32_t row);
 
     // Copies in the array-of-rows form a run state stores.
@@ -49,7 +54,7 @@ public:
         const int64_t physical = int64_t(rows_) - testedDraws + row - 1;
         if (physical < 0 || physical >= rows_)
             return 0;
-        const int8_t* hits = rowData_.data() + size_t(rows_) * size_t(poolSize_) + size_t(physical) * size_t(hitWidth_);
+        const int8_t* hits = RowHit(int32_t(physical));
         int32_t n = 0;
         while (n < hitWidth_ && hits[n] <= top)
             ++n;

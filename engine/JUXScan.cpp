@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -365,19 +364,8 @@ template <typename TScore>
 void TJUXScanner::Rank(const TScore* scores, int32_t pool)
 {
     int64_t top = 0;
-    if constexpr (std::is_same_v<TScore, int16_t>) {
-        // Lane scores: lanes outside 1 .. pool hold 0.
-        TVec high{};
-        for (int32_t b = 0; b < (pool + 8) / 8; ++b) {
-            const TVec v = LoadVec(scores + 8 * b);
-            high = high > v ? high : v;
-        }
-        for (int32_t l = 0; l < 8; ++l)
-            top = std::max<int64_t>(top, high[l]);
-    } else {
-        for (int32_t n = 1; n <= pool; ++n)
-            top = std::max<int64_t>(top, scores[n]);
-    }
+    for (int32_t n = 1; n <= pool; ++n)
+        top = std::max<int64_t>(top, scores[n]);
     if (top < int64_t(bucket_.size())) {
         const int32_t levels = int32_t(top) + 1;
         std::fill(bucket_.begin(), bucket_.begin() + levels + 1, 0);
