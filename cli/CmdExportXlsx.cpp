@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 
@@ -16,6 +15,7 @@
 #include "cli/RunStateCli.h"
 #include "data/TextCodec.h"
 #include "display/SpreadsheetExport.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -38,15 +38,6 @@ bool ParseIds(const std::string& text, TIntegerStore& ids, std::string& error)
         start = comma + 1;
     }
     return true;
-}
-
-// True when both paths name one existing file (links and spellings such as
-// "./" included).
-bool SameFile(const std::string& a, const std::string& b)
-{
-    struct stat sa {}, sb {};
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
 }
 
 // The arguments without the one at `skip`.
@@ -98,7 +89,7 @@ int RunExportXlsx(const std::vector<std::string>& args)
     const std::string out = a.positional()[1];
     const bool json = a.has("json");
     // The workbook replaces its target: naming the source would lose it.
-    if (SameFile(input, out))
+    if (IsSameFile(input, out))
         return CliUsageError(kName, "the workbook cannot replace the file it is exported from, '" + input + "'");
 
     TCurrentGame game;
