@@ -1,9 +1,7 @@
 // jux-cli export-xlsx: the table details workbook of the display, for tables
 // of a fresh run on a game file or of a saved run state.
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -27,14 +25,12 @@ bool ParseIds(const std::string& text, TIntegerStore& ids, std::string& error)
     while (start <= text.size()) {
         const size_t comma = std::min(text.find(',', start), text.size());
         const std::string item = text.substr(start, comma - start);
-        char* end = nullptr;
-        errno = 0;
-        const long long v = item.empty() ? 0 : std::strtoll(item.c_str(), &end, 10);
-        if (item.empty() || *end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) {
+        int32_t v = 0;
+        if (!ParseCliInt32(item, v)) {
             error = "--ids needs table IDs separated by commas, not '" + text + "'";
             return false;
         }
-        ids.AddInt(int32_t(v));
+        ids.AddInt(v);
         start = comma + 1;
     }
     return true;
