@@ -2,9 +2,6 @@
 #include "cli/AnalyzeOutput.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 
 #include "cli/CliText.h"
 #include "cli/Commands.h"
@@ -26,19 +23,6 @@ std::vector<std::string> AnalyzeValueOptions()
 std::vector<std::string> AnalyzeFlags() { return {"json"}; }
 
 namespace {
-
-bool ToInt32(const std::string& text, int32_t& out)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
-        return false;
-    out = static_cast<int32_t>(v);
-    return true;
-}
 
 std::vector<std::string> SplitCommas(const std::string& text)
 {
@@ -113,7 +97,7 @@ bool ParseAnalyzeArgs(const std::vector<std::string>& args, TAnalyzeRequest& r, 
         if (!a.has(o.name))
             continue;
         const std::string v = a.value(o.name);
-        if (!ToInt32(v, *o.value)) {
+        if (!ParseCliInt32(v, *o.value)) {
             error = std::string("option --") + o.name + " needs an integer, not '" + v + "'";
             return false;
         }
@@ -138,7 +122,7 @@ bool ParseAnalyzeArgs(const std::vector<std::string>& args, TAnalyzeRequest& r, 
     if (a.has("keep")) {
         for (const std::string& id : SplitCommas(a.value("keep"))) {
             int32_t v = 0;
-            if (!ToInt32(id, v)) {
+            if (!ParseCliInt32(id, v)) {
                 error = "option --keep needs table IDs separated by commas, not '" + a.value("keep") + "'";
                 return false;
             }

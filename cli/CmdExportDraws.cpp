@@ -8,6 +8,7 @@
 #include "cli/GameCli.h"
 #include "cli/RefusedRecords.h"
 #include "data/DrawsExport.h"
+#include "platform/Paths.h"
 
 namespace {
 

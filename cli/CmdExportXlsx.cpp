@@ -1,11 +1,8 @@
 // jux-cli export-xlsx: the table details workbook of the display, for tables
 // of a fresh run on a game file or of a saved run state.
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 
@@ -16,6 +13,7 @@
 #include "cli/RunStateCli.h"
 #include "data/TextCodec.h"
 #include "display/SpreadsheetExport.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -27,26 +25,15 @@ bool ParseIds(const std::string& text, TIntegerStore& ids, std::string& error)
     while (start <= text.size()) {
         const size_t comma = std::min(text.find(',', start), text.size());
         const std::string item = text.substr(start, comma - start);
-        char* end = nullptr;
-        errno = 0;
-        const long long v = item.empty() ? 0 : std::strtoll(item.c_str(), &end, 10);
-        if (item.empty() || *end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) {
+        int32_t v = 0;
+        if (!ParseCliInt32(item, v)) {
             error = "--ids needs table IDs separated by commas, not '" + text + "'";
             return false;
         }
-        ids.AddInt(int32_t(v));
+        ids.AddInt(v);
         start = comma + 1;
     }
     return true;
-}
-
-// True when both paths name one existing file (links and spellings such as
-// "./" included).
-bool SameFile(const std::string& a, const std::string& b)
-{
-    struct stat sa {}, sb {};
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
 }
 
 // The arguments without the one at `skip`.
@@ -98,7 +85,7 @@ int RunExportXlsx(const std::vector<std::string>& args)
     const std::string out = a.positional()[1];
     const bool json = a.has("json");
     // The workbook replaces its target: naming the source would lose it.
-    if (SameFile(input, out))
+    if (IsSameFile(input, out))
         return CliUsageError(kName, "the workbook cannot replace the file it is exported from, '" + input + "'");
 
     TCurrentGame game;

@@ -2,6 +2,7 @@
 // and registers itself here.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,6 +27,11 @@ constexpr int kExitUsage = 2;
 
 // Prints "usage: jux-cli NAME USAGE" on stderr and answers kExitUsage.
 int CliUsageError(const std::string& command, const std::string& message);
+
+// A whole decimal number as options take it; false for anything else and for
+// a value out of range.
+bool ParseCliInteger(const std::string& text, long long& out);
+bool ParseCliInt32(const std::string& text, int32_t& out);
 
 // A small argument reader: positional values and --name [value] options.
 class TCliArgs {

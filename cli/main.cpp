@@ -1,6 +1,7 @@
 // jux-cli: the analysis core on game files, for scripting, batch runs and tests.
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -94,14 +95,32 @@ bool TCliArgs::intValue(const std::string& name, long long& out, long long fallb
     if (!has(name))
         return true;
     const std::string v = value(name);
-    char* end = nullptr;
-    errno = 0;
-    const long long n = std::strtoll(v.c_str(), &end, 10);
-    if (v.empty() || *end != '\0' || errno == ERANGE) {
+    if (!ParseCliInteger(v, out)) {
         error_ = "option --" + name + " needs an integer, not '" + v + "'";
         return false;
     }
+    return true;
+}
+
+bool ParseCliInteger(const std::string& text, long long& out)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long long n = std::strtoll(text.c_str(), &end, 10);
+    if (*end != '\0' || errno == ERANGE)
+        return false;
     out = n;
+    return true;
+}
+
+bool ParseCliInt32(const std::string& text, int32_t& out)
+{
+    long long n = 0;
+    if (!ParseCliInteger(text, n) || n < INT32_MIN || n > INT32_MAX)
+        return false;
+    out = static_cast<int32_t>(n);
     return true;
 }
 

@@ -100,9 +100,3 @@ bool WriteDrawsExport(const std::string& path, const TDrawClass& draws, const st
     const std::string text = DrawsExportText(draws, gameName);
     return ReplaceFileContents(where, text.data(), text.size(), error);
 }
-
-bool IsSameFile(const std::string& a, const std::string& b)
-{
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
-}

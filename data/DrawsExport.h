@@ -25,7 +25,4 @@ std::string DrawsExportText(const TDrawClass& draws, const std::string& gameName
 // answers false with the reason in error.
 bool WriteDrawsExport(const std::string& path, const TDrawClass& draws, const std::string& gameName,
                       std::string& error);
-// True when both paths name one existing file (also through links), so an
-// export aimed at its own game file can be refused before it replaces it.
-bool IsSameFile(const std::string& a, const std::string& b);
 inline constexpr const char* kExportOverGameFile = "The draws cannot be exported over their own game file.";

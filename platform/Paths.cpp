@@ -102,6 +102,12 @@ bool RenameFile(const std::string& from, const std::string& to)
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool IsSameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
+
 bool ReplaceFileContents(const std::string& path, const void* bytes, size_t size, std::string& error)
 {
     std::string tmp = path + ".XXXXXX";

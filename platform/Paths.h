@@ -22,6 +22,10 @@ std::string ExtractFileExt(const std::string& path);  // with the dot, "" when n
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 bool DeleteFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to);
+// True when both paths name one existing file (also through links and
+// spellings such as "./"), so a write aimed at its own source can be refused
+// before it replaces it.
+bool IsSameFile(const std::string& a, const std::string& b);
 
 // Replaces the file at path with the given bytes. They go to a new file
 // beside it first, which is flushed and then renamed over the old one, so a
