@@ -26,7 +26,4 @@ std::string JsonText(const Json& document);
 // UTF-8; file paths that are not are shown with U+FFFD.
 void PrintJson(const Json& document, FILE* to = stdout);
 
-// A JSON string of a core text.
-inline Json Text(const std::string& text) { return Out(text); }
-
 } // namespace clitext

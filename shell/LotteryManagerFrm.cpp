@@ -2,7 +2,6 @@
 // captions, states and list texts come from LotteryRules.
 #include "shell/LotteryManagerFrm.h"
 
-#include <filesystem>
 #include <system_error>
 
 #include <QApplication>
@@ -75,12 +74,6 @@ QTableWidgetItem* Cell(const std::string& text, bool centred = false)
     if (centred)
         item->setTextAlignment(Qt::AlignCenter);
     return item;
-}
-
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 bool CopyWholeFile(const std::string& from, const std::string& to)
@@ -397,7 +390,7 @@ void TfrmLotteryManager::ExportSelected()
         target += ".drw";
     const std::string targetOptions = ChangeFileExt(target, ".ini");
     const std::string failure = "Unable to export lottery game to " + target;
-    if (SameFile(source, target) || (!options.empty() && SameFile(options, targetOptions))) {
+    if (IsSameFile(source, target) || (!options.empty() && IsSameFile(options, targetOptions))) {
         ShowError(failure);
         return;
     }
