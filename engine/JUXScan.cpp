@@ -196,14 +196,24 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
     }
 }
 
+// A number is due in at most one slot, so clearing its bit in the slot of a
+// stale or absent (-1) due time changes nothing: no test needed.
 __attribute__((always_inline)) inline void TJUXScanner::Schedule(TSlidingWindow& w, size_t number, int32_t age,
                                                                   int32_t newest) const
 {
     const uint64_t bit = uint64_t(1) << (number & 63);
-    if (w.Due[number] >= 0)
-        w.DueBits[2 * size_t(w.Due[number] & ringMask_) + (number >> 6)] &= ~bit;
+    const size_t half = number >> 6;
+    w.DueBits[2 * size_t(w.Due[number] & ringMask_) + half] &= ~bit;
     const uint64_t* bits = w.GapBits.data() + number * size_t(gapWords_);
     const int32_t from = age + 1;
+    if (gapWords_ == 1) {
+        // Gaps are shorter than 64 here; from <= 64, and 2 << 63 is 0.
+        const uint64_t b = bits[0] & ~((uint64_t(2) << (from - 1)) - 1);
+        const int32_t due = newest + __builtin_ctzll(b | (uint64_t(1) << 63)) - 1;
+        w.Due[number] = int16_t(due | -int32_t(b == 0));
+        w.DueBits[2 * size_t(due & ringMask_) + half] |= bit & -uint64_t(b != 0);
+        return;
+    }
     int32_t word = from >> 6;
     uint64_t b = word < gapWords_ ? bits[word] & (~uint64_t(0) << (from & 63)) : 0;
     while (b == 0 && ++word < gapWords_)
@@ -214,7 +224,7 @@ __attribute__((always_inline)) inline void TJUXScanner::Schedule(TSlidingWindow&
     }
     const int32_t due = newest + word * 64 + __builtin_ctzll(b) - 1;
     w.Due[number] = int16_t(due);
-    w.DueBits[2 * size_t(due & ringMask_) + (number >> 6)] |= bit;
+    w.DueBits[2 * size_t(due & ringMask_) + half] |= bit;
 }
 
 void TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
@@ -234,6 +244,10 @@ void TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
     Schedule(w, x, age, newest);
 }
 
+// Branch-free where the branch would follow the data: whether a number
+// arrives for the first time or leaves for the last is not predictable.
+// Slot 0 of a number's gap counts is never read (gaps are at least 1), so a
+// first arrival or last departure counts a gap of 0 there instead of testing.
 void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
 {
     const int32_t length = windowLength_;
@@ -246,28 +260,26 @@ void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
             --w.Steps[size_t(w.Values[size_t((oldest + 1) & ringMask_)] - dropped + kStepOffset)];
         --w.Count;
         if (inPool(dropped)) {
+            // The dropped occurrence takes its gap to the next one along; the
+            // repeats lose it if it was counted. A due time that was this
+            // gap's stays: it then adds nothing and moves on. Gone from the
+            // window: no weight, no repeats, nothing due.
             const size_t u = size_t(dropped);
-            if (--w.Frequency[u] == 0) {
-                // Gone from the window: no weight, no gaps, nothing due.
-                if (w.Due[u] >= 0)
-                    w.DueBits[2 * size_t(w.Due[u] & ringMask_) + (u >> 6)] &= ~(uint64_t(1) << (u & 63));
-                w.Due[u] = -1;
-                w.Weight[u] = 0;
-                w.Repeats[u] = 0;
-            } else {
-                // The dropped occurrence takes its gap to the next one along;
-                // the repeats lose it if it was counted. A due time that was
-                // this gap's stays: it then adds nothing and moves on.
-                const int16_t* times = w.Occurrences.data() + u * ring;
-                const int32_t first = w.Appends[u] - w.Frequency[u] - 1;
-                const int32_t gap = times[(first + 1) & ringMask_] - times[first & ringMask_];
-                const int32_t newest = times[(w.Appends[u] - 1) & ringMask_];
-                const size_t at = u * size_t(gapStride_) + size_t(gap);
-                if (--w.Gaps[at] == 0)
-                    w.GapBits[u * size_t(gapWords_) + size_t(gap >> 6)] &= ~(uint64_t(1) << (gap & 63));
-                w.Repeats[u] = int16_t(w.Repeats[u] - int32_t(gap <= w.Time - newest + 1));
-                w.Weight[u] = int16_t(w.Frequency[u] + w.Repeats[u]);
-            }
+            const int32_t f = --w.Frequency[u];
+            const int16_t* times = w.Occurrences.data() + u * ring;
+            const int32_t first = w.Appends[u] - f - 1;
+            // Masks, not conditionals: the compiler keeps loads out of selects.
+            const int32_t gap = (times[(first + 1) & ringMask_] - times[first & ringMask_]) & -int32_t(f != 0);
+            const int32_t newest = times[(w.Appends[u] - 1) & ringMask_];
+            const size_t at = u * size_t(gapStride_) + size_t(gap);
+            const uint64_t gone = uint64_t(--w.Gaps[at] == 0);
+            w.GapBits[u * size_t(gapWords_) + size_t(gap >> 6)] &= ~(gone << (gap & 63));
+            const int32_t repeats = w.Repeats[u] - int32_t(gap <= w.Time - newest + 1);
+            w.Repeats[u] = int16_t(repeats & -int32_t(f != 0));
+            w.Weight[u] = int16_t(f + w.Repeats[u]);
+            const uint64_t unschedule = (uint64_t(1) << (u & 63)) & -uint64_t(f == 0);
+            w.DueBits[2 * size_t(w.Due[u] & ringMask_) + (u >> 6)] &= ~unschedule;
+            w.Due[u] = int16_t(w.Due[u] | -int32_t(f == 0));
         }
     }
     if (w.Count >= 1)
@@ -280,11 +292,9 @@ void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
     if (inPool(value)) {
         const size_t v = size_t(value);
         int16_t* times = w.Occurrences.data() + v * ring;
-        if (w.Frequency[v] > 0) {
-            const int32_t gap = w.Time - times[(w.Appends[v] - 1) & ringMask_];
-            if (w.Gaps[v * size_t(gapStride_) + size_t(gap)]++ == 0)
-                w.GapBits[v * size_t(gapWords_) + size_t(gap >> 6)] |= uint64_t(1) << (gap & 63);
-        }
+        const int32_t gap = (w.Time - times[(w.Appends[v] - 1) & ringMask_]) & -int32_t(w.Frequency[v] > 0);
+        const uint64_t fresh = uint64_t(w.Gaps[v * size_t(gapStride_) + size_t(gap)]++ == 0);
+        w.GapBits[v * size_t(gapWords_) + size_t(gap >> 6)] |= fresh << (gap & 63);
         times[w.Appends[v] & ringMask_] = int16_t(w.Time);
         ++w.Appends[v];
         ++w.Frequency[v];
