@@ -6,8 +6,8 @@
 #include <climits>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 #include "engine/JUXClass.h"
@@ -39,7 +39,98 @@ const bool kHasAvx = [] {
 }();
 #endif
 
+#if defined(__x86_64__)
+// 512-bit routines for pools up to 63, used when the CPU has them: a window's
+// 64 lanes in two registers, and the ranking compressed out level by level.
+#define JUX_WIDE_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt")))
+// GCC 12's headers warn of their own placeholder operands (fixed in GCC 13).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+const bool kHasWide = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vbmi2") != 0;
+}();
+
+// out[x] for lanes 0 .. 63 = sum over the windows a with weights[a][x] > 0 of
+// weights[a][x] + steps[a][x].
+JUX_WIDE_TARGET void SumWide(const int16_t* const* weights, const int16_t* const* steps, int32_t count,
+                             int16_t* out)
+{
+    const __m512i zero = _mm512_setzero_si512();
+    __m512i low = zero, high = zero;
+    for (int32_t a = 0; a < count; ++a) {
+        const __m512i w0 = _mm512_loadu_si512(weights[a]);
+        const __m512i w1 = _mm512_loadu_si512(weights[a] + 32);
+        const __m512i r0 = _mm512_add_epi16(w0, _mm512_loadu_si512(steps[a]));
+        const __m512i r1 = _mm512_add_epi16(w1, _mm512_loadu_si512(steps[a] + 32));
+        low = _mm512_mask_add_epi16(low, _mm512_cmpgt_epi16_mask(w0, zero), low, r0);
+        high = _mm512_mask_add_epi16(high, _mm512_cmpgt_epi16_mask(w1, zero), high, r1);
+    }
+    _mm512_storeu_si512(out, low);
+    _mm512_storeu_si512(out + 32, high);
+}
+
+// The highest score of numbers 1 .. pool, or -1 when it is 64 or more.
+JUX_WIDE_TARGET int32_t WideTop(const int16_t* scores, int32_t pool)
+{
+    const __mmask32 lowLanes = __mmask32(~uint32_t(1) & uint32_t((uint64_t(2) << pool) - 1));
+    const __mmask32 highLanes = __mmask32(((uint64_t(2) << pool) - 1) >> 32);
+    __m512i m = _mm512_max_epi16(_mm512_maskz_loadu_epi16(lowLanes, scores),
+                                 _mm512_maskz_loadu_epi16(highLanes, scores + 32));
+    m = _mm512_max_epi16(m, _mm512_shuffle_i64x2(m, m, 0x4E));
+    m = _mm512_max_epi16(m, _mm512_shuffle_i64x2(m, m, 0xB1));
+    __m128i m128 = _mm512_castsi512_si128(m);
+    m128 = _mm_max_epi16(m128, _mm_shuffle_epi32(m128, 0x4E));
+    m128 = _mm_max_epi16(m128, _mm_shuffle_epi32(m128, 0xB1));
+    m128 = _mm_max_epi16(m128, _mm_shufflelo_epi16(m128, 0xB1));
+    const int32_t top = int16_t(_mm_extract_epi16(m128, 0));
+    return top < 64 ? top : -1;
+}
+
+// placed[r] = through[n - 1] (or n) for the number n of rank r, scores of
+// numbers 1 .. pool in 0 .. top: per score from the top, the numbers holding
+// it, in ascending order, compressed out of one register. placed needs room
+// for 64 bytes past the last rank.
+JUX_WIDE_TARGET void PlaceWide(const int16_t* scores, int32_t top, const int8_t* through, int32_t pool,
+                               int8_t* placed)
+{
+    static constexpr int8_t kNumbers[64] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
+                                            17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
+                                            33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48,
+                                            49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
+    const uint64_t valid = (uint64_t(1) << pool) - 1; // number n at bit n - 1
+    const __m512i s0 = _mm512_loadu_si512(scores);
+    const __m512i s1 = _mm512_loadu_si512(scores + 32);
+    const __m512i mapped = _mm512_maskz_loadu_epi8(valid, through ? through : kNumbers);
+    int32_t r = 0;
+    for (int32_t level = top; level >= 0 && r < pool; --level) {
+        const __m512i l = _mm512_set1_epi16(int16_t(level));
+        const uint64_t at =
+            ((uint64_t(_mm512_cmpeq_epi16_mask(s1, l)) << 32 | _mm512_cmpeq_epi16_mask(s0, l)) >> 1) & valid;
+        _mm512_storeu_si512(placed + r, _mm512_maskz_compress_epi8(at, mapped));
+        r += __builtin_popcountll(at);
+    }
+}
+#pragma GCC diagnostic pop
+#endif
+
 } // namespace
+
+bool& TJUXScanner::WideVectorsAllowed()
+{
+    static bool allowed = true;
+    return allowed;
+}
+
+bool TJUXScanner::WideVectorsAvailable()
+{
+#if defined(__x86_64__)
+    return kHasWide;
+#else
+    return false;
+#endif
+}
 
 void TJUXScanner::LoadDraws(const TDrawClass* game, const TRunContext& context)
 {
@@ -340,6 +431,15 @@ void TJUXScanner::SlideRate(int32_t width)
         steps[count] = w.Steps.data() + kStepOffset - w.Newest;
         ++count;
     }
+#if defined(__x86_64__)
+    if (wide_ && poolSize_ <= 63) {
+        const int16_t* weights[kMaxHitWidth];
+        for (int32_t a = 0; a < count; ++a)
+            weights[a] = active[a]->Weight.data();
+        SumWide(weights, steps, count, laneScores_.data());
+        return;
+    }
+#endif
     if (blocks <= 7) {
         // Pools up to 55: seven sums held in registers, one pass per window.
         TVec sums[7] = {};
@@ -401,6 +501,15 @@ void TJUXScanner::Rank(const TScore* scores, int32_t pool)
 void TJUXScanner::Place(const int8_t* through, int32_t pool)
 {
     const int16_t* scores = laneScores_.data();
+#if defined(__x86_64__)
+    if (sliding_ && wide_ && pool <= 63) {
+        const int32_t high = WideTop(scores, pool);
+        if (high >= 0) {
+            PlaceWide(scores, high, through, pool, placed_.data());
+            return;
+        }
+    }
+#endif
     int32_t top = 0;
     if (sliding_) {
         // Lanes outside 1 .. pool hold 0.
@@ -535,6 +644,7 @@ void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunConte
     sliding_ = d >= 1 && int64_t(d) * 3 * kMaxHitWidth < INT16_MAX && int64_t(n) + d < INT16_MAX &&
                pool < kLanes;
     poolSize_ = std::min(pool, kLanes - 1);
+    wide_ = WideVectorsAllowed() && WideVectorsAvailable();
     if (sliding_)
         SlideReset(width, d);
     else

@@ -31,6 +31,11 @@ public:
     // WindowStart and RowCursor as it goes.
     void Scan(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context);
 
+    // Whether this CPU has the 512-bit vector routines, and whether scans may
+    // use them (tests compare both ways).
+    static bool WideVectorsAvailable();
+    static bool& WideVectorsAllowed();
+
 private:
     struct TDrawEntry {
         std::array<int32_t, kMaxHitWidth> Feed{}; // window values, ascending
@@ -125,7 +130,10 @@ private:
     std::array<uint64_t, 100> keys_{};
     std::array<int32_t, 4098> bucket_{};
     std::array<int8_t, 100> order_{};
-    std::array<int8_t, 100> placed_{}; // at least 64 bytes for the hit search
+    // At least 64 bytes for the hit search, and 64 past the last rank for the
+    // wide ranking.
+    std::array<int8_t, 99 + 64> placed_{};
+    bool wide_ = false;
     std::array<uint8_t, 256> drawnFlag_{}; // by byte value, for the draw being hit
 
     // Rating scratch by window value; values lie in -128 .. 128.

@@ -16,6 +16,7 @@
 #include "data/GameModel.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXEngine.h"
+#include "engine/JUXScan.h"
 #include "engine/PredictU.h"
 #include "support/GameFixtures.h"
 
@@ -396,9 +397,8 @@ void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class JUXReference : public ::testing::TestWithParam<Case> {};
 
-TEST_P(JUXReference, EngineEqualsPlainImplementation)
+void CheckCase(const Case& c)
 {
-    const Case& c = GetParam();
     TGameInfo info = fixtures::MakeGame(c.picked, c.total, 1, c.kind, c.picked2, c.total2, c.lowest);
     TDrawClass model(info);
     fixtures::FillDraws(model, info, c.draws, c.seed);
@@ -496,6 +496,30 @@ TEST_P(JUXReference, EngineEqualsPlainImplementation)
     EXPECT_GT(filed, 0);
 }
 
+// The scanner's 512-bit routines, where the CPU has them, and the portable
+// ones give the same tables.
+struct WideVectors {
+    explicit WideVectors(bool allowed) : saved(TJUXScanner::WideVectorsAllowed())
+    {
+        TJUXScanner::WideVectorsAllowed() = allowed;
+    }
+    ~WideVectors() { TJUXScanner::WideVectorsAllowed() = saved; }
+    bool saved;
+};
+
+TEST_P(JUXReference, EngineEqualsPlainImplementation)
+{
+    for (bool wide : {false, true}) {
+        if (wide && !TJUXScanner::WideVectorsAvailable())
+            continue;
+        SCOPED_TRACE(wide ? "512-bit routines" : "portable routines");
+        WideVectors use(wide);
+        CheckCase(GetParam());
+        if (HasFatalFailure())
+            return;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Formations, JUXReference,
     ::testing::Values(
@@ -511,9 +535,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ShortTestedStretch", 6, 49, 0, 0, 0, 1, 1, 80, 3, 4, 0, 2, kModeAll, 0, 0, 0, 0, {}, 19},
         Case{"AbsoluteOnlyWindowTwo", 6, 49, 0, 0, 0, 1, 1, 90, 10, 2, 1, 19, kModeAbsolute, 1, 8, 0, 3, {}, 20},
         // Pools at the edges of the vector blocks: 55 sums in seven, 56 and 64
-        // take more; hit rows of pools up to 64 are searched in four blocks.
+        // take more, 63 is the last in two 512-bit registers; hit rows of pools
+        // up to 64 are searched in four blocks.
         Case{"SixOf55", 6, 55, 0, 0, 0, 1, 1, 140, 25, 10, 1, 6, kModeAll, 0, 0, 0, 0, {}, 25},
         Case{"SixOf56", 6, 56, 0, 0, 0, 1, 1, 140, 25, 10, 0, 6, kModeAll, 0, 0, 0, 0, {}, 26},
+        Case{"SixOf63", 6, 63, 0, 0, 0, 1, 1, 150, 25, 10, 1, 6, kModeAll, 0, 0, 0, 0, {}, 29},
         Case{"SevenOf64", 7, 64, 0, 0, 0, 1, 1, 150, 25, 10, 2, 6, kModeAll, 0, 0, 0, 0, {}, 27},
         Case{"SixOf99", 6, 99, 0, 0, 0, 1, 1, 130, 25, 10, 2, 6, kModeAll, 0, 0, 0, 0, {}, 21},
         Case{"FourteenOf99", 14, 99, 0, 0, 0, 1, 1, 110, 20, 9, 3, 4, kModeAll, 0, 30, 0, 0, {}, 22, 30},
@@ -532,7 +558,12 @@ namespace {
 // the next table must still be what the plain implementation makes of it.
 TEST(JUXReferenceHostile, AnyPredecessorBytesGiveThePlainResult)
 {
-    for (unsigned seed : {31u, 32u, 33u}) {
+    for (unsigned run = 0; run < 6; ++run) {
+        const bool wide = run >= 3;
+        const unsigned seed = 31u + run % 3;
+        if (wide && !TJUXScanner::WideVectorsAvailable())
+            continue;
+        WideVectors use(wide);
         TGameInfo info = fixtures::MakeGame(6, 49);
         TDrawClass model(info);
         fixtures::FillDraws(model, info, 90, seed);
