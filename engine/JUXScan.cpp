@@ -53,9 +53,10 @@ const bool kHasWide = [] {
 }();
 
 // out[x] for lanes 0 .. 63 = sum over the windows a with weights[a][x] > 0 of
-// weights[a][x] + steps[a][x].
-JUX_WIDE_TARGET void SumWide(const int16_t* const* weights, const int16_t* const* steps, int32_t count,
-                             int16_t* out)
+// weights[a][x] + steps[a][x]. Answers the highest sum of numbers 1 .. pool,
+// or -1 when it is 64 or more.
+JUX_WIDE_TARGET int32_t SumWide(const int16_t* const* weights, const int16_t* const* steps, int32_t count,
+                                int32_t pool, int16_t* out)
 {
     const __m512i zero = _mm512_setzero_si512();
     __m512i low = zero, high = zero;
@@ -69,15 +70,9 @@ JUX_WIDE_TARGET void SumWide(const int16_t* const* weights, const int16_t* const
     }
     _mm512_storeu_si512(out, low);
     _mm512_storeu_si512(out + 32, high);
-}
-
-// The highest score of numbers 1 .. pool, or -1 when it is 64 or more.
-JUX_WIDE_TARGET int32_t WideTop(const int16_t* scores, int32_t pool)
-{
-    const __mmask32 lowLanes = __mmask32(~uint32_t(1) & uint32_t((uint64_t(2) << pool) - 1));
-    const __mmask32 highLanes = __mmask32(((uint64_t(2) << pool) - 1) >> 32);
-    __m512i m = _mm512_max_epi16(_mm512_maskz_loadu_epi16(lowLanes, scores),
-                                 _mm512_maskz_loadu_epi16(highLanes, scores + 32));
+    const uint64_t lanes = ((uint64_t(2) << pool) - 1) & ~uint64_t(1);
+    __m512i m = _mm512_max_epi16(_mm512_maskz_mov_epi16(__mmask32(lanes), low),
+                                 _mm512_maskz_mov_epi16(__mmask32(lanes >> 32), high));
     m = _mm512_max_epi16(m, _mm512_shuffle_i64x2(m, m, 0x4E));
     m = _mm512_max_epi16(m, _mm512_shuffle_i64x2(m, m, 0xB1));
     __m128i m128 = _mm512_castsi512_si128(m);
@@ -436,7 +431,7 @@ void TJUXScanner::SlideRate(int32_t width)
         const int16_t* weights[kMaxHitWidth];
         for (int32_t a = 0; a < count; ++a)
             weights[a] = active[a]->Weight.data();
-        SumWide(weights, steps, count, laneScores_.data());
+        wideTop_ = SumWide(weights, steps, count, poolSize_, laneScores_.data());
         return;
     }
 #endif
@@ -503,9 +498,8 @@ void TJUXScanner::Place(const int8_t* through, int32_t pool)
     const int16_t* scores = laneScores_.data();
 #if defined(__x86_64__)
     if (sliding_ && wide_ && pool <= 63) {
-        const int32_t high = WideTop(scores, pool);
-        if (high >= 0) {
-            PlaceWide(scores, high, through, pool, placed_.data());
+        if (wideTop_ >= 0) {
+            PlaceWide(scores, wideTop_, through, pool, placed_.data());
             return;
         }
     }

@@ -134,6 +134,7 @@ private:
     // wide ranking.
     std::array<int8_t, 99 + 64> placed_{};
     bool wide_ = false;
+    int32_t wideTop_ = -1; // the highest lane score of the last wide sum, -1 past 63
     std::array<uint8_t, 256> drawnFlag_{}; // by byte value, for the draw being hit
 
     // Rating scratch by window value; values lie in -128 .. 128.
