@@ -83,12 +83,12 @@ JUX_WIDE_TARGET int32_t SumWide(const int16_t* const* weights, const int16_t* co
     return top < 64 ? top : -1;
 }
 
-// placed[r] = through[n - 1] (or n) for the number n of rank r, scores of
+// out[r] = through[n - 1] (or n) for the number n of rank r, scores of
 // numbers 1 .. pool in 0 .. top: per score from the top, the numbers holding
-// it, in ascending order, compressed out of one register. placed needs room
-// for 64 bytes past the last rank.
+// it, in ascending order, compressed out of one register. Writes out[0 ..
+// pool - 1] alone.
 JUX_WIDE_TARGET void PlaceWide(const int16_t* scores, int32_t top, const int8_t* through, int32_t pool,
-                               int8_t* placed)
+                               int8_t* out)
 {
     static constexpr int8_t kNumbers[64] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
                                             17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
@@ -103,9 +103,30 @@ JUX_WIDE_TARGET void PlaceWide(const int16_t* scores, int32_t top, const int8_t*
         const __m512i l = _mm512_set1_epi16(int16_t(level));
         const uint64_t at =
             ((uint64_t(_mm512_cmpeq_epi16_mask(s1, l)) << 32 | _mm512_cmpeq_epi16_mask(s0, l)) >> 1) & valid;
-        _mm512_storeu_si512(placed + r, _mm512_maskz_compress_epi8(at, mapped));
-        r += __builtin_popcountll(at);
+        const int32_t count = __builtin_popcountll(at);
+        _mm512_mask_storeu_epi8(out + r, (uint64_t(1) << count) - 1, _mm512_maskz_compress_epi8(at, mapped));
+        r += count;
     }
+}
+
+// FindHits on the placed numbers of a pool up to 63.
+JUX_WIDE_TARGET int32_t FindHitsWide(const uint8_t* drawn, int32_t drawnCount, const int8_t* placed, int32_t pool,
+                                     int8_t* hits, int32_t width)
+{
+    static constexpr int8_t kRanks[64] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
+                                          17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
+                                          33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48,
+                                          49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
+    const uint64_t valid = (uint64_t(1) << pool) - 1;
+    const __m512i v = _mm512_maskz_loadu_epi8(valid, placed);
+    uint64_t found = 0;
+    for (int32_t d = 0; d < drawnCount; ++d)
+        found |= _mm512_mask_cmpeq_epi8_mask(valid, v, _mm512_set1_epi8(char(drawn[d])));
+    const int32_t h = __builtin_popcountll(found);
+    const int32_t stored = std::min(h, width);
+    _mm512_mask_storeu_epi8(hits, (uint64_t(1) << stored) - 1,
+                            _mm512_maskz_compress_epi8(found, _mm512_loadu_si512(kRanks)));
+    return h;
 }
 #pragma GCC diagnostic pop
 #endif
@@ -496,14 +517,6 @@ void TJUXScanner::Rank(const TScore* scores, int32_t pool)
 void TJUXScanner::Place(const int8_t* through, int32_t pool)
 {
     const int16_t* scores = laneScores_.data();
-#if defined(__x86_64__)
-    if (sliding_ && wide_ && pool <= 63) {
-        if (wideTop_ >= 0) {
-            PlaceWide(scores, wideTop_, through, pool, placed_.data());
-            return;
-        }
-    }
-#endif
     int32_t top = 0;
     if (sliding_) {
         // Lanes outside 1 .. pool hold 0.
@@ -608,12 +621,26 @@ void TJUXScanner::Store(TJUXClass& table, const TJUXClass* predecessor, TRunCont
     int8_t* out = final ? table.FinalOrder.data() : table.RowOrder(context.RowCursor);
     if (!out || (predecessor && !through))
         return;
-    Place(through, pool);
-    std::memcpy(out, placed_.data(), size_t(pool));
+#if defined(__x86_64__)
+    const bool wide = sliding_ && wide_ && pool <= 63 && wideTop_ >= 0;
+#else
+    const bool wide = false;
+#endif
+    if (wide) {
+        PlaceWide(laneScores_.data(), wideTop_, through, pool, out);
+    } else {
+        Place(through, pool);
+        std::memcpy(out, placed_.data(), size_t(pool));
+    }
     const int32_t next = context.CurrentDraw + 1;
     if (final || next < 1 || next > drawCount_)
         return; // no hits; a row left without them is computed again
-    FindHits(draws_[size_t(next - 1)], pool, table.RowHit(context.RowCursor), table.HitWidth());
+    const TDrawEntry& drawn = draws_[size_t(next - 1)];
+    int8_t* hits = table.RowHit(context.RowCursor);
+    if (wide)
+        FindHitsWide(drawn.Drawn.data(), drawn.DrawnCount, out, pool, hits, table.HitWidth());
+    else
+        FindHits(drawn, pool, hits, table.HitWidth());
     context.RowCursor += 1;
 }
 

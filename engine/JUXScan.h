@@ -130,9 +130,7 @@ private:
     std::array<uint64_t, 100> keys_{};
     std::array<int32_t, 4098> bucket_{};
     std::array<int8_t, 100> order_{};
-    // At least 64 bytes for the hit search, and 64 past the last rank for the
-    // wide ranking.
-    std::array<int8_t, 99 + 64> placed_{};
+    std::array<int8_t, 100> placed_{}; // at least 64 bytes for the hit search
     bool wide_ = false;
     int32_t wideTop_ = -1; // the highest lane score of the last wide sum, -1 past 63
     std::array<uint8_t, 256> drawnFlag_{}; // by byte value, for the draw being hit
