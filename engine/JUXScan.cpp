@@ -267,7 +267,10 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
     windows_.resize(size_t(count));
     for (TSlidingWindow& w : windows_) {
         if (w.Pool == poolSize_ && w.Length == length) {
-            // Only the gaps of the numbers still held are set.
+            // Only the steps and gaps of the values still held are set.
+            for (int32_t t = w.Time - w.Count + 1; t < w.Time; ++t)
+                w.Steps[size_t(w.Values[size_t((t + 1) & ringMask_)] - w.Values[size_t(t & ringMask_)] + kStepOffset)] =
+                    0;
             for (int32_t x = 1; x <= poolSize_; ++x) {
                 const int32_t f = w.Frequency[size_t(x)];
                 if (f < 2)
@@ -286,11 +289,11 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
             w.Gaps.assign((size_t(poolSize_) + 1) * size_t(gapStride_), 0);
             w.GapBits.assign((size_t(poolSize_) + 1) * size_t(gapWords_), 0);
             w.DueBits.resize(2 * ring);
+            w.Steps.fill(0);
             w.Pool = poolSize_;
             w.Length = length;
         }
         w.Weight.fill(0);
-        w.Steps.fill(0);
         w.Frequency.fill(0);
         w.Repeats.fill(0);
         w.Appends.fill(0);
