@@ -295,7 +295,6 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
         }
         w.Weight.fill(0);
         w.Frequency.fill(0);
-        w.Repeats.fill(0);
         w.Appends.fill(0);
         w.Due.fill(-1);
         std::fill(w.DueBits.begin(), w.DueBits.end(), 0);
@@ -349,7 +348,6 @@ void TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
     int32_t repeats = 0;
     for (int32_t k = last - f + 1; k < last; ++k)
         repeats += times[(k + 1) & mask] - times[k & mask] <= age;
-    w.Repeats[x] = int16_t(repeats);
     w.Weight[x] = int16_t(f + repeats);
     Schedule(w, x, age, newest);
 }
@@ -384,9 +382,8 @@ void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
             const size_t at = u * size_t(gapStride_) + size_t(gap);
             const uint64_t gone = uint64_t(--w.Gaps[at] == 0);
             w.GapBits[u * size_t(gapWords_) + size_t(gap >> 6)] &= ~(gone << (gap & 63));
-            const int32_t repeats = w.Repeats[u] - int32_t(gap <= w.Time - newest + 1);
-            w.Repeats[u] = int16_t(repeats & -int32_t(f != 0));
-            w.Weight[u] = int16_t(f + w.Repeats[u]);
+            const int32_t weight = w.Weight[u] - 1 - int32_t(gap <= w.Time - newest + 1);
+            w.Weight[u] = int16_t(weight & -int32_t(f != 0));
             const uint64_t unschedule = (uint64_t(1) << (u & 63)) & -uint64_t(f == 0);
             w.DueBits[2 * size_t(w.Due[u] & ringMask_) + (u >> 6)] &= ~unschedule;
             w.Due[u] = int16_t(w.Due[u] | -int32_t(f == 0));
@@ -409,8 +406,7 @@ void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
         ++w.Appends[v];
         ++w.Frequency[v];
         // Age 1: only gaps of one count.
-        w.Repeats[v] = w.Gaps[v * size_t(gapStride_) + 1];
-        w.Weight[v] = int16_t(w.Frequency[v] + w.Repeats[v]);
+        w.Weight[v] = int16_t(w.Frequency[v] + w.Gaps[v * size_t(gapStride_) + 1]);
         Schedule(w, v, 1, w.Time);
     }
 }
@@ -438,8 +434,7 @@ void TJUXScanner::SlideRate(int32_t width)
                     const int16_t* times = w.Occurrences.data() + x * (size_t(ringMask_) + 1);
                     const int32_t newest = times[(w.Appends[x] - 1) & ringMask_];
                     const int32_t age = w.Time - newest + 1;
-                    w.Repeats[x] = int16_t(w.Repeats[x] + w.Gaps[x * size_t(gapStride_) + size_t(age)]);
-                    w.Weight[x] = int16_t(w.Frequency[x] + w.Repeats[x]);
+                    w.Weight[x] = int16_t(w.Weight[x] + w.Gaps[x * size_t(gapStride_) + size_t(age)]);
                     Schedule(w, x, age, newest);
                 }
         }

@@ -56,13 +56,13 @@ private:
     // repeats (summed in Weight) and the histogram of steps. Times count the
     // window's values from 1.
     struct TSlidingWindow {
-        alignas(16) TLanes Weight{}; // frequency + repeats; 0 when absent
+        // Frequency + repeats, 0 when absent: the repeats are kept only here.
+        alignas(16) TLanes Weight{};
         // Steps (value minus the value before) by step + kStepOffset.
         alignas(16) std::array<int16_t, 2 * kStepOffset> Steps{};
         TLanes Due{}; // time the repeats next grow, -1 never
         // Counts and times stay below 2^15 on this way.
         TLanes Frequency{};
-        TLanes Repeats{};
         TLanes Appends{}; // occurrences ever appended
         // Times of each number's occurrences: number x's k-th at
         // x * (ringMask_ + 1) + (k & ringMask_), the last Frequency[x] in the window.
