@@ -9,8 +9,16 @@
 #include "engine/JUXEngine.h"
 #include "shell/ShellHooks.h"
 
+// Called between two tables, tens of thousands of times a second: asking Qt
+// every millisecond keeps the window as quick to answer and the run at the
+// engine's pace.
 void TQtEventPump::ProcessPendingEvents()
 {
+    const auto now = std::chrono::steady_clock::now();
+    if (polled_ && now - lastPoll_ < std::chrono::milliseconds(1))
+        return;
+    polled_ = true;
+    lastPoll_ = now;
     QCoreApplication::processEvents();
 }
 

@@ -4,6 +4,7 @@
 // window alive while a run computes.
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include "data/GameFile.h"
@@ -17,6 +18,10 @@ class TEnvironmentClass;
 class TQtEventPump : public TEventPump {
 public:
     void ProcessPendingEvents() override;
+
+private:
+    bool polled_ = false;
+    std::chrono::steady_clock::time_point lastPoll_;
 };
 
 class TApplicationObjects {
