@@ -42,7 +42,7 @@ const bool kHasAvx = [] {
 #if defined(__x86_64__)
 // 512-bit routines for pools up to 63, used when the CPU has them: a window's
 // 64 lanes in two registers, and the ranking compressed out level by level.
-#define JUX_WIDE_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt")))
+#define JUX_WIDE_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt,bmi2")))
 // GCC 12's headers warn of their own placeholder operands (fixed in GCC 13).
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
@@ -83,21 +83,28 @@ JUX_WIDE_TARGET int32_t SumWide(const int16_t* const* weights, const int16_t* co
     return top < 64 ? top : -1;
 }
 
+constexpr int8_t kOneTo64[64] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
+                                 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
+                                 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48,
+                                 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
+
 // out[r] = through[n - 1] (or n) for the number n of rank r, scores of
 // numbers 1 .. pool in 0 .. top: per score from the top, the numbers holding
 // it, in ascending order, compressed out of one register. Writes out[0 ..
-// pool - 1] alone.
-JUX_WIDE_TARGET void PlaceWide(const int16_t* scores, int32_t top, const int8_t* through, int32_t pool,
-                               int8_t* out)
+// pool - 1] alone. Then FindHits: the ranks (from 1) whose placed number is
+// one of `drawn`, the first `width` into hits; answers how many there are.
+JUX_WIDE_TARGET int32_t PlaceWide(const int16_t* scores, int32_t top, const int8_t* through, int32_t pool,
+                                  int8_t* out, const uint8_t* drawn, int32_t drawnCount, int8_t* hits,
+                                  int32_t width)
 {
-    static constexpr int8_t kNumbers[64] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
-                                            17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
-                                            33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48,
-                                            49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
     const uint64_t valid = (uint64_t(1) << pool) - 1; // number n at bit n - 1
     const __m512i s0 = _mm512_loadu_si512(scores);
     const __m512i s1 = _mm512_loadu_si512(scores + 32);
-    const __m512i mapped = _mm512_maskz_loadu_epi8(valid, through ? through : kNumbers);
+    const __m512i mapped = _mm512_maskz_loadu_epi8(valid, through ? through : kOneTo64);
+    uint64_t isDrawn = 0; // by number
+    for (int32_t d = 0; d < drawnCount; ++d)
+        isDrawn |= _mm512_mask_cmpeq_epi8_mask(valid, mapped, _mm512_set1_epi8(char(drawn[d])));
+    uint64_t hitRanks = 0; // rank r + 1 at bit r
     int32_t r = 0;
     for (int32_t level = top; level >= 0 && r < pool; --level) {
         const __m512i l = _mm512_set1_epi16(int16_t(level));
@@ -105,27 +112,14 @@ JUX_WIDE_TARGET void PlaceWide(const int16_t* scores, int32_t top, const int8_t*
             ((uint64_t(_mm512_cmpeq_epi16_mask(s1, l)) << 32 | _mm512_cmpeq_epi16_mask(s0, l)) >> 1) & valid;
         const int32_t count = __builtin_popcountll(at);
         _mm512_mask_storeu_epi8(out + r, (uint64_t(1) << count) - 1, _mm512_maskz_compress_epi8(at, mapped));
+        hitRanks |= _pext_u64(isDrawn, at) << r;
         r += count;
     }
-}
-
-// FindHits on the placed numbers of a pool up to 63.
-JUX_WIDE_TARGET int32_t FindHitsWide(const uint8_t* drawn, int32_t drawnCount, const int8_t* placed, int32_t pool,
-                                     int8_t* hits, int32_t width)
-{
-    static constexpr int8_t kRanks[64] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
-                                          17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
-                                          33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48,
-                                          49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
-    const uint64_t valid = (uint64_t(1) << pool) - 1;
-    const __m512i v = _mm512_maskz_loadu_epi8(valid, placed);
-    uint64_t found = 0;
-    for (int32_t d = 0; d < drawnCount; ++d)
-        found |= _mm512_mask_cmpeq_epi8_mask(valid, v, _mm512_set1_epi8(char(drawn[d])));
-    const int32_t h = __builtin_popcountll(found);
-    const int32_t stored = std::min(h, width);
-    _mm512_mask_storeu_epi8(hits, (uint64_t(1) << stored) - 1,
-                            _mm512_maskz_compress_epi8(found, _mm512_loadu_si512(kRanks)));
+    if (!hits)
+        return 0;
+    const int32_t h = __builtin_popcountll(hitRanks);
+    _mm512_mask_storeu_epi8(hits, (uint64_t(1) << std::min(h, width)) - 1,
+                            _mm512_maskz_compress_epi8(hitRanks, _mm512_loadu_si512(kOneTo64)));
     return h;
 }
 #pragma GCC diagnostic pop
@@ -624,22 +618,21 @@ void TJUXScanner::Store(TJUXClass& table, const TJUXClass* predecessor, TRunCont
 #else
     const bool wide = false;
 #endif
+    const int32_t next = context.CurrentDraw + 1;
+    const bool hits = !final && next >= 1 && next <= drawCount_; // a row left without them is computed again
     if (wide) {
-        PlaceWide(laneScores_.data(), wideTop_, through, pool, out);
+        const TDrawEntry* drawn = hits ? &draws_[size_t(next - 1)] : nullptr;
+        PlaceWide(laneScores_.data(), wideTop_, through, pool, out, drawn ? drawn->Drawn.data() : nullptr,
+                  drawn ? drawn->DrawnCount : 0, drawn ? table.RowHit(context.RowCursor) : nullptr,
+                  table.HitWidth());
     } else {
         Place(through, pool);
         std::memcpy(out, placed_.data(), size_t(pool));
+        if (hits)
+            FindHits(draws_[size_t(next - 1)], pool, table.RowHit(context.RowCursor), table.HitWidth());
     }
-    const int32_t next = context.CurrentDraw + 1;
-    if (final || next < 1 || next > drawCount_)
-        return; // no hits; a row left without them is computed again
-    const TDrawEntry& drawn = draws_[size_t(next - 1)];
-    int8_t* hits = table.RowHit(context.RowCursor);
-    if (wide)
-        FindHitsWide(drawn.Drawn.data(), drawn.DrawnCount, out, pool, hits, table.HitWidth());
-    else
-        FindHits(drawn, pool, hits, table.HitWidth());
-    context.RowCursor += 1;
+    if (hits)
+        context.RowCursor += 1;
 }
 
 void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
