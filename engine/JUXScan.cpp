@@ -352,6 +352,23 @@ void TJUXScanner::RecountRepeats(TSlidingWindow& w, int32_t number) const
 // first arrival or last departure counts a gap of 0 there instead of testing.
 void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
 {
+    SlideDrop(w);
+    SlideAdd(w, value);
+}
+
+// Drops first for every window, then adds: each window's chain of dependent
+// loads then overlaps the next window's instead of waiting on its own add.
+void TJUXScanner::SlideAppendRow(const int8_t* values, int32_t width)
+{
+    for (int32_t i = 0; i < width; ++i)
+        SlideDrop(windows_[size_t(i)]);
+    for (int32_t i = 0; i < width; ++i)
+        SlideAdd(windows_[size_t(i)], values[i]);
+}
+
+// A full window lets its oldest value go.
+__attribute__((always_inline)) inline void TJUXScanner::SlideDrop(TSlidingWindow& w)
+{
     const int32_t length = windowLength_;
     const size_t ring = size_t(ringMask_) + 1;
     auto inPool = [this](int32_t v) { return v >= 1 && v <= poolSize_; };
@@ -383,6 +400,12 @@ void TJUXScanner::SlideAppend(TSlidingWindow& w, int32_t value)
             w.Due[u] = int16_t(w.Due[u] | -int32_t(f == 0));
         }
     }
+}
+
+__attribute__((always_inline)) inline void TJUXScanner::SlideAdd(TSlidingWindow& w, int32_t value)
+{
+    const size_t ring = size_t(ringMask_) + 1;
+    auto inPool = [this](int32_t v) { return v >= 1 && v <= poolSize_; };
     if (w.Count >= 1)
         ++w.Steps[size_t(value - w.Newest + kStepOffset)];
     ++w.Time;
@@ -678,7 +701,9 @@ void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunConte
             }
         } else if (context.RowCursor >= 1) {
             const int8_t* hits = predecessor->RowHit(context.RowCursor - 1);
-            if (hits)
+            if (hits && sliding_)
+                SlideAppendRow(hits, width);
+            else if (hits)
                 for (int32_t i = 0; i < width; ++i)
                     append(i, hits[i]);
         }

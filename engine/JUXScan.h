@@ -86,6 +86,10 @@ private:
     // The sliding form, used while every sum fits in 16 bits.
     void SlideReset(int32_t count, int32_t length);
     void SlideAppend(TSlidingWindow& w, int32_t value);
+    void SlideDrop(TSlidingWindow& w);
+    void SlideAdd(TSlidingWindow& w, int32_t value);
+    // values[i] into window i, for the windows 0 .. width - 1.
+    void SlideAppendRow(const int8_t* values, int32_t width);
     // Repeats of `number` counted afresh from its occurrences; schedules it.
     void RecountRepeats(TSlidingWindow& w, int32_t number) const;
     // Due time of the shortest gap of `number` longer than `age`.
