@@ -261,20 +261,15 @@ void TJUXScanner::SlideReset(int32_t count, int32_t length)
     windows_.resize(size_t(count));
     for (TSlidingWindow& w : windows_) {
         if (w.Pool == poolSize_ && w.Length == length) {
-            // Only the steps and gaps of the values still held are set.
-            for (int32_t t = w.Time - w.Count + 1; t < w.Time; ++t)
-                w.Steps[size_t(w.Values[size_t((t + 1) & ringMask_)] - w.Values[size_t(t & ringMask_)] + kStepOffset)] =
-                    0;
-            for (int32_t x = 1; x <= poolSize_; ++x) {
-                const int32_t f = w.Frequency[size_t(x)];
-                if (f < 2)
-                    continue;
-                const int16_t* times = w.Occurrences.data() + size_t(x) * ring;
-                const int32_t last = w.Appends[size_t(x)] - 1;
-                for (int32_t k = last - f + 1; k < last; ++k) {
-                    const int32_t gap = times[(k + 1) & ringMask_] - times[k & ringMask_];
-                    w.Gaps[size_t(x) * size_t(gapStride_) + size_t(gap)] = 0;
-                    w.GapBits[size_t(x) * size_t(gapWords_) + size_t(gap >> 6)] = 0;
+            // Only the steps and gaps of the values still held are set: each
+            // held number's gap counts and bits are cleared whole.
+            for (int32_t t = w.Time - w.Count + 1; t <= w.Time; ++t) {
+                const int32_t x = w.Values[size_t(t & ringMask_)];
+                if (t < w.Time)
+                    w.Steps[size_t(w.Values[size_t((t + 1) & ringMask_)] - x + kStepOffset)] = 0;
+                if (x >= 1 && x <= poolSize_) {
+                    std::fill_n(w.Gaps.begin() + std::ptrdiff_t(x) * gapStride_, gapStride_, int16_t(0));
+                    std::fill_n(w.GapBits.begin() + std::ptrdiff_t(x) * gapWords_, gapWords_, uint64_t(0));
                 }
             }
         } else {
