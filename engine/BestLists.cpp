@@ -119,10 +119,26 @@ bool TBestLists::Protected(const TJUXEngine& engine, int32_t id) const
     return false;
 }
 
-bool TBestLists::FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size_t entry, int32_t i, int32_t j,
-                                 bool exact)
+void TBestLists::ListsReplaced()
 {
-    const TJUXClass* other = engine.FindTable(shadow.Ids[entry]);
+    referencesValid_ = false;
+    StaleShadows();
+}
+
+void TBestLists::StaleShadows()
+{
+    for (int32_t mode = 0; mode < 2; ++mode) {
+        for (auto& shadow : shadows_[mode])
+            shadow.List = nullptr;
+        for (auto& slot : slots_[mode])
+            slot = TFilingSlot{};
+    }
+}
+
+bool TBestLists::FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size_t entry, int32_t id, int32_t i,
+                                 int32_t j, bool exact)
+{
+    const TJUXClass* other = engine.FindTable(id);
     const int32_t* g = nullptr;
     if (other && other->HitWidth() + 1 - j == shadow.Width)
         g = other->FilingHistogram(engine.Context.TestedDraws, i, exact);
@@ -142,6 +158,14 @@ void TBestLists::SizeShadows(const TJUXEngine& engine)
         shadowWidth_ = k;
         for (auto& m : shadows_)
             m.assign(slots, TRankedShadow{});
+        for (auto& m : slots_)
+            m.assign(slots, TFilingSlot{});
+    }
+    const int32_t max = engine.Options().MaximumJUXsPerColumn;
+    if (shadowTested_ != engine.Context.TestedDraws || shadowMax_ != max) {
+        StaleShadows();
+        shadowTested_ = engine.Context.TestedDraws;
+        shadowMax_ = max;
     }
 }
 
@@ -153,25 +177,39 @@ inline TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const T
     if (i < 1 || j < 1 || j > shadowWidth_ || slot >= shadows_[size_t(mode)].size())
         return nullptr;
     TRankedShadow& shadow = shadows_[size_t(mode)][slot];
-    if (shadow.Tested == engine.Context.TestedDraws && int64_t(shadow.Ids.size()) == list.Count())
-        return &shadow;
-    RebuildShadow(engine, list, shadow, i, j, mode);
+    if (shadow.List != &list || shadow.Stamp != list.Stamp())
+        RebuildShadow(engine, list, shadow, i, j, mode);
     return &shadow;
 }
 
 void TBestLists::RebuildShadow(TJUXEngine& engine, const TCategoryList& list, TRankedShadow& shadow, int32_t i,
                                int32_t j, int32_t mode)
 {
-    shadow.Tested = engine.Context.TestedDraws;
+    shadow.List = &list;
+    shadow.Stamp = list.Stamp();
     shadow.Width = std::max(engine.Context.HitWidth() + 1 - j, 0);
     const size_t n = size_t(list.Count());
-    shadow.Ids.assign(n, 0);
     shadow.Usable.assign(n, 0);
     shadow.Keys.assign(n * size_t(shadow.Width), 0);
     for (size_t e = 0; e < n; ++e) {
-        list.GetInt(int(e) + 1, shadow.Ids[e]);
-        FillShadowEntry(engine, shadow, e, i, j, mode == kModeNumberAbsolute);
+        int32_t id = 0;
+        list.GetInt(int(e) + 1, id);
+        FillShadowEntry(engine, shadow, e, id, i, j, mode == kModeNumberAbsolute);
     }
+}
+
+void TBestLists::SetSlot(int32_t mode, const TRankedShadow& shadow, const TCategoryList& list, int32_t max)
+{
+    TFilingSlot& slot = slots_[size_t(mode)][size_t(&shadow - shadows_[size_t(mode)].data())];
+    slot.List = &list;
+    slot.Stamp = shadow.Stamp;
+    slot.Threshold = nullptr;
+    // The walk starts at place min(Count, Max); a table not above that entry
+    // lands at Max or below, where no new ID goes.
+    const int32_t count = list.Count();
+    const int32_t last = std::min(count, max);
+    if (last >= 1 && last + 1 >= max && count <= int64_t(max) + 1 && shadow.Usable[size_t(last - 1)])
+        slot.Threshold = shadow.Keys.data() + size_t(last - 1) * size_t(shadow.Width);
 }
 
 // The new table goes above a listed one whose histogram entries j .. K are
@@ -188,22 +226,6 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
     const int32_t width = k + 1 - j;
     if (shadow && width != shadow->Width)
         shadow = nullptr; // a table of another hit width: compare the tables themselves
-    // Most tables go below the last compared entry of a full list: its
-    // shadowed entries settle that without the walk.
-    if (shadow && !list.IsEmpty()) {
-        const int32_t count = list.Count();
-        const int32_t last = std::min(count, max);
-        int32_t id = 0;
-        if (last + 1 >= max && count <= int64_t(max) + 1 && list.GetInt(last, id) &&
-            shadow->Ids[size_t(last - 1)] == id && shadow->Usable[size_t(last - 1)]) {
-            const int32_t* g = shadow->Keys.data() + size_t(last - 1) * size_t(width);
-            int32_t m = 0;
-            while (m < width && h[j + m] == g[m])
-                ++m;
-            if (m == width || h[j + m] < g[m])
-                return;
-        }
-    }
     int32_t e = 1;
     if (!list.IsEmpty()) {
         const int32_t* g = nullptr; // entries j .. K of G
@@ -218,13 +240,9 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
             int32_t id = 0;
             if (!list.GetInt(e, id))
                 return false;
-            const size_t entry = size_t(e - 1);
-            if (shadow && shadow->Ids[entry] != id) {
-                shadow->Tested = -1; // changed from outside: rebuilt
-                shadow = Shadow(engine, list, i, j, mode);
-            }
             if (shadow) {
-                if (shadow->Usable[entry] || FillShadowEntry(engine, *shadow, entry, i, j, exact))
+                const size_t entry = size_t(e - 1);
+                if (shadow->Usable[entry] || FillShadowEntry(engine, *shadow, entry, id, i, j, exact))
                     g = shadow->Keys.data() + entry * size_t(width);
                 return g != nullptr;
             }
@@ -255,17 +273,18 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
         const int32_t before = list.Count();
         InsertId(engine, table, list, e, i, mode);
         if (shadow && list.Count() == before + 1) {
-            shadow->Ids.insert(shadow->Ids.begin() + (e - 1), table.Id);
             shadow->Usable.insert(shadow->Usable.begin() + (e - 1), 1);
             shadow->Keys.insert(shadow->Keys.begin() + std::ptrdiff_t(e - 1) * width, h + j, h + j + width);
         }
     }
     TrimList(engine, list, max);
-    if (shadow && int64_t(shadow->Ids.size()) > list.Count()) {
+    if (shadow) {
         const size_t n = size_t(list.Count());
-        shadow->Ids.resize(n);
         shadow->Usable.resize(n);
         shadow->Keys.resize(n * size_t(width));
+        // A list keeping an order of its own may have put the ID elsewhere.
+        shadow->Stamp = list.Order() == TIntegerStore::kInsertionOrder ? list.Stamp() : 0;
+        SetSlot(mode, *shadow, list, max);
     }
 }
 
@@ -326,6 +345,16 @@ void TBestLists::FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList
     TrimList(engine, list, max);
 }
 
+// Entries j .. K of the new table against a threshold's: at most it, the
+// table stays out of the list.
+static inline bool AtMost(const int32_t* h, const int32_t* g, int32_t width)
+{
+    int32_t m = 0;
+    while (m < width && h[m] == g[m])
+        ++m;
+    return m == width || h[m] < g[m];
+}
+
 bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
 {
     ShownListChanged = false;
@@ -337,45 +366,58 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
     shownMode_ = display ? display->PanoramaMode() : -1;
 
     const uint8_t bits[kModeCount] = {kModeAugmentative, kModeAbsolute, kModeBuildup};
+    const int32_t tested = engine.Context.TestedDraws;
+    const int32_t iFrom = std::max(options.MinReqNumbers, 1);
     const int32_t iMax = options.MaxReqNumbers > 0 ? options.MaxReqNumbers : 99;
     const int32_t jFrom = options.MinHitCategory != 0 ? options.MinHitCategory : 1;
     const int32_t jMax = options.MaxHitCategory > 0 ? options.MaxHitCategory : 99;
+    const int32_t k = table.HitWidth();
     if (options.Modes & (kModeAugmentative | kModeAbsolute))
-        table.FillFilingHistograms(engine.Context.TestedDraws, filing_);
+        table.FillFilingHistograms(tested, filing_);
     SizeShadows(engine);
+    // The slots hold thresholds of the run's hit width only.
+    const bool slotsApply = k == engine.Context.HitWidth();
+    const int32_t slotRows = int32_t(slots_[0].size() / size_t(shadowWidth_));
+    TIntArray scratch;
     for (int32_t mode = 0; mode < kModeCount; ++mode) {
         if (!(options.Modes & bits[mode]))
             continue;
         TModeList& modeList = *modes_[size_t(mode)];
-        for (int32_t i = std::max(options.MinReqNumbers, 1); i <= iMax; ++i) {
+        for (int32_t i = iFrom; i <= iMax; ++i) {
             TColumnStore* column = modeList.GetRecord(i);
             if (!column)
                 break;
-            const int32_t* h = nullptr;
-            TIntArray scratch;
-            if (mode != kModeNumberBuildup) {
-                if (i <= table.PoolSize() - 1)
-                    h = filing_.data() + (size_t(i - 1) * 2 + (mode == kModeNumberAbsolute ? 0 : 1)) *
-                                             (size_t(table.HitWidth()) + 1);
-                else {
-                    table.HitHistogram(engine.Context.TestedDraws, i, mode == kModeNumberAbsolute, 0, 1, scratch);
-                    h = scratch.data();
-                }
+            if (mode == kModeNumberBuildup) {
+                // A build-up needs the newest tested row to hit exactly j.
+                const int32_t newest = table.HitsWithin(tested, tested, i);
+                if (jFrom >= 1 && newest >= jFrom && newest <= jMax)
+                    if (TCategoryList* list = column->GetRecord(newest))
+                        FileBuildup(engine, table, *list, i, newest);
+                continue;
             }
-            // A build-up needs the newest tested row to hit exactly j.
-            const int32_t newest =
-                mode == kModeNumberBuildup ? table.HitsWithin(engine.Context.TestedDraws, engine.Context.TestedDraws, i)
-                                           : 0;
-            for (int32_t j = jFrom; j <= jMax; ++j) {
+            const int32_t* h = nullptr;
+            if (i <= table.PoolSize() - 1)
+                h = filing_.data() + (size_t(i - 1) * 2 + (mode == kModeNumberAbsolute ? 0 : 1)) * (size_t(k) + 1);
+            else {
+                table.HitHistogram(tested, i, mode == kModeNumberAbsolute, 0, 1, scratch);
+                h = scratch.data();
+            }
+            const TFilingSlot* slots =
+                slotsApply && i <= slotRows ? slots_[mode].data() + size_t(i - 1) * size_t(shadowWidth_) : nullptr;
+            const int32_t jEnd = std::min(jMax, k);
+            for (int32_t j = jFrom; j <= jEnd; ++j) {
                 TCategoryList* list = column->GetRecord(j);
                 if (!list)
                     break;
-                if (mode == kModeNumberBuildup) {
-                    if (j == newest)
-                        FileBuildup(engine, table, *list, i, j);
+                if (h[j] == 0)
+                    continue;
+                if (slots) {
+                    const TFilingSlot& slot = slots[j - 1];
+                    if (slot.Threshold && slot.List == list && slot.Stamp == list->Stamp() &&
+                        AtMost(h + j, slot.Threshold, k + 1 - j))
+                        continue;
                 }
-                else if (j <= table.HitWidth())
-                    FileRanked(engine, table, *list, i, j, mode, h);
+                FileRanked(engine, table, *list, i, j, mode, h);
             }
         }
     }

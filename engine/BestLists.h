@@ -48,13 +48,7 @@ public:
 
     // The lists were filled or changed from outside (a run state import):
     // the per-table list references are counted again before the next filing.
-    void ListsReplaced()
-    {
-        referencesValid_ = false;
-        for (auto& mode : shadows_)
-            for (auto& shadow : mode)
-                shadow.Tested = -1;
-    }
+    void ListsReplaced();
     void CountReferences(TJUXEngine& engine);
 
 private:
@@ -70,23 +64,40 @@ private:
 
     // Beside each list of the two ranked modes, the part of its tables'
     // histograms that filing compares (entries j .. HitWidth), so that a new
-    // table is placed without visiting the listed ones. Checked against the
-    // list's IDs on use and rebuilt when they differ.
+    // table is placed without visiting the listed ones. It stands for the list
+    // while the list shows the stamp it was taken at, and is rebuilt when not.
     struct TRankedShadow {
-        std::vector<int32_t> Ids;
         std::vector<int32_t> Keys; // Width per entry
         std::vector<uint8_t> Usable;
         int32_t Width = 0;
-        int32_t Tested = -1;
+        const TCategoryList* List = nullptr;
+        uint64_t Stamp = 0;
     };
-    // Null for a list outside the run's shape.
+    // What most filings need of a shadow, kept compact: a new table whose
+    // entries j .. K are lexicographically at most Threshold's (the last
+    // compared entry of a full list) stays out of the list. Null when that
+    // does not settle it.
+    struct TFilingSlot {
+        const TCategoryList* List = nullptr;
+        uint64_t Stamp = 0;
+        const int32_t* Threshold = nullptr;
+    };
+    // Sized for the run's lists; all stale when the tested draws, the list
+    // bound or the shape changed.
     void SizeShadows(const TJUXEngine& engine);
     void RebuildShadow(TJUXEngine& engine, const TCategoryList& list, TRankedShadow& shadow, int32_t i, int32_t j,
                        int32_t mode);
+    // Null for a list outside the run's shape.
     TRankedShadow* Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j, int32_t mode);
-    bool FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size_t entry, int32_t i, int32_t j, bool exact);
+    bool FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size_t entry, int32_t id, int32_t i, int32_t j,
+                         bool exact);
+    void StaleShadows();
+    void SetSlot(int32_t mode, const TRankedShadow& shadow, const TCategoryList& list, int32_t max);
     std::vector<TRankedShadow> shadows_[2]; // by (i - 1) * shadowWidth_ + j - 1
+    std::vector<TFilingSlot> slots_[2];     // the same places
     int32_t shadowWidth_ = 0;
+    int32_t shadowTested_ = -1;
+    int32_t shadowMax_ = -1;
 
     std::vector<int32_t> filing_; // the new table's filing histograms
 
