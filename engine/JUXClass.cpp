@@ -2,7 +2,6 @@
 #include "engine/JUXClass.h"
 
 #include <algorithm>
-#include <climits>
 
 TJUXClass::TJUXClass(int32_t id, int32_t poolSize, int32_t rows, int32_t hitWidth)
     : Id(id), poolSize_(std::max(poolSize, 0)), rows_(std::max(rows, 0)), hitWidth_(std::max(hitWidth, 0))
@@ -92,55 +91,49 @@ const int32_t* TJUXClass::FilingHistogram(int32_t testedDraws, int32_t top, bool
     return histCache_.data() + (size_t(top - 1) * 2 + (exact ? 0 : 1)) * width;
 }
 
-// A row's count within the top `a` is the number of its leading entries
-// whose running maximum is <= a: it steps up by one at each running maximum
-// (at least 1). So each row adds one to exact[a][c] for the tops a between
-// its c-th and (c+1)-th steps, recorded as differences and summed over the
-// tops afterwards; at-least entries are sums of exact ones.
+// What it computes: for every top a, HitHistogram(a, exact, 0, 1) and
+// HitHistogram(a, at least, 0, 1). A row's count within the top a is the
+// number of its leading entries whose running maximum (at least 1) is <= a,
+// so it has at least c hits in every top from its c-th running maximum on:
+// one walk marks each row's c-th maximum, sums over the tops give the
+// at-least entries, and exact ones are their differences.
 void TJUXClass::FillFilingHistograms(int32_t testedDraws, std::vector<int32_t>& out) const
 {
     const int32_t tops = std::max(poolSize_ - 1, 0);
     const size_t width = size_t(hitWidth_) + 1;
     const size_t stride = 2 * width;
-    out.assign(size_t(tops) * stride, 0);
+    out.resize(size_t(tops) * stride);
     if (tops == 0)
         return;
-    int32_t* diff = out.data(); // exact slots of top a at (a - 1) * stride
-    auto add = [&](int32_t top, int32_t count, int32_t delta) {
-        if (top <= tops)
-            diff[size_t(top - 1) * stride + size_t(count)] += delta;
-    };
+    int32_t* data = out.data();
+    for (int32_t a = 0; a < tops; ++a)
+        std::fill_n(data + size_t(a) * stride + width, width, 0);
+    int32_t* atLeastOfFirst = data + width; // marks: top a's at-least slots
     for (int32_t row = 1; row <= testedDraws; ++row) {
         const int64_t physical = int64_t(rows_) - testedDraws + row - 1;
-        int32_t count = 0;
-        int32_t from = 1;
-        if (physical >= 0 && physical < rows_) {
-            const int8_t* hits = RowHit(int32_t(physical));
-            int32_t runningMax = INT32_MIN;
-            for (int32_t t = 0; t < hitWidth_; ++t) {
-                runningMax = std::max<int32_t>(runningMax, hits[t]);
-                const int32_t step = std::max(runningMax, 1);
-                if (step > tops)
-                    break;
-                add(from, count, 1);
-                add(step, count, -1);
-                from = step;
-                ++count;
-            }
+        if (physical < 0 || physical >= rows_)
+            continue;
+        const int8_t* hits = RowHit(int32_t(physical));
+        int32_t runningMax = 1;
+        for (int32_t c = 0; c < hitWidth_; ++c) {
+            runningMax = std::max<int32_t>(runningMax, hits[c]);
+            if (runningMax > tops)
+                break;
+            atLeastOfFirst[size_t(runningMax - 1) * stride + size_t(c) + 1] += 1;
         }
-        add(from, count, 1);
     }
+    const int32_t rows = std::max(testedDraws, 0);
     for (int32_t a = 1; a <= tops; ++a) {
-        int32_t* exact = out.data() + size_t(a - 1) * stride;
-        if (a > 1)
-            for (size_t c = 0; c < width; ++c)
-                exact[c] += exact[c - stride];
+        int32_t* exact = data + size_t(a - 1) * stride;
         int32_t* atLeast = exact + width;
-        int32_t sum = 0;
-        for (size_t c = width - 1; c >= 1; --c) {
-            sum += exact[c];
-            atLeast[c] = sum;
-        }
+        if (a > 1)
+            for (size_t c = 1; c < width; ++c)
+                atLeast[c] += atLeast[c - stride];
+        for (size_t c = 1; c + 1 < width; ++c)
+            exact[c] = atLeast[c] - atLeast[c + 1];
+        if (width > 1)
+            exact[width - 1] = atLeast[width - 1];
+        exact[0] = rows - (width > 1 ? atLeast[1] : 0);
         atLeast[0] = exact[0];
     }
 }
