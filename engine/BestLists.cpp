@@ -133,6 +133,8 @@ void TBestLists::StaleShadows()
         for (auto& slot : slots_[mode])
             slot = TFilingSlot{};
     }
+    for (auto& shadow : buildupShadows_)
+        shadow.List = nullptr;
 }
 
 bool TBestLists::FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size_t entry, int32_t id, int32_t i,
@@ -160,6 +162,7 @@ void TBestLists::SizeShadows(const TJUXEngine& engine)
             m.assign(slots, TRankedShadow{});
         for (auto& m : slots_)
             m.assign(slots, TFilingSlot{});
+        buildupShadows_.assign(slots, TBuildupShadow{});
     }
     const int32_t max = engine.Options().MaximumJUXsPerColumn;
     if (shadowTested_ != engine.Context.TestedDraws || shadowMax_ != max) {
@@ -288,61 +291,178 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
     }
 }
 
+void TBestLists::AddRecentRows(const TJUXClass& table, int32_t back)
+{
+    const int32_t tops = table.PoolSize() - 1;
+    const size_t stride = size_t(tops) + 1;
+    recent_.resize(stride * size_t(back + 1));
+    for (; recentRows_ <= back; ++recentRows_) {
+        // HitsWithin(tested, tested - back, top) for every top: the number of
+        // leading entries whose running maximum is within the top.
+        int16_t* counts = recent_.data() + stride * size_t(recentRows_);
+        const int64_t physical = int64_t(table.Rows()) - recentRows_ - 1;
+        const int8_t* hits = physical >= 0 && physical < table.Rows() ? table.RowHit(int32_t(physical)) : nullptr;
+        const int32_t k = hits ? table.HitWidth() : 0;
+        int32_t from = 1, runningMax = 1, n = 0;
+        for (; n < k && from <= tops; ++n) {
+            runningMax = std::max<int32_t>(runningMax, hits[n]);
+            const int32_t to = std::min(runningMax, tops + 1);
+            std::fill(counts + from, counts + std::max(from, to), int16_t(n));
+            from = std::max(from, to);
+        }
+        std::fill(counts + from, counts + tops + 1, int16_t(n));
+    }
+}
+
+inline int32_t TBestLists::NewCount(const TJUXClass& table, int32_t tested, int32_t back, int32_t top)
+{
+    if (top < 1 || top >= table.PoolSize())
+        return table.HitsWithin(tested, tested - back, top);
+    if (back >= recentRows_)
+        AddRecentRows(table, back);
+    return recent_[size_t(table.PoolSize()) * size_t(back) + size_t(top)];
+}
+
+// The walk that qualifies a build-up, keeping what it reads.
+template <typename TCount>
+void TBestLists::AppendRun(int32_t tested, int32_t j, TCount count, std::vector<int16_t>& run)
+{
+    int32_t a = j, k = 0;
+    int32_t c = count(0);
+    run.push_back(int16_t(c));
+    while (k < tested && c == a && a >= 1) {
+        ++k;
+        c = count(k);
+        run.push_back(int16_t(c));
+        if (c < a)
+            --a;
+    }
+}
+
+TBestLists::TBuildupShadow* TBestLists::BuildupShadow(TJUXEngine& engine, const TCategoryList& list, int32_t i,
+                                                      int32_t j)
+{
+    const size_t slot = size_t(i - 1) * size_t(shadowWidth_) + size_t(j - 1);
+    if (i < 1 || j < 1 || j > shadowWidth_ || slot >= buildupShadows_.size())
+        return nullptr;
+    TBuildupShadow& shadow = buildupShadows_[slot];
+    if (shadow.List == &list && shadow.Stamp == list.Stamp())
+        return &shadow;
+    const int32_t t = engine.Context.TestedDraws;
+    shadow.List = &list;
+    shadow.Stamp = list.Stamp();
+    shadow.Runs.clear();
+    shadow.Starts.assign(1, 0);
+    shadow.Usable.clear();
+    for (int e = 1; e <= list.Count(); ++e) {
+        int32_t id = 0;
+        list.GetInt(e, id);
+        const TJUXClass* other = engine.FindTable(id);
+        if (other)
+            AppendRun(t, j, [&](int32_t back) { return other->HitsWithin(t, t - back, i); }, shadow.Runs);
+        shadow.Usable.push_back(other != nullptr);
+        shadow.Starts.push_back(uint32_t(shadow.Runs.size()));
+    }
+    return &shadow;
+}
+
+// A build-up of category j: the newest tested row hits exactly j within the
+// top i, and going back the count stays at the category, which steps down by
+// one where the count falls below it, for at least two rows. A new table
+// goes above a listed one it beats, from the end of the list up.
 void TBestLists::FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t i, int32_t j)
 {
     const int32_t t = engine.Context.TestedDraws;
     const int32_t max = engine.Options().MaximumJUXsPerColumn;
-    auto hits = [&](const TJUXClass& x, int32_t row) { return x.HitsWithin(t, row, i); };
-
-    int32_t a = j, k = 0;
-    int32_t c = hits(table, t);
-    while (k < t && c == a && a >= 1) {
-        ++k;
-        c = hits(table, t - k);
-        if (c < a)
-            --a;
-    }
-    if (k < 2)
+    run_.clear();
+    AppendRun(t, j, [&](int32_t back) { return NewCount(table, t, back, i); }, run_);
+    if (run_.size() < 3) // fewer than two rows walked
         return;
+    TBuildupShadow* shadow = BuildupShadow(engine, list, i, j);
+    auto insert = [&](int32_t e) {
+        const int32_t before = list.Count();
+        InsertId(engine, table, list, e, i, kModeNumberBuildup);
+        if (shadow && list.Count() == before + 1) {
+            const uint32_t at = shadow->Starts[size_t(e - 1)];
+            shadow->Runs.insert(shadow->Runs.begin() + at, run_.begin(), run_.end());
+            shadow->Starts.insert(shadow->Starts.begin() + (e - 1), at);
+            for (size_t p = size_t(e); p < shadow->Starts.size(); ++p)
+                shadow->Starts[p] += uint32_t(run_.size());
+            shadow->Usable.insert(shadow->Usable.begin() + (e - 1), 1);
+        }
+    };
+    auto sync = [&] {
+        if (!shadow)
+            return;
+        const size_t n = size_t(list.Count());
+        if (shadow->Usable.size() > n) {
+            shadow->Usable.resize(n);
+            shadow->Starts.resize(n + 1);
+            shadow->Runs.resize(shadow->Starts[n]);
+        }
+        // A list keeping an order of its own may have put the ID elsewhere.
+        shadow->Stamp = list.Order() == TIntegerStore::kInsertionOrder ? list.Stamp() : 0;
+    };
     if (list.IsEmpty()) {
-        InsertId(engine, table, list, 1, i, kModeNumberBuildup);
+        insert(1);
+        sync();
         return;
     }
 
-    auto beats = [&](const TJUXClass& listed) {
-        int32_t a2 = j, k2 = 0;
-        int32_t cn = hits(table, t), s = hits(listed, t);
-        int32_t cPrev = cn, sPrev = s;
-        while (k2 < t && s == cn && cn == a2 && a2 >= 1) {
+    // The new table's run against the listed one's: both walk back while
+    // they agree and stay at the category; neither is read past its end.
+    const int16_t* s = nullptr;
+    size_t sLength = 0;
+    auto beats = [&] {
+        const size_t length = std::min(run_.size(), sLength);
+        int32_t a2 = j;
+        size_t k2 = 0;
+        int32_t cn = run_[0], sn = s[0];
+        int32_t cPrev = cn, sPrev = sn;
+        while (k2 < size_t(t) && sn == cn && cn == a2 && a2 >= 1 && k2 + 1 < length) {
             ++k2;
             cPrev = cn;
-            sPrev = s;
-            cn = hits(table, t - k2);
-            s = hits(listed, t - k2);
+            sPrev = sn;
+            cn = run_[k2];
+            sn = s[k2];
             if (cn < a2)
                 --a2;
         }
-        if (s > cn)
-            return s > sPrev;
-        if (s == cn)
+        if (sn > cn)
+            return sn > sPrev;
+        if (sn == cn)
             return false;
         return cn <= cPrev;
     };
-    const TJUXClass* listed = nullptr;
     auto load = [&](int32_t e) {
         int32_t id = 0;
         if (!list.GetInt(e, id))
             return false;
-        listed = engine.FindTable(id);
-        return listed != nullptr;
+        if (shadow) {
+            const size_t entry = size_t(e - 1);
+            if (!shadow->Usable[entry])
+                return false;
+            s = shadow->Runs.data() + shadow->Starts[entry];
+            sLength = shadow->Starts[entry + 1] - shadow->Starts[entry];
+            return true;
+        }
+        const TJUXClass* listed = engine.FindTable(id);
+        if (!listed)
+            return false;
+        otherRun_.clear();
+        AppendRun(t, j, [&](int32_t back) { return listed->HitsWithin(t, t - back, i); }, otherRun_);
+        s = otherRun_.data();
+        sLength = otherRun_.size();
+        return true;
     };
     int32_t e = std::min<int32_t>(list.Count(), max);
-    while (load(e) && beats(*listed))
+    while (load(e) && beats())
         --e;
     ++e;
     if (e < max)
-        InsertId(engine, table, list, e, i, kModeNumberBuildup);
+        insert(e);
     TrimList(engine, list, max);
+    sync();
 }
 
 // Entries j .. K of the new table against a threshold's: at most it, the
@@ -375,6 +495,7 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
     if (options.Modes & (kModeAugmentative | kModeAbsolute))
         table.FillFilingHistograms(tested, filing_);
     SizeShadows(engine);
+    recentRows_ = 0;
     // The slots hold thresholds of the run's hit width only.
     const bool slotsApply = k == engine.Context.HitWidth();
     const int32_t slotRows = int32_t(slots_[0].size() / size_t(shadowWidth_));
@@ -389,7 +510,7 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
                 break;
             if (mode == kModeNumberBuildup) {
                 // A build-up needs the newest tested row to hit exactly j.
-                const int32_t newest = table.HitsWithin(tested, tested, i);
+                const int32_t newest = NewCount(table, tested, 0, i);
                 if (jFrom >= 1 && newest >= jFrom && newest <= jMax)
                     if (TCategoryList* list = column->GetRecord(newest))
                         FileBuildup(engine, table, *list, i, newest);

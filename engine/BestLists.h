@@ -95,6 +95,32 @@ private:
     void SetSlot(int32_t mode, const TRankedShadow& shadow, const TCategoryList& list, int32_t max);
     std::vector<TRankedShadow> shadows_[2]; // by (i - 1) * shadowWidth_ + j - 1
     std::vector<TFilingSlot> slots_[2];     // the same places
+
+    // Beside each Build up list, every listed table's run for (i, j): its
+    // counts within the top i from the newest tested row back, as far as the
+    // qualification walk reads them. A comparison of two tables never reads
+    // beyond either run, so the listed tables need not be visited.
+    struct TBuildupShadow {
+        std::vector<int16_t> Runs;     // all runs, one after the other
+        std::vector<uint32_t> Starts;  // entry e's run begins at Starts[e]; one more at the end
+        std::vector<uint8_t> Usable;   // the table was there
+        const TCategoryList* List = nullptr;
+        uint64_t Stamp = 0;
+    };
+    TBuildupShadow* BuildupShadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j);
+    // Appends table's run for (i, j) to `run`, its counts read as count(m)
+    // for the row m places before the newest.
+    template <typename TCount> static void AppendRun(int32_t tested, int32_t j, TCount count, std::vector<int16_t>& run);
+    std::vector<TBuildupShadow> buildupShadows_; // by (i - 1) * shadowWidth_ + j - 1
+    std::vector<int16_t> run_;                    // the new table's run
+    std::vector<int16_t> otherRun_;               // a listed table's, where no shadow applies
+
+    // The new table's counts within every top 1 .. PoolSize - 1 on its newest
+    // tested rows, worked out row by row as filing needs them.
+    int32_t NewCount(const TJUXClass& table, int32_t tested, int32_t back, int32_t top);
+    void AddRecentRows(const TJUXClass& table, int32_t back);
+    std::vector<int16_t> recent_; // row `back` at back * PoolSize, entry top
+    int32_t recentRows_ = 0;
     int32_t shadowWidth_ = 0;
     int32_t shadowTested_ = -1;
     int32_t shadowMax_ = -1;
