@@ -314,6 +314,9 @@ public:
     TFreeItemProc FreeItemProc;
 
     R* GetRecord(int position) const { return Base::InRange(position) ? Base::items_[position - 1] : nullptr; }
+    // All Count() elements in order, for loops over many of them; valid
+    // until the store changes.
+    R* const* Records() const { return Base::items_.data(); }
     R* NextRecord()
     {
         R* r = GetRecord(Base::Cursor);

@@ -119,6 +119,13 @@ bool TBestLists::Protected(const TJUXEngine& engine, int32_t id) const
     return false;
 }
 
+// Entries 0 and 1 (0 past the end) in one number that orders as the pair
+// does: histogram counts are never negative.
+static inline uint64_t Lead(const int32_t* keys, int32_t width)
+{
+    return uint64_t(uint32_t(keys[0])) << 32 | (width > 1 ? uint32_t(keys[1]) : 0u);
+}
+
 void TBestLists::ListsReplaced()
 {
     referencesValid_ = false;
@@ -211,8 +218,11 @@ void TBestLists::SetSlot(int32_t mode, const TRankedShadow& shadow, const TCateg
     // lands at Max or below, where no new ID goes.
     const int32_t count = list.Count();
     const int32_t last = std::min(count, max);
-    if (last >= 1 && last + 1 >= max && count <= int64_t(max) + 1 && shadow.Usable[size_t(last - 1)])
+    if (last >= 1 && last + 1 >= max && count <= int64_t(max) + 1 && shadow.Usable[size_t(last - 1)] &&
+        shadow.Width >= 1) {
         slot.Threshold = shadow.Keys.data() + size_t(last - 1) * size_t(shadow.Width);
+        slot.Lead = Lead(slot.Threshold, shadow.Width);
+    }
 }
 
 // The new table goes above a listed one whose histogram entries j .. K are
@@ -466,13 +476,16 @@ void TBestLists::FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList
 }
 
 // Entries j .. K of the new table against a threshold's: at most it, the
-// table stays out of the list.
-static inline bool AtMost(const int32_t* h, const int32_t* g, int32_t width)
+// table stays out of the list. The leads compare the first two entries.
+static inline bool AtMost(const int32_t* h, uint64_t lead, const int32_t* g, int32_t width)
 {
-    int32_t m = 0;
+    const uint64_t own = Lead(h, width);
+    if (own != lead)
+        return own < lead;
+    int32_t m = 2;
     while (m < width && h[m] == g[m])
         ++m;
-    return m == width || h[m] < g[m];
+    return m >= width || h[m] < g[m];
 }
 
 bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
@@ -525,17 +538,17 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
             }
             const TFilingSlot* slots =
                 slotsApply && i <= slotRows ? slots_[mode].data() + size_t(i - 1) * size_t(shadowWidth_) : nullptr;
-            const int32_t jEnd = std::min(jMax, k);
+            TCategoryList* const* lists = column->Records();
+            // From a category below 1 on, nothing is filed (no such list).
+            const int32_t jEnd = jFrom >= 1 ? std::min({jMax, k, column->Count()}) : 0;
             for (int32_t j = jFrom; j <= jEnd; ++j) {
-                TCategoryList* list = column->GetRecord(j);
-                if (!list)
-                    break;
+                TCategoryList* list = lists[j - 1];
                 if (h[j] == 0)
                     continue;
                 if (slots) {
                     const TFilingSlot& slot = slots[j - 1];
                     if (slot.Threshold && slot.List == list && slot.Stamp == list->Stamp() &&
-                        AtMost(h + j, slot.Threshold, k + 1 - j))
+                        AtMost(h + j, slot.Lead, slot.Threshold, k + 1 - j))
                         continue;
                 }
                 FileRanked(engine, table, *list, i, j, mode, h);

@@ -75,11 +75,13 @@ private:
     };
     // What most filings need of a shadow, kept compact: a new table whose
     // entries j .. K are lexicographically at most Threshold's (the last
-    // compared entry of a full list) stays out of the list. Null when that
-    // does not settle it.
+    // compared entry of a full list) stays out of the list. Lead packs
+    // Threshold's first two entries, which mostly settle it. Null Threshold
+    // when that does not settle it.
     struct TFilingSlot {
         const TCategoryList* List = nullptr;
         uint64_t Stamp = 0;
+        uint64_t Lead = 0;
         const int32_t* Threshold = nullptr;
     };
     // Sized for the run's lists; all stale when the tested draws, the list
