@@ -201,10 +201,17 @@ void TBestLists::RebuildShadow(TJUXEngine& engine, const TCategoryList& list, TR
     const size_t n = size_t(list.Count());
     shadow.Usable.assign(n, 0);
     shadow.Keys.assign(n * size_t(shadow.Width), 0);
+    shadow.Sorted = true;
+    const size_t width = size_t(shadow.Width);
     for (size_t e = 0; e < n; ++e) {
         int32_t id = 0;
         list.GetInt(int(e) + 1, id);
-        FillShadowEntry(engine, shadow, e, id, i, j, mode == kModeNumberAbsolute);
+        if (!FillShadowEntry(engine, shadow, e, id, i, j, mode == kModeNumberAbsolute))
+            shadow.Sorted = false;
+        else if (e > 0 && shadow.Sorted) {
+            const int32_t* before = shadow.Keys.data() + (e - 1) * width;
+            shadow.Sorted = !std::lexicographical_compare(before, before + width, before + width, before + 2 * width);
+        }
     }
 }
 
@@ -240,7 +247,21 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
     if (shadow && width != shadow->Width)
         shadow = nullptr; // a table of another hit width: compare the tables themselves
     int32_t e = 1;
-    if (!list.IsEmpty()) {
+    if (shadow && shadow->Sorted && max >= 1) {
+        // The walk below on keys that never rise: the first of places
+        // 1 .. min(Count, Max) whose key is below the new table's.
+        const int32_t* keys = shadow->Keys.data();
+        int32_t low = 1, high = std::min<int32_t>(list.Count(), max) + 1;
+        while (low < high) {
+            const int32_t mid = low + (high - low) / 2;
+            const int32_t* g = keys + size_t(mid - 1) * size_t(width);
+            if (std::lexicographical_compare(g, g + width, h + j, h + j + width))
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        e = std::max(low, 1);
+    } else if (!list.IsEmpty()) {
         const int32_t* g = nullptr; // entries j .. K of G
         int32_t loadedAt = 0;
         // Loads G from position e; fails at the list's ends or for a table

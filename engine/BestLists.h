@@ -70,6 +70,9 @@ private:
         std::vector<int32_t> Keys; // Width per entry
         std::vector<uint8_t> Usable;
         int32_t Width = 0;
+        // Every entry usable and the keys never rising, as filing leaves a
+        // list: the place of a new table can then be searched by halves.
+        bool Sorted = false;
         const TCategoryList* List = nullptr;
         uint64_t Stamp = 0;
     };
