@@ -440,25 +440,22 @@ void TBestLists::FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList
         return;
     }
 
-    // The new table's run against the listed one's: both walk back while
-    // they agree and stay at the category; neither is read past its end.
+    // The new table's run against the listed one's. Plainly: walk back both
+    // while their counts agree, the new one's stays at the category (which
+    // steps down where the count falls below it) and the category is at
+    // least 1; then the walk decides on where the counts part. Walking on
+    // where the new table's qualification walked is exactly that condition,
+    // and the listed run reaches at least as far where the counts agree: the
+    // walk is the common stretch of the two runs.
     const int16_t* s = nullptr;
     size_t sLength = 0;
     auto beats = [&] {
-        const size_t length = std::min(run_.size(), sLength);
-        int32_t a2 = j;
+        const size_t limit = std::min(run_.size(), sLength) - 1;
         size_t k2 = 0;
-        int32_t cn = run_[0], sn = s[0];
-        int32_t cPrev = cn, sPrev = sn;
-        while (k2 < size_t(t) && sn == cn && cn == a2 && a2 >= 1 && k2 + 1 < length) {
+        while (k2 < limit && s[k2] == run_[k2])
             ++k2;
-            cPrev = cn;
-            sPrev = sn;
-            cn = run_[k2];
-            sn = s[k2];
-            if (cn < a2)
-                --a2;
-        }
+        const int32_t cn = run_[k2], sn = s[k2];
+        const int32_t cPrev = k2 > 0 ? run_[k2 - 1] : cn, sPrev = k2 > 0 ? s[k2 - 1] : sn;
         if (sn > cn)
             return sn > sPrev;
         if (sn == cn)
