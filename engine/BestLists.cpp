@@ -149,8 +149,10 @@ bool TBestLists::FillShadowEntry(TJUXEngine& engine, TRankedShadow& shadow, size
 {
     const TJUXClass* other = engine.FindTable(id);
     const int32_t* g = nullptr;
-    if (other && other->HitWidth() + 1 - j == shadow.Width)
+    if (other && other->HitWidth() + 1 - j == shadow.Width) {
         g = other->FilingHistogram(engine.Context.TestedDraws, i, exact);
+        histogramsUsed_.push_back(other);
+    }
     shadow.Usable[entry] = g != nullptr;
     if (g)
         std::copy(g + j, g + j + shadow.Width, shadow.Keys.begin() + std::ptrdiff_t(entry) * shadow.Width);
@@ -286,6 +288,7 @@ void TBestLists::FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList&
             if (other->HitWidth() != k)
                 return false;
             g = other->FilingHistogram(engine.Context.TestedDraws, i, exact);
+            histogramsUsed_.push_back(other);
             if (g)
                 g += j;
             return g != nullptr;
@@ -355,16 +358,16 @@ inline int32_t TBestLists::NewCount(const TJUXClass& table, int32_t tested, int3
 }
 
 // The walk that qualifies a build-up, keeping what it reads.
-template <typename TCount>
-void TBestLists::AppendRun(int32_t tested, int32_t j, TCount count, std::vector<int16_t>& run)
+template <typename TCount, typename TValue>
+void TBestLists::AppendRun(int32_t tested, int32_t j, TCount count, std::vector<TValue>& run)
 {
     int32_t a = j, k = 0;
     int32_t c = count(0);
-    run.push_back(int16_t(c));
+    run.push_back(TValue(c));
     while (k < tested && c == a && a >= 1) {
         ++k;
         c = count(k);
-        run.push_back(int16_t(c));
+        run.push_back(TValue(c));
         if (c < a)
             --a;
     }
@@ -380,21 +383,44 @@ TBestLists::TBuildupShadow* TBestLists::BuildupShadow(TJUXEngine& engine, const 
     if (shadow.List == &list && shadow.Stamp == list.Stamp())
         return &shadow;
     const int32_t t = engine.Context.TestedDraws;
-    shadow.List = &list;
-    shadow.Stamp = list.Stamp();
+    shadow.List = nullptr;
     shadow.Runs.clear();
     shadow.Starts.assign(1, 0);
-    shadow.Usable.clear();
     for (int e = 1; e <= list.Count(); ++e) {
         int32_t id = 0;
         list.GetInt(e, id);
-        const TJUXClass* other = engine.FindTable(id);
-        if (other)
+        if (const TJUXClass* other = engine.FindTable(id)) {
+            if (other->HitWidth() > INT8_MAX)
+                return nullptr; // counts beyond what the runs hold: no shadow
             AppendRun(t, j, [&](int32_t back) { return other->HitsWithin(t, t - back, i); }, shadow.Runs);
-        shadow.Usable.push_back(other != nullptr);
+        }
         shadow.Starts.push_back(uint32_t(shadow.Runs.size()));
     }
+    shadow.List = &list;
+    shadow.Stamp = list.Stamp();
     return &shadow;
+}
+
+// The new table's run against a listed one's (s, sLength). Plainly: walk
+// back both while their counts agree, the new one's stays at the category
+// (which steps down where the count falls below it) and the category is at
+// least 1; then the walk decides on where the counts part. Walking on where
+// the new table's qualification walked is exactly that condition, and the
+// listed run reaches at least as far where the counts agree: the walk is the
+// common stretch of the two runs.
+template <typename T> static bool Beats(const std::vector<int16_t>& run, const T* s, size_t sLength)
+{
+    const size_t limit = std::min(run.size(), sLength) - 1;
+    size_t k2 = 0;
+    while (k2 < limit && s[k2] == run[k2])
+        ++k2;
+    const int32_t cn = run[k2], sn = s[k2];
+    const int32_t cPrev = k2 > 0 ? run[k2 - 1] : cn, sPrev = k2 > 0 ? s[k2 - 1] : sn;
+    if (sn > cn)
+        return sn > sPrev;
+    if (sn == cn)
+        return false;
+    return cn <= cPrev;
 }
 
 // A build-up of category j: the newest tested row hits exactly j within the
@@ -409,8 +435,32 @@ void TBestLists::FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList
     AppendRun(t, j, [&](int32_t back) { return NewCount(table, t, back, i); }, run_);
     if (run_.size() < 3) // fewer than two rows walked
         return;
-    TBuildupShadow* shadow = BuildupShadow(engine, list, i, j);
-    auto insert = [&](int32_t e) {
+    TBuildupShadow* shadow = table.HitWidth() <= INT8_MAX ? BuildupShadow(engine, list, i, j) : nullptr;
+
+    const bool wasEmpty = list.IsEmpty();
+    int32_t e = 1;
+    if (!wasEmpty) {
+        for (e = std::min<int32_t>(list.Count(), max);; --e) {
+            int32_t id = 0;
+            if (!list.GetInt(e, id))
+                break;
+            if (shadow) {
+                const uint32_t from = shadow->Starts[size_t(e - 1)], to = shadow->Starts[size_t(e)];
+                if (from == to || !Beats(run_, shadow->Runs.data() + from, to - from))
+                    break; // an empty run: the table was gone
+                continue;
+            }
+            const TJUXClass* listed = engine.FindTable(id);
+            if (!listed)
+                break;
+            otherRun_.clear();
+            AppendRun(t, j, [&](int32_t back) { return listed->HitsWithin(t, t - back, i); }, otherRun_);
+            if (!Beats(run_, otherRun_.data(), otherRun_.size()))
+                break;
+        }
+        ++e;
+    }
+    if (wasEmpty || e < max) {
         const int32_t before = list.Count();
         InsertId(engine, table, list, e, i, kModeNumberBuildup);
         if (shadow && list.Count() == before + 1) {
@@ -419,78 +469,19 @@ void TBestLists::FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList
             shadow->Starts.insert(shadow->Starts.begin() + (e - 1), at);
             for (size_t p = size_t(e); p < shadow->Starts.size(); ++p)
                 shadow->Starts[p] += uint32_t(run_.size());
-            shadow->Usable.insert(shadow->Usable.begin() + (e - 1), 1);
         }
-    };
-    auto sync = [&] {
-        if (!shadow)
-            return;
+    }
+    if (!wasEmpty)
+        TrimList(engine, list, max);
+    if (shadow) {
         const size_t n = size_t(list.Count());
-        if (shadow->Usable.size() > n) {
-            shadow->Usable.resize(n);
+        if (shadow->Starts.size() > n + 1) {
             shadow->Starts.resize(n + 1);
             shadow->Runs.resize(shadow->Starts[n]);
         }
         // A list keeping an order of its own may have put the ID elsewhere.
         shadow->Stamp = list.Order() == TIntegerStore::kInsertionOrder ? list.Stamp() : 0;
-    };
-    if (list.IsEmpty()) {
-        insert(1);
-        sync();
-        return;
     }
-
-    // The new table's run against the listed one's. Plainly: walk back both
-    // while their counts agree, the new one's stays at the category (which
-    // steps down where the count falls below it) and the category is at
-    // least 1; then the walk decides on where the counts part. Walking on
-    // where the new table's qualification walked is exactly that condition,
-    // and the listed run reaches at least as far where the counts agree: the
-    // walk is the common stretch of the two runs.
-    const int16_t* s = nullptr;
-    size_t sLength = 0;
-    auto beats = [&] {
-        const size_t limit = std::min(run_.size(), sLength) - 1;
-        size_t k2 = 0;
-        while (k2 < limit && s[k2] == run_[k2])
-            ++k2;
-        const int32_t cn = run_[k2], sn = s[k2];
-        const int32_t cPrev = k2 > 0 ? run_[k2 - 1] : cn, sPrev = k2 > 0 ? s[k2 - 1] : sn;
-        if (sn > cn)
-            return sn > sPrev;
-        if (sn == cn)
-            return false;
-        return cn <= cPrev;
-    };
-    auto load = [&](int32_t e) {
-        int32_t id = 0;
-        if (!list.GetInt(e, id))
-            return false;
-        if (shadow) {
-            const size_t entry = size_t(e - 1);
-            if (!shadow->Usable[entry])
-                return false;
-            s = shadow->Runs.data() + shadow->Starts[entry];
-            sLength = shadow->Starts[entry + 1] - shadow->Starts[entry];
-            return true;
-        }
-        const TJUXClass* listed = engine.FindTable(id);
-        if (!listed)
-            return false;
-        otherRun_.clear();
-        AppendRun(t, j, [&](int32_t back) { return listed->HitsWithin(t, t - back, i); }, otherRun_);
-        s = otherRun_.data();
-        sLength = otherRun_.size();
-        return true;
-    };
-    int32_t e = std::min<int32_t>(list.Count(), max);
-    while (load(e) && beats())
-        --e;
-    ++e;
-    if (e < max)
-        insert(e);
-    TrimList(engine, list, max);
-    sync();
 }
 
 // Entries j .. K of the new table against a threshold's: at most it, the
@@ -509,6 +500,7 @@ static inline bool AtMost(const int32_t* h, uint64_t lead, const int32_t* g, int
 bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
 {
     ShownListChanged = false;
+    histogramsUsed_.clear(); // left by a filing that raised: the tables may be gone
     if (!referencesValid_)
         CountReferences(engine);
     const TGameOptions& options = engine.Options();
@@ -573,6 +565,9 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
             }
         }
     }
+    for (const TJUXClass* used : histogramsUsed_)
+        used->ReleaseFilingHistograms();
+    histogramsUsed_.clear();
     RecyclePass(engine);
     RecyclePass(engine);
     return ShownListChanged;

@@ -98,24 +98,28 @@ private:
                          bool exact);
     void StaleShadows();
     void SetSlot(int32_t mode, const TRankedShadow& shadow, const TCategoryList& list, int32_t max);
+    // Listed tables whose filing histograms were worked out for a shadow:
+    // let go at the end of the filing, as the shadows keep what they need.
+    std::vector<const TJUXClass*> histogramsUsed_;
     std::vector<TRankedShadow> shadows_[2]; // by (i - 1) * shadowWidth_ + j - 1
     std::vector<TFilingSlot> slots_[2];     // the same places
 
     // Beside each Build up list, every listed table's run for (i, j): its
     // counts within the top i from the newest tested row back, as far as the
-    // qualification walk reads them. A comparison of two tables never reads
-    // beyond either run, so the listed tables need not be visited.
+    // qualification walk reads them (empty for a table that was gone). A
+    // comparison of two tables never reads beyond either run, so the listed
+    // tables need not be visited.
     struct TBuildupShadow {
-        std::vector<int16_t> Runs;     // all runs, one after the other
-        std::vector<uint32_t> Starts;  // entry e's run begins at Starts[e]; one more at the end
-        std::vector<uint8_t> Usable;   // the table was there
+        std::vector<int8_t> Runs;     // all runs, one after the other
+        std::vector<uint32_t> Starts; // entry e's run begins at Starts[e]; one more at the end
         const TCategoryList* List = nullptr;
         uint64_t Stamp = 0;
     };
     TBuildupShadow* BuildupShadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j);
     // Appends table's run for (i, j) to `run`, its counts read as count(m)
     // for the row m places before the newest.
-    template <typename TCount> static void AppendRun(int32_t tested, int32_t j, TCount count, std::vector<int16_t>& run);
+    template <typename TCount, typename TValue>
+    static void AppendRun(int32_t tested, int32_t j, TCount count, std::vector<TValue>& run);
     std::vector<TBuildupShadow> buildupShadows_; // by (i - 1) * shadowWidth_ + j - 1
     std::vector<int16_t> run_;                    // the new table's run
     std::vector<int16_t> otherRun_;               // a listed table's, where no shadow applies

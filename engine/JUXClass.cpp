@@ -84,11 +84,13 @@ const int32_t* TJUXClass::FilingHistogram(int32_t testedDraws, int32_t top, bool
     if (top < 1 || top > poolSize_ - 1)
         return nullptr;
     if (histCacheTested_ != testedDraws) {
-        FillFilingHistograms(testedDraws, histCache_);
+        if (!histCache_)
+            histCache_ = std::make_unique_for_overwrite<int32_t[]>(FilingHistogramsSize());
+        FillFilingHistograms(testedDraws, histCache_.get());
         histCacheTested_ = testedDraws;
     }
     const size_t width = size_t(hitWidth_) + 1;
-    return histCache_.data() + (size_t(top - 1) * 2 + (exact ? 0 : 1)) * width;
+    return histCache_.get() + (size_t(top - 1) * 2 + (exact ? 0 : 1)) * width;
 }
 
 // What it computes: for every top a, HitHistogram(a, exact, 0, 1) and
@@ -97,15 +99,24 @@ const int32_t* TJUXClass::FilingHistogram(int32_t testedDraws, int32_t top, bool
 // so it has at least c hits in every top from its c-th running maximum on:
 // one walk marks each row's c-th maximum, sums over the tops give the
 // at-least entries, and exact ones are their differences.
+size_t TJUXClass::FilingHistogramsSize() const
+{
+    return size_t(std::max(poolSize_ - 1, 0)) * 2 * (size_t(hitWidth_) + 1);
+}
+
 void TJUXClass::FillFilingHistograms(int32_t testedDraws, std::vector<int32_t>& out) const
+{
+    out.resize(FilingHistogramsSize());
+    FillFilingHistograms(testedDraws, out.data());
+}
+
+void TJUXClass::FillFilingHistograms(int32_t testedDraws, int32_t* data) const
 {
     const int32_t tops = std::max(poolSize_ - 1, 0);
     const size_t width = size_t(hitWidth_) + 1;
     const size_t stride = 2 * width;
-    out.resize(size_t(tops) * stride);
     if (tops == 0)
         return;
-    int32_t* data = out.data();
     for (int32_t a = 0; a < tops; ++a)
         std::fill_n(data + size_t(a) * stride + width, width, 0);
     int32_t* atLeastOfFirst = data + width; // marks: top a's at-least slots
@@ -141,5 +152,5 @@ void TJUXClass::FillFilingHistograms(int32_t testedDraws, std::vector<int32_t>& 
 size_t TJUXClass::MemoryBytes() const
 {
     return sizeof(*this) + FinalOrder.capacity() + rowData_.capacity() +
-           histCache_.capacity() * sizeof(int32_t);
+           (histCache_ ? FilingHistogramsSize() * sizeof(int32_t) : 0);
 }

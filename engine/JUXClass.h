@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "data/Types.h"
@@ -71,6 +72,12 @@ public:
     // All of them in one walk of the hit rows, into `out`: per top, the exact
     // histogram, then the at-least one.
     void FillFilingHistograms(int32_t testedDraws, std::vector<int32_t>& out) const;
+    // Lets the kept filing histograms go; worked out again when asked for.
+    void ReleaseFilingHistograms() const
+    {
+        histCache_.reset();
+        histCacheTested_ = -1;
+    }
 
     // Bytes held, for memory accounting.
     size_t MemoryBytes() const;
@@ -84,7 +91,9 @@ private:
     int32_t hitWidth_ = 0;
     // Rows' orders, then rows' hits, in one block.
     std::vector<int8_t> rowData_;
+    size_t FilingHistogramsSize() const;
+    void FillFilingHistograms(int32_t testedDraws, int32_t* out) const;
     // Per top 1 .. PoolSize - 1: exact histogram, then the at-least one.
-    mutable std::vector<int32_t> histCache_;
+    mutable std::unique_ptr<int32_t[]> histCache_;
     mutable int32_t histCacheTested_ = -1;
 };
