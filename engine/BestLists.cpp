@@ -220,15 +220,14 @@ void TBestLists::RebuildShadow(TJUXEngine& engine, const TCategoryList& list, TR
 void TBestLists::SetSlot(int32_t mode, const TRankedShadow& shadow, const TCategoryList& list, int32_t max)
 {
     TFilingSlot& slot = slots_[size_t(mode)][size_t(&shadow - shadows_[size_t(mode)].data())];
-    slot.List = &list;
-    slot.Stamp = shadow.Stamp;
-    slot.Threshold = nullptr;
+    slot = TFilingSlot{};
     // The walk starts at place min(Count, Max); a table not above that entry
     // lands at Max or below, where no new ID goes.
     const int32_t count = list.Count();
     const int32_t last = std::min(count, max);
     if (last >= 1 && last + 1 >= max && count <= int64_t(max) + 1 && shadow.Usable[size_t(last - 1)] &&
         shadow.Width >= 1) {
+        slot.Stamp = shadow.Stamp;
         slot.Threshold = shadow.Keys.data() + size_t(last - 1) * size_t(shadow.Width);
         slot.Lead = Lead(slot.Threshold, shadow.Width);
     }
@@ -557,8 +556,8 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
                     continue;
                 if (slots) {
                     const TFilingSlot& slot = slots[j - 1];
-                    if (slot.Threshold && slot.List == list && slot.Stamp == list->Stamp() &&
-                        AtMost(h + j, slot.Lead, slot.Threshold, k + 1 - j))
+                    // Stamps are never shared, so the list is the one the slot was set for.
+                    if (slot.Stamp == list->Stamp() && AtMost(h + j, slot.Lead, slot.Threshold, k + 1 - j))
                         continue;
                 }
                 FileRanked(engine, table, *list, i, j, mode, h);

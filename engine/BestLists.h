@@ -79,10 +79,9 @@ private:
     // What most filings need of a shadow, kept compact: a new table whose
     // entries j .. K are lexicographically at most Threshold's (the last
     // compared entry of a full list) stays out of the list. Lead packs
-    // Threshold's first two entries, which mostly settle it. Null Threshold
-    // when that does not settle it.
+    // Threshold's first two entries, which mostly settle it. The slot holds
+    // while the list shows Stamp (no store shows 0: no threshold then).
     struct TFilingSlot {
-        const TCategoryList* List = nullptr;
         uint64_t Stamp = 0;
         uint64_t Lead = 0;
         const int32_t* Threshold = nullptr;
