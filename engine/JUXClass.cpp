@@ -117,29 +117,44 @@ void TJUXClass::FillFilingHistograms(int32_t testedDraws, int32_t* data) const
     const size_t stride = 2 * width;
     if (tops == 0)
         return;
-    for (int32_t a = 0; a < tops; ++a)
-        std::fill_n(data + size_t(a) * stride + width, width, 0);
-    int32_t* atLeastOfFirst = data + width; // marks: top a's at-least slots
+    // marks[c][a]: the rows whose (c + 1)-th running maximum is a.
+    const size_t line = size_t(tops) + 1;
+    constexpr size_t kOnStack = 15 * 100;
+    int32_t onStack[kOnStack];
+    std::vector<int32_t> onHeap;
+    int32_t* marks = onStack;
+    if (size_t(hitWidth_) * line > kOnStack) {
+        onHeap.resize(size_t(hitWidth_) * line);
+        marks = onHeap.data();
+    }
+    std::fill_n(marks, size_t(hitWidth_) * line, 0);
     for (int32_t row = 1; row <= testedDraws; ++row) {
         const int64_t physical = int64_t(rows_) - testedDraws + row - 1;
         if (physical < 0 || physical >= rows_)
             continue;
         const int8_t* hits = RowHit(int32_t(physical));
         int32_t runningMax = 1;
-        for (int32_t c = 0; c < hitWidth_; ++c) {
+        int32_t* mark = marks;
+        for (int32_t c = 0; c < hitWidth_; ++c, mark += line) {
             runningMax = std::max<int32_t>(runningMax, hits[c]);
             if (runningMax > tops)
                 break;
-            atLeastOfFirst[size_t(runningMax - 1) * stride + size_t(c) + 1] += 1;
+            mark[runningMax] += 1;
+        }
+    }
+    for (size_t c = 1; c < width; ++c) {
+        const int32_t* mark = marks + (c - 1) * line;
+        int32_t* atLeast = data + width + c;
+        int32_t sum = 0;
+        for (int32_t a = 1; a <= tops; ++a, atLeast += stride) {
+            sum += mark[a];
+            *atLeast = sum;
         }
     }
     const int32_t rows = std::max(testedDraws, 0);
     for (int32_t a = 1; a <= tops; ++a) {
         int32_t* exact = data + size_t(a - 1) * stride;
         int32_t* atLeast = exact + width;
-        if (a > 1)
-            for (size_t c = 1; c < width; ++c)
-                atLeast[c] += atLeast[c - stride];
         for (size_t c = 1; c + 1 < width; ++c)
             exact[c] = atLeast[c] - atLeast[c + 1];
         if (width > 1)
