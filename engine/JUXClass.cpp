@@ -10,24 +10,6 @@ TJUXClass::TJUXClass(int32_t id, int32_t poolSize, int32_t rows, int32_t hitWidt
     rowData_.assign(size_t(rows_) * (size_t(poolSize_) + size_t(hitWidth_)), 0);
 }
 
-const int8_t* TJUXClass::RowOrder(int32_t row) const
-{
-    if (row < 0 || row >= rows_)
-        return nullptr;
-    return rowData_.data() + size_t(row) * size_t(poolSize_);
-}
-
-int8_t* TJUXClass::RowOrder(int32_t row)
-{
-    return const_cast<int8_t*>(static_cast<const TJUXClass*>(this)->RowOrder(row));
-}
-
-int8_t* TJUXClass::RowHit(int32_t row)
-{
-    histCacheTested_ = -1; // whoever writes hits invalidates the derived histograms
-    return const_cast<int8_t*>(static_cast<const TJUXClass*>(this)->RowHit(row));
-}
-
 TArrayOfShortIntArray TJUXClass::RowOrders() const
 {
     TArrayOfShortIntArray out(static_cast<size_t>(rows_));

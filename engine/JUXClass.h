@@ -24,16 +24,26 @@ public:
     int32_t Rows() const { return rows_; }
     int32_t HitWidth() const { return hitWidth_; }
 
-    // Physical row 0 .. Rows - 1; null outside.
-    const int8_t* RowOrder(int32_t row) const;
-    int8_t* RowOrder(int32_t row);
+    // Physical row 0 .. Rows - 1; null outside. Inline: the scan asks for
+    // every row of every table.
+    const int8_t* RowOrder(int32_t row) const
+    {
+        if (row < 0 || row >= rows_)
+            return nullptr;
+        return rowData_.data() + size_t(row) * size_t(poolSize_);
+    }
+    int8_t* RowOrder(int32_t row) { return const_cast<int8_t*>(static_cast<const TJUXClass*>(this)->RowOrder(row)); }
     const int8_t* RowHit(int32_t row) const
     {
         if (row < 0 || row >= rows_)
             return nullptr;
         return rowData_.data() + size_t(rows_) * size_t(poolSize_) + size_t(row) * size_t(hitWidth_);
     }
-    int8_t* RowHit(int32_t row);
+    int8_t* RowHit(int32_t row)
+    {
+        histCacheTested_ = -1; // whoever writes hits invalidates the derived histograms
+        return const_cast<int8_t*>(static_cast<const TJUXClass*>(this)->RowHit(row));
+    }
 
     // Copies in the array-of-rows form a run state stores.
     TArrayOfShortIntArray RowOrders() const;
