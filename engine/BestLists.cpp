@@ -349,7 +349,8 @@ void TBestLists::AddRecentRows(const TJUXClass& table, int32_t back)
 
 inline int32_t TBestLists::NewCount(const TJUXClass& table, int32_t tested, int32_t back, int32_t top)
 {
-    if (top < 1 || top >= table.PoolSize())
+    // Rows further back are asked for a few tops only: counted directly.
+    if (top < 1 || top >= table.PoolSize() || back >= kRecentRows)
         return table.HitsWithin(tested, tested - back, top);
     if (back >= recentRows_)
         AddRecentRows(table, back);

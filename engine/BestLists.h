@@ -123,8 +123,10 @@ private:
     std::vector<int16_t> run_;                    // the new table's run
     std::vector<int16_t> otherRun_;               // a listed table's, where no shadow applies
 
-    // The new table's counts within every top 1 .. PoolSize - 1 on its newest
-    // tested rows, worked out row by row as filing needs them.
+    // The new table's counts within every top 1 .. PoolSize - 1 on its
+    // kRecentRows newest tested rows (which filing reads for most tops),
+    // worked out row by row as filing needs them.
+    static constexpr int32_t kRecentRows = 3;
     int32_t NewCount(const TJUXClass& table, int32_t tested, int32_t back, int32_t top);
     void AddRecentRows(const TJUXClass& table, int32_t back);
     std::vector<int16_t> recent_; // row `back` at back * PoolSize, entry top
