@@ -315,6 +315,15 @@ TEST(Tables, FilingHistogramEqualsHitHistogramOnAnyContent)
                 ASSERT_EQ(TIntArray(got, got + k + 1), want) << "round " << round << " top " << top;
             }
         EXPECT_EQ(table.FilingHistogram(t, pool, true), nullptr);
+        // Let go, they take no memory and come back the same when asked for.
+        const size_t held = table.MemoryBytes();
+        table.ReleaseFilingHistograms();
+        EXPECT_LT(table.MemoryBytes(), held);
+        TIntArray want;
+        table.HitHistogram(t, pool - 1, false, 0, 1, want);
+        const int32_t* again = table.FilingHistogram(t, pool - 1, false);
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(TIntArray(again, again + k + 1), want);
     }
 }
 
