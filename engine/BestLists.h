@@ -49,6 +49,10 @@ public:
     // The lists were filled or changed from outside (a run state import):
     // the per-table list references are counted again before the next filing.
     void ListsReplaced();
+    // The run loop starts again; the lists may have been edited meanwhile:
+    // the references are counted again, and what filing keeps beside a list
+    // notices an edit by the list's stamp.
+    void RunResumed() { referencesValid_ = false; }
     void CountReferences(TJUXEngine& engine);
 
 private:

@@ -269,6 +269,49 @@ TEST(Tables, RowsHitTheNextDrawAndTableTwoRepeatsRowZero)
     }
 }
 
+// The user may reorder lists while the run is paused; the run resumed files
+// into them as they now stand, as after lists announced replaced.
+TEST(RunAnalysis, ListsEditedWhilePausedAreFiledIntoAsTheyNowStand)
+{
+    auto run = [](bool announce) {
+        Rig rig(fixtures::MakeGame(6, 49), 150, 25, 8);
+        rig.options.MaximumJUXsPerColumn = 4;
+        rig.engine->StartRun();
+        rig.options.MaximumJUXsToScan = 60;
+        rig.engine->RunAnalysis();
+        std::vector<std::vector<int32_t>> lists;
+        auto eachList = [&](auto visit) {
+            for (int32_t mode = 0; mode < 3; ++mode)
+                for (int32_t i = 1; i <= 48; ++i)
+                    for (int32_t j = 1; j <= std::min(i, 6); ++j)
+                        visit(*rig.engine->CategoryList(i, j, mode));
+        };
+        int reordered = 0;
+        eachList([&](TCategoryList& list) {
+            if (list.Count() >= 2) {
+                list.Exchange(1, list.Count());
+                ++reordered;
+            }
+        });
+        EXPECT_GT(reordered, 0);
+        if (announce)
+            rig.engine->Lists.ListsReplaced();
+        rig.options.MaximumJUXsToScan = 120;
+        rig.engine->RunAnalysis();
+        eachList([&](TCategoryList& list) {
+            std::vector<int32_t> ids;
+            for (int p = 1; p <= list.Count(); ++p) {
+                int32_t id = 0;
+                list.GetInt(p, id);
+                ids.push_back(id);
+            }
+            lists.push_back(ids);
+        });
+        return lists;
+    };
+    EXPECT_EQ(run(false), run(true));
+}
+
 TEST(Tables, HitHistogramExactAndAtLeast)
 {
     TJUXClass table(1, 10, 4, 3);

@@ -434,10 +434,10 @@ void ExpectSameState(const TJUXEngine& engine, const RefRun& ref, int id)
             }
 }
 
-// Each case twice: one table per call of the run loop (every filing starts
-// from lists the loop treats as replaced), and all tables in one call (what
-// filing keeps beside the lists carries from table to table); compared
-// after every table, so every table is compared while it is live.
+// Each case twice: one table per call of the run loop (the loop starts
+// again before every table), and all tables in one call (the comparison
+// runs inside the loop); compared after every table, so every table is
+// compared while it is live.
 class JUXReference : public ::testing::TestWithParam<std::tuple<Case, bool>> {};
 
 TEST_P(JUXReference, EngineEqualsPlainImplementation)
