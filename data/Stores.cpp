@@ -206,6 +206,7 @@ void TIntegerStore::LoadFromStream(TMemoryStream& stream)
     order_ = kInsertionOrder;
     comparer_ = nullptr;
     items_ = std::move(values);
+    Touched();
     inOrder_ = false;
     ApplyCapacityRule();
     minMaxValid_ = false;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -34,6 +35,14 @@ class ERSString : public Exception {
 public:
     ERSString() : Exception("RS - Cannot add string.") {}
 };
+
+// Never the same value twice in a process, so that a store's stamp also tells
+// it apart from a store that once stood at the same address.
+inline uint64_t NextStoreStamp()
+{
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
 
 // The slot list shared by the stores. The reported capacity follows the growth
 // rule of the stores (steps of Delta); the vector beneath grows as it likes.
@@ -72,11 +81,16 @@ public:
 
     bool InRange(int position) const { return position >= 1 && position <= Count(); }
 
+    // Changes with every change of the elements: what was derived from a
+    // store is current while the store still shows the stamp it was taken at.
+    uint64_t Stamp() const { return stamp_; }
+
     bool Exchange(int a, int b)
     {
         if (!InRange(a) || !InRange(b))
             return false;
         std::swap(items_[a - 1], items_[b - 1]);
+        Touched();
         Reordered();
         return true;
     }
@@ -92,6 +106,7 @@ public:
             std::rotate(first + (a - 1), first + a, first + (b - 1));
         else if (a > b)
             std::rotate(first + (b - 1), first + (a - 1), first + a);
+        Touched();
         Reordered();
         return true;
     }
@@ -104,12 +119,14 @@ public:
             return;
         std::stable_sort(items_.begin(), items_.end(),
                          [&](const T& x, const T& y) { return comparison(x, y) < 0; });
+        Touched();
         Reordered();
     }
 
     void Reverse()
     {
         std::reverse(items_.begin(), items_.end());
+        Touched();
         Reordered();
     }
 
@@ -126,6 +143,7 @@ public:
         if (!InRange(position))
             return false;
         items_.erase(items_.begin() + (position - 1));
+        Touched();
         AfterRemoval();
         return true;
     }
@@ -133,6 +151,8 @@ public:
 protected:
     // The elements were rearranged by one of the operations above.
     virtual void Reordered() {}
+    // Whoever changes items_ directly calls this.
+    void Touched() { stamp_ = NextStoreStamp(); }
 
     // False when the list cannot take another element.
     bool AppendSlot(T value)
@@ -151,6 +171,7 @@ protected:
         } catch (const std::length_error&) {
             return false;
         }
+        Touched();
         if (Count() > capacity_)
             capacity_ = static_cast<int32_t>(std::min<int64_t>(int64_t(capacity_) + delta_,
                                                                std::numeric_limits<int32_t>::max()));
@@ -164,6 +185,7 @@ protected:
     void ClearSlots()
     {
         items_.clear();
+        Touched();
         ApplyCapacityRule();
     }
     void ApplyCapacityRule()
@@ -178,6 +200,7 @@ private:
     int32_t delta_ = kDefaultDelta;
     bool autoShrink_ = true;
     int32_t capacity_ = 0;
+    uint64_t stamp_ = NextStoreStamp();
 };
 
 // Signed 32-bit values in insertion, ascending, descending or comparer order.
@@ -291,6 +314,9 @@ public:
     TFreeItemProc FreeItemProc;
 
     R* GetRecord(int position) const { return Base::InRange(position) ? Base::items_[position - 1] : nullptr; }
+    // All Count() elements in order, for loops over many of them; valid
+    // until the store changes.
+    R* const* Records() const { return Base::items_.data(); }
     R* NextRecord()
     {
         R* r = GetRecord(Base::Cursor);

@@ -2,31 +2,12 @@
 #include "engine/JUXClass.h"
 
 #include <algorithm>
-#include <climits>
 
 TJUXClass::TJUXClass(int32_t id, int32_t poolSize, int32_t rows, int32_t hitWidth)
     : Id(id), poolSize_(std::max(poolSize, 0)), rows_(std::max(rows, 0)), hitWidth_(std::max(hitWidth, 0))
 {
     FinalOrder.assign(size_t(poolSize_), 0);
     rowData_.assign(size_t(rows_) * (size_t(poolSize_) + size_t(hitWidth_)), 0);
-}
-
-const int8_t* TJUXClass::RowOrder(int32_t row) const
-{
-    if (row < 0 || row >= rows_)
-        return nullptr;
-    return rowData_.data() + size_t(row) * size_t(poolSize_);
-}
-
-int8_t* TJUXClass::RowOrder(int32_t row)
-{
-    return const_cast<int8_t*>(static_cast<const TJUXClass*>(this)->RowOrder(row));
-}
-
-int8_t* TJUXClass::RowHit(int32_t row)
-{
-    histCacheTested_ = -1; // whoever writes hits invalidates the derived histograms
-    return const_cast<int8_t*>(static_cast<const TJUXClass*>(this)->RowHit(row));
 }
 
 TArrayOfShortIntArray TJUXClass::RowOrders() const
@@ -85,62 +66,82 @@ const int32_t* TJUXClass::FilingHistogram(int32_t testedDraws, int32_t top, bool
     if (top < 1 || top > poolSize_ - 1)
         return nullptr;
     if (histCacheTested_ != testedDraws) {
-        FillFilingHistograms(testedDraws, histCache_);
+        if (!histCache_)
+            histCache_ = std::make_unique_for_overwrite<int32_t[]>(FilingHistogramsSize());
+        FillFilingHistograms(testedDraws, histCache_.get());
         histCacheTested_ = testedDraws;
     }
     const size_t width = size_t(hitWidth_) + 1;
-    return histCache_.data() + (size_t(top - 1) * 2 + (exact ? 0 : 1)) * width;
+    return histCache_.get() + (size_t(top - 1) * 2 + (exact ? 0 : 1)) * width;
 }
 
-// A row's count within the top `a` is the number of its leading entries
-// whose running maximum is <= a: it steps up by one at each running maximum
-// (at least 1). So each row adds one to exact[a][c] for the tops a between
-// its c-th and (c+1)-th steps, recorded as differences and summed over the
-// tops afterwards; at-least entries are sums of exact ones.
+// What it computes: for every top a, HitHistogram(a, exact, 0, 1) and
+// HitHistogram(a, at least, 0, 1). A row's count within the top a is the
+// number of its leading entries whose running maximum (at least 1) is <= a,
+// so it has at least c hits in every top from its c-th running maximum on:
+// one walk marks each row's c-th maximum, sums over the tops give the
+// at-least entries, and exact ones are their differences.
+size_t TJUXClass::FilingHistogramsSize() const
+{
+    return size_t(std::max(poolSize_ - 1, 0)) * 2 * (size_t(hitWidth_) + 1);
+}
+
 void TJUXClass::FillFilingHistograms(int32_t testedDraws, std::vector<int32_t>& out) const
+{
+    out.resize(FilingHistogramsSize());
+    FillFilingHistograms(testedDraws, out.data());
+}
+
+void TJUXClass::FillFilingHistograms(int32_t testedDraws, int32_t* data) const
 {
     const int32_t tops = std::max(poolSize_ - 1, 0);
     const size_t width = size_t(hitWidth_) + 1;
     const size_t stride = 2 * width;
-    out.assign(size_t(tops) * stride, 0);
     if (tops == 0)
         return;
-    int32_t* diff = out.data(); // exact slots of top a at (a - 1) * stride
-    auto add = [&](int32_t top, int32_t count, int32_t delta) {
-        if (top <= tops)
-            diff[size_t(top - 1) * stride + size_t(count)] += delta;
-    };
+    // marks[c][a]: the rows whose (c + 1)-th running maximum is a.
+    const size_t line = size_t(tops) + 1;
+    constexpr size_t kOnStack = 15 * 100;
+    int32_t onStack[kOnStack];
+    std::vector<int32_t> onHeap;
+    int32_t* marks = onStack;
+    if (size_t(hitWidth_) * line > kOnStack) {
+        onHeap.resize(size_t(hitWidth_) * line);
+        marks = onHeap.data();
+    }
+    std::fill_n(marks, size_t(hitWidth_) * line, 0);
     for (int32_t row = 1; row <= testedDraws; ++row) {
         const int64_t physical = int64_t(rows_) - testedDraws + row - 1;
-        int32_t count = 0;
-        int32_t from = 1;
-        if (physical >= 0 && physical < rows_) {
-            const int8_t* hits = RowHit(int32_t(physical));
-            int32_t runningMax = INT32_MIN;
-            for (int32_t t = 0; t < hitWidth_; ++t) {
-                runningMax = std::max<int32_t>(runningMax, hits[t]);
-                const int32_t step = std::max(runningMax, 1);
-                if (step > tops)
-                    break;
-                add(from, count, 1);
-                add(step, count, -1);
-                from = step;
-                ++count;
-            }
+        if (physical < 0 || physical >= rows_)
+            continue;
+        const int8_t* hits = RowHit(int32_t(physical));
+        int32_t runningMax = 1;
+        int32_t* mark = marks;
+        for (int32_t c = 0; c < hitWidth_; ++c, mark += line) {
+            runningMax = std::max<int32_t>(runningMax, hits[c]);
+            if (runningMax > tops)
+                break;
+            mark[runningMax] += 1;
         }
-        add(from, count, 1);
     }
-    for (int32_t a = 1; a <= tops; ++a) {
-        int32_t* exact = out.data() + size_t(a - 1) * stride;
-        if (a > 1)
-            for (size_t c = 0; c < width; ++c)
-                exact[c] += exact[c - stride];
-        int32_t* atLeast = exact + width;
+    for (size_t c = 1; c < width; ++c) {
+        const int32_t* mark = marks + (c - 1) * line;
+        int32_t* atLeast = data + width + c;
         int32_t sum = 0;
-        for (size_t c = width - 1; c >= 1; --c) {
-            sum += exact[c];
-            atLeast[c] = sum;
+        for (int32_t a = 1; a <= tops; ++a, atLeast += stride) {
+            sum += mark[a];
+            *atLeast = sum;
         }
+    }
+    const int32_t rows = std::max(testedDraws, 0);
+    for (int32_t a = 1; a <= tops; ++a) {
+        int32_t* exact = data + size_t(a - 1) * stride;
+        int32_t* atLeast = exact + width;
+        for (size_t c = 1; c + 1 < width; ++c)
+            exact[c] = atLeast[c] - atLeast[c + 1];
+        if (width > 1)
+            exact[width - 1] = atLeast[width - 1];
+        exact[0] = rows - (width > 1 ? atLeast[1] : 0);
         atLeast[0] = exact[0];
     }
 }
@@ -148,5 +149,5 @@ void TJUXClass::FillFilingHistograms(int32_t testedDraws, std::vector<int32_t>& 
 size_t TJUXClass::MemoryBytes() const
 {
     return sizeof(*this) + FinalOrder.capacity() + rowData_.capacity() +
-           histCache_.capacity() * sizeof(int32_t);
+           (histCache_ ? FilingHistogramsSize() * sizeof(int32_t) : 0);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "data/Types.h"
@@ -23,16 +24,26 @@ public:
     int32_t Rows() const { return rows_; }
     int32_t HitWidth() const { return hitWidth_; }
 
-    // Physical row 0 .. Rows - 1; null outside.
-    const int8_t* RowOrder(int32_t row) const;
-    int8_t* RowOrder(int32_t row);
+    // Physical row 0 .. Rows - 1; null outside. Inline: the scan asks for
+    // every row of every table.
+    const int8_t* RowOrder(int32_t row) const
+    {
+        if (row < 0 || row >= rows_)
+            return nullptr;
+        return rowData_.data() + size_t(row) * size_t(poolSize_);
+    }
+    int8_t* RowOrder(int32_t row) { return const_cast<int8_t*>(static_cast<const TJUXClass*>(this)->RowOrder(row)); }
     const int8_t* RowHit(int32_t row) const
     {
         if (row < 0 || row >= rows_)
             return nullptr;
         return rowData_.data() + size_t(rows_) * size_t(poolSize_) + size_t(row) * size_t(hitWidth_);
     }
-    int8_t* RowHit(int32_t row);
+    int8_t* RowHit(int32_t row)
+    {
+        histCacheTested_ = -1; // whoever writes hits invalidates the derived histograms
+        return const_cast<int8_t*>(static_cast<const TJUXClass*>(this)->RowHit(row));
+    }
 
     // Copies in the array-of-rows form a run state stores.
     TArrayOfShortIntArray RowOrders() const;
@@ -71,6 +82,12 @@ public:
     // All of them in one walk of the hit rows, into `out`: per top, the exact
     // histogram, then the at-least one.
     void FillFilingHistograms(int32_t testedDraws, std::vector<int32_t>& out) const;
+    // Lets the kept filing histograms go; worked out again when asked for.
+    void ReleaseFilingHistograms() const
+    {
+        histCache_.reset();
+        histCacheTested_ = -1;
+    }
 
     // Bytes held, for memory accounting.
     size_t MemoryBytes() const;
@@ -84,7 +101,9 @@ private:
     int32_t hitWidth_ = 0;
     // Rows' orders, then rows' hits, in one block.
     std::vector<int8_t> rowData_;
+    size_t FilingHistogramsSize() const;
+    void FillFilingHistograms(int32_t testedDraws, int32_t* out) const;
     // Per top 1 .. PoolSize - 1: exact histogram, then the at-least one.
-    mutable std::vector<int32_t> histCache_;
+    mutable std::unique_ptr<int32_t[]> histCache_;
     mutable int32_t histCacheTested_ = -1;
 };

@@ -156,9 +156,10 @@ void TJUXEngine::ListsChanged(bool changed, bool now)
 TJUXEngine::TRunEnd TJUXEngine::RunAnalysis()
 {
     // The draws or the lists may have been replaced while the run was not
-    // running (a run state import, an edited history).
+    // running (a run state import, an edited history). Filed tables never
+    // change, so the lists' stamps tell all filing needs to know.
     ReloadDraws();
-    Lists.ListsReplaced();
+    Lists.RunResumed();
 
     auto afterTable = [this](bool shownListChanged, bool now) {
         ListsChanged(shownListChanged, now);

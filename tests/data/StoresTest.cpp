@@ -551,3 +551,50 @@ TEST(IntegerStore, SortedAdditionsMatchAFullSortAfterAnyDisturbance)
         }
     }
 }
+
+// Whatever changes the elements gives a stamp never seen before; reads and
+// refused changes leave it alone.
+TEST(IntegerStore, StampFollowsEveryChangeOfTheElements)
+{
+    TIntegerStore s;
+    TIntegerStore other;
+    EXPECT_NE(s.Stamp(), other.Stamp());
+    for (int32_t v : {5, 3, 8, 1})
+        s.AddInt(v);
+    std::vector<uint64_t> seen{other.Stamp()};
+    const std::vector<std::pair<const char*, std::function<bool(TIntegerStore&)>>> changes = {
+        {"AddInt", [](TIntegerStore& x) { return x.AddInt(7); }},
+        {"InsertInt", [](TIntegerStore& x) { return x.InsertInt(2, 9); }},
+        {"DeleteInt", [](TIntegerStore& x) { return x.DeleteInt(1); }},
+        {"ReplaceInt", [](TIntegerStore& x) { return x.ReplaceInt(2, 4); }},
+        {"Exchange", [](TIntegerStore& x) { return x.Exchange(1, 3); }},
+        {"Move", [](TIntegerStore& x) { return x.Move(3, 1); }},
+        {"Reverse", [](TIntegerStore& x) { x.Reverse(); return true; }},
+        {"SetOrder", [](TIntegerStore& x) { x.SetOrder(TIntegerStore::kAscending); return true; }},
+        {"Delete", [](TIntegerStore& x) { return x.Delete(2); }},
+        {"LoadFromStream",
+         [](TIntegerStore& x) {
+             TIntegerStore source;
+             source.AddInt(42);
+             TMemoryStream stream;
+             source.SaveToStream(stream);
+             stream.Seek(0);
+             x.LoadFromStream(stream);
+             return true;
+         }},
+        {"Clear", [](TIntegerStore& x) { x.Clear(); return true; }},
+    };
+    for (const auto& [name, change] : changes) {
+        seen.push_back(s.Stamp());
+        ASSERT_TRUE(change(s)) << name;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), s.Stamp()), 0) << name;
+    }
+    const uint64_t before = s.Stamp();
+    int32_t v = 0;
+    s.GetInt(1, v);
+    s.IndexOfInt(3);
+    s.Min();
+    EXPECT_FALSE(s.DeleteInt(99));
+    EXPECT_FALSE(s.Exchange(0, 1));
+    EXPECT_EQ(s.Stamp(), before);
+}

@@ -269,6 +269,49 @@ TEST(Tables, RowsHitTheNextDrawAndTableTwoRepeatsRowZero)
     }
 }
 
+// The user may reorder lists while the run is paused; the run resumed files
+// into them as they now stand, as after lists announced replaced.
+TEST(RunAnalysis, ListsEditedWhilePausedAreFiledIntoAsTheyNowStand)
+{
+    auto run = [](bool announce) {
+        Rig rig(fixtures::MakeGame(6, 49), 150, 25, 8);
+        rig.options.MaximumJUXsPerColumn = 4;
+        rig.engine->StartRun();
+        rig.options.MaximumJUXsToScan = 60;
+        rig.engine->RunAnalysis();
+        std::vector<std::vector<int32_t>> lists;
+        auto eachList = [&](auto visit) {
+            for (int32_t mode = 0; mode < 3; ++mode)
+                for (int32_t i = 1; i <= 48; ++i)
+                    for (int32_t j = 1; j <= std::min(i, 6); ++j)
+                        visit(*rig.engine->CategoryList(i, j, mode));
+        };
+        int reordered = 0;
+        eachList([&](TCategoryList& list) {
+            if (list.Count() >= 2) {
+                list.Exchange(1, list.Count());
+                ++reordered;
+            }
+        });
+        EXPECT_GT(reordered, 0);
+        if (announce)
+            rig.engine->Lists.ListsReplaced();
+        rig.options.MaximumJUXsToScan = 120;
+        rig.engine->RunAnalysis();
+        eachList([&](TCategoryList& list) {
+            std::vector<int32_t> ids;
+            for (int p = 1; p <= list.Count(); ++p) {
+                int32_t id = 0;
+                list.GetInt(p, id);
+                ids.push_back(id);
+            }
+            lists.push_back(ids);
+        });
+        return lists;
+    };
+    EXPECT_EQ(run(false), run(true));
+}
+
 TEST(Tables, HitHistogramExactAndAtLeast)
 {
     TJUXClass table(1, 10, 4, 3);
@@ -295,7 +338,8 @@ TEST(Tables, FilingHistogramEqualsHitHistogramOnAnyContent)
     std::mt19937 rng(99);
     for (int round = 0; round < 200; ++round) {
         const int32_t pool = 2 + int32_t(rng() % 60), k = 1 + int32_t(rng() % 14), rows = 1 + int32_t(rng() % 12);
-        const int32_t t = 1 + int32_t(rng() % rows);
+        // Tested draws beyond the rows count rows outside the table as empty.
+        const int32_t t = 1 + int32_t(rng() % (rows + 3));
         TJUXClass table(1, pool, rows, k);
         for (int32_t r = 0; r < rows; ++r) {
             std::vector<int8_t> hits(static_cast<size_t>(k));
@@ -314,6 +358,15 @@ TEST(Tables, FilingHistogramEqualsHitHistogramOnAnyContent)
                 ASSERT_EQ(TIntArray(got, got + k + 1), want) << "round " << round << " top " << top;
             }
         EXPECT_EQ(table.FilingHistogram(t, pool, true), nullptr);
+        // Let go, they take no memory and come back the same when asked for.
+        const size_t held = table.MemoryBytes();
+        table.ReleaseFilingHistograms();
+        EXPECT_LT(table.MemoryBytes(), held);
+        TIntArray want;
+        table.HitHistogram(t, pool - 1, false, 0, 1, want);
+        const int32_t* again = table.FilingHistogram(t, pool - 1, false);
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(TIntArray(again, again + k + 1), want);
     }
 }
 

@@ -11,6 +11,8 @@
 #include <memory>
 #include <ostream>
 #include <random>
+#include <set>
+#include <tuple>
 #include <vector>
 
 #include "data/GameModel.h"
@@ -395,9 +397,51 @@ struct Case {
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
-class JUXReference : public ::testing::TestWithParam<Case> {};
+// The engine's tables, live IDs and lists after table `id` against the plain run's.
+void ExpectSameState(const TJUXEngine& engine, const RefRun& ref, int id)
+{
+    ASSERT_EQ(engine.Context.TablesComputed, id);
+    const TJUXClass* mine = engine.FindTable(id);
+    const RefTable* theirs = ref.Find(id);
+    ASSERT_TRUE(mine && theirs) << "table " << id;
+    ASSERT_EQ(mine->FinalOrder, theirs->finalOrder) << "table " << id;
+    ASSERT_EQ(mine->RowOrders(), theirs->rowOrders) << "table " << id;
+    ASSERT_EQ(mine->RowHits(), theirs->rowHits) << "table " << id;
 
-void CheckCase(const Case& c)
+    std::vector<int32_t> liveIds;
+    for (const auto& t : ref.tables)
+        liveIds.push_back(t->id);
+    std::vector<int32_t> engineIds;
+    for (int p = 1; p <= engine.TableIds.Count(); ++p) {
+        int32_t v = 0;
+        engine.TableIds.GetInt(p, v);
+        engineIds.push_back(v);
+        ASSERT_EQ(engine.TableRegistry.GetRecord(p)->Id, v);
+    }
+    ASSERT_EQ(engineIds, liveIds) << "after table " << id;
+    for (int mode = 0; mode < 3; ++mode)
+        for (int32_t i = 1; i <= ref.s.pool - 1; ++i)
+            for (int32_t j = 1; j <= std::min(i, ref.s.k); ++j) {
+                const TCategoryList* list = engine.CategoryList(i, j, mode);
+                ASSERT_NE(list, nullptr);
+                std::vector<int32_t> got;
+                for (int p = 1; p <= list->Count(); ++p) {
+                    int32_t v = 0;
+                    list->GetInt(p, v);
+                    got.push_back(v);
+                }
+                ASSERT_EQ(got, ref.lists[mode][size_t(i - 1)][size_t(j - 1)])
+                    << "mode " << mode << " i " << i << " j " << j << " after table " << id;
+            }
+}
+
+// Each case twice: one table per call of the run loop (the loop starts
+// again before every table), and all tables in one call (the comparison
+// runs inside the loop); compared after every table, so every table is
+// compared while it is live.
+class JUXReference : public ::testing::TestWithParam<std::tuple<Case, bool>> {};
+
+void CheckCase(const Case& c, bool oneRun)
 {
     TGameInfo info = fixtures::MakeGame(c.picked, c.total, 1, c.kind, c.picked2, c.total2, c.lowest);
     TDrawClass model(info);
@@ -442,50 +486,40 @@ void CheckCase(const Case& c)
     ASSERT_EQ(engine.Context.HitWidth(), ref.s.k);
     ASSERT_EQ(engine.Rows(), ref.s.rows());
 
-    // One table at a time, so every table is compared while it is live.
     struct StepControl : TRunControl {
         int allowed = 0;
-        bool ShouldContinue() override { return allowed-- > 0; }
+        bool ShouldContinue() override { return allowed-- > 0 && !::testing::Test::HasFatalFailure(); }
         void RunFinished() override {}
     } control;
     engine.SetRunControl(&control);
-    for (int id = 1; id <= tables; ++id) {
-        control.allowed = 1;
+    if (oneRun) {
+        // The pump runs after each table's filing, inside the run loop.
+        struct ComparingPump : TEventPump {
+            TJUXEngine* engine;
+            RefRun* ref;
+            int compared = 0;
+            void ProcessPendingEvents() override
+            {
+                ref->Next();
+                ExpectSameState(*engine, *ref, ++compared);
+            }
+        } pump;
+        pump.engine = &engine;
+        pump.ref = &ref;
+        engine.SetEventPump(&pump);
+        control.allowed = tables;
         engine.RunAnalysis();
-        ref.Next();
-        ASSERT_EQ(engine.Context.TablesComputed, id);
-        const TJUXClass* mine = engine.FindTable(id);
-        const RefTable* theirs = ref.Find(id);
-        ASSERT_TRUE(mine && theirs) << "table " << id;
-        ASSERT_EQ(mine->FinalOrder, theirs->finalOrder) << "table " << id;
-        ASSERT_EQ(mine->RowOrders(), theirs->rowOrders) << "table " << id;
-        ASSERT_EQ(mine->RowHits(), theirs->rowHits) << "table " << id;
-
-        std::vector<int32_t> liveIds;
-        for (const auto& t : ref.tables)
-            liveIds.push_back(t->id);
-        std::vector<int32_t> engineIds;
-        for (int p = 1; p <= engine.TableIds.Count(); ++p) {
-            int32_t v = 0;
-            engine.TableIds.GetInt(p, v);
-            engineIds.push_back(v);
-            ASSERT_EQ(engine.TableRegistry.GetRecord(p)->Id, v);
+        engine.SetEventPump(nullptr);
+        ASSERT_EQ(pump.compared, tables);
+    } else {
+        for (int id = 1; id <= tables; ++id) {
+            control.allowed = 1;
+            engine.RunAnalysis();
+            ref.Next();
+            ExpectSameState(engine, ref, id);
+            if (::testing::Test::HasFatalFailure())
+                return;
         }
-        ASSERT_EQ(engineIds, liveIds) << "after table " << id;
-        for (int mode = 0; mode < 3; ++mode)
-            for (int32_t i = 1; i <= ref.s.pool - 1; ++i)
-                for (int32_t j = 1; j <= std::min(i, ref.s.k); ++j) {
-                    const TCategoryList* list = engine.CategoryList(i, j, mode);
-                    ASSERT_NE(list, nullptr);
-                    std::vector<int32_t> got;
-                    for (int p = 1; p <= list->Count(); ++p) {
-                        int32_t v = 0;
-                        list->GetInt(p, v);
-                        got.push_back(v);
-                    }
-                    ASSERT_EQ(got, ref.lists[mode][size_t(i - 1)][size_t(j - 1)])
-                        << "mode " << mode << " i " << i << " j " << j << " after table " << id;
-                }
     }
     // Something was filed, or the comparison above proved little.
     int filed = 0;
@@ -514,7 +548,7 @@ TEST_P(JUXReference, EngineEqualsPlainImplementation)
             continue;
         SCOPED_TRACE(wide ? "512-bit routines" : "portable routines");
         WideVectors use(wide);
-        CheckCase(GetParam());
+        CheckCase(std::get<0>(GetParam()), std::get<1>(GetParam()));
         if (HasFatalFailure())
             return;
     }
@@ -522,7 +556,7 @@ TEST_P(JUXReference, EngineEqualsPlainImplementation)
 
 INSTANTIATE_TEST_SUITE_P(
     Formations, JUXReference,
-    ::testing::Values(
+    ::testing::Combine(::testing::Values(
         Case{"SixOf49", 6, 49, 0, 0, 0, 1, 1, 160, 30, 10, 0, 19, kModeAll, 0, 0, 0, 0, {}, 11},
         Case{"SixOf49StartPoint", 6, 49, 0, 0, 0, 1, 1, 170, 25, 12, 7, 4, kModeAll, 0, 0, 0, 0, {3, 9}, 12},
         Case{"FiveOf35", 5, 35, 0, 0, 0, 1, 1, 120, 20, 8, 4, 3, kModeAll, 2, 20, 0, 0, {}, 13},
@@ -546,9 +580,14 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"SevenPlusSevenCombined", 7, 40, 2, 7, 0, 0, 2, 100, 20, 12, 1, 5, kModeAll, 0, 0, 0, 0, {}, 23, 30},
         // Gaps of windows past 64 values span several words of gap bits.
         Case{"WindowsPastOneWord", 6, 49, 0, 0, 0, 1, 1, 420, 40, 150, 2, 6, kModeAll, 0, 0, 0, 0, {}, 28, 30},
+        // Long enough for full lists to turn most tables away.
+        Case{"ManyTablesShortLists", 6, 49, 0, 0, 0, 1, 1, 150, 30, 10, 0, 5, kModeAll, 0, 0, 0, 0, {}, 29, 200},
         // Windows too long for 16-bit sums take the recounting way.
         Case{"LongWindows", 6, 49, 0, 0, 0, 1, 1, 1700, 12, 800, 5, 3, kModeAll, 0, 10, 0, 0, {}, 24, 3}),
-    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+                       ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<Case, bool>>& info) {
+        return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "OneRun" : "TableByTable");
+    });
 
 } // namespace
 
@@ -610,6 +649,83 @@ TEST(JUXReferenceHostile, AnyPredecessorBytesGiveThePlainResult)
         EXPECT_EQ(second->RowOrders(), theirs.rowOrders) << "seed " << seed;
         EXPECT_EQ(second->RowHits(), theirs.rowHits) << "seed " << seed;
     }
+}
+
+} // namespace
+
+namespace {
+
+// Filing alone, on made-up hit rows that favour long build-up runs and close
+// ranked ties, many tables long; now and then a list is reordered from
+// outside (the same in both), which filing must notice by itself.
+TEST(JUXReferenceFiling, RandomHitRowsFileLikeThePlainLists)
+{
+    for (unsigned seed : {41u, 42u, 43u})
+        for (int32_t perColumn : {2, 5}) {
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << " per column " << perColumn);
+            TGameInfo info = fixtures::MakeGame(3, 10);
+            TDrawClass model(info);
+            fixtures::FillDraws(model, info, 30, seed);
+            TGameOptions options;
+            options.SetGame(&model);
+            options.SetDefaults();
+            options.TotalTestDraws = 6;
+            options.MaxStatData = 2;
+            options.SetStartPoint(30 - 6);
+            options.MaximumJUXsPerColumn = perColumn;
+            options.Modes = kModeAll;
+            TJUXEngine engine(options);
+            engine.StartRun();
+
+            RefRun ref;
+            ref.options = &options;
+            ref.s.game = &model;
+            ref.s.pool = 10;
+            ref.s.k = 3;
+            ref.s.t = 6;
+            ref.s.d = 2;
+            ref.s.r = 0;
+            ref.Build();
+            ASSERT_EQ(engine.Rows(), ref.s.rows());
+
+            std::mt19937 rng(seed);
+            for (int32_t id = 1; id <= 400; ++id) {
+                engine.Context.TablesComputed = id;
+                auto table = engine.CreateTable(id);
+                for (int32_t r = 0; r < table->Rows(); ++r) {
+                    // Ranks drawn from a small top, so counts repeat row after row.
+                    std::set<int8_t> ranks;
+                    const int32_t spread = 3 + int32_t(rng() % 7);
+                    while (ranks.size() < 3)
+                        ranks.insert(int8_t(1 + rng() % unsigned(spread)));
+                    std::copy(ranks.begin(), ranks.end(), table->RowHit(r));
+                }
+                RefTable plain;
+                plain.id = id;
+                plain.finalOrder = table->FinalOrder;
+                plain.rowOrders = table->RowOrders();
+                plain.rowHits = table->RowHits();
+                TJUXClass& filed = *table;
+                engine.AddTable(std::move(table));
+                engine.Lists.FileTable(engine, filed);
+                ref.computed = id;
+                ref.tables.push_back(std::make_shared<RefTable>(plain));
+                ref.File(plain);
+                ExpectSameState(engine, ref, id);
+                if (HasFatalFailure())
+                    return;
+                if (id % 37 == 0) {
+                    const int32_t mode = int32_t(rng() % 3), i = 1 + int32_t(rng() % 9);
+                    const int32_t j = 1 + int32_t(rng() % unsigned(std::min(i, 3)));
+                    TCategoryList* list = engine.CategoryList(i, j, mode);
+                    auto& plainList = ref.lists[mode][size_t(i - 1)][size_t(j - 1)];
+                    if (list->Count() >= 2) {
+                        list->Exchange(1, list->Count());
+                        std::swap(plainList.front(), plainList.back());
+                    }
+                }
+            }
+        }
 }
 
 } // namespace
