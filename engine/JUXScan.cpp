@@ -98,18 +98,19 @@ JUX_WIDE_TARGET int32_t PlaceWide(const int16_t* scores, int32_t top, const int8
                                   int32_t width)
 {
     const uint64_t valid = (uint64_t(1) << pool) - 1; // number n at bit n - 1
-    const __m512i s0 = _mm512_loadu_si512(scores);
-    const __m512i s1 = _mm512_loadu_si512(scores + 32);
+    // Scores below 64 fit bytes: lane x at byte x.
+    const __m512i bytes = _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvtepi16_epi8(_mm512_loadu_si512(scores))),
+                                             _mm512_cvtepi16_epi8(_mm512_loadu_si512(scores + 32)), 1);
     const __m512i mapped = _mm512_maskz_loadu_epi8(valid, through ? through : kOneTo64);
     uint64_t isDrawn = 0; // by number
     for (int32_t d = 0; d < drawnCount; ++d)
         isDrawn |= _mm512_mask_cmpeq_epi8_mask(valid, mapped, _mm512_set1_epi8(char(drawn[d])));
     uint64_t hitRanks = 0; // rank r + 1 at bit r
     int32_t r = 0;
-    for (int32_t level = top; level >= 0 && r < pool; --level) {
-        const __m512i l = _mm512_set1_epi16(int16_t(level));
-        const uint64_t at =
-            ((uint64_t(_mm512_cmpeq_epi16_mask(s1, l)) << 32 | _mm512_cmpeq_epi16_mask(s0, l)) >> 1) & valid;
+    __m512i l = _mm512_set1_epi8(char(top));
+    const __m512i one = _mm512_set1_epi8(1);
+    for (int32_t level = top; level >= 0 && r < pool; --level, l = _mm512_sub_epi8(l, one)) {
+        const uint64_t at = _mm512_mask_cmpeq_epi8_mask(valid << 1, bytes, l) >> 1;
         const int32_t count = __builtin_popcountll(at);
         _mm512_mask_storeu_epi8(out + r, (uint64_t(1) << count) - 1, _mm512_maskz_compress_epi8(at, mapped));
         hitRanks |= _pext_u64(isDrawn, at) << r;
