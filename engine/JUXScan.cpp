@@ -83,6 +83,25 @@ JUX_WIDE_TARGET int32_t SumWide(const int16_t* const* weights, const int16_t* co
     return top < 64 ? top : -1;
 }
 
+// The numbers whose bits are set in due[i], for the windows i = 0 .. width - 1,
+// into numbers[] with i beside each in owners[]; answers how many. Both lists
+// need room for 64 entries past the last.
+JUX_WIDE_TARGET int32_t CollectDue(const uint64_t* due, int32_t width, uint8_t* numbers, uint8_t* owners)
+{
+    static constexpr uint8_t kZeroTo63[64] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
+                                              16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
+                                              32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47,
+                                              48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63};
+    const __m512i all = _mm512_loadu_si512(kZeroTo63);
+    int32_t n = 0;
+    for (int32_t i = 0; i < width; ++i) {
+        _mm512_storeu_si512(numbers + n, _mm512_maskz_compress_epi8(due[i], all));
+        _mm512_storeu_si512(owners + n, _mm512_set1_epi8(char(i)));
+        n += __builtin_popcountll(due[i]);
+    }
+    return n;
+}
+
 constexpr int8_t kOneTo64[64] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
                                  17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
                                  33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48,
@@ -424,6 +443,16 @@ __attribute__((always_inline)) inline void TJUXScanner::SlideAdd(TSlidingWindow&
     }
 }
 
+// `number`, due now, adds its gaps of its present age to its repeats.
+__attribute__((always_inline)) inline void TJUXScanner::Due(TSlidingWindow& w, size_t number) const
+{
+    const int16_t* times = w.Occurrences.data() + number * (size_t(ringMask_) + 1);
+    const int32_t newest = times[(w.Appends[number] - 1) & ringMask_];
+    const int32_t age = w.Time - newest + 1;
+    w.Weight[number] = int16_t(w.Weight[number] + w.Gaps[number * size_t(gapStride_) + size_t(age)]);
+    Schedule(w, number, age, newest);
+}
+
 // laneScores_[x] = sum over the windows holding x of Weight[x] plus the
 // count of steps x - Newest: the windows' RateWindow ratings, summed.
 void TJUXScanner::SlideRate(int32_t width)
@@ -432,8 +461,17 @@ void TJUXScanner::SlideRate(int32_t width)
     TSlidingWindow* active[kMaxHitWidth];
     const int16_t* steps[kMaxHitWidth];
     int32_t count = 0;
+#if defined(__x86_64__)
+    // The numbers due now in all windows as one list: one loop whose length
+    // varies, where a loop per window would end unforeseen in each.
+    const bool collect = wide_ && poolSize_ < 64;
+    uint64_t due[kMaxHitWidth];
+#endif
     for (int32_t i = 0; i < width; ++i) {
         TSlidingWindow& w = windows_[size_t(i)];
+#if defined(__x86_64__)
+        due[i] = 0;
+#endif
         if (w.Appended > 1) {
             // Several values at once: ages jumped past the due times.
             for (int32_t x = 1; x <= poolSize_; ++x)
@@ -441,15 +479,14 @@ void TJUXScanner::SlideRate(int32_t width)
                     RecountRepeats(w, x);
         } else if (w.Appended == 1) {
             const uint64_t* slot = w.DueBits.data() + 2 * size_t(w.Time & ringMask_);
-            for (size_t half = 0; half < 2; ++half)
-                for (uint64_t bits = slot[half]; bits != 0; bits &= bits - 1) {
-                    const size_t x = 64 * half + size_t(__builtin_ctzll(bits));
-                    const int16_t* times = w.Occurrences.data() + x * (size_t(ringMask_) + 1);
-                    const int32_t newest = times[(w.Appends[x] - 1) & ringMask_];
-                    const int32_t age = w.Time - newest + 1;
-                    w.Weight[x] = int16_t(w.Weight[x] + w.Gaps[x * size_t(gapStride_) + size_t(age)]);
-                    Schedule(w, x, age, newest);
-                }
+#if defined(__x86_64__)
+            if (collect)
+                due[i] = slot[0];
+            else
+#endif
+                for (size_t half = 0; half < 2; ++half)
+                    for (uint64_t bits = slot[half]; bits != 0; bits &= bits - 1)
+                        Due(w, 64 * half + size_t(__builtin_ctzll(bits)));
         }
         w.Appended = 0;
         if (w.Count == 0)
@@ -459,6 +496,13 @@ void TJUXScanner::SlideRate(int32_t width)
         ++count;
     }
 #if defined(__x86_64__)
+    if (collect) {
+        alignas(64) uint8_t numbers[kMaxHitWidth * 64 + 64];
+        alignas(64) uint8_t owners[kMaxHitWidth * 64 + 64];
+        const int32_t n = CollectDue(due, width, numbers, owners);
+        for (int32_t e = 0; e < n; ++e)
+            Due(windows_[owners[e]], numbers[e]);
+    }
     if (wide_ && poolSize_ <= 63) {
         const int16_t* weights[kMaxHitWidth];
         for (int32_t a = 0; a < count; ++a)

@@ -94,6 +94,7 @@ private:
     void RecountRepeats(TSlidingWindow& w, int32_t number) const;
     // Due time of the shortest gap of `number` longer than `age`.
     void Schedule(TSlidingWindow& w, size_t number, int32_t age, int32_t newest) const;
+    void Due(TSlidingWindow& w, size_t number) const;
     void SlideRate(int32_t width);
 
     // The recounting form, for long windows.
