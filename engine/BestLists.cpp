@@ -553,13 +553,19 @@ bool TBestLists::FileTable(TJUXEngine& engine, TJUXClass& table)
             const int32_t jEnd = jFrom >= 1 ? std::min({jMax, k, column->Count()}) : 0;
             for (int32_t j = jFrom; j <= jEnd; ++j) {
                 TCategoryList* list = lists[j - 1];
-                if (h[j] == 0)
-                    continue;
                 if (slots) {
                     const TFilingSlot& slot = slots[j - 1];
                     // Stamps are never shared, so the list is the one the slot was set for.
-                    if (slot.Stamp == list->Stamp() && AtMost(h + j, slot.Lead, slot.Threshold, k + 1 - j))
+                    const bool known = slot.Stamp == list->Stamp();
+                    const uint64_t own = Lead(h + j, k + 1 - j);
+                    // Most tables are turned away here, for no row hitting j or
+                    // below a full list: one branch for both, taken nearly always.
+                    if ((h[j] == 0) | (known & (own < slot.Lead)))
                         continue;
+                    if (known && own == slot.Lead && AtMost(h + j, slot.Lead, slot.Threshold, k + 1 - j))
+                        continue;
+                } else if (h[j] == 0) {
+                    continue;
                 }
                 FileRanked(engine, table, *list, i, j, mode, h);
             }
