@@ -543,12 +543,14 @@ struct WideVectors {
 
 TEST_P(JUXReference, EngineEqualsPlainImplementation)
 {
+    const bool oneRun = std::get<1>(GetParam());
     for (bool wide : {false, true}) {
-        if (wide && !TJUXScanner::WideVectorsAvailable())
+        // The scan is the same in both kinds of run: the wide routines once.
+        if (wide && (oneRun || !TJUXScanner::WideVectorsAvailable()))
             continue;
         SCOPED_TRACE(wide ? "512-bit routines" : "portable routines");
         WideVectors use(wide);
-        CheckCase(std::get<0>(GetParam()), std::get<1>(GetParam()));
+        CheckCase(std::get<0>(GetParam()), oneRun);
         if (HasFatalFailure())
             return;
     }
