@@ -4,7 +4,8 @@
 // tables and prints the live tables and resident memory after 50,000 and
 // 200,000; with --tables N it runs exactly N tables once and prints the time
 // taken (a fixed amount of work, for instruction counts and side-by-side
-// comparisons).
+// comparisons). --portable keeps the scan off the 512-bit vector routines, as
+// on processors without them.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include "data/Utils.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXEngine.h"
+#include "engine/JUXScan.h"
 
 namespace {
 
@@ -110,6 +112,14 @@ int FixedRun(int32_t tables)
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--portable") == 0) {
+            TJUXScanner::WideVectorsAllowed() = false;
+            for (int j = i; j + 1 < argc; ++j)
+                argv[j] = argv[j + 1];
+            --argc;
+            break;
+        }
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--memory") == 0)
             return MemoryRun();
