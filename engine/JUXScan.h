@@ -57,7 +57,7 @@ private:
     // window's values from 1.
     struct TSlidingWindow {
         // Frequency + repeats, 0 when absent: the repeats are kept only here.
-        alignas(16) TLanes Weight{};
+        alignas(64) TLanes Weight{}; // a cache line per 32 lanes
         // Steps (value minus the value before) by step + kStepOffset.
         alignas(16) std::array<int16_t, 2 * kStepOffset> Steps{};
         TLanes Due{}; // time the repeats next grow, -1 never
@@ -121,7 +121,7 @@ private:
     int32_t gapStride_ = 0;
     int32_t gapWords_ = 0;
     std::vector<TSlidingWindow> windows_;
-    alignas(16) TLanes laneScores_{};
+    alignas(64) TLanes laneScores_{};
 
     // Position windows: each a slice of 2 * length slots of buf_, values in
     // [start, end), oldest first.
