@@ -49,7 +49,9 @@ const bool kHasAvx = [] {
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 const bool kHasWide = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vbmi2") != 0;
+    return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0 &&
+           __builtin_cpu_supports("avx512vbmi2") != 0 && __builtin_cpu_supports("popcnt") != 0 &&
+           __builtin_cpu_supports("bmi2") != 0;
 }();
 
 // out[x] for lanes 0 .. 63 = sum over the windows a with weights[a][x] > 0 of
