@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstring>
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) || defined(__SSE2__)
 #include <immintrin.h>
 #endif
 
@@ -85,16 +85,18 @@ JUX_WIDE_TARGET int32_t SumWide(const int16_t* const* weights, const int16_t* co
     return top < 64 ? top : -1;
 }
 
+// 0 .. 64: from 0, the lane numbers; from 1, the pool numbers and ranks.
+constexpr int8_t kCount[65] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
+                               17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
+                               33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48,
+                               49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
+
 // The numbers whose bits are set in due[i], for the windows i = 0 .. width - 1,
 // into numbers[] with i beside each in owners[]; answers how many. Both lists
 // need room for 64 entries past the last.
 JUX_WIDE_TARGET int32_t CollectDue(const uint64_t* due, int32_t width, uint8_t* numbers, uint8_t* owners)
 {
-    static constexpr uint8_t kZeroTo63[64] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
-                                              16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31,
-                                              32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47,
-                                              48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63};
-    const __m512i all = _mm512_loadu_si512(kZeroTo63);
+    const __m512i all = _mm512_loadu_si512(kCount);
     int32_t n = 0;
     for (int32_t i = 0; i < width; ++i) {
         _mm512_storeu_si512(numbers + n, _mm512_maskz_compress_epi8(due[i], all));
@@ -103,11 +105,6 @@ JUX_WIDE_TARGET int32_t CollectDue(const uint64_t* due, int32_t width, uint8_t* 
     }
     return n;
 }
-
-constexpr int8_t kOneTo64[64] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
-                                 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
-                                 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48,
-                                 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
 
 // out[r] = through[n - 1] (or n) for the number n of rank r, scores of
 // numbers 1 .. pool in 0 .. top: per score from the top, the numbers holding
@@ -122,7 +119,7 @@ JUX_WIDE_TARGET int32_t PlaceWide(const int16_t* scores, int32_t top, const int8
     // Scores below 64 fit bytes: lane x at byte x.
     const __m512i bytes = _mm512_inserti64x4(_mm512_castsi256_si512(_mm512_cvtepi16_epi8(_mm512_loadu_si512(scores))),
                                              _mm512_cvtepi16_epi8(_mm512_loadu_si512(scores + 32)), 1);
-    const __m512i mapped = _mm512_maskz_loadu_epi8(valid, through ? through : kOneTo64);
+    const __m512i mapped = _mm512_maskz_loadu_epi8(valid, through ? through : kCount + 1);
     uint64_t isDrawn = 0; // by number
     for (int32_t d = 0; d < drawnCount; ++d)
         isDrawn |= _mm512_mask_cmpeq_epi8_mask(valid, mapped, _mm512_set1_epi8(char(drawn[d])));
@@ -141,7 +138,7 @@ JUX_WIDE_TARGET int32_t PlaceWide(const int16_t* scores, int32_t top, const int8
         return 0;
     const int32_t h = __builtin_popcountll(hitRanks);
     _mm512_mask_storeu_epi8(hits, (uint64_t(1) << std::min(h, width)) - 1,
-                            _mm512_maskz_compress_epi8(hitRanks, _mm512_loadu_si512(kOneTo64)));
+                            _mm512_maskz_compress_epi8(hitRanks, _mm512_loadu_si512(kCount + 1)));
     return h;
 }
 #pragma GCC diagnostic pop
@@ -466,14 +463,10 @@ void TJUXScanner::SlideRate(int32_t width)
 #if defined(__x86_64__)
     // The numbers due now in all windows as one list: one loop whose length
     // varies, where a loop per window would end unforeseen in each.
-    const bool collect = wide_ && poolSize_ < 64;
-    uint64_t due[kMaxHitWidth];
+    uint64_t due[kMaxHitWidth] = {};
 #endif
     for (int32_t i = 0; i < width; ++i) {
         TSlidingWindow& w = windows_[size_t(i)];
-#if defined(__x86_64__)
-        due[i] = 0;
-#endif
         if (w.Appended > 1) {
             // Several values at once: ages jumped past the due times.
             for (int32_t x = 1; x <= poolSize_; ++x)
@@ -482,7 +475,7 @@ void TJUXScanner::SlideRate(int32_t width)
         } else if (w.Appended == 1) {
             const uint64_t* slot = w.DueBits.data() + 2 * size_t(w.Time & ringMask_);
 #if defined(__x86_64__)
-            if (collect)
+            if (wide_)
                 due[i] = slot[0];
             else
 #endif
@@ -498,14 +491,12 @@ void TJUXScanner::SlideRate(int32_t width)
         ++count;
     }
 #if defined(__x86_64__)
-    if (collect) {
+    if (wide_) {
         alignas(64) uint8_t numbers[kMaxHitWidth * 64 + 64];
         alignas(64) uint8_t owners[kMaxHitWidth * 64 + 64];
         const int32_t n = CollectDue(due, width, numbers, owners);
         for (int32_t e = 0; e < n; ++e)
             Due(windows_[owners[e]], numbers[e]);
-    }
-    if (wide_ && poolSize_ <= 63) {
         const int16_t* weights[kMaxHitWidth];
         for (int32_t a = 0; a < count; ++a)
             weights[a] = active[a]->Weight.data();
@@ -679,7 +670,7 @@ void TJUXScanner::Store(TJUXClass& table, const TJUXClass* predecessor, TRunCont
     if (!out || (predecessor && !through))
         return;
 #if defined(__x86_64__)
-    const bool wide = sliding_ && wide_ && pool <= 63 && wideTop_ >= 0;
+    const bool wide = wide_ && wideTop_ >= 0;
 #else
     const bool wide = false;
 #endif
@@ -721,7 +712,8 @@ void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunConte
     sliding_ = d >= 1 && int64_t(d) * 3 * kMaxHitWidth < INT16_MAX && int64_t(n) + d < INT16_MAX &&
                pool < kLanes;
     poolSize_ = std::min(pool, kLanes - 1);
-    wide_ = WideVectorsAllowed() && WideVectorsAvailable();
+    // The 512-bit routines take pools up to 63 in 64 lanes.
+    wide_ = sliding_ && pool <= 63 && WideVectorsAllowed() && WideVectorsAvailable();
     if (sliding_)
         SlideReset(width, d);
     else

@@ -136,7 +136,7 @@ private:
     std::array<int32_t, 4098> bucket_{};
     std::array<int8_t, 100> order_{};
     std::array<int8_t, 100> placed_{}; // at least 64 bytes for the hit search
-    bool wide_ = false;
+    bool wide_ = false; // the 512-bit routines serve this scan
     int32_t wideTop_ = -1; // the highest lane score of the last wide sum, -1 past 63
     std::array<uint8_t, 256> drawnFlag_{}; // by byte value, for the draw being hit
 
