@@ -1,0 +1,188 @@
+// The wavefront of tables computed ahead of the run loop.
+#include "engine/TablePipeline.h"
+
+#include "engine/JUXScan.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+inline void CpuRelax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
+// About the time of a few steps: a predecessor that is running publishes
+// within it, one that the system has put aside does not.
+constexpr int kSpins = 2000;
+constexpr int kRunLoopSpins = 100;
+
+} // namespace
+
+TTablePipeline::TTablePipeline(const TSetup& setup, const std::vector<TJUXScanner*>& scanners)
+    : setup_(setup), slots_(2 * scanners.size() + 1), nextClaim_(setup.FirstId), nextTake_(setup.FirstId)
+{
+    for (TSlot& slot : slots_)
+        slot.Position = setup_.Context;
+    workers_.reserve(scanners.size());
+    try {
+        for (TJUXScanner* scanner : scanners)
+            workers_.emplace_back([this, scanner] { Work(*scanner); });
+    } catch (...) {
+        Stop();
+        throw;
+    }
+}
+
+TTablePipeline::~TTablePipeline() { Stop(); }
+
+void TTablePipeline::Stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_.store(true, std::memory_order_relaxed);
+    }
+    progressed_.notify_all();
+    freed_.notify_all();
+    for (std::thread& worker : workers_)
+        if (worker.joinable())
+            worker.join();
+    workers_.clear();
+}
+
+TTablePipeline::TSlot* TTablePipeline::Claim(int32_t& id, const TJUXClass*& predecessor)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    freed_.wait(lock, [this] {
+        return stop_.load(std::memory_order_relaxed) || nextClaim_ > setup_.LastId ||
+               nextClaim_ - nextTake_ < Slots();
+    });
+    if (stop_.load(std::memory_order_relaxed) || nextClaim_ > setup_.LastId)
+        return nullptr;
+    id = nextClaim_++;
+    // Claims go in table order, so the predecessor's slot still holds it
+    // (taken or not: a taken table lives on in the caller's registry).
+    predecessor = id > setup_.FirstId ? slots_[size_t((id - 1) % Slots())].Computed : setup_.Predecessor;
+    TSlot& slot = slots_[size_t(id % Slots())];
+    slot.Table.reset();
+    slot.Computed = nullptr;
+    slot.Error = nullptr;
+    slot.Position = setup_.Context;
+    try {
+        slot.Table = std::make_unique<TJUXClass>(id, setup_.PoolSize, setup_.Rows, setup_.HitWidth);
+        slot.Computed = slot.Table.get();
+    } catch (...) {
+        slot.Error = std::current_exception();
+    }
+    slot.Progress.store(Pack(id, 0), std::memory_order_release);
+    return &slot;
+}
+
+void TTablePipeline::Work(TJUXScanner& scanner)
+{
+    TRunContext context = setup_.Context;
+    int32_t id = 0;
+    const TJUXClass* predecessor = nullptr;
+    while (TSlot* slot = Claim(id, predecessor))
+        Compute(scanner, context, *slot, id, predecessor);
+}
+
+void TTablePipeline::Compute(TJUXScanner& scanner, TRunContext& context, TSlot& slot, int32_t id,
+                             const TJUXClass* predecessor)
+{
+    // Only a predecessor in flight is waited for; the caller's is complete.
+    TSlot* before = id > setup_.FirstId ? &slots_[size_t((id - 1) % Slots())] : nullptr;
+    try {
+        if (slot.Error)
+            std::rethrow_exception(slot.Error);
+        if (id > 1 && !predecessor)
+            throw Exception("INTERNAL ERROR : ComputeJUXAnalysis prevJUX ID");
+        TJUXClass& table = *slot.Table;
+        context.TablesComputed = id;
+        const int32_t steps = scanner.BeginScan(table, context);
+        for (int32_t s = 0; s < steps; ++s) {
+            if (before ? !WaitFor(*before, id - 1, s + 1, kSuccessor) : stop_.load(std::memory_order_relaxed))
+                return;
+            scanner.ScanStep(table, predecessor, context);
+            Publish(slot, id, s + 1);
+        }
+        slot.Position.CurrentDraw = context.CurrentDraw;
+        slot.Position.WindowStart = context.WindowStart;
+        slot.Position.RowCursor = context.RowCursor;
+    } catch (...) {
+        slot.Error = std::current_exception();
+    }
+    // A failed table counts as complete: Take raises its error, and the
+    // tables after it are never taken.
+    Publish(slot, id, kComplete);
+}
+
+void TTablePipeline::Publish(TSlot& slot, int32_t id, int32_t steps)
+{
+    slot.Progress.store(Pack(id, steps), std::memory_order_seq_cst);
+    const int32_t successor = slot.Awaited[kSuccessor].load(std::memory_order_seq_cst);
+    const int32_t runLoop = slot.Awaited[kRunLoop].load(std::memory_order_seq_cst);
+    if ((successor != 0 && steps >= successor) || (runLoop != 0 && steps >= runLoop)) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        progressed_.notify_all();
+    }
+}
+
+bool TTablePipeline::WaitFor(TSlot& slot, int32_t id, int32_t steps, TWaiter waiter)
+{
+    auto ready = [&] {
+        const int64_t progress = slot.Progress.load(std::memory_order_seq_cst);
+        const int32_t shown = int32_t(progress >> 32);
+        return shown > id || (shown == id && int32_t(uint32_t(progress)) >= steps);
+    };
+    // The run loop spins little: on a machine with a core per worker it would
+    // take the time of one.
+    const int spins = waiter == kRunLoop ? kRunLoopSpins : kSpins;
+    for (int spin = 0; spin < spins; ++spin) {
+        if (ready())
+            return true;
+        if (stop_.load(std::memory_order_relaxed))
+            return false;
+        CpuRelax();
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    slot.Awaited[waiter].store(steps, std::memory_order_seq_cst);
+    while (!ready() && !stop_.load(std::memory_order_relaxed))
+        progressed_.wait(lock);
+    slot.Awaited[waiter].store(0, std::memory_order_relaxed);
+    return !stop_.load(std::memory_order_relaxed);
+}
+
+std::unique_ptr<TJUXClass> TTablePipeline::Take(TRunContext& scanPosition)
+{
+    const int32_t id = nextTake_;
+    if (id > setup_.LastId || Stopped())
+        throw Exception("INTERNAL ERROR : Table pipeline");
+    TSlot& slot = slots_[size_t(id % Slots())];
+    if (!WaitFor(slot, id, kComplete, kRunLoop))
+        throw Exception("INTERNAL ERROR : Table pipeline");
+    std::unique_ptr<TJUXClass> table;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (slot.Error) {
+            // Nothing after a failed table is valid.
+            stop_.store(true, std::memory_order_relaxed);
+            progressed_.notify_all();
+            freed_.notify_all();
+            std::rethrow_exception(slot.Error);
+        }
+        table = std::move(slot.Table);
+        scanPosition.CurrentDraw = slot.Position.CurrentDraw;
+        scanPosition.WindowStart = slot.Position.WindowStart;
+        scanPosition.RowCursor = slot.Position.RowCursor;
+        nextTake_ = id + 1;
+    }
+    freed_.notify_one();
+    return table;
+}
