@@ -6,7 +6,8 @@
 // N it runs exactly N tables once and prints the time taken (a fixed amount
 // of work, for instruction counts and side-by-side comparisons), with
 // --threads T on T threads (default 1). --portable keeps the scan off the
-// 512-bit vector routines, as on processors without them.
+// 512-bit vector routines, as on processors without them. --serial measures
+// the share of a run that stays on one thread and what it leaves to more cores.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -120,6 +121,51 @@ int FixedRun(int32_t tables, int32_t threads)
     return 0;
 }
 
+// The serial share of a run: the time the run loop spends on anything but
+// the scans (filing, recycling, the pending events), which stays on one
+// thread however many compute the tables. Scans the same tables again
+// without filing them, and from the two times estimates the speed-up on
+// more cores.
+int SerialShare(int32_t tables)
+{
+    BenchGame game;
+    TJUXEngine engine(game.options);
+    engine.StartRun();
+    game.options.MaximumJUXsToScan = tables;
+    auto start = std::chrono::steady_clock::now();
+    engine.RunAnalysis();
+    const double run = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    TJUXEngine scanner(game.options);
+    scanner.StartRun();
+    scanner.ReloadDraws();
+    start = std::chrono::steady_clock::now();
+    for (int32_t id = 1; id <= tables; ++id) {
+        scanner.Context.TablesComputed = id;
+        scanner.AddTable(scanner.CreateTable(id));
+        TJUXClass& table = *scanner.TableRegistry.GetRecord(scanner.TableRegistry.Count());
+        if (id == 1)
+            scanner.ComputeFromDraws(table);
+        else
+            scanner.ComputeJUXAnalysis(table);
+        if (scanner.TableRegistry.Count() > 2) {
+            scanner.TableRegistry.DeleteRecord(1);
+            scanner.TableIds.DeleteInt(1);
+        }
+    }
+    const double scans = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double serial = std::clamp((run - scans) / run, 0.0, 1.0);
+    std::printf("tables %d  run %.3f s  scans alone %.3f s  serial share %.1f %%\n", tables, run, scans,
+                100 * serial);
+    // Filing overlaps the scans of later tables: on c cores the run goes at
+    // most min(c, 1 / s) times as fast; without that overlap, Amdahl's 1 / (s + (1 - s) / c).
+    for (int cores : {2, 4, 8, 16})
+        std::printf("  %2d cores: at most %.1fx with the filing overlapped, %.1fx without\n", cores,
+                    std::min(double(cores), serial > 0 ? 1 / serial : double(cores)),
+                    1 / (serial + (1 - serial) / cores));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -135,6 +181,9 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--memory") == 0)
             return MemoryRun();
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--serial") == 0)
+            return SerialShare(20000);
     long threads = 1;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--threads") == 0) {

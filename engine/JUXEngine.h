@@ -13,10 +13,10 @@
 #include "data/Stores.h"
 #include "engine/BestLists.h"
 #include "engine/EngineLinks.h"
+#include "engine/GameOptions.h"
 #include "engine/JUXClass.h"
 #include "engine/PredictU.h"
 
-class TGameOptions;
 class TJUXScanner;
 class TTablePipeline;
 
@@ -79,7 +79,7 @@ public:
     // Threads that compute tables (TTablePipeline); 1, the default, computes
     // each table in the run loop itself, 0 or less means one per core. The
     // tables, lists and everything filed are the same for any number.
-    static constexpr int32_t kMaxThreads = 256;
+    static constexpr int32_t kMaxThreads = TGameOptions::kMaxAnalysisThreads;
     static int32_t MachineThreads();
     static int32_t ResolveThreads(int32_t threads);
     void SetThreads(int32_t threads) { threads_ = ResolveThreads(threads); }
