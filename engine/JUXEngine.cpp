@@ -83,7 +83,22 @@ int32_t TJUXEngine::Rows() const
 
 std::unique_ptr<TJUXClass> TJUXEngine::CreateTable(int32_t id) const
 {
-    return std::make_unique<TJUXClass>(id, Context.PoolSize, Rows(), Context.HitWidth());
+    return spares_.Take(id, Context.PoolSize, Rows(), Context.HitWidth());
+}
+
+void TJUXEngine::RecycleTable(int position)
+{
+    std::unique_ptr<TJUXClass> table(TableRegistry.Extract(position));
+    if (table)
+        TableIds.DeleteInt(position);
+    spares_.Put(std::move(table));
+}
+
+void TJUXEngine::SetThreads(int32_t threads)
+{
+    threads_ = ResolveThreads(threads);
+    // Enough for the tables one filing recycles while the workers hold theirs.
+    spares_.SetCapacity(size_t(2 * threads_ + 2));
 }
 
 void TJUXEngine::AddTable(std::unique_ptr<TJUXClass> table)
@@ -203,6 +218,7 @@ std::unique_ptr<TJUXClass> TJUXEngine::TakeComputed(int32_t id)
         setup.PoolSize = Context.PoolSize;
         setup.Rows = Rows();
         setup.HitWidth = Context.HitWidth();
+        setup.Spares = &spares_;
         const int32_t workers = int32_t(std::min<int64_t>(threads_, int64_t(last) - id + 1));
         while (int32_t(workerScanners_.size()) < workers)
             workerScanners_.push_back(std::make_unique<TJUXScanner>());

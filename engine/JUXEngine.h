@@ -82,7 +82,7 @@ public:
     static constexpr int32_t kMaxThreads = TGameOptions::kMaxAnalysisThreads;
     static int32_t MachineThreads();
     static int32_t ResolveThreads(int32_t threads);
-    void SetThreads(int32_t threads) { threads_ = ResolveThreads(threads); }
+    void SetThreads(int32_t threads);
     int32_t Threads() const { return threads_; }
 
     // Resets the run context for a new run on the options' game; raises the
@@ -96,10 +96,14 @@ public:
 
     // Rows of every table: T + D + R.
     int32_t Rows() const;
-    // A new table of the current run's sizes (not registered).
+    // A new table of the current run's sizes (not registered), in memory a
+    // recycled table left if there is one.
     std::unique_ptr<TJUXClass> CreateTable(int32_t id) const;
     // Appends to TableRegistry and TableIds.
     void AddTable(std::unique_ptr<TJUXClass> table);
+    // Removes the table at `position` of TableRegistry and TableIds; its
+    // memory serves a later table.
+    void RecycleTable(int position);
     // Empties TableRegistry and TableIds, freeing every table (tables
     // computed ahead are dropped first).
     void ClearTables();
@@ -151,6 +155,7 @@ private:
     // Drops the tables in flight; no worker reads a table afterwards.
     void StopPipeline();
     int32_t threads_ = 1;
+    mutable TTableSpares spares_;
     std::vector<std::unique_ptr<TJUXScanner>> workerScanners_;
     std::unique_ptr<TTablePipeline> pipeline_; // after the scanners it borrows
 };

@@ -1,6 +1,8 @@
 // The wavefront of tables computed ahead of the run loop.
 #include "engine/TablePipeline.h"
 
+#include <algorithm>
+
 #include "engine/JUXScan.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -18,15 +20,19 @@ inline void CpuRelax()
 #endif
 }
 
-// About the time of a few steps: a predecessor that is running publishes
-// within it, one that the system has put aside does not.
-constexpr int kSpins = 2000;
-constexpr int kRunLoopSpins = 100;
+// About the time of a step or two: a predecessor that is running publishes
+// within it, one that the system has put aside does not, and the core is
+// better left to another thread.
+constexpr int kSpins = 256;
+constexpr int kRunLoopSpins = 64;
+// A table starts this many steps behind its predecessor: the two then go at
+// the same pace without waiting on each other at every step.
+constexpr int32_t kLead = 8;
 
 } // namespace
 
 TTablePipeline::TTablePipeline(const TSetup& setup, const std::vector<TJUXScanner*>& scanners)
-    : setup_(setup), slots_(2 * scanners.size() + 1), nextClaim_(setup.FirstId), nextTake_(setup.FirstId)
+    : setup_(setup), slots_(4 * scanners.size() + 2), nextClaim_(setup.FirstId), nextTake_(setup.FirstId)
 {
     for (TSlot& slot : slots_)
         slot.Position = setup_.Context;
@@ -48,15 +54,19 @@ void TTablePipeline::Stop()
         std::lock_guard<std::mutex> lock(mutex_);
         stop_.store(true, std::memory_order_relaxed);
     }
-    progressed_.notify_all();
     freed_.notify_all();
+    for (TSlot& slot : slots_) {
+        std::lock_guard<std::mutex> lock(slot.Mutex);
+        slot.Progressed.notify_all();
+    }
     for (std::thread& worker : workers_)
         if (worker.joinable())
             worker.join();
     workers_.clear();
 }
 
-TTablePipeline::TSlot* TTablePipeline::Claim(int32_t& id, const TJUXClass*& predecessor)
+TTablePipeline::TSlot* TTablePipeline::Claim(int32_t& id, const TJUXClass*& predecessor,
+                                              std::unique_ptr<TJUXClass>& fresh)
 {
     std::unique_lock<std::mutex> lock(mutex_);
     freed_.wait(lock, [this] {
@@ -70,16 +80,12 @@ TTablePipeline::TSlot* TTablePipeline::Claim(int32_t& id, const TJUXClass*& pred
     // (taken or not: a taken table lives on in the caller's registry).
     predecessor = id > setup_.FirstId ? slots_[size_t((id - 1) % Slots())].Computed : setup_.Predecessor;
     TSlot& slot = slots_[size_t(id % Slots())];
-    slot.Table.reset();
-    slot.Computed = nullptr;
+    slot.Table = std::move(fresh);
+    if (slot.Table)
+        slot.Table->Id = id;
+    slot.Computed = slot.Table.get();
     slot.Error = nullptr;
     slot.Position = setup_.Context;
-    try {
-        slot.Table = std::make_unique<TJUXClass>(id, setup_.PoolSize, setup_.Rows, setup_.HitWidth);
-        slot.Computed = slot.Table.get();
-    } catch (...) {
-        slot.Error = std::current_exception();
-    }
     slot.Progress.store(Pack(id, 0), std::memory_order_release);
     return &slot;
 }
@@ -89,8 +95,29 @@ void TTablePipeline::Work(TJUXScanner& scanner)
     TRunContext context = setup_.Context;
     int32_t id = 0;
     const TJUXClass* predecessor = nullptr;
-    while (TSlot* slot = Claim(id, predecessor))
+    for (;;) {
+        // The memory of the next table is found before the claim, outside the lock.
+        std::unique_ptr<TJUXClass> fresh;
+        std::exception_ptr failed;
+        try {
+            fresh = setup_.Spares ? setup_.Spares->Take(0, setup_.PoolSize, setup_.Rows, setup_.HitWidth)
+                                  : std::make_unique<TJUXClass>(0, setup_.PoolSize, setup_.Rows, setup_.HitWidth);
+        } catch (...) {
+            failed = std::current_exception(); // the table is claimed all the same, for Take to raise it
+        }
+        TSlot* slot = Claim(id, predecessor, fresh);
+        if (!slot) {
+            if (setup_.Spares && fresh)
+                setup_.Spares->Put(std::move(fresh));
+            return;
+        }
+        if (failed) {
+            slot->Error = failed;
+            Publish(*slot, id, kComplete);
+            continue;
+        }
         Compute(scanner, context, *slot, id, predecessor);
+    }
 }
 
 void TTablePipeline::Compute(TJUXScanner& scanner, TRunContext& context, TSlot& slot, int32_t id,
@@ -99,15 +126,14 @@ void TTablePipeline::Compute(TJUXScanner& scanner, TRunContext& context, TSlot& 
     // Only a predecessor in flight is waited for; the caller's is complete.
     TSlot* before = id > setup_.FirstId ? &slots_[size_t((id - 1) % Slots())] : nullptr;
     try {
-        if (slot.Error)
-            std::rethrow_exception(slot.Error);
         if (id > 1 && !predecessor)
             throw Exception("INTERNAL ERROR : ComputeJUXAnalysis prevJUX ID");
         TJUXClass& table = *slot.Table;
         context.TablesComputed = id;
         const int32_t steps = scanner.BeginScan(table, context);
         for (int32_t s = 0; s < steps; ++s) {
-            if (before ? !WaitFor(*before, id - 1, s + 1, kSuccessor) : stop_.load(std::memory_order_relaxed))
+            const int32_t needed = s == 0 ? std::min(kLead, steps) : s + 1;
+            if (before ? !WaitFor(*before, id - 1, needed, kSuccessor) : stop_.load(std::memory_order_relaxed))
                 return;
             scanner.ScanStep(table, predecessor, context);
             Publish(slot, id, s + 1);
@@ -129,8 +155,8 @@ void TTablePipeline::Publish(TSlot& slot, int32_t id, int32_t steps)
     const int32_t successor = slot.Awaited[kSuccessor].load(std::memory_order_seq_cst);
     const int32_t runLoop = slot.Awaited[kRunLoop].load(std::memory_order_seq_cst);
     if ((successor != 0 && steps >= successor) || (runLoop != 0 && steps >= runLoop)) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        progressed_.notify_all();
+        std::lock_guard<std::mutex> lock(slot.Mutex);
+        slot.Progressed.notify_all();
     }
 }
 
@@ -151,10 +177,10 @@ bool TTablePipeline::WaitFor(TSlot& slot, int32_t id, int32_t steps, TWaiter wai
             return false;
         CpuRelax();
     }
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(slot.Mutex);
     slot.Awaited[waiter].store(steps, std::memory_order_seq_cst);
     while (!ready() && !stop_.load(std::memory_order_relaxed))
-        progressed_.wait(lock);
+        slot.Progressed.wait(lock);
     slot.Awaited[waiter].store(0, std::memory_order_relaxed);
     return !stop_.load(std::memory_order_relaxed);
 }
@@ -168,12 +194,13 @@ std::unique_ptr<TJUXClass> TTablePipeline::Take(TRunContext& scanPosition)
     if (!WaitFor(slot, id, kComplete, kRunLoop))
         throw Exception("INTERNAL ERROR : Table pipeline");
     std::unique_ptr<TJUXClass> table;
+    bool wake = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (slot.Error) {
             // Nothing after a failed table is valid.
+            // The workers end when the pipeline is stopped, which the caller does.
             stop_.store(true, std::memory_order_relaxed);
-            progressed_.notify_all();
             freed_.notify_all();
             std::rethrow_exception(slot.Error);
         }
@@ -182,7 +209,11 @@ std::unique_ptr<TJUXClass> TTablePipeline::Take(TRunContext& scanPosition)
         scanPosition.WindowStart = slot.Position.WindowStart;
         scanPosition.RowCursor = slot.Position.RowCursor;
         nextTake_ = id + 1;
+        // Workers waiting for a slot are woken once half the slots are free,
+        // and then fill them in one go, instead of being woken for each.
+        wake = nextClaim_ - nextTake_ <= Slots() / 2;
     }
-    freed_.notify_one();
+    if (wake)
+        freed_.notify_all();
     return table;
 }

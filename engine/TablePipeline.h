@@ -8,8 +8,9 @@
 // until the predecessor has published enough steps.
 //
 // Who waits on what:
-//  - a worker with no table waits for a free slot (at most Slots() tables
-//    are in flight: taken by a worker and not yet handed over) or for Stop;
+//  - a worker with no table waits for free slots (at most Slots() tables
+//    are in flight: taken by a worker and not yet handed over; it is woken
+//    when half of them are free) or for Stop;
 //  - a worker between two steps waits for its predecessor's progress;
 //  - the run loop, in Take, waits for the table it files next to be complete.
 // A wait spins briefly (a step takes well under a microsecond), then sleeps
@@ -44,6 +45,7 @@ public:
         int32_t FirstId = 1;
         int32_t LastId = 0;                    // no table after it is computed
         int32_t PoolSize = 0, Rows = 0, HitWidth = 0;
+        TTableSpares* Spares = nullptr; // where new tables come from, when given
     };
     // One worker per scanner; the scanners' draws are already loaded, and
     // they are the workers' alone until Stop has returned.
@@ -78,6 +80,10 @@ private:
         std::atomic<int64_t> Progress{0};
         // Steps a waiter asleep on this slot needs; 0 when none sleeps.
         std::atomic<int32_t> Awaited[2] = {0, 0};
+        // Where its waiters sleep: each slot its own, so that the workers of
+        // other tables never contend for it.
+        std::mutex Mutex;
+        std::condition_variable Progressed; // a progress a sleeper awaits was published, or Stop
         std::unique_ptr<TJUXClass> Table;
         const TJUXClass* Computed = nullptr; // the table, also once taken
         TRunContext Position;
@@ -86,9 +92,9 @@ private:
     static int64_t Pack(int32_t id, int32_t steps) { return int64_t(id) << 32 | uint32_t(steps); }
 
     void Work(TJUXScanner& scanner);
-    // Claims the next table and finds its predecessor; null when stopped or
-    // past LastId.
-    TSlot* Claim(int32_t& id, const TJUXClass*& predecessor);
+    // Claims the next table, with `fresh` as its memory, and finds its
+    // predecessor; null when stopped or past LastId.
+    TSlot* Claim(int32_t& id, const TJUXClass*& predecessor, std::unique_ptr<TJUXClass>& fresh);
     void Compute(TJUXScanner& scanner, TRunContext& context, TSlot& slot, int32_t id,
                  const TJUXClass* predecessor);
     void Publish(TSlot& slot, int32_t id, int32_t steps);
@@ -98,9 +104,8 @@ private:
 
     const TSetup setup_;
     std::vector<TSlot> slots_;
-    std::mutex mutex_;
-    std::condition_variable progressed_; // a progress a sleeper awaits was published, or Stop
-    std::condition_variable freed_;      // a slot was freed, or Stop
+    std::mutex mutex_;              // the claims and the hand-over
+    std::condition_variable freed_; // slots were freed, or Stop
     std::atomic<bool> stop_{false};
     int32_t nextClaim_ = 0; // under mutex_
     int32_t nextTake_ = 0;  // the run loop's; read by workers under mutex_
