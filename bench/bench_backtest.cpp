@@ -41,9 +41,8 @@ void BM_Backtest50x1000(benchmark::State& state)
 BENCHMARK(BM_Backtest50x1000)
     ->ArgName("threads")
     ->Apply([](benchmark::internal::Benchmark* b) {
-        b->Arg(1)->Arg(2);
-        if (TJUXEngine::MachineThreads() > 2)
-            b->Arg(TJUXEngine::MachineThreads());
+        for (int32_t threads : BenchThreadCounts())
+            b->Arg(threads);
     })
     ->Unit(benchmark::kSecond)
     ->Iterations(1)

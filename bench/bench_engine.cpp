@@ -61,9 +61,8 @@ void BM_RunLoop(benchmark::State& state)
 BENCHMARK(BM_RunLoop)
     ->ArgName("threads")
     ->Apply([](benchmark::internal::Benchmark* b) {
-        b->Arg(1)->Arg(2);
-        if (TJUXEngine::MachineThreads() > 2)
-            b->Arg(TJUXEngine::MachineThreads());
+        for (int32_t threads : BenchThreadCounts())
+            b->Arg(threads);
     })
     ->Unit(benchmark::kMillisecond)
     ->MinTime(5.0)

@@ -255,18 +255,28 @@ TEST(JUXThreadsPause, EventsThatEnterTheRunLoopAgain)
 
 // The backtest with its draws on worker threads predicts what one thread
 // predicts, draw by draw, and sums up the same.
+// A 6 of 49 game of 90 draws and short runs on it.
+struct TBacktestGame {
+    TGameInfo info = fixtures::MakeGame(6, 49);
+    TDrawClass model{info};
+    TGameOptions options;
+    explicit TBacktestGame(unsigned seed)
+    {
+        fixtures::FillDraws(model, info, 90, seed);
+        options.SetGame(&model);
+        options.SetDefaults();
+        options.TotalTestDraws = 20;
+        options.MaxStatData = 8;
+        options.SetStartPoint(90 - 20);
+        options.MaximumJUXsPerColumn = 4;
+    }
+};
+
 TEST(JUXThreadsBacktest, SameAsOneThread)
 {
-    TGameInfo info = fixtures::MakeGame(6, 49);
-    TDrawClass model(info);
-    fixtures::FillDraws(model, info, 90, 5);
-    TGameOptions options;
-    options.SetGame(&model);
-    options.SetDefaults();
-    options.TotalTestDraws = 20;
-    options.MaxStatData = 8;
-    options.SetStartPoint(90 - 20);
-    options.MaximumJUXsPerColumn = 4;
+    TBacktestGame game(5);
+    const TDrawClass& model = game.model;
+    const TGameOptions& options = game.options;
 
     auto run = [&](int32_t threads) {
         auto backtest = std::make_unique<TBacktest>(model, options, 7, 12);
@@ -316,17 +326,9 @@ TEST(JUXThreadsBacktest, SameAsOneThread)
 // stop.
 TEST(JUXThreadsBacktest, CancelStopsEveryWorker)
 {
-    TGameInfo info = fixtures::MakeGame(6, 49);
-    TDrawClass model(info);
-    fixtures::FillDraws(model, info, 90, 6);
-    TGameOptions options;
-    options.SetGame(&model);
-    options.SetDefaults();
-    options.TotalTestDraws = 20;
-    options.MaxStatData = 8;
-    options.SetStartPoint(90 - 20);
+    TBacktestGame game(6);
     for (int32_t threads : {2, 3}) {
-        TBacktest backtest(model, options, 6, 999999999);
+        TBacktest backtest(game.model, game.options, 6, 999999999);
         backtest.SetThreads(threads);
         struct TCancel : TBacktestObserver {
             int calls = 0;
