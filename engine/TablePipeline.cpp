@@ -149,11 +149,19 @@ void TTablePipeline::Compute(TJUXScanner& scanner, TRunContext& context, TSlot& 
     Publish(slot, id, kComplete);
 }
 
+// A sleeper announces the steps it needs before its last look at the
+// progress; the publisher looks at the announcements after publishing. With
+// both in one total order (seq_cst) one of them sees the other. Steps are
+// published cheaply (release) instead: a sleeper that a step misses is seen
+// by the next step, and the last publication, of the complete table, is in
+// the total order.
 void TTablePipeline::Publish(TSlot& slot, int32_t id, int32_t steps)
 {
-    slot.Progress.store(Pack(id, steps), std::memory_order_seq_cst);
-    const int32_t successor = slot.Awaited[kSuccessor].load(std::memory_order_seq_cst);
-    const int32_t runLoop = slot.Awaited[kRunLoop].load(std::memory_order_seq_cst);
+    const bool last = steps == kComplete;
+    slot.Progress.store(Pack(id, steps), last ? std::memory_order_seq_cst : std::memory_order_release);
+    const auto look = last ? std::memory_order_seq_cst : std::memory_order_relaxed;
+    const int32_t successor = slot.Awaited[kSuccessor].load(look);
+    const int32_t runLoop = slot.Awaited[kRunLoop].load(look);
     if ((successor != 0 && steps >= successor) || (runLoop != 0 && steps >= runLoop)) {
         std::lock_guard<std::mutex> lock(slot.Mutex);
         slot.Progressed.notify_all();
