@@ -2,6 +2,7 @@
 #include "engine/JUXEngine.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 
 #include "engine/GameOptions.h"
@@ -227,7 +228,11 @@ std::unique_ptr<TJUXClass> TJUXEngine::TakeComputed(int32_t id)
             workerScanners_[size_t(w)]->LoadDraws(options_.Game, Context);
             scanners.push_back(workerScanners_[size_t(w)].get());
         }
-        pipeline_ = std::make_unique<TTablePipeline>(setup, scanners);
+        try {
+            pipeline_ = std::make_unique<TTablePipeline>(setup, scanners);
+        } catch (const std::system_error&) {
+            return nullptr; // no threads to be had: the loop computes the table itself
+        }
     }
     return pipeline_->Take(Context);
 }
