@@ -220,7 +220,8 @@ std::unique_ptr<TJUXClass> TJUXEngine::TakeComputed(int32_t id)
         setup.Rows = Rows();
         setup.HitWidth = Context.HitWidth();
         setup.Spares = &spares_;
-        const int32_t workers = int32_t(std::min<int64_t>(threads_, int64_t(last) - id + 1));
+        // The run loop's own thread is one of the threads: it files while the others compute.
+        const int32_t workers = int32_t(std::min<int64_t>(threads_ - 1, int64_t(last) - id + 1));
         while (int32_t(workerScanners_.size()) < workers)
             workerScanners_.push_back(std::make_unique<TJUXScanner>());
         std::vector<TJUXScanner*> scanners;

@@ -76,9 +76,10 @@ public:
     // owed is made when the run stops or finishes. Zero: after every such table.
     void SetRefreshInterval(std::chrono::steady_clock::duration interval) { refreshInterval_ = interval; }
 
-    // Threads that compute tables (TTablePipeline); 1, the default, computes
-    // each table in the run loop itself, 0 or less means one per core. The
-    // tables, lists and everything filed are the same for any number.
+    // Threads of a run: the run loop's own, which files the tables, and
+    // threads - 1 workers that compute them (TTablePipeline). 1, the default,
+    // computes each table in the run loop itself; 0 or less means one per
+    // core. The tables, lists and everything filed are the same for any number.
     static constexpr int32_t kMaxThreads = TGameOptions::kMaxAnalysisThreads;
     static int32_t MachineThreads();
     static int32_t ResolveThreads(int32_t threads);

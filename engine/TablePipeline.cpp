@@ -24,7 +24,7 @@ inline void CpuRelax()
 // within it, one that the system has put aside does not, and the core is
 // better left to another thread.
 constexpr int kSpins = 256;
-constexpr int kRunLoopSpins = 64;
+constexpr int kRunLoopSpins = 1024;
 // A table starts this many steps behind its predecessor: the two then go at
 // the same pace without waiting on each other at every step.
 constexpr int32_t kLead = 8;
@@ -175,8 +175,8 @@ bool TTablePipeline::WaitFor(TSlot& slot, int32_t id, int32_t steps, TWaiter wai
         const int32_t shown = int32_t(progress >> 32);
         return shown > id || (shown == id && int32_t(uint32_t(progress)) >= steps);
     };
-    // The run loop spins little: on a machine with a core per worker it would
-    // take the time of one.
+    // The run loop, which has a core of its own beside the workers', waits
+    // longer before it sleeps: waking it costs the worker a system call.
     const int spins = waiter == kRunLoop ? kRunLoopSpins : kSpins;
     for (int spin = 0; spin < spins; ++spin) {
         if (ready())
