@@ -159,6 +159,8 @@ void TTablePipeline::Publish(TSlot& slot, int32_t id, int32_t steps)
 {
     const bool last = steps == kComplete;
     slot.Progress.store(Pack(id, steps), last ? std::memory_order_seq_cst : std::memory_order_release);
+    if (last)
+        slot.Complete.store(id, std::memory_order_seq_cst);
     const auto look = last ? std::memory_order_seq_cst : std::memory_order_relaxed;
     const int32_t successor = slot.Awaited[kSuccessor].load(look);
     const int32_t runLoop = slot.Awaited[kRunLoop].load(look);
@@ -171,6 +173,8 @@ void TTablePipeline::Publish(TSlot& slot, int32_t id, int32_t steps)
 bool TTablePipeline::WaitFor(TSlot& slot, int32_t id, int32_t steps, TWaiter waiter)
 {
     auto ready = [&] {
+        if (waiter == kRunLoop)
+            return slot.Complete.load(std::memory_order_seq_cst) == id;
         const int64_t progress = slot.Progress.load(std::memory_order_seq_cst);
         const int32_t shown = int32_t(progress >> 32);
         return shown > id || (shown == id && int32_t(uint32_t(progress)) >= steps);

@@ -77,12 +77,15 @@ private:
     enum TWaiter { kSuccessor = 0, kRunLoop = 1 };
     struct TSlot {
         // (table ID << 32) | steps published, set by the table's worker.
-        std::atomic<int64_t> Progress{0};
+        alignas(64) std::atomic<int64_t> Progress{0};
+        // The ID of the table once complete, on a line of its own: the run
+        // loop waits on it without taking the progress line from the worker.
+        alignas(64) std::atomic<int32_t> Complete{0};
         // Steps a waiter asleep on this slot needs; 0 when none sleeps.
         std::atomic<int32_t> Awaited[2] = {0, 0};
         // Where its waiters sleep: each slot its own, so that the workers of
         // other tables never contend for it.
-        std::mutex Mutex;
+        alignas(64) std::mutex Mutex;
         std::condition_variable Progressed; // a progress a sleeper awaits was published, or Stop
         std::unique_ptr<TJUXClass> Table;
         const TJUXClass* Computed = nullptr; // the table, also once taken
