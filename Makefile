@@ -1,7 +1,7 @@
 # Two commands matter: `make run` and `make test`. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build build-asan run test test-default test-asan bench install package clean
+.PHONY: all deps build build-asan build-tsan run test test-default test-asan test-tsan bench install package clean
 
 all: build
 
@@ -15,6 +15,11 @@ build: deps
 build-asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
+
+# Only the engine's threaded tests, under ThreadSanitizer.
+build-tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
 
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
@@ -30,7 +35,10 @@ test-default: build
 test-asan: build-asan
 	@ctest --preset asan -j $(JOBS)
 
-test: test-default test-asan
+test-tsan: build-tsan
+	@ctest --preset tsan -j $(JOBS)
+
+test: test-default test-asan test-tsan
 
 bench: build
 	@for b in build/default/bench/bench_*; do [ -f "$$b" ] && [ -x "$$b" ] && "$$b"; done

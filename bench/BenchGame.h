@@ -1,13 +1,16 @@
-// The benchmarks' games: one field of seeded random draws, one a day.
+// The benchmarks' games: one field of seeded random draws, one a day; and
+// the thread counts runs are measured with side by side.
 #pragma once
 
 #include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "data/GameModel.h"
 #include "data/Utils.h"
+#include "engine/JUXEngine.h"
 
 // One field of `picked` of `total`, one draw a day.
 inline TGameInfo BenchGameInfo(const std::string& name, int32_t total, int32_t picked)
@@ -53,4 +56,13 @@ inline std::unique_ptr<TDrawClass> MakeWideGame(TGameInfo& info, int draws)
     auto model = std::make_unique<TDrawClass>(info);
     AddBenchDraws(*model, info, draws, 99, EncodeDate(2000, 1, 1));
     return model;
+}
+
+// 1 thread, 2 threads and, on a machine with more cores, one per core.
+inline std::vector<int32_t> BenchThreadCounts()
+{
+    std::vector<int32_t> counts{1, 2};
+    if (TJUXEngine::MachineThreads() > 2)
+        counts.push_back(TJUXEngine::MachineThreads());
+    return counts;
 }

@@ -1,11 +1,13 @@
 // Tables per second of the JUX run loop on a 6 of 49 game with 300 draws,
 // T = 100, D = 20, the default start point, all modes, requested numbers and
-// hit categories, 19 tables per list. With --memory it instead runs 200,000
-// tables and prints the live tables and resident memory after 50,000 and
-// 200,000; with --tables N it runs exactly N tables once and prints the time
-// taken (a fixed amount of work, for instruction counts and side-by-side
-// comparisons). --portable keeps the scan off the 512-bit vector routines, as
-// on processors without them.
+// hit categories, 19 tables per list; side by side with 1 thread, 2 threads
+// and one per core. With --memory it instead runs 200,000 tables and prints
+// the live tables and resident memory after 50,000 and 200,000; with --tables
+// N it runs exactly N tables once and prints the time taken (a fixed amount
+// of work, for instruction counts and side-by-side comparisons), with
+// --threads T on T threads (default 1). --portable keeps the scan off the
+// 512-bit vector routines, as on processors without them. --serial measures
+// the share of a run that stays on one thread and what it leaves to more cores.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -17,6 +19,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <time.h>
 
 #include "bench/BenchGame.h"
 #include "data/GameModel.h"
@@ -44,6 +47,7 @@ void BM_RunLoop(benchmark::State& state)
 {
     BenchGame game;
     TJUXEngine engine(game.options);
+    engine.SetThreads(int32_t(state.range(0)));
     engine.StartRun();
     int32_t tables = 0;
     for (auto _ : state) {
@@ -54,7 +58,15 @@ void BM_RunLoop(benchmark::State& state)
     state.counters["tables/s"] = benchmark::Counter(double(tables), benchmark::Counter::kIsRate);
     state.counters["live"] = double(engine.TableRegistry.Count());
 }
-BENCHMARK(BM_RunLoop)->Unit(benchmark::kMillisecond)->MinTime(5.0);
+BENCHMARK(BM_RunLoop)
+    ->ArgName("threads")
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        for (int32_t threads : BenchThreadCounts())
+            b->Arg(threads);
+    })
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(5.0)
+    ->UseRealTime();
 
 long ResidentKiB()
 {
@@ -94,17 +106,73 @@ int MemoryRun()
     return 0;
 }
 
-int FixedRun(int32_t tables)
+int FixedRun(int32_t tables, int32_t threads)
 {
     BenchGame game;
     TJUXEngine engine(game.options);
+    engine.SetThreads(threads);
     engine.StartRun();
     game.options.MaximumJUXsToScan = tables;
     const auto start = std::chrono::steady_clock::now();
     engine.RunAnalysis();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("tables %d  live %d  %.3f s  %.0f tables/s\n", tables, engine.TableRegistry.Count(), seconds,
-                tables / seconds);
+    std::printf("tables %d  threads %d  live %d  %.3f s  %.0f tables/s\n", tables, engine.Threads(),
+                engine.TableRegistry.Count(), seconds, tables / seconds);
+    return 0;
+}
+
+// The serial share of a run: the time the run loop spends on anything but
+// the scans (filing, recycling, the pending events), which stays on one
+// thread however many compute the tables. Scans the same tables again
+// without filing them, and from the two times estimates the speed-up on
+// more cores.
+// Both are timed in the thread's processor time, which other programs
+// running at once do not inflate.
+double ThreadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+int SerialShare(int32_t tables)
+{
+    BenchGame game;
+    TJUXEngine engine(game.options);
+    engine.StartRun();
+    game.options.MaximumJUXsToScan = tables;
+    double start = ThreadSeconds();
+    engine.RunAnalysis();
+    const double run = ThreadSeconds() - start;
+
+    TJUXEngine scanner(game.options);
+    scanner.StartRun();
+    scanner.ReloadDraws();
+    start = ThreadSeconds();
+    for (int32_t id = 1; id <= tables; ++id) {
+        scanner.Context.TablesComputed = id;
+        scanner.AddTable(scanner.CreateTable(id));
+        TJUXClass& table = *scanner.TableRegistry.GetRecord(scanner.TableRegistry.Count());
+        if (id == 1)
+            scanner.ComputeFromDraws(table);
+        else
+            scanner.ComputeJUXAnalysis(table);
+        if (scanner.TableRegistry.Count() > 2) {
+            scanner.TableRegistry.DeleteRecord(1);
+            scanner.TableIds.DeleteInt(1);
+        }
+    }
+    const double scans = ThreadSeconds() - start;
+    const double serial = std::clamp((run - scans) / run, 0.0, 1.0);
+    std::printf("tables %d  run %.3f s  scans alone %.3f s (processor time)  serial share %.1f %%\n", tables, run,
+                scans,
+                100 * serial);
+    // Filing overlaps the scans of later tables: on c cores the run goes at
+    // most min(c, 1 / s) times as fast; without that overlap, Amdahl's 1 / (s + (1 - s) / c).
+    for (int cores : {2, 4, 8, 16})
+        std::printf("  %2d cores: at most %.1fx with the filing overlapped, %.1fx without\n", cores,
+                    std::min(double(cores), serial > 0 ? 1 / serial : double(cores)),
+                    1 / (serial + (1 - serial) / cores));
     return 0;
 }
 
@@ -123,6 +191,18 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--memory") == 0)
             return MemoryRun();
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--serial") == 0)
+            return SerialShare(20000);
+    long threads = 1;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--threads") == 0) {
+            threads = std::strtol(argv[i + 1], nullptr, 10);
+            if (threads < 1 || threads > TJUXEngine::kMaxThreads) {
+                std::fprintf(stderr, "--threads needs a count from 1 to %d\n", TJUXEngine::kMaxThreads);
+                return 2;
+            }
+        }
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--tables") == 0) {
             const long tables = std::strtol(argv[i + 1], nullptr, 10);
@@ -130,7 +210,7 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "--tables needs a count from 1 to 100000000\n");
                 return 2;
             }
-            return FixedRun(int32_t(tables));
+            return FixedRun(int32_t(tables), int32_t(threads));
         }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

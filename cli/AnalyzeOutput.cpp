@@ -11,13 +11,13 @@ namespace analyzecli {
 
 const char* const kAnalyzeUsage =
     "GAME.drw [--field F] [--tested T] [--stat D] [--start S] [--tables N] [--modes aug,abs,build] "
-    "[--per-column M] [--min-req A] [--max-req B] [--min-hits C] [--max-hits E] [--keep ID,ID,...] [--json] "
-    "[--dump-table ID]";
+    "[--per-column M] [--min-req A] [--max-req B] [--min-hits C] [--max-hits E] [--keep ID,ID,...] [--threads N] "
+    "[--json] [--dump-table ID]";
 
 std::vector<std::string> AnalyzeValueOptions()
 {
     return {"field",    "tested",  "stat",    "start",    "tables",   "modes", "per-column",
-            "min-req",  "max-req", "min-hits", "max-hits", "keep",    "dump-table"};
+            "min-req",  "max-req", "min-hits", "max-hits", "keep",    "dump-table", "threads"};
 }
 
 std::vector<std::string> AnalyzeFlags() { return {"json"}; }
@@ -59,6 +59,20 @@ std::vector<int32_t> Balls(const TJUXEngine& engine, const int8_t* numbers, int3
 }
 
 } // namespace
+
+bool ParseThreads(const TCliArgs& args, int32_t& threads, std::string& error)
+{
+    threads = 0;
+    if (!args.has("threads"))
+        return true;
+    const std::string v = args.value("threads");
+    if (!ParseCliInt32(v, threads) || threads < 0 || threads > TJUXEngine::kMaxThreads) {
+        error = Format("option --threads needs a count from 1 to %d (0: one per core), not '%s'",
+                       TJUXEngine::kMaxThreads, v.c_str());
+        return false;
+    }
+    return true;
+}
 
 bool ParseAnalyzeArgs(const std::vector<std::string>& args, TAnalyzeRequest& r, std::string& error,
                       const std::vector<std::string>& extraFlags, const std::vector<std::string>& extraOptions)
@@ -129,6 +143,8 @@ bool ParseAnalyzeArgs(const std::vector<std::string>& args, TAnalyzeRequest& r, 
             r.keep.push_back(v);
         }
     }
+    if (!ParseThreads(a, r.threads, error))
+        return false;
     r.json = a.has("json");
     if (r.hasDump && !r.json) {
         error = "--dump-table needs --json";
@@ -181,6 +197,7 @@ bool RunGameFile(const std::string& command, const TAnalyzeRequest& request, TCu
     try {
         ApplyAnalyzeOptions(request, options);
         options.Validate();
+        engine.SetThreads(request.threads);
         engine.StartRun();
         engine.RunAnalysis();
     } catch (const std::exception& e) {

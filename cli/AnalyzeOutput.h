@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/Commands.h"
 #include "data/GameFile.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXEngine.h"
@@ -28,12 +29,17 @@ struct TAnalyzeRequest {
     bool json = false;
     bool hasDump = false;
     int32_t dumpTable = 0;
+    int32_t threads = 0; // 0: one per core
 };
 
 // Option names that take a value and the flags, for commands that extend
 // the analyze options with their own.
 std::vector<std::string> AnalyzeValueOptions();
 std::vector<std::string> AnalyzeFlags();
+
+// --threads N: 1 .. TJUXEngine::kMaxThreads, or 0 for one per core (also
+// when absent); false with the reason for a usage error.
+bool ParseThreads(const TCliArgs& args, int32_t& threads, std::string& error);
 
 // Reads the arguments; false with the reason for a usage error.
 bool ParseAnalyzeArgs(const std::vector<std::string>& args, TAnalyzeRequest& request, std::string& error,
@@ -45,7 +51,8 @@ bool ParseAnalyzeArgs(const std::vector<std::string>& args, TAnalyzeRequest& req
 // (the start point); Validate is left to the caller.
 void ApplyAnalyzeOptions(const TAnalyzeRequest& request, TGameOptions& options);
 
-// Opens the request's game file and runs its analysis to the end; prints
+// Opens the request's game file and runs its analysis to the end on the
+// request's threads; prints
 // "jux-cli COMMAND: ..." and answers false when the file or the options fail.
 bool RunGameFile(const std::string& command, const TAnalyzeRequest& request, TCurrentGame& game,
                  TGameOptions& options, TJUXEngine& engine);

@@ -41,6 +41,7 @@ int RunAnalyze(const std::vector<std::string>& args)
     try {
         analyzecli::ApplyAnalyzeOptions(request, options);
         options.Validate();
+        engine.SetThreads(request.threads);
         engine.StartRun();
         const auto start = std::chrono::steady_clock::now();
         engine.RunAnalysis();

@@ -157,6 +157,7 @@ int RunBacktest(const std::vector<std::string>& args)
     try {
         analyzecli::ApplyAnalyzeOptions(request, options);
         backtest = std::make_unique<TBacktest>(*game.Draws, options, int32_t(last), request.tables);
+        backtest->SetThreads(request.threads);
         backtest->Check();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "jux-cli backtest: %s\n", clitext::Out(e.what()).c_str());

@@ -92,8 +92,9 @@ int RunExportXlsx(const std::vector<std::string>& args)
     TGameOptions options;
     TJUXEngine engine(options);
     if (runstatecli::IsRunState(input)) {
+        // A file read back computes nothing: the threads do not matter.
         for (const std::string& o : analyzecli::AnalyzeValueOptions())
-            if (a.has(o))
+            if (o != "threads" && a.has(o))
                 return CliUsageError(kName, "--" + o + " applies to a game file only");
         TIntegerStore userList;
         if (!runstatecli::LoadState(kName, input, game, options, engine, userList))
@@ -133,7 +134,8 @@ int RunExportXlsx(const std::vector<std::string>& args)
 const TCliRegistrar registrar(
     {kName,
      "(GAME.drw [--field F] [--tested T] [--stat D] [--start S] [--tables N] [--modes aug,abs,build] "
-     "[--per-column M] [--min-req A] [--max-req B] [--min-hits C] [--max-hits E] [--keep ID,ID,...] | RUN.jsf) "
+     "[--per-column M] [--min-req A] [--max-req B] [--min-hits C] [--max-hits E] [--keep ID,ID,...] [--threads N] | "
+     "RUN.jsf) "
      "--ids ID,ID,... [--json] OUT.xlsx",
      "write the table details workbook of the given tables (one sheet each, last ID first)", RunExportXlsx});
 

@@ -62,10 +62,14 @@ private:
 
 int RunResume(const std::vector<std::string>& args)
 {
-    TCliArgs a(args, {"json"}, {"tables", "save-state", "dump-table"});
+    TCliArgs a(args, {"json"}, {"tables", "save-state", "dump-table", "threads"});
     long long tables = 0, dump = 0;
     if (!a.ok() || !a.intValue("tables", tables, -1) || !a.intValue("dump-table", dump, 0))
         return CliUsageError("resume", a.error());
+    int32_t threads = 0;
+    std::string error;
+    if (!analyzecli::ParseThreads(a, threads, error))
+        return CliUsageError("resume", error);
     if (a.positional().size() != 1)
         return CliUsageError("resume", a.positional().empty() ? "a run state file is needed" : "too many arguments");
     if (a.has("tables") && (tables < 1 || tables > 999999999))
@@ -86,6 +90,7 @@ int RunResume(const std::vector<std::string>& args)
         options.MaximumJUXsToScan = target;
     TStopAt control(engine, target);
     engine.SetRunControl(&control);
+    engine.SetThreads(threads);
     double seconds = 0;
     try {
         const auto start = std::chrono::steady_clock::now();
@@ -161,7 +166,7 @@ int RunState(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-const TCliRegistrar resumeRegistrar({"resume", "RUN.jsf [--tables N] [--json] [--dump-table ID] [--save-state FILE]",
+const TCliRegistrar resumeRegistrar({"resume", "RUN.jsf [--tables N] [--threads N] [--json] [--dump-table ID] [--save-state FILE]",
                                      "import a run state file and continue the run to N tables in all",
                                      RunResume});
 const TCliRegistrar stateRegistrar({"state", "RUN.jsf", "print what a run state file holds", RunState});

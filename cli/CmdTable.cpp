@@ -223,8 +223,9 @@ int RunTable(const std::vector<std::string>& args)
     TIntegerStore userList;
     const std::string& path = a.positional()[0];
     if (runstatecli::IsRunState(path)) {
+        // A file read back computes nothing: the threads do not matter.
         for (const std::string& o : analyzecli::AnalyzeValueOptions())
-            if (a.has(o))
+            if (o != "threads" && a.has(o))
                 return CliUsageError(kCommand, "--" + o + " applies to a game file, not to a run state file");
         if (!runstatecli::LoadState(kCommand, path, game, options, engine, userList))
             return kExitFailure;

@@ -3,7 +3,12 @@
 #include "engine/Backtest.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "engine/BestLists.h"
 #include "engine/JUXEngine.h"
@@ -79,24 +84,19 @@ long double SumTailProbability(const std::vector<long double>& pmf, int32_t n, i
 
 namespace {
 
-// Asks the observer between two tables of the run of one draw.
+// Asks the backtest's watch between two tables of the run of one draw.
 class TDrawRunControl : public TRunControl {
 public:
-    TDrawRunControl(TBacktestObserver* observer, const TJUXEngine& engine, int32_t done, int32_t draws,
-                    int32_t tables)
-        : observer_(observer), engine_(engine), done_(done), draws_(draws), tables_(tables)
+    TDrawRunControl(const std::function<bool(int32_t)>& watch, const TJUXEngine& engine)
+        : watch_(watch), engine_(engine)
     {
     }
-    bool ShouldContinue() override
-    {
-        return !observer_ || observer_->Progress(done_, draws_, engine_.Context.TablesComputed, tables_);
-    }
+    bool ShouldContinue() override { return !watch_ || watch_(engine_.Context.TablesComputed); }
     void RunFinished() override {}
 
 private:
-    TBacktestObserver* observer_;
+    const std::function<bool(int32_t)>& watch_;
     const TJUXEngine& engine_;
-    int32_t done_, draws_, tables_;
 };
 
 constexpr uint8_t kModeBits[kModeCount] = {kModeAugmentative, kModeAbsolute, kModeBuildup};
@@ -177,14 +177,22 @@ TGameOptions TBacktest::OptionsFor(const TDrawClass& history) const
     return options;
 }
 
+void TBacktest::SetThreads(int32_t threads) { threads_ = TJUXEngine::ResolveThreads(threads); }
+
 bool TBacktest::Run(TBacktestObserver* observer)
 {
     Check();
+    if (threads_ > 1)
+        return RunParallel(observer);
     const int32_t count = game_.DrawCount();
     while (!Complete()) {
         const int32_t position = count - draws_ + 1 + int32_t(results_.size());
+        const int32_t done = int32_t(results_.size());
+        const TTableWatch watch = [&](int32_t tablesDone) {
+            return !observer || observer->Progress(done, draws_, tablesDone, tables_);
+        };
         TBacktestDraw draw;
-        if (!RunDraw(position, observer, draw))
+        if (!RunDraw(position, watch, 1, draw))
             return false;
         results_.push_back(std::move(draw));
         if (observer && !Complete() && !observer->Progress(int32_t(results_.size()), draws_, 0, tables_))
@@ -193,13 +201,124 @@ bool TBacktest::Run(TBacktestObserver* observer)
     return true;
 }
 
-bool TBacktest::RunDraw(int32_t position, TBacktestObserver* observer, TBacktestDraw& out)
+// Workers take the draws not yet done in order, each run on its own engine;
+// this thread waits for them, moves finished draws into results_ in order and
+// asks the observer. A stop reaches every worker's engine before its next
+// table.
+bool TBacktest::RunParallel(TBacktestObserver* observer)
+{
+    const int32_t first = game_.DrawCount() - draws_ + 1;
+    std::vector<int32_t> todo;
+    for (int32_t d = int32_t(results_.size()); d < draws_; ++d)
+        if (!ahead_.count(first + d))
+            todo.push_back(first + d);
+    const int32_t workers = int32_t(std::min<size_t>(size_t(threads_), todo.size()));
+    // Fewer draws than threads: each run takes a share of them.
+    const int32_t engineThreads = std::max(threads_ / std::max(workers, 1), 1);
+
+    std::mutex mutex;
+    std::condition_variable finished;
+    size_t next = 0;                 // in todo, under mutex
+    int32_t running = workers;       // under mutex
+    std::exception_ptr error;        // the first, under mutex
+    std::map<int32_t, TBacktestDraw> done; // under mutex
+    std::atomic<bool> stop{false};
+    // Tables of each worker's draw in progress, and which draw it is.
+    std::vector<std::atomic<int32_t>> tablesOf(size_t(std::max(workers, 1)));
+    std::vector<std::atomic<int32_t>> positionOf(size_t(std::max(workers, 1)));
+
+    auto work = [&](size_t w) {
+        for (;;) {
+            int32_t position = 0;
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                if (stop.load() || next >= todo.size())
+                    break;
+                position = todo[next++];
+            }
+            positionOf[w].store(position);
+            tablesOf[w].store(0);
+            const TTableWatch watch = [&, w](int32_t tablesDone) {
+                tablesOf[w].store(tablesDone, std::memory_order_relaxed);
+                return !stop.load(std::memory_order_relaxed);
+            };
+            TBacktestDraw draw;
+            try {
+                if (RunDraw(position, watch, engineThreads, draw)) {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    done.emplace(position, std::move(draw));
+                }
+            } catch (...) {
+                std::lock_guard<std::mutex> lock(mutex);
+                if (!error)
+                    error = std::current_exception();
+                stop.store(true);
+            }
+            positionOf[w].store(0);
+            finished.notify_all();
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            running -= 1;
+        }
+        finished.notify_all();
+    };
+    std::vector<std::thread> threads;
+    try {
+        for (int32_t w = 0; w < workers; ++w)
+            threads.emplace_back(work, size_t(w));
+    } catch (...) {
+        stop.store(true);
+        for (std::thread& t : threads)
+            t.join();
+        throw;
+    }
+
+    for (;;) {
+        bool over = false;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            if (running > 0 && done.empty())
+                finished.wait_for(lock, std::chrono::milliseconds(40));
+            for (auto& [position, draw] : done)
+                ahead_.emplace(position, std::move(draw));
+            done.clear();
+            over = running == 0;
+        }
+        while (!ahead_.empty() && ahead_.begin()->first == first + int32_t(results_.size())) {
+            results_.push_back(std::move(ahead_.begin()->second));
+            ahead_.erase(ahead_.begin());
+        }
+        if (over)
+            break;
+        // The draw in progress that the next to finish in order is likely to be.
+        int32_t oldest = 0, tablesDone = 0;
+        for (size_t w = 0; w < positionOf.size(); ++w) {
+            const int32_t p = positionOf[w].load();
+            if (p != 0 && (oldest == 0 || p < oldest)) {
+                oldest = p;
+                tablesDone = tablesOf[w].load();
+            }
+        }
+        const int32_t finishedDraws = int32_t(results_.size() + ahead_.size());
+        if (observer && !stop.load() && !observer->Progress(finishedDraws, draws_, tablesDone, tables_))
+            stop.store(true);
+    }
+    for (std::thread& t : threads)
+        t.join();
+    if (error)
+        std::rethrow_exception(error);
+    return Complete();
+}
+
+bool TBacktest::RunDraw(int32_t position, const TTableWatch& watch, int32_t threads, TBacktestDraw& out) const
 {
     const std::unique_ptr<TDrawClass> history = HistoryBefore(position);
     const TGameOptions options = OptionsFor(*history);
     options.Validate();
     TJUXEngine engine(options);
-    TDrawRunControl control(observer, engine, int32_t(results_.size()), draws_, tables_);
+    engine.SetThreads(threads);
+    TDrawRunControl control(watch, engine);
     engine.SetRunControl(&control);
     engine.StartRun();
     const TRunContext& c = engine.Context;

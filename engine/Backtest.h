@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -81,8 +83,19 @@ public:
     std::unique_ptr<TDrawClass> HistoryBefore(int32_t position) const;
     TGameOptions OptionsFor(const TDrawClass& history) const;
 
+    // Threads the runs use (the engine's reading: 1 runs one draw after the
+    // other as always, 0 or less one per core). The draws' runs are
+    // independent: with several threads each worker runs whole draws on its
+    // own engine and its own copy of the history, and the results are the
+    // same as with one.
+    void SetThreads(int32_t threads);
+    int32_t Threads() const { return threads_; }
+
     // Runs the draws not yet done, oldest first; false when the observer
-    // stopped it. Raises what Check or the engine raise.
+    // stopped it. Raises what Check or the engine raise. The observer is
+    // called on the calling thread only: with several threads between two
+    // tables of the oldest draw in progress, at least every few hundredths of
+    // a second, with the number of draws finished.
     bool Run(TBacktestObserver* observer = nullptr);
 
     const std::vector<TBacktestDraw>& Results() const { return results_; }
@@ -105,7 +118,10 @@ private:
     struct TSlot {
         int32_t Mode, Requested, Category;
     };
-    bool RunDraw(int32_t position, TBacktestObserver* observer, TBacktestDraw& out);
+    // Asked between two tables of one draw's run: false stops it.
+    using TTableWatch = std::function<bool(int32_t tablesDone)>;
+    bool RunDraw(int32_t position, const TTableWatch& watch, int32_t threads, TBacktestDraw& out) const;
+    bool RunParallel(TBacktestObserver* observer);
     // Everything of one summary but its p value.
     TBacktestSummary Counts(size_t slot, const std::vector<long double>& pmf) const;
     double ChanceMean(int32_t requested) const;
@@ -121,4 +137,8 @@ private:
     int32_t poolSize_ = 0;
     int32_t hitWidth_ = 0;
     std::vector<TBacktestDraw> results_;
+    // Draws finished out of order by a stopped parallel run, by position;
+    // they join results_ when the draws before them are done.
+    std::map<int32_t, TBacktestDraw> ahead_;
+    int32_t threads_ = 1;
 };

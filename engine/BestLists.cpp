@@ -594,7 +594,6 @@ void TBestLists::RecyclePass(TJUXEngine& engine)
     const bool listed = (table && table->Id == id) ? table->ListReferences > 0 : InAnyList(id);
     if (listed)
         return;
-    engine.TableRegistry.DeleteRecord(RecyclingCursor);
-    engine.TableIds.DeleteInt(RecyclingCursor);
+    engine.RecycleTable(RecyclingCursor);
     RecyclingCursor -= 1;
 }

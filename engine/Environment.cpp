@@ -162,7 +162,7 @@ void TEnvironmentClass::PerformAction(uint8_t oldState, uint8_t newState)
             RefreshMainWindow();
             if (display_)
                 display_->UpdateRunButton();
-            engine_.RunAnalysis();
+            RunAnalysis();
             return;
         }
         if (newState == FINISHED)
@@ -178,11 +178,17 @@ void TEnvironmentClass::PerformAction(uint8_t oldState, uint8_t newState)
             if (display_)
                 display_->UpdateRunButton();
             ShowAnalysisPage();
-            engine_.RunAnalysis();
+            RunAnalysis();
             return;
         }
         return refuse();
     }
+}
+
+void TEnvironmentClass::RunAnalysis()
+{
+    engine_.SetThreads(options_.AnalysisThreads);
+    engine_.RunAnalysis();
 }
 
 void TEnvironmentClass::ValidateOptionsForRun()
@@ -208,7 +214,7 @@ void TEnvironmentClass::StartRunAction()
     }
     RefreshMainWindow();
     ShowAnalysisPage();
-    engine_.RunAnalysis();
+    RunAnalysis();
 }
 
 void TEnvironmentClass::ImportedRunAction()
@@ -222,7 +228,7 @@ void TEnvironmentClass::ImportedRunAction()
         mainWindow_->UpdateControls();
     }
     ShowAnalysisPage();
-    engine_.RunAnalysis();
+    RunAnalysis();
 }
 
 bool TEnvironmentClass::CloseGame()

@@ -106,6 +106,8 @@ public:
 
 private:
     void PerformAction(uint8_t oldState, uint8_t newState);
+    // The engine's run loop, on the threads the program settings name.
+    void RunAnalysis();
     void StartRunAction();
     void ImportedRunAction();
     void ValidateOptionsForRun();

@@ -61,6 +61,7 @@ TGameOptions& TGameOptions::operator=(const TGameOptions& other)
     other.KeepJUXs.CopyTo(KeepJUXs);
     CompareNums = other.CompareNums;
     AutoLoadDraw = other.AutoLoadDraw;
+    AnalysisThreads = other.AnalysisThreads;
     Game = other.Game;
     return *this;
 }
@@ -284,6 +285,11 @@ void TGameOptions::SaveProgramSettings(const std::string& dataFolder) const
         ini.WriteString(kProgramIniSection, "App", kApp);
         ini.WriteString(kProgramIniSection, "Version", kVersion);
         ini.WriteString(kProgramIniSection, "AutoLoadDraw", Trim(AutoLoadDraw));
+        // Written only when chosen, so that the file of a user who never did stays as it was.
+        if (AnalysisThreads != 0)
+            ini.WriteInteger(kProgramIniSection, "AnalysisThreads", AnalysisThreads);
+        else
+            ini.DeleteKey(kProgramIniSection, "AnalysisThreads");
         (void)ini.UpdateFile();
     } catch (const std::exception&) {
         // Closing the program never fails over its settings.
@@ -301,6 +307,8 @@ void TGameOptions::LoadProgramSettings(const std::string& dataFolder)
             throw Exception(kInvalidIni);
         (void)ini.ReadString(kProgramIniSection, "Version", "");
         SetAutoLoadDraw(ini.ReadString(kProgramIniSection, "AutoLoadDraw", ""));
+        const int32_t threads = ini.ReadInteger(kProgramIniSection, "AnalysisThreads", 0);
+        AnalysisThreads = threads >= 0 && threads <= kMaxAnalysisThreads ? threads : 0;
     } catch (const std::exception&) {
         DeleteFile(path);
     }

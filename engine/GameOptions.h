@@ -43,6 +43,10 @@ public:
     TIntegerStore KeepJUXs;
     TShortIntArray CompareNums;
     std::string AutoLoadDraw;
+    // Threads used by the analysis, a program setting: 0 means one per core.
+    // Neither the defaults of a game nor any game or run state file touch it.
+    int32_t AnalysisThreads = 0;
+    static constexpr int32_t kMaxAnalysisThreads = 256;
 
     // The open game, set by the environment when a game is opened or closed.
     // Not owned. Null means no game: N = 0 and no fields.
@@ -76,7 +80,8 @@ public:
     void SaveToGameIni(const std::string& path);
     void LoadFromGameIni(const std::string& path);
 
-    // Program settings file "jux.ini" in dataFolder (section "JUXParams").
+    // Program settings file "jux.ini" in dataFolder (section "JUXParams"):
+    // AutoLoadDraw, and AnalysisThreads when it is not 0.
     static std::string ProgramSettingsPath(const std::string& dataFolder);
     void SaveProgramSettings(const std::string& dataFolder) const;
     void LoadProgramSettings(const std::string& dataFolder);

@@ -10,6 +10,48 @@ TJUXClass::TJUXClass(int32_t id, int32_t poolSize, int32_t rows, int32_t hitWidt
     rowData_.assign(size_t(rows_) * (size_t(poolSize_) + size_t(hitWidth_)), 0);
 }
 
+void TJUXClass::Reset(int32_t id)
+{
+    Id = id;
+    std::fill(FinalOrder.begin(), FinalOrder.end(), 0);
+    std::fill(rowData_.begin(), rowData_.end(), 0);
+    ReleaseFilingHistograms();
+    ListReferences = 0;
+}
+
+std::unique_ptr<TJUXClass> TTableSpares::Take(int32_t id, int32_t poolSize, int32_t rows, int32_t hitWidth)
+{
+    std::unique_ptr<TJUXClass> table;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!spares_.empty()) {
+            table = std::move(spares_.back());
+            spares_.pop_back();
+        }
+    }
+    if (table && table->PoolSize() == poolSize && table->Rows() == rows && table->HitWidth() == hitWidth) {
+        table->Reset(id);
+        return table;
+    }
+    return std::make_unique<TJUXClass>(id, poolSize, rows, hitWidth);
+}
+
+void TTableSpares::Put(std::unique_ptr<TJUXClass> table)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (table && spares_.size() < capacity_)
+        spares_.push_back(std::move(table));
+    // Otherwise the table is freed as the call returns, past the lock.
+}
+
+void TTableSpares::SetCapacity(size_t capacity)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    capacity_ = capacity;
+    if (spares_.size() > capacity_)
+        spares_.resize(capacity_);
+}
+
 TArrayOfShortIntArray TJUXClass::RowOrders() const
 {
     TArrayOfShortIntArray out(static_cast<size_t>(rows_));

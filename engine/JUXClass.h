@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "data/Types.h"
@@ -15,6 +16,8 @@ class TJUXClass {
 public:
     // All arrays zero. Sizes are clamped to at least 0.
     TJUXClass(int32_t id, int32_t poolSize, int32_t rows, int32_t hitWidth);
+    // Back to a new table `id` of the same sizes: all zero, nothing kept.
+    void Reset(int32_t id);
 
     int32_t Id = 0;
     // Entry 0 is rank 1; zero until the final step.
@@ -106,4 +109,21 @@ private:
     // Per top 1 .. PoolSize - 1: exact histogram, then the at-least one.
     mutable std::unique_ptr<int32_t[]> histCache_;
     mutable int32_t histCacheTested_ = -1;
+};
+
+// Tables a run has let go, kept for its new tables of the same sizes, so that
+// a long run does not allocate and clear fresh memory for every table. The
+// run loop returns tables and workers take them: all under a lock.
+class TTableSpares {
+public:
+    // A kept table of these sizes, reset to `id`, or a new one.
+    std::unique_ptr<TJUXClass> Take(int32_t id, int32_t poolSize, int32_t rows, int32_t hitWidth);
+    // Keeps the table while fewer than the capacity are kept; frees it otherwise.
+    void Put(std::unique_ptr<TJUXClass> table);
+    void SetCapacity(size_t capacity);
+
+private:
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<TJUXClass>> spares_;
+    size_t capacity_ = 2;
 };

@@ -1,15 +1,31 @@
 // Start of a run, the run loop and the table registry.
 #include "engine/JUXEngine.h"
 
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
 #include "engine/GameOptions.h"
 #include "engine/JUXScan.h"
+#include "engine/TablePipeline.h"
 
 TJUXEngine::TJUXEngine(const TGameOptions& options) : options_(options), scanner_(std::make_unique<TJUXScanner>())
 {
     TableIds.SetOrder(TIntegerStore::kAscending);
 }
 
-TJUXEngine::~TJUXEngine() = default;
+TJUXEngine::~TJUXEngine() { StopPipeline(); }
+
+int32_t TJUXEngine::MachineThreads()
+{
+    return std::clamp<int32_t>(int32_t(std::min<unsigned>(std::thread::hardware_concurrency(), kMaxThreads)), 1,
+                               kMaxThreads);
+}
+
+int32_t TJUXEngine::ResolveThreads(int32_t threads)
+{
+    return threads <= 0 ? MachineThreads() : std::min(threads, kMaxThreads);
+}
 
 const TDrawClass& TJUXEngine::Game() const
 {
@@ -68,7 +84,22 @@ int32_t TJUXEngine::Rows() const
 
 std::unique_ptr<TJUXClass> TJUXEngine::CreateTable(int32_t id) const
 {
-    return std::make_unique<TJUXClass>(id, Context.PoolSize, Rows(), Context.HitWidth());
+    return spares_.Take(id, Context.PoolSize, Rows(), Context.HitWidth());
+}
+
+void TJUXEngine::RecycleTable(int position)
+{
+    std::unique_ptr<TJUXClass> table(TableRegistry.Extract(position));
+    if (table)
+        TableIds.DeleteInt(position);
+    spares_.Put(std::move(table));
+}
+
+void TJUXEngine::SetThreads(int32_t threads)
+{
+    threads_ = ResolveThreads(threads);
+    // Enough for the tables one filing recycles while the workers hold theirs.
+    spares_.SetCapacity(size_t(2 * threads_ + 2));
 }
 
 void TJUXEngine::AddTable(std::unique_ptr<TJUXClass> table)
@@ -80,6 +111,7 @@ void TJUXEngine::AddTable(std::unique_ptr<TJUXClass> table)
 
 void TJUXEngine::ClearTables()
 {
+    StopPipeline();
     TableRegistry.Clear();
     TableIds.Clear();
 }
@@ -153,13 +185,74 @@ void TJUXEngine::ListsChanged(bool changed, bool now)
     listsChanged_();
 }
 
+void TJUXEngine::StopPipeline()
+{
+    if (pipeline_) {
+        pipeline_->Stop();
+        pipeline_.reset();
+    }
+}
+
+std::unique_ptr<TJUXClass> TJUXEngine::TakeComputed(int32_t id)
+{
+    if (threads_ <= 1)
+        return nullptr;
+    if (!pipeline_ || pipeline_->Stopped() || pipeline_->NextId() != id || pipeline_->LastId() < id) {
+        StopPipeline();
+        // Two tables at least, and a predecessor the loop itself would take;
+        // otherwise the loop computes (or refuses) the table as it always did.
+        const int32_t last = options_.MaximumJUXsToScan;
+        if (last - id < 1)
+            return nullptr;
+        TTablePipeline::TSetup setup;
+        if (id > 1) {
+            const TJUXClass* previous = FindTable(id - 1);
+            if (!previous || previous->Id != id - 1 || previous->PoolSize() != Context.PoolSize ||
+                previous->Rows() != Rows() || previous->HitWidth() != Context.HitWidth())
+                return nullptr;
+            setup.Predecessor = previous;
+        }
+        setup.Context = Context;
+        setup.Context.TablesComputed = id - 1;
+        setup.FirstId = id;
+        setup.LastId = last;
+        setup.PoolSize = Context.PoolSize;
+        setup.Rows = Rows();
+        setup.HitWidth = Context.HitWidth();
+        setup.Spares = &spares_;
+        // The run loop's own thread is one of the threads: it files while the others compute.
+        const int32_t workers = int32_t(std::min<int64_t>(threads_ - 1, int64_t(last) - id + 1));
+        while (int32_t(workerScanners_.size()) < workers)
+            workerScanners_.push_back(std::make_unique<TJUXScanner>());
+        std::vector<TJUXScanner*> scanners;
+        for (int32_t w = 0; w < workers; ++w) {
+            workerScanners_[size_t(w)]->LoadDraws(options_.Game, Context);
+            scanners.push_back(workerScanners_[size_t(w)].get());
+        }
+        try {
+            pipeline_ = std::make_unique<TTablePipeline>(setup, scanners);
+        } catch (const std::system_error&) {
+            return nullptr; // no threads to be had: the loop computes the table itself
+        }
+    }
+    return pipeline_->Take(Context);
+}
+
 TJUXEngine::TRunEnd TJUXEngine::RunAnalysis()
 {
+    // A run loop this one was entered from (through the pending events) drops
+    // its tables in flight: this one files the tables from here on.
+    StopPipeline();
     // The draws or the lists may have been replaced while the run was not
     // running (a run state import, an edited history). Filed tables never
     // change, so the lists' stamps tell all filing needs to know.
     ReloadDraws();
     Lists.RunResumed();
+    // However the loop ends, tables computed ahead of it are not filed.
+    struct TStopOnExit {
+        TJUXEngine& engine;
+        ~TStopOnExit() { engine.StopPipeline(); }
+    } stopOnExit{*this};
 
     auto afterTable = [this](bool shownListChanged, bool now) {
         ListsChanged(shownListChanged, now);
@@ -177,12 +270,14 @@ TJUXEngine::TRunEnd TJUXEngine::RunAnalysis()
                 control_->RunFinished();
             return TRunEnd::Finished;
         }
+        std::unique_ptr<TJUXClass> computed = TakeComputed(Context.TablesComputed + 1);
         Context.TablesComputed += 1;
-        AddTable(CreateTable(Context.TablesComputed));
+        const bool ahead = computed != nullptr;
+        AddTable(ahead ? std::move(computed) : CreateTable(Context.TablesComputed));
         TJUXClass& table = *TableRegistry.GetRecord(TableRegistry.Count());
-        if (table.Id == 1)
+        if (!ahead && table.Id == 1)
             table.ComputeFromDraws(*this);
-        else
+        else if (!ahead)
             table.ComputeJUXAnalysis(*this);
         bool changed = false;
         try {

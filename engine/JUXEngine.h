@@ -7,16 +7,18 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "data/GameModel.h"
 #include "data/Stores.h"
 #include "engine/BestLists.h"
 #include "engine/EngineLinks.h"
+#include "engine/GameOptions.h"
 #include "engine/JUXClass.h"
 #include "engine/PredictU.h"
 
-class TGameOptions;
 class TJUXScanner;
+class TTablePipeline;
 
 // The parameters and counters of the running analysis. Everything a run
 // state stores is a plain field here.
@@ -74,6 +76,16 @@ public:
     // owed is made when the run stops or finishes. Zero: after every such table.
     void SetRefreshInterval(std::chrono::steady_clock::duration interval) { refreshInterval_ = interval; }
 
+    // Threads of a run: the run loop's own, which files the tables, and
+    // threads - 1 workers that compute them (TTablePipeline). 1, the default,
+    // computes each table in the run loop itself; 0 or less means one per
+    // core. The tables, lists and everything filed are the same for any number.
+    static constexpr int32_t kMaxThreads = TGameOptions::kMaxAnalysisThreads;
+    static int32_t MachineThreads();
+    static int32_t ResolveThreads(int32_t threads);
+    void SetThreads(int32_t threads);
+    int32_t Threads() const { return threads_; }
+
     // Resets the run context for a new run on the options' game; raises the
     // "INTERNAL ERROR" exceptions of a game that cannot be analysed.
     void StartRun();
@@ -85,11 +97,16 @@ public:
 
     // Rows of every table: T + D + R.
     int32_t Rows() const;
-    // A new table of the current run's sizes (not registered).
+    // A new table of the current run's sizes (not registered), in memory a
+    // recycled table left if there is one.
     std::unique_ptr<TJUXClass> CreateTable(int32_t id) const;
     // Appends to TableRegistry and TableIds.
     void AddTable(std::unique_ptr<TJUXClass> table);
-    // Empties TableRegistry and TableIds, freeing every table.
+    // Removes the table at `position` of TableRegistry and TableIds; its
+    // memory serves a later table.
+    void RecycleTable(int position);
+    // Empties TableRegistry and TableIds, freeing every table (tables
+    // computed ahead are dropped first).
     void ClearTables();
     // Null when the ID is not live.
     TJUXClass* FindTable(int32_t id) const;
@@ -132,4 +149,14 @@ private:
     bool refreshOwed_ = false;
     std::unique_ptr<TJUXScanner> scanner_;
     mutable std::array<int32_t, 8192> positionCache_{};
+
+    // Table `id` computed ahead by the pipeline, which is started (again)
+    // when needed; null when the run loop computes it itself.
+    std::unique_ptr<TJUXClass> TakeComputed(int32_t id);
+    // Drops the tables in flight; no worker reads a table afterwards.
+    void StopPipeline();
+    int32_t threads_ = 1;
+    mutable TTableSpares spares_;
+    std::vector<std::unique_ptr<TJUXScanner>> workerScanners_;
+    std::unique_ptr<TTablePipeline> pipeline_; // after the scanners it borrows
 };

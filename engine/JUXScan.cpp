@@ -691,7 +691,7 @@ void TJUXScanner::Store(TJUXClass& table, const TJUXClass* predecessor, TRunCont
         context.RowCursor += 1;
 }
 
-void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
+int32_t TJUXScanner::BeginScan(const TJUXClass& table, TRunContext& context)
 {
 #if defined(__x86_64__) && !defined(__AVX__)
     if (kHasAvx)
@@ -718,41 +718,50 @@ void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunConte
         SlideReset(width, d);
     else
         ResetWindows(width, d);
+    return std::max(n - first + 1, 0);
+}
 
+void TJUXScanner::ScanStep(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
+{
+    const int32_t width = std::min(table.HitWidth(), kMaxHitWidth);
     auto append = [&](int32_t window, int32_t value) {
         if (sliding_)
             SlideAppend(windows_[size_t(window)], value);
         else
             Append(window, value);
     };
-    while (context.CurrentDraw <= n) {
-        if (!predecessor) {
-            const int32_t from = context.RowCursor == 0 ? context.WindowStart : context.CurrentDraw;
-            for (int32_t p = std::max(from, 1); p <= context.CurrentDraw; ++p) {
-                const TDrawEntry& entry = draws_[size_t(p - 1)];
-                for (int32_t i = 0; i < entry.FeedCount; ++i)
-                    append(i, entry.Feed[size_t(i)]);
-            }
-        } else if (context.RowCursor >= 1) {
-            const int8_t* hits = predecessor->RowHit(context.RowCursor - 1);
-            if (hits && sliding_)
-                SlideAppendRow(hits, width);
-            else if (hits)
-                for (int32_t i = 0; i < width; ++i)
-                    append(i, hits[i]);
+    if (!predecessor) {
+        const int32_t from = context.RowCursor == 0 ? context.WindowStart : context.CurrentDraw;
+        for (int32_t p = std::max(from, 1); p <= context.CurrentDraw; ++p) {
+            const TDrawEntry& entry = draws_[size_t(p - 1)];
+            for (int32_t i = 0; i < entry.FeedCount; ++i)
+                append(i, entry.Feed[size_t(i)]);
         }
-        if (sliding_) {
-            SlideRate(width);
-        } else {
-            scores_.fill(0);
-            if (windowLength_ > 0)
-                for (int32_t i = 0; i < width; ++i) {
-                    const int32_t* base = buf_.data() + size_t(i) * 2 * size_t(windowLength_);
-                    RateWindow(base + start_[size_t(i)], end_[size_t(i)] - start_[size_t(i)]);
-                }
-        }
-        Store(table, predecessor, context);
-        context.CurrentDraw += 1;
-        context.WindowStart = std::max(context.CurrentDraw - d + 1, 1);
+    } else if (context.RowCursor >= 1) {
+        const int8_t* hits = predecessor->RowHit(context.RowCursor - 1);
+        if (hits && sliding_)
+            SlideAppendRow(hits, width);
+        else if (hits)
+            for (int32_t i = 0; i < width; ++i)
+                append(i, hits[i]);
     }
+    if (sliding_) {
+        SlideRate(width);
+    } else {
+        scores_.fill(0);
+        if (windowLength_ > 0)
+            for (int32_t i = 0; i < width; ++i) {
+                const int32_t* base = buf_.data() + size_t(i) * 2 * size_t(windowLength_);
+                RateWindow(base + start_[size_t(i)], end_[size_t(i)] - start_[size_t(i)]);
+            }
+    }
+    Store(table, predecessor, context);
+    context.CurrentDraw += 1;
+    context.WindowStart = std::max(context.CurrentDraw - context.StatWindow + 1, 1);
+}
+
+void TJUXScanner::Scan(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context)
+{
+    for (int32_t steps = BeginScan(table, context); steps > 0; --steps)
+        ScanStep(table, predecessor, context);
 }

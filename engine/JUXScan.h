@@ -31,6 +31,14 @@ public:
     // WindowStart and RowCursor as it goes.
     void Scan(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context);
 
+    // The same scan one step at a time (Scan is BeginScan, then ScanStep as
+    // many times as it answers), for a caller that paces the steps. Step s
+    // (from 0) writes row s, or the final order at the last step, and reads
+    // of the predecessor only what its steps 0 .. s wrote: a table can follow
+    // its predecessor's computation step by step.
+    int32_t BeginScan(const TJUXClass& table, TRunContext& context);
+    void ScanStep(TJUXClass& table, const TJUXClass* predecessor, TRunContext& context);
+
     // Whether this CPU has the 512-bit vector routines, and whether scans may
     // use them (tests compare both ways).
     static bool WideVectorsAvailable();

@@ -163,6 +163,7 @@ void TfrmBacktest::btnStartClick()
     if (running_)
         return;
     auto backtest = std::make_unique<TBacktest>(game_, options_, edtDraws_->value(), edtTables_->value());
+    backtest->SetThreads(options_.AnalysisThreads);
     try {
         backtest->Check();
     } catch (const std::exception& e) {

@@ -437,6 +437,7 @@ void TfrmMain::FillOptionsPage()
     FillCombo(ui_->cbMaxJUXsToScan, JUXsToScanChoices(), options.MaximumJUXsToScan);
     ui_->edtCompareNums->setText(QString::fromStdString(page.CompareNums));
     ui_->memKeepJUXs->setPlainText(QString::fromStdString(page.KeepJUXs));
+    ui_->edtAnalysisThreads->setValue(page.AnalysisThreads);
     UpdateStartPointLabel();
 }
 
@@ -493,6 +494,7 @@ void TfrmMain::btnOptionsAcceptClick()
     page.Buildup = ui_->chkBuildup->isChecked();
     page.CompareNums = ToText(ui_->edtCompareNums->text());
     page.KeepJUXs = ToText(ui_->memKeepJUXs->toPlainText());
+    page.AnalysisThreads = ui_->edtAnalysisThreads->value();
 
     // A failure is shown and the page stays open.
     StoreOptionsPage(page, environment_.Options());

@@ -161,6 +161,7 @@ TOptionsPageValues OptionsPageValues(const TGameOptions& options)
             keep.push_back(id);
     }
     p.KeepJUXs = NumbersWithBlanks(keep);
+    p.AnalysisThreads = options.AnalysisThreads;
     return p;
 }
 
@@ -231,6 +232,7 @@ void StoreOptionsPage(const TOptionsPageValues& page, TGameOptions& options)
         ShowInfo("Setting maximum JUXs per column to a higher value may cause unforeseen out of memory conditions.");
 
     options.MaximumJUXsToScan = (toScan >= 1 && toScan <= 999999999) ? toScan : 999999999;
+    options.AnalysisThreads = std::clamp(page.AnalysisThreads, 0, TGameOptions::kMaxAnalysisThreads);
 
     options.KeepJUXs.Clear();
     TIntArray keep = NumbersInText(page.KeepJUXs);

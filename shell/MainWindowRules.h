@@ -97,6 +97,7 @@ struct TOptionsPageValues {
     bool Buildup = false;
     std::string CompareNums;
     std::string KeepJUXs;
+    int32_t AnalysisThreads = 0; // a program setting; 0: one per core
 };
 
 TOptionsPageValues OptionsPageValues(const TGameOptions& options);

@@ -578,6 +578,48 @@ TEST(GameOptions, ProgramSettingsRoundTrip)
     EXPECT_TRUE(fs::exists(TGameOptions::ProgramSettingsPath(folder)));
 }
 
+// The threads of the analysis are a program setting: kept in the program
+// settings file only when chosen, read back within 0 .. 256, and left alone
+// by a game's defaults and options file.
+TEST(GameOptions, AnalysisThreadsIsAProgramSetting)
+{
+    const std::string folder = TmpDir() + "settings_threads/";
+    fs::create_directories(folder);
+    const std::string path = TGameOptions::ProgramSettingsPath(folder);
+    fs::remove(path);
+    TGameOptions a;
+    EXPECT_EQ(a.AnalysisThreads, 0);
+    a.AnalysisThreads = 6;
+    a.SaveProgramSettings(folder);
+    EXPECT_EQ(Get(path), "[JUXParams]\nApp=JUX\nVersion=2.3b\nAutoLoadDraw=\nAnalysisThreads=6\n");
+    TGameOptions b;
+    b.LoadProgramSettings(folder);
+    EXPECT_EQ(b.AnalysisThreads, 6);
+    b.SetDefaults();
+    EXPECT_EQ(b.AnalysisThreads, 6);
+    EXPECT_EQ(TGameOptions(b).AnalysisThreads, 6);
+    const std::string ini = folder + "game.ini";
+    b.SaveToGameIni(ini);
+    EXPECT_EQ(Get(ini).find("Threads"), std::string::npos);
+    // Back to one per core: the key goes.
+    b.AnalysisThreads = 0;
+    b.SaveProgramSettings(folder);
+    EXPECT_EQ(Get(path), "[JUXParams]\nApp=JUX\nVersion=2.3b\nAutoLoadDraw=\n");
+
+    const struct {
+        const char* value;
+        int32_t read;
+    } values[] = {{"256", 256}, {"1", 1}, {"257", 0}, {"-3", 0}, {"many", 0}, {"", 0}};
+    for (const auto& v : values) {
+        Put(path, std::string("[JUXParams]\nApp=JUX\nAnalysisThreads=") + v.value + "\n");
+        TGameOptions c;
+        c.AnalysisThreads = 9;
+        c.LoadProgramSettings(folder);
+        EXPECT_EQ(c.AnalysisThreads, v.read) << v.value;
+        EXPECT_TRUE(fs::exists(path)) << v.value;
+    }
+}
+
 TEST(GameOptions, DatabaseAddressSurvivesSavingTheSettings)
 {
     const std::string folder = TmpDir() + "settings_db/";

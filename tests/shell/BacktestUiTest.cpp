@@ -98,32 +98,37 @@ TEST_F(BacktestUi, RunFillsSummaryAndChartAndFiltersNarrow)
 
 TEST_F(BacktestUi, CancelAndCloseStopTheRunKeepingDrawsDone)
 {
-    for (bool close : {false, true}) {
-        SCOPED_TRACE(close ? "close" : "cancel");
-        TfrmBacktest window(game, options);
-        window.show();
-        window.DrawsEdit().setValue(5);
-        window.TablesEdit().setValue(40);
-        bool stoppedWhileRunning = false;
-        EveryPass(&window, [&] {
-            if (!window.Running() || window.Backtest()->Results().empty())
-                return false;
-            stoppedWhileRunning = window.CancelButton().text() == QStringLiteral("Cancel");
-            if (close)
-                window.reject();
-            else
-                window.CancelButton().click();
-            return true;
-        });
-        window.btnStartClick();
-        EXPECT_TRUE(stoppedWhileRunning);
-        EXPECT_FALSE(window.Running());
-        const size_t done = window.Backtest()->Results().size();
-        EXPECT_GE(done, 1u);
-        EXPECT_LT(done, 5u);
-        EXPECT_EQ(window.Status().text().toStdString(), BacktestStatusText(int32_t(done), 5, true));
-        EXPECT_EQ(window.isVisible(), !close);
-        EXPECT_EQ(window.result(), close ? int(QDialog::Rejected) : 0);
+    // One thread asks between two tables; several ask while their draws run,
+    // which here are long enough to be under way when the first is done.
+    for (const auto& [threads, tables] : {std::pair{1, 40}, std::pair{2, 50000}}) {
+        for (bool close : {false, true}) {
+            SCOPED_TRACE(std::string(close ? "close" : "cancel") + " on " + std::to_string(threads) + " threads");
+            options.AnalysisThreads = threads;
+            TfrmBacktest window(game, options);
+            window.show();
+            window.DrawsEdit().setValue(5);
+            window.TablesEdit().setValue(tables);
+            bool stoppedWhileRunning = false;
+            EveryPass(&window, [&] {
+                if (!window.Running() || window.Backtest()->Results().empty())
+                    return false;
+                stoppedWhileRunning = window.CancelButton().text() == QStringLiteral("Cancel");
+                if (close)
+                    window.reject();
+                else
+                    window.CancelButton().click();
+                return true;
+            });
+            window.btnStartClick();
+            EXPECT_TRUE(stoppedWhileRunning);
+            EXPECT_FALSE(window.Running());
+            const size_t done = window.Backtest()->Results().size();
+            EXPECT_GE(done, 1u);
+            EXPECT_LT(done, 5u);
+            EXPECT_EQ(window.Status().text().toStdString(), BacktestStatusText(int32_t(done), 5, true));
+            EXPECT_EQ(window.isVisible(), !close);
+            EXPECT_EQ(window.result(), close ? int(QDialog::Rejected) : 0);
+        }
     }
 }
 

@@ -198,7 +198,9 @@ TEST_F(OptionsPage, FilledPageStoresTheSameOptions)
     options.MaximumJUXsPerColumn = 49;
     options.SetCompareNums(TIntArray{3, 17});
     options.SetKeepJUXs(TIntArray{12, 4});
+    options.AnalysisThreads = 3;
     Store([](TOptionsPageValues&) {});
+    EXPECT_EQ(options.AnalysisThreads, 3);
     EXPECT_EQ(options.TotalTestDraws, 50);
     EXPECT_EQ(options.StartPoint, 230);
     EXPECT_EQ(options.RunFactorOverhead, 20);
@@ -284,6 +286,12 @@ TEST_F(OptionsPage, RangesAreStoredByTheirRules)
     EXPECT_EQ(options.MaximumJUXsToScan, 5);
     Store([](TOptionsPageValues& p) { p.MaximumJUXsToScan = "1000000000"; });
     EXPECT_EQ(options.MaximumJUXsToScan, 999999999);
+
+    // Threads of the analysis: 0 (one per core) .. 256.
+    for (const auto& [typed, stored] : {std::pair{-1, 0}, {0, 0}, {7, 7}, {256, 256}, {999, 256}}) {
+        Store([typed = typed](TOptionsPageValues& p) { p.AnalysisThreads = typed; });
+        EXPECT_EQ(options.AnalysisThreads, stored) << typed;
+    }
 }
 
 TEST_F(OptionsPage, ListsAreScannedForNumbers)

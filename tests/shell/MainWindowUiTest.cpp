@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <algorithm>
@@ -459,8 +460,14 @@ TEST_F(MainWindowUi, OptionsPageAccept)
     emit startPoint->editingFinished();
     EXPECT_EQ(window.findChild<QLabel*>("lblStartPoint")->text(),
               "Draw history start point (Run factor overhead 10)");
+    auto* threads = window.findChild<QSpinBox*>("edtAnalysisThreads");
+    ASSERT_NE(threads, nullptr);
+    EXPECT_EQ(threads->value(), 0);
+    EXPECT_EQ(window.findChild<QLabel*>("lblAnalysisThreads")->text(), "Threads used by the analysis");
+    threads->setValue(2);
     Button("btnOptionsAccept")->click();
     EXPECT_EQ(window.CurrentPage(), TfrmMain::TPage::MainActions);
+    EXPECT_EQ(env().Options().AnalysisThreads, 2);
     EXPECT_EQ(env().Options().TotalTestDraws, 20);
     EXPECT_EQ(env().Options().MaxStatData, 10);
     EXPECT_EQ(env().Options().RunFactorOverhead, 10);
