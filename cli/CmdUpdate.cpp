@@ -19,17 +19,7 @@ const char* const kUsage = "GAME.drw [--source URL|FILE] [--dry-run] [--json] [-
                            "       jux-cli update --all [--folder F] [--dry-run] [--json] [--timeout S]";
 constexpr long long kMaxTimeoutSeconds = 3600;
 
-// "\n\r" line breaks as plain line feeds, in UTF-8.
-std::string Lines(const std::string& message)
-{
-    std::string out;
-    for (size_t i = 0; i < message.size(); ++i) {
-        out += message[i];
-        if (message[i] == '\n' && i + 1 < message.size() && message[i + 1] == '\r')
-            ++i;
-    }
-    return clitext::Out(out);
-}
+using clitext::Lines;
 
 clitext::Json ToJson(const TUpdateOutcome& o)
 {

@@ -9,6 +9,7 @@
 
 #include "support/CliRunner.h"
 #include "support/GameFixtures.h"
+#include "support/ResultsFiles.h"
 #include "support/ResultsHttpServer.h"
 
 namespace {
@@ -36,17 +37,7 @@ std::string NewGame(const std::string& path)
 
 std::string SampleHead(size_t lines)
 {
-    fixtures::Bytes bytes;
-    EXPECT_TRUE(fixtures::ReadFile(kSample, bytes));
-    std::string text(bytes.begin(), bytes.end()), out;
-    size_t at = 0;
-    for (size_t i = 0; i < lines && at < text.size(); ++i) {
-        const size_t end = text.find('\n', at);
-        const size_t next = end == std::string::npos ? text.size() : end + 1;
-        out += text.substr(at, next - at);
-        at = next;
-    }
-    return out;
+    return resultsfiles::Head(resultsfiles::Sample("real-ca-lotto649/input.csv"), lines);
 }
 
 fixtures::Bytes Bytes(const std::string& path)

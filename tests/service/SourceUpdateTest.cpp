@@ -12,6 +12,7 @@
 #include "service/SourceImport.h"
 #include "service/SourceUpdate.h"
 #include "support/GameFixtures.h"
+#include "support/ResultsFiles.h"
 #include "support/ResultsHttpServer.h"
 
 namespace fs = std::filesystem;
@@ -20,39 +21,18 @@ namespace {
 
 using TRoute = TResultsHttpServer::TRoute;
 
-std::string Sample(const std::string& caseName, const std::string& file)
-{
-    fixtures::Bytes bytes;
-    EXPECT_TRUE(fixtures::ReadFile(std::string(JUX_TESTS_DIR) + "/data/import-cases/" + caseName + "/" + file, bytes));
-    return std::string(bytes.begin(), bytes.end());
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < text.size()) {
-        const size_t end = text.find('\n', at);
-        const size_t next = end == std::string::npos ? text.size() : end + 1;
-        lines.push_back(text.substr(at, next - at));
-        at = next;
-    }
-    return lines;
-}
+using resultsfiles::Lines;
+using resultsfiles::Sample;
 
 // The first `skip` lines (a header) and then `count` lines of the text.
 std::string Head(const std::string& text, size_t skip, size_t count)
 {
-    const std::vector<std::string> lines = Lines(text);
-    std::string out;
-    for (size_t i = 0; i < lines.size() && i < skip + count; ++i)
-        out += lines[i];
-    return out;
+    return resultsfiles::Head(text, skip + count);
 }
 
 // Canada's 6/49 with its bonus ball, 399 Saturday and Wednesday draws.
 TGameInfo Lotto649() { return fixtures::MakeGame(6, 49, 1, 2, 1); }
-const std::string kLotto649 = Sample("real-ca-lotto649", "input.csv");
+const std::string kLotto649 = Sample("real-ca-lotto649/input.csv");
 
 // A game file at `path` holding the draws the import reads from `text`.
 void WriteGame(const std::string& path, const TGameInfo& info, const std::string& text)
@@ -252,7 +232,7 @@ TEST(SourceImport, StoredLayoutIsUsedWhileItFits)
     EXPECT_EQ(first.Draws.size(), 399u);
     EXPECT_EQ(first.Layout, "date=4 type=2 numbers=7");
 
-    const std::string us = Sample("real-us-powerball", "input.csv");
+    const std::string us = Sample("real-us-powerball/input.csv");
     struct Case {
         const char* name;
         TGameInfo info;
@@ -412,7 +392,7 @@ TEST(SourceUpdate, EveryFailureLeavesTheGameAsItWas)
         {"slow server", slow, 1, 0, "The download did not finish within 1 second."},
         {"no longer a results file", {200, "Results\nmoved to our new site\n", "text/plain"}, 10, 200,
          "could not be read as draws of this game:\n\rUnable to analyze the history draw file."},
-        {"another game's file", {200, Sample("real-pl-lotto", "input.txt"), "text/plain"}, 10, 200,
+        {"another game's file", {200, Sample("real-pl-lotto/input.txt"), "text/plain"}, 10, 200,
          "could not be read as draws of this game"},
     };
     for (const Case& c : cases) {
@@ -465,7 +445,7 @@ TEST(SourceUpdate, UndatedGameGrowsOnlyFromItsOwnHistory)
     const std::string dir = fixtures::TmpDir() + "undated/";
     fs::create_directories(dir);
     const TGameInfo info = fixtures::MakeGame(6, 49, 0);
-    const std::string pl = Sample("real-pl-lotto", "input.txt");
+    const std::string pl = Sample("real-pl-lotto/input.txt");
     server.Set("/dl.txt", {200, pl, "text/plain"});
 
     // The game holds the file's first 100 draws: the other 300 follow them.

@@ -29,6 +29,7 @@
 #include "shell/UpdateSourceFrm.h"
 #include "support/GameFixtures.h"
 #include "support/QtTestSupport.h"
+#include "support/ResultsFiles.h"
 #include "support/ResultsHttpServer.h"
 #include "support/ScriptedDialogs.h"
 
@@ -41,17 +42,7 @@ const std::string kSamplePath = std::string(JUX_TESTS_DIR) + "/data/import-cases
 
 std::string Sample(size_t lines)
 {
-    fixtures::Bytes bytes;
-    EXPECT_TRUE(fixtures::ReadFile(kSamplePath, bytes));
-    std::string text(bytes.begin(), bytes.end()), out;
-    size_t at = 0;
-    for (size_t i = 0; i < lines && at < text.size(); ++i) {
-        const size_t end = text.find('\n', at);
-        const size_t next = end == std::string::npos ? text.size() : end + 1;
-        out += text.substr(at, next - at);
-        at = next;
-    }
-    return out;
+    return resultsfiles::Head(resultsfiles::Sample("real-ca-lotto649/input.csv"), lines);
 }
 
 // Runs the event loop until `done` or ten seconds; answers the passes made.
