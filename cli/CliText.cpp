@@ -6,6 +6,17 @@ namespace clitext {
 
 std::string Out(const std::string& text) { return Win1252ToUtf8(text); }
 
+std::string Lines(const std::string& message)
+{
+    std::string out;
+    for (size_t i = 0; i < message.size(); ++i) {
+        out += message[i];
+        if (message[i] == '\n' && i + 1 < message.size() && message[i + 1] == '\r')
+            ++i;
+    }
+    return Out(out);
+}
+
 bool In(const std::string& command, const std::string& what, const std::string& utf8, std::string& out)
 {
     std::string why;

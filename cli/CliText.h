@@ -14,6 +14,9 @@ using Json = nlohmann::ordered_json;
 // A core text (Windows-1252) as UTF-8 for the terminal.
 std::string Out(const std::string& text);
 
+// A core message with its "\n\r" line breaks as plain line feeds, in UTF-8.
+std::string Lines(const std::string& message);
+
 // Converts a text given by the user to the core's encoding; on failure prints
 // "jux-cli COMMAND: WHAT: the character ... has no Windows-1252 form" and
 // answers false (the command then ends with exit status 1, writing nothing).

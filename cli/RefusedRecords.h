@@ -13,14 +13,7 @@ namespace gamecli {
 // The refusal text with its line breaks as plain line feeds; empty when none.
 inline std::string RefusedRecordsNote(const TCurrentGame& game)
 {
-    std::string text = RefusedRecordsText(game.Refused, game.RecordCount);
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (text[i] == '\n' && i + 1 < text.size() && text[i + 1] == '\r')
-            ++i;
-    }
-    return clitext::Out(out);
+    return clitext::Lines(RefusedRecordsText(game.Refused, game.RecordCount));
 }
 
 // Prints the note on stderr, prefixed by the command, when there is one.

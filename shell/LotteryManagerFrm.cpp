@@ -9,7 +9,10 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMetaObject>
+#include <QEventLoop>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <QRadioButton>
 #include <QStyle>
 #include <QTableWidget>
@@ -18,6 +21,8 @@
 #include "data/Utils.h"
 #include "engine/GameOptions.h"
 #include "platform/Paths.h"
+#include "service/DownloadJob.h"
+#include "service/GameSource.h"
 #include "display/QtText.h"
 #include "ui_LotteryManagerFrm.h"
 
@@ -122,6 +127,11 @@ TfrmLotteryManager::TfrmLotteryManager(const std::string& dataFolder, TDrawFileH
     connect(ui_->btnRequest, &QPushButton::clicked, this, &TfrmLotteryManager::btnRequestClick);
     connect(ui_->lvLocal, &QTableWidget::itemSelectionChanged, this, &TfrmLotteryManager::lvLocalChange);
     connect(ui_->lvDatabase, &QTableWidget::itemSelectionChanged, this, &TfrmLotteryManager::lvDatabaseChange);
+    btnUpdateAll_ = new QPushButton(QStringLiteral("Update all games"), this);
+    btnUpdateAll_->setObjectName(QStringLiteral("btnUpdateAll"));
+    btnUpdateAll_->setAutoDefault(false);
+    ui_->layButtons->insertWidget(ui_->layButtons->indexOf(ui_->btnRequest), btnUpdateAll_);
+    connect(btnUpdateAll_, &QPushButton::clicked, this, &TfrmLotteryManager::btnUpdateAllClick);
 
     // FormCreate.
     drawsFolder_ = TLocalGamesClass::GamesFolder(dataFolder);
@@ -155,13 +165,16 @@ void TfrmLotteryManager::ApplyLook()
     StyleTitle(ui_->lblDatabaseTitle);
 
     StyleList(ui_->lvLocal, {QStringLiteral("Lottery name"), QStringLiteral("Fields Descr."), QStringLiteral("Draws"),
-                             QStringLiteral("Last entry"), QStringLiteral("Last update")});
+                             QStringLiteral("Last entry"), QStringLiteral("Last update"), QStringLiteral("Source"),
+                             QStringLiteral("Source update")});
     QHeaderView* local = ui_->lvLocal->horizontalHeader();
     local->setSectionResizeMode(1, QHeaderView::Stretch);
     ui_->lvLocal->setColumnWidth(0, 117);
     ui_->lvLocal->setColumnWidth(2, 50);
     ui_->lvLocal->setColumnWidth(3, 100);
     ui_->lvLocal->setColumnWidth(4, 150);
+    ui_->lvLocal->setColumnWidth(5, 200);
+    ui_->lvLocal->setColumnWidth(6, 260);
 
     StyleList(ui_->lvDatabase, {QStringLiteral("Lottery name"), QStringLiteral("Fields Description"),
                                 QStringLiteral("Draws"), QStringLiteral("Last update")});
@@ -207,6 +220,7 @@ void TfrmLotteryManager::RefreshButtons()
     ui_->btnNext->setEnabled(b.NextEnabled);
     ui_->btnBack->setEnabled(b.BackEnabled);
     ui_->btnRequest->setVisible(b.RequestVisible);
+    btnUpdateAll_->setVisible(Page() == TManagerPage::Local);
 }
 
 // --- Events ------------------------------------------------------------------
@@ -324,6 +338,14 @@ void TfrmLotteryManager::FillLocalList()
         list->setItem(r, 2, Cell(row.Draws, true));
         list->setItem(r, 3, Cell(row.LastEntry));
         list->setItem(r, 4, Cell(row.LastUpdate));
+        const TGameSource source = LoadGameSource(entry->FileName);
+        // The address is a path or URL in the system's bytes, not stored text.
+        auto* address = new QTableWidgetItem(QString::fromStdString(source.Address));
+        address->setToolTip(address->text());
+        list->setItem(r, 5, address);
+        QTableWidgetItem* update = Cell(source.HasAddress() ? SourceUpdateText(source) : std::string());
+        update->setToolTip(update->text());
+        list->setItem(r, 6, update);
     }
     list->sortItems(0, Qt::AscendingOrder);
     list->clearSelection();
@@ -404,6 +426,59 @@ void TfrmLotteryManager::ExportSelected()
         return;
     }
     ShowInfo("Lottery game exported to " + target);
+}
+
+// --- Updates from the games' sources -----------------------------------------
+
+void TfrmLotteryManager::btnUpdateAllClick()
+{
+    updateAll_.clear();
+    const std::vector<std::string> games = GamesWithSource(drawsFolder_);
+    if (games.empty()) {
+        ShowInfo(UpdateCountsText(updateAll_));
+        return;
+    }
+    QProgressDialog progress(QStringLiteral("Updating games from their sources..."), QStringLiteral("Cancel"), 0,
+                             static_cast<int>(games.size()), this);
+    progress.setWindowTitle(QStringLiteral("Update all games"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    TUpdateSettings settings;
+    settings.TimeoutSeconds = updateTimeoutSeconds_;
+    for (size_t i = 0; i < games.size() && !progress.wasCanceled(); ++i) {
+        const std::string& path = games[i];
+        progress.setValue(static_cast<int>(i));
+        progress.setLabelText(QStringLiteral("Updating ") + QString::fromStdString(ExtractFileName(path)) +
+                              QStringLiteral("..."));
+        // The game's advisory lock belongs around each game's update.
+        const std::unique_ptr<TPreparedUpdate> prepared = PrepareGameUpdate(path, settings);
+        TUpdateOutcome outcome;
+        if (game_.Draws && IsSameFile(game_.FilePath, path)) {
+            outcome = prepared->Refused();
+            outcome.Message = "The game is open: update it with \"Lottery > Update Draws from Source...\".";
+        } else if (!prepared->Refusal.empty()) {
+            outcome = prepared->Refused();
+        } else {
+            // The download runs beside the window, which stays responsive and can cancel it.
+            TDownloadJob job(prepared->Request);
+            QEventLoop wait;
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, &wait, [&] {
+                if (progress.wasCanceled())
+                    job.Cancel();
+                if (job.Finished())
+                    wait.quit();
+            });
+            poll.start(50);
+            wait.exec();
+            outcome = CompleteSourceUpdate(path, *prepared->Game.Draws, prepared->Source, job.Take(), false);
+        }
+        updateAll_.push_back({PathToText(ExtractFileName(path)), std::move(outcome)});
+    }
+    progress.setValue(static_cast<int>(games.size()));
+    localGames_ = std::make_unique<TLocalGamesClass>(dataFolder_);
+    FillLocalList();
+    ShowInfo(UpdateSummaryText(updateAll_));
 }
 
 // --- Creation and the database -----------------------------------------------

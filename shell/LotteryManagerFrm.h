@@ -13,10 +13,12 @@
 #include "data/LocalGames.h"
 #include "shell/CreateLotteryFrm.h"
 #include "shell/LotteryRules.h"
+#include "service/SourceUpdate.h"
 
 namespace Ui {
 class TfrmLotteryManager;
 }
+class QPushButton;
 class QRadioButton;
 
 class TfrmLotteryManager : public QDialog {
@@ -62,6 +64,12 @@ public:
     void btnRequestClick();
     void lvLocalChange();
     void lvDatabaseChange();
+    // Updates every game of the draws folder that has a source, one after
+    // another, then shows one summary.
+    void btnUpdateAllClick();
+    // The outcome of each game of the last "Update all games".
+    const std::vector<TUpdateSummaryLine>& LastUpdateAll() const { return updateAll_; }
+    void SetUpdateTimeoutSeconds(long seconds) { updateTimeoutSeconds_ = seconds; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -95,6 +103,9 @@ private:
     TWizardRunner wizardRunner_;
     TServiceEndpoint endpoint_;
     std::unique_ptr<TDatabaseGames> databaseGames_;
+    QPushButton* btnUpdateAll_ = nullptr;
+    std::vector<TUpdateSummaryLine> updateAll_;
+    long updateTimeoutSeconds_ = kDefaultSourceTimeoutSeconds;
 };
 
 // The main window's entry: the manager over the program's data folder (the

@@ -24,6 +24,7 @@
 #include "display/QtText.h"
 #include "display/QtFont.h"
 #include "shell/ShellHooks.h"
+#include "shell/UpdateSourceFrm.h"
 #include "ui_MainFrm.h"
 
 namespace {
@@ -154,6 +155,7 @@ void TfrmMain::ConnectCommands()
     on(ui_->mniSaveLottery, &TfrmMain::mniSaveLotteryClick);
     on(ui_->mniCloseLottery, &TfrmMain::mniCloseLotteryClick);
     on(ui_->mniLotteryDraws, &TfrmMain::mniLotteryDrawsClick);
+    on(ui_->mniUpdateFromSource, &TfrmMain::mniUpdateFromSourceClick);
     on(ui_->mniExit, &TfrmMain::mniExitClick);
     on(ui_->mniImportRunState, &TfrmMain::mniImportRunStateClick);
     on(ui_->mniExportRunState, &TfrmMain::mniExportRunStateClick);
@@ -264,6 +266,8 @@ void TfrmMain::UpdateControls()
     ui_->mniSaveLottery->setVisible(v.SaveLottery);
     ui_->mniCloseLottery->setVisible(v.CloseLottery);
     ui_->mniLotteryDraws->setVisible(v.LotteryDraws);
+    // Only a game kept in a file has an options file to hold its source.
+    ui_->mniUpdateFromSource->setVisible(v.LotteryDraws && !game.FilePath.empty());
     ui_->mniExit->setVisible(v.Exit);
     ui_->mniImportRunState->setVisible(v.ImportRunState);
     ui_->mniExportRunState->setVisible(v.ExportRunState);
@@ -540,6 +544,14 @@ void TfrmMain::mniLotteryDrawsClick()
     if (!environment_.GameOpen())
         return;
     OpenDrawsEditor(this, environment_);
+    UpdateControls();
+}
+
+void TfrmMain::mniUpdateFromSourceClick()
+{
+    if (!environment_.GameOpen() || environment_.RunState != LOADED)
+        return;
+    OpenUpdateFromSource(this, environment_);
     UpdateControls();
 }
 

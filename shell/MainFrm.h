@@ -68,6 +68,7 @@ public:
     void mniSaveLotteryClick();
     void mniCloseLotteryClick();
     void mniLotteryDrawsClick();
+    void mniUpdateFromSourceClick();
     void mniExitClick();
     void mniImportRunStateClick();
     void mniExportRunStateClick();
