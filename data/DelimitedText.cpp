@@ -385,7 +385,8 @@ bool SplitColumns(const std::string& text, char delimiter, TImportTable& table, 
             table.Columns = fields;
         }
 
-    // The header: the last row of names before the first row of numbers.
+    // The header: the last row of names (no field of numbers) before the first
+    // row with one; a title line above it has a single field.
     std::vector<int32_t> ints;
     const size_t look = std::min<size_t>(table.Rows(), 50);
     for (size_t r = 0; r < look; ++r) {
@@ -399,7 +400,7 @@ bool SplitColumns(const std::string& text, char delimiter, TImportTable& table, 
             else
                 ++texts;
         }
-        if (numbers > 0 && numbers >= texts)
+        if (numbers > 0)
             break;
         if (texts >= 2 && std::abs(table.Fields(r) - table.Columns) <= 1)
             table.HeaderRow = static_cast<int>(r);

@@ -1037,8 +1037,9 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
                 }
                 if (!ok)
                     continue;
-                ++valid;
-                sorted += ascending;
+                // Draws, not rows: a line holding both draws of its day beats reading one of them.
+                valid += static_cast<int64_t>(draws);
+                sorted += ascending ? static_cast<int64_t>(draws) : 0;
             }
             if (valid == 0)
                 continue;

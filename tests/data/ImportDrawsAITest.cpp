@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "data/ImportDrawsAI.h"
+#include "data/TextCodec.h"
 #include "data/Utils.h"
 #include "support/ScriptedDialogs.h"
 
@@ -123,7 +124,7 @@ TEST(ImportDrawsAI, GoldenCasesGiveTheirLayoutAndDraws)
             ASSERT_NE(ai.Table(), nullptr);
             json names = json::array();
             for (int c = 0; c < ai.Table()->Columns; ++c)
-                names.push_back(ai.Table()->ColumnName(c));
+                names.push_back(Win1252ToUtf8(ai.Table()->ColumnName(c)));
             EXPECT_EQ(names, expected["column_names"]);
         }
 
