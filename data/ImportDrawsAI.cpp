@@ -1290,15 +1290,6 @@ void TImportDrawsAIClass::ExtractColumns(const TImportLayout& layout)
     DateType = static_cast<uint8_t>(std::clamp(layout.DateType, 0, 7));
 }
 
-struct TImportDrawsAIClass::TOutcome {
-    std::vector<TImportCandidate> Found;
-    std::vector<TImportSkip> Skipped;
-    TImportLayout Layout;
-    TStats Stats;
-    bool Descending = false;
-    int Sequence = 0;
-};
-
 bool TImportDrawsAIClass::ColumnsAnalysis(const TImportLayout& layout, char delimiter, const std::string& unable,
                                           std::string& error, bool& stop)
 {
@@ -1355,61 +1346,49 @@ bool TImportDrawsAIClass::Analyze(const std::string& bytes, const TImportLayout&
                     return false;
                 ExtractIntegers();
             } else {
-                if (!SplitTable(layout.Delimiter, unable))
+                TImportLayout given = layout;
+                if (!given.Delimiter)
+                    given.Delimiter = DetectDelimiter(text_);
+                if (!given.Delimiter) {
+                    Fail(dated ? kNoAmount : kNoDraws);
                     return false;
-                ExtractColumns(layout);
+                }
+                if (!SplitTable(given.Delimiter, unable))
+                    return false;
+                ExtractColumns(given);
             }
             Ready = true;
             return true;
         }
 
+        // A delimited file is read by its columns; undelimited text, and a
+        // delimited file whose columns hold no draws, by the integers of each line.
         std::string error;
-        std::unique_ptr<TOutcome> columns;
+        bool columns = false;
         if (layout.Kind != TKind::Integers) {
             const char delimiter = layout.Delimiter ? layout.Delimiter : DetectDelimiter(text_);
             bool stop = false;
-            if (delimiter && ColumnsAnalysis(layout, delimiter, unable, error, stop))
-                columns.reset(new TOutcome{std::move(FoundDraws), std::move(Skipped), Layout, stats_, Descending,
-                                           SequenceColumn});
-            else if (stop)
-                return false;
-            else if (!delimiter)
+            if (delimiter)
+                columns = ColumnsAnalysis(layout, delimiter, unable, error, stop);
+            else
                 error = dated ? kNoAmount : kNoDraws;
+            if (stop)
+                return false;
         }
-        // Undelimited text, and delimited text the columns read no better than
-        // its integers, keep the analysis of the integers of each line.
-        if (layout.Kind != TKind::Columns) {
+        if (!columns && layout.Kind != TKind::Columns) {
             if (!LoadText(text_, unable))
                 return false;
-            std::string integerError = FindLayout();
-            if (integerError.empty()) {
+            error = FindLayout();
+            if (error.empty())
                 Extract();
-                if (columns && columns->Stats.Valid >= stats_.Valid)
-                    integerError = "columns read more";
-            }
-            if (integerError.empty()) {
-                columns.reset();
-                error.clear();
-            } else if (!columns) {
-                error = integerError;
-            }
         }
-        if (columns) {
-            DateStart = 0;
-            NumbersStart = 0;
-            NumbersPerLine = 0;
-            CompactDate = false;
-            FoundDraws = std::move(columns->Found);
-            Skipped = std::move(columns->Skipped);
-            Layout = columns->Layout;
-            stats_ = columns->Stats;
-            Descending = columns->Descending;
-            SequenceColumn = columns->Sequence;
-            DateType = static_cast<uint8_t>(std::clamp(Layout.DateType, 0, 7));
-            Fits = true;
-        } else if (!error.empty()) {
+        if (!error.empty() && !columns) {
             Fail(error);
             return false;
+        }
+        if (columns) {
+            Fits = true;
+            DateType = static_cast<uint8_t>(std::clamp(Layout.DateType, 0, 7));
         }
         if (Layout.Kind == TKind::Integers)
             table_.reset();

@@ -126,7 +126,6 @@ private:
         int64_t Fitting = 0;  // rows with a valid draw or only balls out of the game's range
         int64_t Eligible = 0; // data rows that count against the layout
     };
-    struct TOutcome;
     struct TRowDraws;
 
     struct TLines {

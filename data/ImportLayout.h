@@ -14,7 +14,8 @@ struct TImportLayout {
     enum class TKind { Auto, Integers, Columns };
 
     // Auto: the analysis chooses everything. Integers or Columns with their
-    // positions left at 0 (or the delimiter at 0): the analysis finds those.
+    // positions left at 0: the analysis finds those. A delimiter left at 0 is
+    // the one that splits the file's lines alike.
     TKind Kind = TKind::Auto;
     // 0 .. 7 (kImportDateFormats); -1: the format that reads the date column best.
     int DateType = -1;
