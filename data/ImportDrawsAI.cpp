@@ -1170,6 +1170,8 @@ void TImportDrawsAIClass::ExtractColumns(const TImportLayout& layout)
         {
             if (!dated_)
                 return 0;
+            if (dateCol_ >= t_.Fields(rows_[i]))
+                return kShortLine;
             const std::string_view cell = t_.Cell(rows_[i], dateCol_);
             if (ReadFieldIntegers(cell, ints_) && ints_.empty())
                 return kEmptyDate;

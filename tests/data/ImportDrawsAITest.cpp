@@ -434,3 +434,106 @@ TEST(ImportDrawsAI, ImportAddsInShownOrderAndOnlyOnce)
     EXPECT_TRUE(second.FoundDraws.empty());
     EXPECT_EQ(second.SkippedTexts(), std::vector<std::string>{"2 lines skipped: already in the game"});
 }
+
+// The entry point a later update of a game reuses: a layout stored from one file
+// of a lottery reads its next file as it stands; one that no longer suits says so.
+TEST(ImportDrawsAI, AStoredLayoutReadsTheNextFileOfItsLottery)
+{
+    TDrawClass model(Game("0649|01BB", 1));
+    auto lines = [](int from, int count) {
+        std::string text = "Draw;Date;N1;N2;N3;N4;N5;N6;Bonus\n";
+        for (int i = from; i < from + count; ++i) {
+            int y = 0, m = 0, d = 0;
+            DecodeDate(EncodeDate(2020, 1, 4) + 7 * i, y, m, d);
+            text += Format("%d;%2.2d.%2.2d.%4.4d;%d;%d;%d;%d;%d;%d;%d\n", 500 + i, d, m, y, 1 + i % 8, 10 + i % 7,
+                           20 + i % 5, 30, 40, 49 - i % 3, 9);
+        }
+        return text;
+    };
+    const TImportResult first = AnalyzeImportText(lines(0, 30), model);
+    ASSERT_TRUE(first.Ready);
+    EXPECT_TRUE(first.Fits);
+    EXPECT_EQ(first.Draws.size(), 30u);
+    EXPECT_EQ(first.Messages.size(), 1u); // "File analyzed."
+    ASSERT_TRUE(first.Layout.Complete(true));
+    EXPECT_EQ(first.Layout.DateColumn, 2);
+    EXPECT_EQ(first.Layout.Field2Columns, std::vector<int>{9});
+
+    TImportLayout stored;
+    ASSERT_TRUE(TImportLayout::FromText(first.Layout.ToText(), stored));
+    const TImportResult next = AnalyzeImportText(lines(25, 40), model, stored);
+    EXPECT_TRUE(next.Ready);
+    EXPECT_TRUE(next.Fits);
+    EXPECT_TRUE(next.Messages.empty());
+    ASSERT_EQ(next.Draws.size(), 40u);
+    EXPECT_EQ(next.Draws.front().Date, EncodeDate(2020, 1, 4) + 7 * 25);
+    EXPECT_EQ(next.Layout, stored);
+
+    // Another lottery's file: the stored columns hold no draws there.
+    const std::string other = "Date,Numbers\n2021-01-02,1 2 3 4 5 6 7\n2021-01-05,8 9 10 11 12 13 14\n";
+    const TImportResult wrong = AnalyzeImportText(other, model, stored);
+    EXPECT_TRUE(wrong.Ready);
+    EXPECT_FALSE(wrong.Fits);
+    EXPECT_TRUE(wrong.Draws.empty());
+    ASSERT_FALSE(wrong.Skipped.empty());
+    EXPECT_EQ(wrong.Skipped.front().Reason, "too few numbers");
+    const TImportResult fresh = AnalyzeImportText(other, model);
+    EXPECT_TRUE(fresh.Fits);
+    EXPECT_EQ(fresh.Draws.size(), 2u);
+    EXPECT_EQ(fresh.Layout.Field1Columns, std::vector<int>{2});
+    EXPECT_TRUE(fresh.Layout.Field2Columns.empty());
+
+    // A kind asked for is kept to: integers of a delimited file, columns of plain text.
+    TImportLayout integers;
+    integers.Kind = TImportLayout::TKind::Integers;
+    const TImportResult byIntegers = AnalyzeImportText(lines(0, 30), model, integers);
+    EXPECT_TRUE(byIntegers.Ready);
+    EXPECT_EQ(byIntegers.Layout.Kind, TImportLayout::TKind::Integers);
+    EXPECT_EQ(byIntegers.Layout.NumbersStart, 5);
+    TImportLayout columns;
+    columns.Kind = TImportLayout::TKind::Columns;
+    const TImportResult plain = AnalyzeImportText("15/03/2012 3 8 12 25 31 40 7\n", model, columns);
+    EXPECT_FALSE(plain.Ready);
+    EXPECT_EQ(plain.Messages, std::vector<std::string>{"Unable to analyze the history draw file.\n\rCannot find the "
+                                                       "required amount of numbers per line.\n\rYou can manually "
+                                                       "adjust the import parameters."});
+}
+
+// Hostile delimited files: a quote never closed costs its line, a huge field or
+// a million columns cost nothing beyond their bytes, NUL bytes are blanks.
+TEST(ImportDrawsAI, HostileDelimitedFilesLoseOnlyWhatIsDamaged)
+{
+    auto draws = [](int from, int to) {
+        std::string text;
+        for (int i = from; i < to; ++i)
+            text += Format("%2.2d/03/2019;%d;%d;%d;%d;%d;%d\n", i + 1, i + 1, i + 2, i + 3, i + 4, i + 5, i + 6);
+        return text;
+    };
+    static const char nuls[] = "15/03/2019;\0 1;2;3;4;5;6\n16/03/2019;2;3;4;5;6;7\0\n";
+    std::string wide = "x";
+    for (int i = 0; i < 1'000'000; ++i)
+        wide += ";7";
+    const struct {
+        const char* name;
+        std::string bytes;
+        size_t draws;
+        std::vector<std::string> skipped;
+    } rows[] = {
+        {"open quote", draws(0, 3) + "04/03/2019;\"4;5;6;7;8;9\n" + draws(4, 20), 19,
+         {"1 line skipped: a quote never closed"}},
+        {"huge field", draws(0, 10) + "11/03/2019;\"" + std::string(5'000'000, '1') + "\";2;3;4;5;6\n", 10,
+         {"1 line skipped: not a number where the numbers stand"}},
+        {"a million columns", draws(0, 10) + wide + "\n", 10, {"1 line skipped: no date"}},
+        {"NUL bytes", std::string(nuls, sizeof nuls - 1), 2, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TDrawClass model(Game("0649", 1));
+        TImportDrawsAIClass ai(model);
+        ai.ShowMessages = false;
+        ASSERT_TRUE(ai.AnalyzeFile(WriteTemp("hostile.csv", row.bytes)));
+        EXPECT_EQ(ai.Layout.Kind, TImportLayout::TKind::Columns);
+        EXPECT_EQ(ai.FoundDraws.size(), row.draws);
+        EXPECT_EQ(ai.SkippedTexts(), row.skipped);
+    }
+}
