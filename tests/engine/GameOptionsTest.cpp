@@ -645,9 +645,9 @@ TEST(GameOptions, ImportLayoutIsKeptInTheOptionsFile)
 
     TGameOptions o;
     o.SetGame(game.get());
-    o.MaxStatData = 30;
+    SetNonDefaults(o);
     o.SaveToGameIni(path);
-    EXPECT_EQ(o.MaxStatData, 30);
+    EXPECT_EQ(o.TotalTestDraws, 50);
     back = TImportLayout{};
     ASSERT_TRUE(LoadImportLayout(path, back));
     EXPECT_EQ(back, layout);
@@ -656,7 +656,7 @@ TEST(GameOptions, ImportLayoutIsKeptInTheOptionsFile)
     TGameOptions read;
     read.SetGame(game.get());
     read.LoadFromGameIni(path);
-    EXPECT_EQ(read.MaxStatData, 30);
+    EXPECT_EQ(read.TotalTestDraws, 50);
     ASSERT_TRUE(LoadImportLayout(path, back));
     EXPECT_EQ(back.Field2Columns, std::vector<int>{10});
 
