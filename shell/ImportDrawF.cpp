@@ -48,11 +48,13 @@ class TImportColumnsModel : public QAbstractTableModel {
 public:
     TImportColumnsModel(const TDrawClass& draws, QObject* parent) : QAbstractTableModel(parent), draws_(draws) {}
 
-    void Reset(const TImportTable* table, const TImportLayout& layout)
+    // `sequence`: the 1-based column that orders the draws of one date, 0 none.
+    void Reset(const TImportTable* table, const TImportLayout& layout, int sequence = 0)
     {
         beginResetModel();
         table_ = table;
         layout_ = layout;
+        sequence_ = sequence;
         rows_.clear();
         if (table)
             for (size_t r = 0; r < table->Rows(); ++r)
@@ -68,9 +70,12 @@ public:
         if (draws_.Dated() && layout_.DateColumn == c)
             return QStringLiteral("Date");
         if (Has(layout_.Field1Columns, c))
-            return QStringLiteral("Field 1");
+            return layout_.Field2Columns.empty() && draws_.GameInfo().FieldCount == 2 ? QStringLiteral("Fields 1, 2")
+                                                                                       : QStringLiteral("Field 1");
         if (Has(layout_.Field2Columns, c))
             return QStringLiteral("Field 2");
+        if (sequence_ == c)
+            return QStringLiteral("Draw order");
         return {};
     }
 
@@ -98,7 +103,7 @@ public:
             return {};
         QString title = QString::number(section + 1);
         if (!name.isEmpty())
-            title += QLatin1Char(' ') + (name.size() > 18 ? name.left(17) + QChar(0x2026) : name);
+            title += QLatin1Char(' ') + (name.size() > 15 ? name.left(14) + QChar(0x2026) : name);
         return title + QLatin1Char('\n') + Role(section);
     }
 
@@ -115,11 +120,11 @@ public:
         }
         if (role == Qt::BackgroundRole) {
             const QString r = Role(index.column());
-            if (r.isEmpty())
+            if (r.isEmpty() || sequence_ == index.column() + 1)
                 return {};
             return QBrush(r == QLatin1String("Date")      ? QColor(255, 243, 196)
-                          : r == QLatin1String("Field 1") ? QColor(208, 240, 208)
-                                                          : QColor(205, 225, 250));
+                          : r == QLatin1String("Field 2") ? QColor(205, 225, 250)
+                                                          : QColor(208, 240, 208));
         }
         return {};
     }
@@ -128,6 +133,7 @@ private:
     const TDrawClass& draws_;
     const TImportTable* table_ = nullptr;
     TImportLayout layout_;
+    int sequence_ = 0;
     std::vector<uint32_t> rows_;
 };
 
@@ -307,6 +313,7 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
     lblStatus = new QLabel(this);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     lblStatus->setWordWrap(true);
+    lblStatus->hide();
     lblHeader = new QLabel(this);
     lblHeader->setObjectName(QStringLiteral("lblHeader"));
     lblSkipped = new QLabel(this);
@@ -392,7 +399,7 @@ void TImportDrawsForm::FileEReturn()
     if (!optionsFile_.empty() && LoadImportLayout(optionsFile_, stored) && stored.Complete(draws_.Dated())) {
         Read(stored, true);
         if (ai_->Ready && ai_->Fits) {
-            lblStatus->setText(QStringLiteral("The layout remembered for this game was used."));
+            SetStatus(QStringLiteral("The layout remembered for this game was used."));
             return;
         }
     }
@@ -411,7 +418,7 @@ void TImportDrawsForm::btnAnalyzeClick()
     }
     columnsModel_->Reset(nullptr, picks_);
     ai_->ExtractManual(FileName(), IndexSE->value(), DateTypeCB->currentIndex(), AfterDSE->value());
-    lblStatus->clear();
+    SetStatus(QString());
     UpdateWindow();
 }
 
@@ -426,10 +433,16 @@ void TImportDrawsForm::Read(const TImportLayout& layout, bool quiet)
     if (quiet)
         for (const std::string& m : ai_->Messages)
             status << OneLine(m);
-    lblStatus->setText(status.join(QLatin1Char(' ')));
+    SetStatus(status.join(QLatin1Char(' ')));
     if (ai_->Table())
         picks_ = ai_->Layout.Kind == TImportLayout::TKind::Columns ? ai_->Layout : TImportLayout{};
     UpdateWindow();
+}
+
+void TImportDrawsForm::SetStatus(const QString& text)
+{
+    lblStatus->setText(text);
+    lblStatus->setVisible(!text.isEmpty());
 }
 
 bool TImportDrawsForm::ColumnsShown() const { return ai_->Table() != nullptr && LayoutCB->currentIndex() > 0; }
@@ -506,7 +519,7 @@ void TImportDrawsForm::ApplyPicks(const TImportLayout& picks)
         picks_ = picks;
         ai_->FoundDraws.clear();
         ai_->Skipped.clear();
-        lblStatus->setText(picks.Field1Columns.empty() && dated && picks.DateColumn == 0
+        SetStatus(picks.Field1Columns.empty() && dated && picks.DateColumn == 0
                                ? QStringLiteral("Choose the date column and the columns of field 1.")
                            : picks.Field1Columns.empty() ? QStringLiteral("Choose the columns of field 1.")
                                                          : QStringLiteral("Choose the date column."));
@@ -525,7 +538,7 @@ void TImportDrawsForm::btnImportClick()
     if (count > 0 && !optionsFile_.empty() && ai_->Layout.Complete(draws_.Dated())) {
         std::string error;
         if (!SaveImportLayout(optionsFile_, ai_->Layout, &error))
-            lblStatus->setText(FromText("The layout could not be remembered: " + error));
+            SetStatus(FromText("The layout could not be remembered: " + error));
     }
     ShowInfo(Format("Imported %d draws.", count));
     if (draws_.Dated()) {
@@ -588,7 +601,7 @@ void TImportDrawsForm::UpdateWindow()
                 layoutIndex = k + 1;
     LayoutCB->setCurrentIndex(layoutIndex);
     const bool columns = layoutIndex > 0;
-    columnsModel_->Reset(table, picks_);
+    columnsModel_->Reset(table, picks_, ai.Ready ? ai.SequenceColumn : 0);
     lblColumns->setVisible(columns);
     sgColumns->setVisible(columns);
     form_->setRowVisible(IndexSE, !columns);
@@ -596,7 +609,7 @@ void TImportDrawsForm::UpdateWindow()
     if (columns) {
         sgColumns->resizeColumnsToContents();
         for (int c = 0; c < columnsModel_->columnCount(); ++c)
-            sgColumns->setColumnWidth(c, std::clamp(sgColumns->columnWidth(c), 44, 160));
+            sgColumns->setColumnWidth(c, std::clamp(sgColumns->columnWidth(c), 44, 124));
     }
     if (ai.Ready) {
         DateTypeCB->setCurrentIndex(ai.DateType);

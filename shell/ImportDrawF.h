@@ -99,6 +99,8 @@ private:
     // Reads the picked columns when they make a whole layout; asks for what is missing otherwise.
     void ApplyPicks(const TImportLayout& picks);
     bool ColumnsShown() const;
+    // The window's own notes (a remembered layout, what a pick still lacks), hidden when empty.
+    void SetStatus(const QString& text);
 
     TDrawClass& draws_;
     std::unique_ptr<TImportDrawsAIClass> ai_;

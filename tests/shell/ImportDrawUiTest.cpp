@@ -99,7 +99,7 @@ TEST(ImportDrawUi, ChoosingAFileAnalysesItAndShowsTheLayoutAndSkippedLines)
     ASSERT_EQ(columns->columnCount(), 3);
     EXPECT_EQ(columns->rowCount(), 399);
     EXPECT_EQ(columns->headerData(0, Qt::Horizontal).toString(), "1 Draw Date\nDate");
-    EXPECT_EQ(columns->headerData(1, Qt::Horizontal).toString(), "2 Winning Numbers\nField 1");
+    EXPECT_EQ(columns->headerData(1, Qt::Horizontal).toString(), "2 Winning Numbers\nFields 1, 2");
     EXPECT_EQ(columns->headerData(2, Qt::Horizontal).toString(), "3 Multiplier\n");
     EXPECT_EQ(columns->headerData(0, Qt::Vertical).toString(), "2");
     EXPECT_EQ(columns->index(0, 1).data().toString(), "10 13 14 22 52 11");
