@@ -170,6 +170,29 @@ TDateScore ScoreDates(const std::vector<int32_t>& days)
 
 bool Overlaps(int a, int aEnd, int b, int bEnd) { return a < bEnd && b < aEnd; }
 
+// The few date candidates worth pairing with numbers: best first (more
+// ordered steps, then more steps under 15 days), none below half the best.
+template <class TCandidate>
+void KeepBestDates(std::vector<TCandidate>& dates)
+{
+    std::stable_sort(dates.begin(), dates.end(), [](const TCandidate& a, const TCandidate& b) {
+        return a.key != b.key ? a.key > b.key : a.tight > b.tight;
+    });
+    const int64_t floor = dates.front().key / 2;
+    size_t keep = 0;
+    while (keep < dates.size() && keep < 6 && dates[keep].key >= floor)
+        ++keep;
+    dates.resize(keep);
+}
+
+// The value seen most often (the smallest on a tie).
+int32_t Commonest(const std::map<int32_t, size_t>& seen)
+{
+    return std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
+               return a.second < b.second;
+           })->first;
+}
+
 } // namespace
 
 int32_t ImportFieldDate(std::string_view field, int dateType)
@@ -445,16 +468,7 @@ std::string TImportDrawsAIClass::FindLayout()
                 }
         if (dates.empty())
             return kNoDates;
-        std::stable_sort(dates.begin(), dates.end(), [](const TDateScore& a, const TDateScore& b) {
-            if (a.key != b.key)
-                return a.key > b.key;
-            return a.tight > b.tight;
-        });
-        const int64_t floor = dates.front().key / 2;
-        size_t keep = 0;
-        while (keep < dates.size() && keep < 6 && dates[keep].key >= floor)
-            ++keep;
-        dates.resize(keep);
+        KeepBestDates(dates);
     } else {
         dates.push_back(TDateScore{});
     }
@@ -876,14 +890,7 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
             }
         if (dates.empty())
             return kNoDates;
-        std::stable_sort(dates.begin(), dates.end(), [](const TDateCand& a, const TDateCand& b) {
-            return a.key != b.key ? a.key > b.key : a.tight > b.tight;
-        });
-        const int64_t floor = dates.front().key / 2;
-        size_t keep = 0;
-        while (keep < dates.size() && keep < 6 && dates[keep].key >= floor)
-            ++keep;
-        dates.resize(keep);
+        KeepBestDates(dates);
     } else {
         dates.push_back(TDateCand{});
         dates.back().days.assign(S, 0);
@@ -1119,9 +1126,7 @@ std::pair<int, int32_t> TImportDrawsAIClass::FindSequenceColumn(const TImportLay
         if (!ok || seen.size() < 2)
             continue;
         // Distinct within each date, and the main value on (nearly) every date.
-        const int32_t main = std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
-                                 return a.second < b.second;
-                             })->first;
+        const int32_t main = Commonest(seen);
         size_t dates = 0, withMain = 0;
         for (size_t k = 0; k < order.size() && ok;) {
             size_t e = k;
@@ -1267,9 +1272,7 @@ void TImportDrawsAIClass::ExtractColumns(const TImportLayout& layout)
                 if (ReadFieldIntegers(table_->Cell(r, column), ints) && ints.size() == 1)
                     ++seen[ints[0]];
             if (!seen.empty())
-                main = std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
-                           return a.second < b.second;
-                       })->first;
+                main = Commonest(seen);
         }
         if (column >= 0) {
             // The main draw first, the others by their value.
