@@ -185,6 +185,8 @@ void KeepBestDates(std::vector<TCandidate>& dates)
     dates.resize(keep);
 }
 
+bool Has(const std::vector<int>& columns, int c) { return std::find(columns.begin(), columns.end(), c) != columns.end(); }
+
 // The value seen most often (the smallest on a tie).
 int32_t Commonest(const std::map<int32_t, size_t>& seen)
 {
@@ -953,25 +955,37 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
         enum { kF1, kF2, kBoth };
         std::vector<TRun> runs[3];
         const int units[3] = {p1, p2, c_};
-        std::vector<int32_t> values;
-        for (int a = 0; a < C; ++a)
+        // Per row the integers of the run so far, grown one column at a time.
+        std::vector<std::vector<int32_t>> values(S);
+        std::vector<uint8_t> text(S);
+        for (int a = 0; a < C; ++a) {
+            for (size_t s = 0; s < S; ++s) {
+                values[s].clear();
+                text[s] = 0;
+            }
             for (int b = a; b < C && usable[static_cast<size_t>(b)] && b - a < z_ * c_ + 4; ++b) {
-                const std::vector<int> columns = run(a, b);
+                for (size_t s = 0; s < S; ++s) {
+                    const size_t k = s * cols + static_cast<size_t>(b);
+                    if (count[k] < 0)
+                        text[s] = 1;
+                    else if (!text[s])
+                        values[s].insert(values[s].end(), pool.begin() + at[k], pool.begin() + at[k] + count[k]);
+                }
                 for (int role = 0; role < 3; ++role) {
-                    const int unit = units[role];
+                    const size_t unit = static_cast<size_t>(units[role]);
                     if (unit == 0 || (role != kF1 && p2 == 0))
                         continue;
                     int64_t valid = 0;
                     for (size_t s = 0; s < S; ++s) {
-                        if (!gather(s, columns, values) || values.empty() || values.size() % unit != 0 ||
-                            values.size() / unit > static_cast<size_t>(z_))
+                        const std::vector<int32_t>& v = values[s];
+                        if (text[s] || v.empty() || v.size() % unit != 0 || v.size() / unit > static_cast<size_t>(z_))
                             continue;
                         bool ok = true, ascending = true;
-                        for (size_t d = 0; ok && d < values.size(); d += unit) {
-                            const int32_t* v = values.data() + d;
-                            ok = role == kF1   ? check.Draw(v, nullptr, ascending)
-                                 : role == kF2 ? check.Draw(nullptr, v, ascending)
-                                               : check.Draw(v, v + p1, ascending);
+                        for (size_t d = 0; ok && d < v.size(); d += unit) {
+                            const int32_t* x = v.data() + d;
+                            ok = role == kF1   ? check.Draw(x, nullptr, ascending)
+                                 : role == kF2 ? check.Draw(nullptr, x, ascending)
+                                               : check.Draw(x, x + p1, ascending);
                         }
                         valid += ok;
                     }
@@ -979,12 +993,13 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
                         runs[role].push_back({a, b, valid});
                 }
             }
+        }
         for (auto& list : runs) {
             std::stable_sort(list.begin(), list.end(), [](const TRun& x, const TRun& y) {
                 return x.valid != y.valid ? x.valid > y.valid : x.b - x.a < y.b - y.a;
             });
-            if (list.size() > 16)
-                list.resize(16);
+            if (list.size() > 12)
+                list.resize(12);
         }
         if (p2 == 0) {
             for (const TRun& r : runs[kF1])
@@ -1006,48 +1021,48 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
         int distance = 0, width = 0;
         bool pair = false, adjacent = false;
     } best;
-    for (size_t rank = 0; rank < dates.size(); ++rank) {
-        const TDateCand& d = dates[rank];
-        for (size_t fi = 0; fi < fields.size(); ++fi) {
-            const TFields& f = fields[fi];
-            auto uses = [&](int c) {
-                return std::find(f.f1.begin(), f.f1.end(), c) != f.f1.end() ||
-                       std::find(f.f2.begin(), f.f2.end(), c) != f.f2.end();
-            };
-            if (dated && uses(d.col))
+    // Each reading of the fields once per row; then each date with it.
+    std::vector<uint8_t> rowDraws(S), rowSorted(S);
+    for (size_t fi = 0; fi < fields.size(); ++fi) {
+        const TFields& f = fields[fi];
+        for (size_t s = 0; s < S; ++s) {
+            rowDraws[s] = 0;
+            if (!gather(s, f.f1, buf1) || (f.pair && !gather(s, f.f2, buf2)))
                 continue;
-            int64_t valid = 0, sorted = 0;
-            for (size_t s = 0; s < S; ++s) {
-                if (dated && !IsDay(d.days[s]))
+            size_t draws = 0;
+            if (!f.pair) {
+                if (buf1.empty() || buf1.size() % static_cast<size_t>(c_) != 0)
                     continue;
-                if (!gather(s, f.f1, buf1) || (f.pair && !gather(s, f.f2, buf2)))
+                draws = buf1.size() / static_cast<size_t>(c_);
+            } else {
+                draws = buf1.size() / static_cast<size_t>(p1);
+                if (draws == 0 || buf1.size() != draws * static_cast<size_t>(p1) ||
+                    buf2.size() != draws * static_cast<size_t>(p2))
                     continue;
-                size_t draws = 0;
-                if (!f.pair) {
-                    if (buf1.empty() || buf1.size() % static_cast<size_t>(c_) != 0)
-                        continue;
-                    draws = buf1.size() / static_cast<size_t>(c_);
-                } else {
-                    draws = buf1.size() / static_cast<size_t>(p1);
-                    if (draws == 0 || buf1.size() != draws * static_cast<size_t>(p1) ||
-                        buf2.size() != draws * static_cast<size_t>(p2))
-                        continue;
-                }
-                if (draws > static_cast<size_t>(z_))
-                    continue;
-                bool ok = true, ascending = true;
-                for (size_t k = 0; ok && k < draws; ++k) {
-                    const int32_t* a = f.pair ? buf1.data() + k * static_cast<size_t>(p1)
-                                              : buf1.data() + k * static_cast<size_t>(c_);
-                    const int32_t* b = p2 == 0 ? nullptr : f.pair ? buf2.data() + k * static_cast<size_t>(p2) : a + p1;
-                    ok = check.Draw(a, b, ascending);
-                }
-                if (!ok)
-                    continue;
-                // Draws, not rows: a line holding both draws of its day beats reading one of them.
-                valid += static_cast<int64_t>(draws);
-                sorted += ascending ? static_cast<int64_t>(draws) : 0;
             }
+            if (draws > static_cast<size_t>(z_))
+                continue;
+            bool ok = true, ascending = true;
+            for (size_t k = 0; ok && k < draws; ++k) {
+                const int32_t* a = f.pair ? buf1.data() + k * static_cast<size_t>(p1)
+                                          : buf1.data() + k * static_cast<size_t>(c_);
+                const int32_t* b = p2 == 0 ? nullptr : f.pair ? buf2.data() + k * static_cast<size_t>(p2) : a + p1;
+                ok = check.Draw(a, b, ascending);
+            }
+            rowDraws[s] = ok ? static_cast<uint8_t>(draws) : 0;
+            rowSorted[s] = ascending;
+        }
+        for (size_t rank = 0; rank < dates.size(); ++rank) {
+            const TDateCand& d = dates[rank];
+            if (dated && (Has(f.f1, d.col) || Has(f.f2, d.col)))
+                continue;
+            // Draws, not rows: a line holding both draws of its day beats reading one of them.
+            int64_t valid = 0, sorted = 0;
+            for (size_t s = 0; s < S; ++s)
+                if (rowDraws[s] && (!dated || IsDay(d.days[s]))) {
+                    valid += rowDraws[s];
+                    sorted += rowSorted[s] ? rowDraws[s] : 0;
+                }
             if (valid == 0)
                 continue;
             const bool mostlySorted = p1 > 1 && !f1.Ordered && sorted * 10 >= valid * 9;
@@ -1061,8 +1076,8 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
             const bool better =
                 !best.found || score > best.score ||
                 (score == best.score &&
-                 std::make_tuple(rank, !f.pair, distance, !adjacent, width) <
-                     std::make_tuple(best.rank, !best.pair, best.distance, !best.adjacent, best.width));
+                 std::make_tuple(rank, !f.pair, distance, !adjacent, width, fi) <
+                     std::make_tuple(best.rank, !best.pair, best.distance, !best.adjacent, best.width, best.fields));
             if (better)
                 best = {true, score, rank, fi, distance, width, f.pair, adjacent};
         }
