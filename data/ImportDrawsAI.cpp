@@ -247,10 +247,11 @@ void TImportDrawsAIClass::Say(const std::string& message, bool error)
         ShowInfo(message);
 }
 
-void TImportDrawsAIClass::Fail(const std::string& message)
+void TImportDrawsAIClass::Fail(const std::string& message, bool keepColumns)
 {
     Clear();
-    table_.reset();
+    if (!keepColumns)
+        table_.reset();
     Say(message, true);
 }
 
@@ -1403,7 +1404,8 @@ bool TImportDrawsAIClass::Analyze(const std::string& bytes, const TImportLayout&
                 Extract();
         }
         if (!error.empty() && !columns) {
-            Fail(error);
+            // The columns of a delimited file stay to be picked by hand.
+            Fail(error, true);
             return false;
         }
         if (columns) {

@@ -106,7 +106,8 @@ public:
     bool Fits = false;
     // The column (1-based) that told apart the draws of one date; 0 none.
     int SequenceColumn = 0;
-    // The columns of the file last read when it is delimited; null otherwise.
+    // The columns of the file last read when it is delimited (also when the
+    // analysis found no draws in them); null otherwise.
     const TImportTable* Table() const { return table_.get(); }
 
     int32_t NumbersPerLine = 0; // the integer count most regular lines share
@@ -142,7 +143,7 @@ private:
     bool LoadText(const std::string& text, const std::string& unable);
     bool Analyze(const std::string& bytes, const TImportLayout& layout, const std::string& unable);
     void Reset();
-    void Fail(const std::string& message);
+    void Fail(const std::string& message, bool keepColumns = false);
     void Say(const std::string& message, bool error);
     void Clear();
     // The integer layout; "" or the message why none was found.

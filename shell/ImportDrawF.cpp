@@ -377,7 +377,13 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
     UpdateWindow();
 }
 
-TImportDrawsForm::~TImportDrawsForm() = default;
+TImportDrawsForm::~TImportDrawsForm()
+{
+    // The views outlive the analysis their models read (children go with the
+    // QWidget base, after the members): let go of it first.
+    columnsModel_->Reset(nullptr, picks_);
+    model_->Reset(nullptr, false);
+}
 
 // File names stay in the file system's own encoding, as the other windows keep paths.
 std::string TImportDrawsForm::FileName() const { return FileE->text().toStdString(); }

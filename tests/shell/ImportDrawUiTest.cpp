@@ -249,6 +249,35 @@ TEST(ImportDrawUi, TheLayoutThatWorkedIsRememberedForTheGame)
     }
 }
 
+// A delimited file the analysis reads nothing from still shows its columns,
+// for the user to see why and to pick them.
+TEST(ImportDrawUi, AFileTheAnalysisCannotReadStillShowsItsColumns)
+{
+    TScriptedDialogs dialogs;
+    TDrawClass model(fixtures::MakeGame(6, 49, 1));
+    TImportDrawsForm form(model);
+    form.show();
+    std::string text = "Datum;Zahlen;Zusatzzahl\n";
+    for (int i = 1; i <= 6; ++i)
+        text += Format("%d. M\xE4rz 2021;%d %d %d %d %d %d;%d\n", i, i, i + 10, i + 20, i + 30, i + 35, 40 + i, 9);
+    form.FileE->setText(FromText(WriteTemp("maerz.csv", text)));
+    form.FileEReturn();
+    ASSERT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_EQ(dialogs.Texts()[0].find("Unable to analyze the history draw file."), 0u) << dialogs.Texts()[0];
+    EXPECT_EQ(form.LayoutCB->currentText(), "Columns split by semicolon");
+    EXPECT_TRUE(form.sgColumns->isVisible());
+    EXPECT_EQ(form.sgColumns->model()->headerData(1, Qt::Horizontal).toString(), "2 Zahlen\n");
+    form.PickColumn(1, TImportDrawsForm::TColumnRole::Field1);
+    EXPECT_EQ(form.lblStatus->text(), "Choose the date column.");
+    EXPECT_FALSE(form.btnImport->isEnabled());
+    // A column without dates in any format: said on the window, not in a dialog.
+    form.PickColumn(0, TImportDrawsForm::TColumnRole::Date);
+    EXPECT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_TRUE(form.lblStatus->text().startsWith("Unable to analyze the history draw file.")) << ToText(form.lblStatus->text());
+    EXPECT_TRUE(form.sgColumns->isVisible());
+    EXPECT_EQ(form.ColumnsLayout().DateColumn, 1);
+}
+
 TEST(ImportDrawUi, ReverseRemoveAndImportOfAFileWithoutDates)
 {
     TScriptedDialogs dialogs;
