@@ -271,6 +271,9 @@ bool TSplitter::Run(bool& tooMany)
         if (!more && !open)
             return true;
         if (more) {
+            // libcsv grows a field by this step: a step as long as the line
+            // keeps a huge field from being copied over and over as it grows.
+            csv_set_blk_size(&parser_, std::max<size_t>(128, line.size() + 1));
             if (csv_parse(&parser_, line.data(), line.size(), OnField, OnRow, this) != line.size() ||
                 csv_parse(&parser_, &newline, 1, OnField, OnRow, this) != 1)
                 return false;
