@@ -92,6 +92,7 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
     }
     if (args.Page == "import") {
         TImportDrawsForm form(*environment.Game().Draws, &window);
+        form.SetOptionsFile(BuildFileName("", args.Game, "ini"));
         form.show();
         form.FileE->setText(QString::fromStdString(args.Import));
         form.FileEReturn();

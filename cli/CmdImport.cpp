@@ -15,7 +15,27 @@
 namespace {
 
 const char* const kUsage =
-    "GAME.drw FILE [--dry-run] [--json] [--skip V] [--date-format K] [--after-date A] [--reverse]";
+    "GAME.drw FILE [--dry-run] [--json] [--reverse] [--date-format K] "
+    "[--skip V] [--after-date A] | [--delimiter D] [--date-column C] [--numbers COLS] [--field2 COLS]";
+
+// "comma", "semicolon", "tab", "pipe" or the character itself; 0 for anything else.
+char DelimiterOf(const std::string& text)
+{
+    if (text == "comma" || text == ",")
+        return ',';
+    if (text == "semicolon" || text == ";")
+        return ';';
+    if (text == "tab" || text == "\t" || text == "\\t")
+        return '\t';
+    if (text == "pipe" || text == "|")
+        return '|';
+    return 0;
+}
+
+nlohmann::ordered_json ColumnsJson(const std::vector<int>& columns)
+{
+    return columns.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(columns);
+}
 
 // Answers every question with Yes: the command itself is the user's confirmation to save.
 class TYesDialogs : public TUserDialogs {
@@ -58,6 +78,23 @@ nlohmann::ordered_json ToJson(const TImportDrawsAIClass& ai, const TGameInfo& ga
     j["after_date"] = ai.AfterDate();
     j["header"] = ai.Ready ? Format("Found %d draws to import", static_cast<int>(ai.FoundDraws.size())) : "";
     j["descending"] = ai.Descending;
+    j["layout"] = nlohmann::ordered_json::parse(ai.Layout.ToText());
+    const bool columns = ai.Layout.Kind == TImportLayout::TKind::Columns && ai.Table();
+    j["delimiter"] = columns ? nlohmann::ordered_json(ImportDelimiterName(ai.Layout.Delimiter)) : nullptr;
+    j["date_column"] = columns && dated ? nlohmann::ordered_json(ai.Layout.DateColumn) : nullptr;
+    j["field1_columns"] = columns ? ColumnsJson(ai.Layout.Field1Columns) : nullptr;
+    j["field2_columns"] = columns ? ColumnsJson(ai.Layout.Field2Columns) : nullptr;
+    j["sequence_column"] = columns && ai.SequenceColumn > 0 ? nlohmann::ordered_json(ai.SequenceColumn) : nullptr;
+    if (columns) {
+        const TImportTable& t = *ai.Table();
+        auto& names = j["column_names"] = nlohmann::ordered_json::array();
+        for (int c = 0; c < t.Columns; ++c)
+            names.push_back(Win1252ToUtf8(t.ColumnName(c)));
+        j["header_line"] = t.HeaderRow >= 0 ? nlohmann::ordered_json(t.Line(static_cast<size_t>(t.HeaderRow))) : nullptr;
+    } else {
+        j["column_names"] = nullptr;
+        j["header_line"] = nullptr;
+    }
     auto& cands = j["candidates"] = nlohmann::ordered_json::array();
     const int count = static_cast<int>(ai.FoundDraws.size());
     for (int row = 1; row <= count; ++row) {
@@ -85,11 +122,23 @@ void PrintText(const TImportDrawsAIClass& ai, const TGameInfo& game, bool revers
         std::printf("%s\n", OneLine(m).c_str());
     if (!ai.Ready)
         return;
-    if (dated)
+    const TImportLayout& l = ai.Layout;
+    if (l.Kind == TImportLayout::TKind::Columns) {
+        std::string text = Format("Layout: columns split by %s;", ImportDelimiterName(l.Delimiter));
+        if (dated)
+            text += Format(" date in column %d (%s);", l.DateColumn, kImportDateFormats[ai.DateType]);
+        text += " field 1 in columns " + ImportColumnsText(l.Field1Columns);
+        if (!l.Field2Columns.empty())
+            text += ", field 2 in columns " + ImportColumnsText(l.Field2Columns);
+        if (ai.SequenceColumn > 0)
+            text += Format("; draws of one date told apart by column %d", ai.SequenceColumn);
+        std::printf("%s\n", text.c_str());
+    } else if (dated) {
         std::printf("Layout: date at integer %d (%s), numbers at integer %d; skip %d, after date %d\n", ai.DateStart,
                     kImportDateFormats[ai.DateType], ai.NumbersStart, ai.DateStart - 1, ai.AfterDate());
-    else
+    } else {
         std::printf("Layout: numbers at integer %d; skip %d\n", ai.NumbersStart, ai.NumbersStart - 1);
+    }
     std::printf("Found %d draws to import\n", static_cast<int>(ai.FoundDraws.size()));
     for (const std::string& s : ai.SkippedTexts())
         std::printf("%s\n", s.c_str());
@@ -106,10 +155,11 @@ void PrintText(const TImportDrawsAIClass& ai, const TGameInfo& game, bool revers
 
 int RunImport(const std::vector<std::string>& args)
 {
-    TCliArgs a(args, {"dry-run", "json", "reverse"}, {"skip", "date-format", "after-date"});
-    long long skip = 0, dateFormat = 0, afterDate = 0;
+    TCliArgs a(args, {"dry-run", "json", "reverse"},
+               {"skip", "date-format", "after-date", "delimiter", "date-column", "numbers", "field2"});
+    long long skip = 0, dateFormat = 0, afterDate = 0, dateColumn = 0;
     if (!a.ok() || !a.intValue("skip", skip, 0) || !a.intValue("date-format", dateFormat, 0) ||
-        !a.intValue("after-date", afterDate, 0))
+        !a.intValue("after-date", afterDate, 0) || !a.intValue("date-column", dateColumn, 0))
         return CliUsageError("import", a.error());
     if (a.positional().size() != 2)
         return CliUsageError("import", "a game file and a text file expected");
@@ -119,6 +169,26 @@ int RunImport(const std::vector<std::string>& args)
         return CliUsageError("import", "--date-format takes 0 to 7");
     if (afterDate < -kMaxImportIntegers || afterDate > kMaxImportIntegers)
         return CliUsageError("import", Format("--after-date takes %d to %d", -kMaxImportIntegers, kMaxImportIntegers));
+    // Columns of a delimited file, 1-based: --numbers 5-10 --field2 12.
+    const bool columns = a.has("delimiter") || a.has("date-column") || a.has("numbers") || a.has("field2");
+    TImportLayout layout;
+    if (columns) {
+        if (a.has("skip") || a.has("after-date"))
+            return CliUsageError("import", "--skip and --after-date count integers; columns are given without them");
+        layout.Kind = TImportLayout::TKind::Columns;
+        if (a.has("delimiter") && !(layout.Delimiter = DelimiterOf(a.value("delimiter"))))
+            return CliUsageError("import", "--delimiter takes comma, semicolon, tab or pipe");
+        if (a.has("date-column") && (dateColumn < 1 || dateColumn > kMaxImportColumns))
+            return CliUsageError("import", Format("--date-column takes 1 to %d", kMaxImportColumns));
+        layout.DateColumn = static_cast<int>(dateColumn);
+        layout.DateType = a.has("date-format") ? static_cast<int>(dateFormat) : -1;
+        if (a.has("numbers") && !ParseImportColumns(a.value("numbers"), layout.Field1Columns))
+            return CliUsageError("import", Format("--numbers takes columns 1 to %d, e.g. 5-10 or 2,4,6", kMaxImportColumns));
+        if (a.has("field2") && !a.has("numbers"))
+            return CliUsageError("import", "--field2 goes with --numbers");
+        if (a.has("field2") && !ParseImportColumns(a.value("field2"), layout.Field2Columns))
+            return CliUsageError("import", Format("--field2 takes columns 1 to %d, e.g. 12 or 11-12", kMaxImportColumns));
+    }
     // The path is used as given: file names are the file system's own bytes.
     const std::string file = a.positional()[1];
     InitLocaleSettings();
@@ -132,13 +202,17 @@ int RunImport(const std::vector<std::string>& args)
                      a.positional()[0].c_str());
         return kExitFailure;
     }
-    const bool manual = a.has("skip") || a.has("date-format") || a.has("after-date");
+    if (columns && game.Info.DrawsPerDay == 0 && a.has("date-column")) {
+        std::fprintf(stderr, "jux-cli import: the game has no dates; --date-column does not apply\n");
+        return kExitUsage;
+    }
+    const bool manual = !columns && (a.has("skip") || a.has("date-format") || a.has("after-date"));
     TImportDrawsAIClass ai(*game.Draws);
     ai.ShowMessages = false;
     if (manual)
         ai.ExtractManual(file, static_cast<int>(skip), static_cast<int>(dateFormat), static_cast<int>(afterDate));
     else
-        ai.AnalyzeFile(file);
+        ai.AnalyzeFile(file, layout);
     const bool reverse = a.has("reverse");
     nlohmann::ordered_json json = a.has("json") ? ToJson(ai, game.Info, reverse) : nlohmann::ordered_json::object();
     if (!ai.Ready) {
@@ -176,8 +250,9 @@ int RunImport(const std::vector<std::string>& args)
 }
 
 const TCliRegistrar registrar({"import", kUsage,
-                               "import draws from a text file whose layout is found by analysis "
-                               "(or given with --skip, --date-format, --after-date)",
+                               "import draws from a text file whose layout is found by analysis (or given: "
+                               "--skip, --date-format, --after-date count integers; --date-column, --numbers, "
+                               "--field2 name 1-based columns of a delimited file)",
                                RunImport});
 
 } // namespace

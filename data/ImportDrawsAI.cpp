@@ -2,9 +2,9 @@
 //
 // The analysis scores every plausible layout instead of demanding that all
 // lines agree: a date column is the one whose values run in order (either
-// way, with small steps), the numbers are the position that gives the most
-// lines with a valid draw. Lines that fit no layout are reported with their
-// reason rather than dropped silently.
+// way, with small steps), the numbers are the position (or the columns of a
+// delimited file) that gives the most lines with a valid draw. Lines that fit
+// no layout are reported with their reason rather than dropped silently.
 #include "data/ImportDrawsAI.h"
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <numeric>
 #include <unordered_map>
 
 #include "data/Stream.h"
@@ -33,6 +34,9 @@ namespace {
 
 constexpr uint32_t kTooBig = UINT32_MAX;
 constexpr int32_t kNoDate = INT32_MIN;
+// A line too short to hold the date, and a date field left empty.
+constexpr int32_t kShortLine = INT32_MIN + 1;
+constexpr int32_t kEmptyDate = INT32_MIN + 2;
 
 const char* const kUnableToLoad = "Unable to load file\n\r'";
 const char* const kNoAmount = "Unable to analyze the history draw file.\n\rCannot find the required amount of numbers "
@@ -51,42 +55,57 @@ const char* const kBonusInMain = "bonus ball among the main numbers";
 const char* const kInGame = "already in the game";
 const char* const kDrawRepeated = "draw repeated";
 const char* const kDayFull = "more draws on one day than the game holds";
+const char* const kTooMany = "too many numbers";
+const char* const kNotNumbers = "not a number where the numbers stand";
+const char* const kQuoteOpen = "a quote never closed";
 
-// Whole month names and their abbreviations, matched only as whole words so
-// that "Martes" or "Mardi" keep their integers where they are.
-int MonthOfWord(const char* w, int n)
+// Whether the text holds characters beyond ASCII, all of them well-formed
+// UTF-8: single-byte text with letters above 0x7F almost never is.
+bool LooksUtf8(const std::string& text)
 {
-    static const char* const names[12] = {"january", "february", "march",     "april",   "may",      "june",
-                                          "july",    "august",   "september", "october", "november", "december"};
-    if (n < 3 || n > 9)
-        return 0;
-    const std::string word(w, static_cast<size_t>(n));
-    for (int m = 0; m < 12; ++m) {
-        const std::string full = names[m];
-        if (word == full || word == full.substr(0, 3))
-            return m + 1;
+    bool beyond = false;
+    for (size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t len = b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        if (len == 0 || i + len > text.size())
+            return false;
+        for (size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        beyond = true;
+        i += len;
     }
-    return word == "sept" ? 9 : 0;
+    return beyond;
 }
 
-// The file's text as single bytes: UTF-8 and UTF-16 with a byte order mark are
-// decoded (characters beyond one byte become '?'); anything else is taken as it is.
-std::string DecodeText(const std::vector<uint8_t>& bytes)
+// The file's text as single bytes: UTF-8 and UTF-16 with a byte order mark,
+// and UTF-8 without one, are decoded (characters beyond one byte become '?');
+// anything else is taken as it is.
+std::string DecodeText(const std::string& bytes)
 {
     const size_t n = bytes.size();
-    if (n >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
-        return Utf8ToWin1252Lossy(std::string(bytes.begin() + 3, bytes.end()));
-    if (n >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
-        const bool little = bytes[0] == 0xFF;
+    auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    if (n >= 3 && at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF)
+        return Utf8ToWin1252Lossy(bytes.substr(3));
+    if (n >= 2 && ((at(0) == 0xFF && at(1) == 0xFE) || (at(0) == 0xFE && at(1) == 0xFF))) {
+        const bool little = at(0) == 0xFF;
         std::string text;
         text.reserve(n / 2);
         for (size_t i = 2; i + 1 < n; i += 2) {
-            const unsigned unit = little ? bytes[i] | (bytes[i + 1] << 8) : (bytes[i] << 8) | bytes[i + 1];
+            const unsigned unit = little ? at(i) | (at(i + 1) << 8) : (at(i) << 8) | at(i + 1);
             text += unit < 0x100 ? static_cast<char>(unit) : '?';
         }
         return text;
     }
-    return std::string(bytes.begin(), bytes.end());
+    // UTF-8 without a mark (a header in another script): its characters
+    // become single bytes, so that one character is one character.
+    if (LooksUtf8(bytes))
+        return Utf8ToWin1252Lossy(bytes);
+    return bytes;
 }
 
 // Day number of a date at `v` (ImportDateLength(type) integers), or kNoDate.
@@ -121,13 +140,15 @@ struct TDateScore {
     bool desc = false;
 };
 
+bool IsDay(int32_t d) { return d > kEmptyDate; }
+
 // How much a column of decoded dates looks like a draw history, in file order.
 TDateScore ScoreDates(const std::vector<int32_t>& days)
 {
     int64_t monoA = 0, monoD = 0, goodA = 0, goodD = 0, tightA = 0, tightD = 0;
     int32_t prev = kNoDate;
     for (int32_t d : days) {
-        if (d == kNoDate)
+        if (!IsDay(d))
             continue;
         if (prev != kNoDate) {
             const int64_t step = int64_t(d) - prev;
@@ -149,7 +170,56 @@ TDateScore ScoreDates(const std::vector<int32_t>& days)
 
 bool Overlaps(int a, int aEnd, int b, int bEnd) { return a < bEnd && b < aEnd; }
 
+// The few date candidates worth pairing with numbers: best first (more
+// ordered steps, then more steps under 15 days), none below half the best.
+template <class TCandidate>
+void KeepBestDates(std::vector<TCandidate>& dates)
+{
+    std::stable_sort(dates.begin(), dates.end(), [](const TCandidate& a, const TCandidate& b) {
+        return a.key != b.key ? a.key > b.key : a.tight > b.tight;
+    });
+    const int64_t floor = dates.front().key / 2;
+    size_t keep = 0;
+    while (keep < dates.size() && keep < 6 && dates[keep].key >= floor)
+        ++keep;
+    dates.resize(keep);
+}
+
+bool Has(const std::vector<int>& columns, int c) { return std::find(columns.begin(), columns.end(), c) != columns.end(); }
+
+// The value seen most often (the smallest on a tie).
+int32_t Commonest(const std::map<int32_t, size_t>& seen)
+{
+    return std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
+               return a.second < b.second;
+           })->first;
+}
+
 } // namespace
+
+int32_t ImportFieldDate(std::string_view field, int dateType)
+{
+    const TDateParts parts = ReadDateParts(field);
+    if (dateType < 0 || dateType > 7 || parts.Count != ImportDateLength(dateType))
+        return 0;
+    const int32_t day = DecodeAt(parts.Values, dateType);
+    return day == kNoDate ? 0 : day;
+}
+
+// The rows of one layout, as the extraction reads them.
+struct TImportDrawsAIClass::TRowDraws {
+    virtual ~TRowDraws() = default;
+    virtual size_t Count() const = 0;
+    virtual int Line(size_t i) const = 0;
+    // Day number, kNoDate, kShortLine or kEmptyDate; 0 in a game without dates.
+    virtual int32_t Day(size_t i) const = 0;
+    // Orders the draws of one day (main draw first).
+    virtual int64_t Sequence(size_t) const { return 0; }
+    // A row that may fail without speaking against the layout (a secondary draw).
+    virtual bool Excused(size_t) const { return false; }
+    // The row's draws, each laid out as field 1 then field 2; or why there are none.
+    virtual const char* Draws(size_t i, std::vector<uint32_t>& values) const = 0;
+};
 
 TImportDrawsAIClass::TImportDrawsAIClass(const TDrawClass& draws) : draws_(draws), game_(draws.GameInfo())
 {
@@ -163,6 +233,7 @@ void TImportDrawsAIClass::Clear()
     Skipped.clear();
     lines_ = TLines{};
     Ready = false;
+    Fits = false;
 }
 
 void TImportDrawsAIClass::Say(const std::string& message, bool error)
@@ -176,13 +247,15 @@ void TImportDrawsAIClass::Say(const std::string& message, bool error)
         ShowInfo(message);
 }
 
-void TImportDrawsAIClass::Fail(const std::string& message)
+void TImportDrawsAIClass::Fail(const std::string& message, bool keepColumns)
 {
     Clear();
+    if (!keepColumns)
+        table_.reset();
     Say(message, true);
 }
 
-bool TImportDrawsAIClass::Load(const std::string& fileName)
+bool TImportDrawsAIClass::ReadFile(const std::string& fileName, std::string& bytes)
 {
     const std::string unable = kUnableToLoad + fileName + "'";
     std::error_code ec;
@@ -195,16 +268,28 @@ bool TImportDrawsAIClass::Load(const std::string& fileName)
         Fail(unable + "\n\rThe file is larger than 16 MB, far more than a draws history.");
         return false;
     }
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> raw;
     std::string error;
-    if (!ReadWholeFile(fileName, bytes, error, kMaxImportFileBytes)) {
+    if (!ReadWholeFile(fileName, raw, error, kMaxImportFileBytes)) {
         Fail(unable + "\n\r" + error);
         return false;
     }
-    std::string text = DecodeText(bytes);
-    bytes.clear();
-    bytes.shrink_to_fit();
+    bytes.assign(raw.begin(), raw.end());
+    return true;
+}
 
+bool TImportDrawsAIClass::Load(const std::string& fileName)
+{
+    std::string bytes;
+    if (!ReadFile(fileName, bytes))
+        return false;
+    text_ = DecodeText(bytes);
+    return LoadText(text_, kUnableToLoad + fileName + "'");
+}
+
+bool TImportDrawsAIClass::LoadText(const std::string& text, const std::string& unable)
+{
+    lines_ = TLines{};
     TLines& L = lines_;
     L.Starts.push_back(0);
     uint64_t number = 0;
@@ -219,7 +304,7 @@ bool TImportDrawsAIClass::Load(const std::string& fileName)
     };
     auto endWord = [&] {
         if (wordLen > 0)
-            if (const int month = MonthOfWord(word, wordLen))
+            if (const int month = MonthOfWord(std::string_view(word, static_cast<size_t>(wordLen))))
                 emit(static_cast<uint64_t>(month));
         wordLen = 0;
     };
@@ -305,11 +390,16 @@ void TImportDrawsAIClass::Skip(const std::string& reason, int line)
         it = Skipped.end() - 1;
     }
     ++it->Count;
-    if (it->Lines.size() < 10)
-        it->Lines.push_back(line);
+    // The first lines of the file, whatever order the rows are read in.
+    auto& lines = it->Lines;
+    if (lines.size() < 10 || line < lines.back()) {
+        lines.insert(std::upper_bound(lines.begin(), lines.end(), line), line);
+        if (lines.size() > 10)
+            lines.pop_back();
+    }
 }
 
-bool TImportDrawsAIClass::FindLayout()
+std::string TImportDrawsAIClass::FindLayout()
 {
     const TLines& L = lines_;
     const size_t n = L.Count();
@@ -322,10 +412,8 @@ bool TImportDrawsAIClass::FindLayout()
     for (size_t i = 0; i < n; ++i)
         maxLen = std::max(maxLen, L.Length(i));
     const int maxPos = std::min(maxLen, kMaxImportPositions);
-    if (maxLen < c_ + (dated ? 1 : 0)) {
-        Fail(dated ? kNoAmount : kNoDraws);
-        return false;
-    }
+    if (maxLen < c_ + (dated ? 1 : 0))
+        return dated ? kNoAmount : kNoDraws;
 
     // Per line, which of the first positions hold a value in range of each field.
     std::vector<uint64_t> in1(n), in2(n);
@@ -381,20 +469,9 @@ bool TImportDrawsAIClass::FindLayout()
                     s.key += static_cast<int64_t>(decoded); // a single dated line still counts
                     dates.push_back(s);
                 }
-        if (dates.empty()) {
-            Fail(kNoDates);
-            return false;
-        }
-        std::stable_sort(dates.begin(), dates.end(), [](const TDateScore& a, const TDateScore& b) {
-            if (a.key != b.key)
-                return a.key > b.key;
-            return a.tight > b.tight;
-        });
-        const int64_t floor = dates.front().key / 2;
-        size_t keep = 0;
-        while (keep < dates.size() && keep < 6 && dates[keep].key >= floor)
-            ++keep;
-        dates.resize(keep);
+        if (dates.empty())
+            return kNoDates;
+        KeepBestDates(dates);
     } else {
         dates.push_back(TDateScore{});
     }
@@ -468,10 +545,8 @@ bool TImportDrawsAIClass::FindLayout()
                 best = {true, score, valid, eligible, static_cast<int>(rank), s, distance, classic};
         }
     }
-    if (!best.found || best.valid * 2 < best.eligible) {
-        Fail(kNoDraws);
-        return false;
-    }
+    if (!best.found || best.valid * 2 < best.eligible)
+        return kNoDraws;
     const TDateScore& d = dates[static_cast<size_t>(best.rank)];
     DateStart = dated ? d.p + 1 : 0;
     DateType = static_cast<uint8_t>(dated ? d.t : 0);
@@ -479,52 +554,64 @@ bool TImportDrawsAIClass::FindLayout()
     Descending = dated && d.desc;
     NumbersStart = best.s + 1;
     NumbersPerLine = commonLength(c_ * z_ + (dated ? ImportDateLength(d.t) : 0));
-    return true;
+    return "";
 }
 
-void TImportDrawsAIClass::Extract()
+void TImportDrawsAIClass::ExtractRows(TRowDraws& rows)
 {
     FoundDraws.clear();
     Skipped.clear();
-    const TLines& L = lines_;
-    const size_t n = L.Count();
+    TStats& stats = stats_;
+    stats = TStats{};
+    const size_t n = rows.Count();
     const bool dated = draws_.Dated();
-    const int dateLen = dated ? ImportDateLength(DateType) : 0;
-    const int ds = DateStart - 1, ns = NumbersStart - 1;
+    // In a dated game rows are read by day, and within a day in the order the
+    // draws were made: by the sequence column, else as the file runs.
+    std::vector<uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    std::vector<int32_t> days(n, 0);
+    if (dated) {
+        std::vector<int64_t> sequence(n);
+        for (size_t i = 0; i < n; ++i) {
+            days[i] = rows.Day(i);
+            sequence[i] = rows.Sequence(i);
+        }
+        std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+            if (days[a] != days[b])
+                return days[a] < days[b];
+            if (sequence[a] != sequence[b])
+                return sequence[a] < sequence[b];
+            return Descending ? a > b : a < b;
+        });
+    }
     // Draws read so far per day: they give the next index and reveal repeated lines.
     // Draws are kept as fingerprints: a large file must not hold every draw twice.
     std::unordered_map<int32_t, std::vector<uint64_t>> perDay;
     TArrayOfShortIntArray numbers;
-    for (size_t k = 0; k < n; ++k) {
-        const size_t i = dated && Descending ? n - 1 - k : k;
-        const int line = static_cast<int>(L.LineNo[i]);
-        const int len = L.Length(i);
-        const uint32_t* row = L.Row(i);
-        int32_t day = 0;
-        if (dated) {
-            if (ds < 0 || len < ds + dateLen) {
-                Skip(kTooFew, line);
-                continue;
-            }
-            day = DecodeAt(row + ds, DateType);
-            if (day == kNoDate) {
-                Skip(kNoDateReason, line);
-                continue;
-            }
-        }
-        if (ns < 0 || len < ns + c_) {
-            Skip(kTooFew, line);
+    std::vector<uint32_t> values;
+    for (const uint32_t i : order) {
+        const int line = rows.Line(i);
+        const bool excused = rows.Excused(i) || days[i] == kEmptyDate;
+        stats.Eligible += !excused;
+        const int32_t day = days[i];
+        if (dated && !IsDay(day)) {
+            Skip(day == kShortLine ? kTooFew : kNoDateReason, line);
             continue;
         }
-        for (int draw = 0; draw < z_; ++draw) {
-            const int from = ns + draw * c_;
-            if (draw > 0 && (from + c_ > len || (dated && Overlaps(from, from + c_, ds, ds + dateLen))))
-                break;
-            const std::string why = CheckDraw(row + from, numbers);
+        if (const char* why = rows.Draws(i, values)) {
+            Skip(why, line);
+            continue;
+        }
+        bool valid = false, fitting = false;
+        const size_t count = values.size() / static_cast<size_t>(c_);
+        for (size_t draw = 0; draw < count; ++draw) {
+            const std::string why = CheckDraw(values.data() + draw * static_cast<size_t>(c_), numbers);
             if (!why.empty()) {
+                fitting = fitting || why.compare(0, 14, "balls outside ") == 0;
                 Skip(why, line);
                 continue;
             }
+            valid = true;
             TImportCandidate cand;
             cand.Line = line;
             cand.Numbers = numbers;
@@ -554,6 +641,8 @@ void TImportDrawsAIClass::Extract()
             }
             FoundDraws.push_back(std::move(cand));
         }
+        stats.Valid += valid;
+        stats.Fitting += valid || fitting;
     }
     if (dated)
         std::stable_sort(FoundDraws.begin(), FoundDraws.end(), [](const TImportCandidate& a, const TImportCandidate& b) {
@@ -561,28 +650,802 @@ void TImportDrawsAIClass::Extract()
         });
 }
 
-bool TImportDrawsAIClass::AnalyzeFile(const std::string& fileName)
+bool TImportDrawsAIClass::Accepts(const TStats& stats) const
+{
+    return stats.Valid > 0 && stats.Fitting * 2 >= stats.Eligible;
+}
+
+
+void TImportDrawsAIClass::Extract()
+{
+    // The integers of each line, read at the layout's positions.
+    class TRows : public TRowDraws {
+    public:
+        explicit TRows(const TImportDrawsAIClass& ai)
+            : ai_(ai), L(ai.lines_), dated_(ai.draws_.Dated()), dateLen_(dated_ ? ImportDateLength(ai.DateType) : 0),
+              ds_(ai.DateStart - 1), ns_(ai.NumbersStart - 1)
+        {
+        }
+        size_t Count() const override { return L.Count(); }
+        int Line(size_t i) const override { return static_cast<int>(L.LineNo[i]); }
+        int32_t Day(size_t i) const override
+        {
+            if (!dated_)
+                return 0;
+            if (ds_ < 0 || L.Length(i) < ds_ + dateLen_)
+                return kShortLine;
+            return DecodeAt(L.Row(i) + ds_, ai_.DateType);
+        }
+        const char* Draws(size_t i, std::vector<uint32_t>& values) const override
+        {
+            const int len = L.Length(i), c = ai_.c_;
+            const uint32_t* row = L.Row(i);
+            if (ns_ < 0 || len < ns_ + c)
+                return kTooFew;
+            values.clear();
+            for (int draw = 0; draw < ai_.z_; ++draw) {
+                const int from = ns_ + draw * c;
+                if (draw > 0 && (from + c > len || (dated_ && Overlaps(from, from + c, ds_, ds_ + dateLen_))))
+                    break;
+                values.insert(values.end(), row + from, row + from + c);
+            }
+            return nullptr;
+        }
+
+    private:
+        const TImportDrawsAIClass& ai_;
+        const TLines& L;
+        bool dated_;
+        int dateLen_, ds_, ns_;
+    };
+    TRows rows(*this);
+    ExtractRows(rows);
+    Fits = Accepts(stats_);
+    Layout = TImportLayout{};
+    Layout.Kind = TImportLayout::TKind::Integers;
+    Layout.DateStart = DateStart;
+    Layout.DateType = DateType;
+    Layout.NumbersStart = NumbersStart;
+}
+
+void TImportDrawsAIClass::ExtractIntegers()
+{
+    const TLines& L = lines_;
+    const bool dated = draws_.Dated();
+    // The order of the dates decides which of two draws on one day comes first.
+    Descending = false;
+    if (dated && DateStart >= 1) {
+        std::vector<int32_t> days(L.Count(), kNoDate);
+        const int len = ImportDateLength(DateType);
+        for (size_t i = 0; i < L.Count(); ++i)
+            if (L.Length(i) >= DateStart - 1 + len)
+                days[i] = DecodeAt(L.Row(i) + DateStart - 1, DateType);
+        Descending = ScoreDates(days).desc;
+    }
+    const int expected = c_ * z_ + (dated ? ImportDateLength(DateType) : 0);
+    std::vector<int> histogram(kMaxImportIntegers + 1, 0);
+    for (size_t i = 0; i < L.Count(); ++i)
+        if (L.Length(i) >= expected)
+            ++histogram[static_cast<size_t>(L.Length(i))];
+    NumbersPerLine = static_cast<int32_t>(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
+    if (histogram[static_cast<size_t>(NumbersPerLine)] == 0)
+        NumbersPerLine = 0;
+    Extract();
+}
+
+bool TImportDrawsAIClass::SplitTable(char delimiter, const std::string& unable)
+{
+    if (table_ && table_->Delimiter == delimiter)
+        return true;
+    table_ = std::make_unique<TImportTable>();
+    std::string error;
+    if (!SplitColumns(text_, delimiter, *table_, kMaxImportLines, error)) {
+        Fail(unable + Format("\n\rThe file holds more than %d lines with numbers, far more than a draws history.",
+                             static_cast<int>(kMaxImportLines)));
+        return false;
+    }
+    return true;
+}
+
+std::vector<uint32_t> TImportDrawsAIClass::DataRows() const
+{
+    std::vector<uint32_t> rows;
+    const TImportTable& t = *table_;
+    for (size_t r = 0; r < t.Rows(); ++r)
+        if (t.HasDigits(r) && static_cast<int>(r) != t.HeaderRow)
+            rows.push_back(static_cast<uint32_t>(r));
+    return rows;
+}
+
+namespace {
+
+// The checks of one draw in the columns analysis: ranges, repeats, the bonus
+// rule; what CheckNumbersFor refuses, without building the draw.
+struct TQuickCheck {
+    const TGameInfo& g;
+    int p1, p2;
+
+    static bool Field(const int32_t* v, int n, const TGameField& f, uint64_t seen[2])
+    {
+        for (int j = 0; j < n; ++j) {
+            if (v[j] < f.Lowest || v[j] > f.Lowest + f.Total - 1)
+                return false;
+            const uint64_t bit = uint64_t(1) << (v[j] & 63);
+            if (!f.Ordered && (seen[v[j] >> 6] & bit))
+                return false;
+            seen[v[j] >> 6] |= bit;
+        }
+        return true;
+    }
+    // Field 1 at a, field 2 at b (either may be null when the role is not checked).
+    bool Draw(const int32_t* a, const int32_t* b, bool& ascending) const
+    {
+        uint64_t seen1[2] = {0, 0}, seen2[2] = {0, 0};
+        if (a && !Field(a, p1, g.Fields[0], seen1))
+            return false;
+        if (b && !Field(b, p2, g.Fields[1], seen2))
+            return false;
+        if (a && b && g.Field2Kind == 2 && ((seen1[0] & seen2[0]) || (seen1[1] & seen2[1])))
+            return false;
+        if (a)
+            for (int j = 1; j < p1; ++j)
+                ascending = ascending && a[j] > a[j - 1];
+        return true;
+    }
+};
+
+} // namespace
+
+std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
+{
+    const TImportTable& t = *table_;
+    const bool dated = draws_.Dated();
+    const TGameField& f1 = game_.Fields[0];
+    const int p1 = f1.Picked, p2 = game_.FieldCount == 2 ? game_.Fields[1].Picked : 0;
+    const std::vector<uint32_t> data = DataRows();
+    if (data.empty())
+        return dated ? kNoAmount : kNoDraws;
+
+    // A few blocks of consecutive rows: the dates keep their steps, a long
+    // file costs no more than a short one.
+    constexpr size_t kBlock = 1000, kBlocks = 4;
+    std::vector<uint32_t> sample;
+    std::vector<size_t> blockStarts{0};
+    if (data.size() <= kBlock * kBlocks) {
+        sample = data;
+    } else {
+        for (size_t b = 0; b < kBlocks; ++b) {
+            const size_t from = (data.size() - kBlock) * b / (kBlocks - 1);
+            if (b > 0)
+                blockStarts.push_back(sample.size());
+            sample.insert(sample.end(), data.begin() + static_cast<long>(from),
+                          data.begin() + static_cast<long>(from + kBlock));
+        }
+    }
+    const size_t S = sample.size();
+    int C = 0;
+    for (uint32_t r : sample)
+        C = std::max(C, t.Fields(r));
+    C = std::min(C, kMaxImportPositions);
+    const size_t cols = static_cast<size_t>(C);
+
+    // Every sampled cell read once: its integers (count -1: not numbers) and its date parts.
+    std::vector<int32_t> pool;
+    std::vector<uint32_t> at(S * cols, 0);
+    std::vector<int16_t> count(S * cols, 0);
+    std::vector<TDateParts> parts(dated ? S * cols : 0);
+    std::vector<int32_t> ints;
+    for (size_t s = 0; s < S; ++s)
+        for (int c = 0; c < C; ++c) {
+            const size_t k = s * cols + static_cast<size_t>(c);
+            const std::string_view cell = t.Cell(sample[s], c);
+            if (t.Cut(sample[s], c)) {
+                count[k] = -1;
+                continue;
+            }
+            if (ReadFieldIntegers(cell, ints)) {
+                at[k] = static_cast<uint32_t>(pool.size());
+                count[k] = static_cast<int16_t>(ints.size());
+                pool.insert(pool.end(), ints.begin(), ints.end());
+            } else {
+                count[k] = -1;
+            }
+            if (dated)
+                parts[k] = ReadDateParts(cell);
+        }
+
+    struct TDateCand {
+        int col = -1, type = 0;
+        int64_t key = 0, tight = 0;
+        std::vector<int32_t> days;
+    };
+    std::vector<TDateCand> dates;
+    if (dated) {
+        const int fromCol = layout.DateColumn > 0 ? layout.DateColumn - 1 : 0;
+        const int toCol = layout.DateColumn > 0 ? std::min(layout.DateColumn, C) : C;
+        for (int c = fromCol; c < toCol; ++c)
+            for (int type = 0; type < 8; ++type) {
+                if (layout.DateType >= 0 && type != layout.DateType)
+                    continue;
+                TDateCand d;
+                d.col = c;
+                d.type = type;
+                d.days.assign(S, kNoDate);
+                size_t decoded = 0, filled = 0;
+                for (size_t s = 0; s < S; ++s) {
+                    const size_t k = s * cols + static_cast<size_t>(c);
+                    filled += count[k] != 0;
+                    if (parts[k].Count == ImportDateLength(type))
+                        d.days[s] = DecodeAt(parts[k].Values, type);
+                    decoded += d.days[s] != kNoDate;
+                }
+                if (decoded == 0 || decoded * 4 < filled)
+                    continue;
+                for (size_t b = 0; b < blockStarts.size(); ++b) {
+                    const size_t from = blockStarts[b], to = b + 1 < blockStarts.size() ? blockStarts[b + 1] : S;
+                    const TDateScore score = ScoreDates(std::vector<int32_t>(d.days.begin() + static_cast<long>(from),
+                                                                             d.days.begin() + static_cast<long>(to)));
+                    d.key += score.key;
+                    d.tight += score.tight;
+                }
+                d.key += static_cast<int64_t>(decoded);
+                dates.push_back(std::move(d));
+            }
+        if (dates.empty())
+            return kNoDates;
+        KeepBestDates(dates);
+    } else {
+        dates.push_back(TDateCand{});
+        dates.back().days.assign(S, 0);
+    }
+
+    const TQuickCheck check{game_, p1, p2};
+    // The integers of one sampled row in the given columns; false when one holds no numbers.
+    std::vector<int32_t> buf1, buf2;
+    auto gather = [&](size_t s, const std::vector<int>& columns, std::vector<int32_t>& out) {
+        out.clear();
+        for (int c : columns) {
+            if (c >= C)
+                return false;
+            const size_t k = s * cols + static_cast<size_t>(c);
+            if (count[k] < 0)
+                return false;
+            out.insert(out.end(), pool.begin() + at[k], pool.begin() + at[k] + count[k]);
+        }
+        return true;
+    };
+
+    struct TFields {
+        std::vector<int> f1, f2;
+        bool pair = false;
+    };
+    std::vector<TFields> fields;
+    auto run = [](int a, int b) {
+        std::vector<int> columns;
+        for (int c = a; c <= b; ++c)
+            columns.push_back(c);
+        return columns;
+    };
+    if (!layout.Field1Columns.empty()) {
+        TFields given;
+        for (int c : layout.Field1Columns)
+            given.f1.push_back(c - 1);
+        if (p2 > 0)
+            for (int c : layout.Field2Columns)
+                given.f2.push_back(c - 1);
+        given.pair = !given.f2.empty();
+        fields.push_back(given);
+    } else {
+        // Runs of neighbouring columns of numbers, by the rows whose integers
+        // there make field 1, field 2, or both one after the other.
+        std::vector<bool> usable(cols, false);
+        for (size_t c = 0; c < cols; ++c) {
+            size_t filled = 0, numbers = 0, values = 0;
+            for (size_t s = 0; s < S; ++s) {
+                const int16_t n = count[s * cols + c];
+                filled += n != 0;
+                numbers += n > 0;
+                values += n > 0 ? static_cast<size_t>(n) : 0;
+            }
+            usable[c] = values > 0 && numbers * 2 >= filled;
+        }
+        struct TRun {
+            int a = 0, b = 0;
+            int64_t valid = 0;
+        };
+        enum { kF1, kF2, kBoth };
+        std::vector<TRun> runs[3];
+        const int units[3] = {p1, p2, c_};
+        // Per row the integers of the run so far, grown one column at a time.
+        std::vector<std::vector<int32_t>> values(S);
+        std::vector<uint8_t> text(S);
+        for (int a = 0; a < C; ++a) {
+            for (size_t s = 0; s < S; ++s) {
+                values[s].clear();
+                text[s] = 0;
+            }
+            for (int b = a; b < C && usable[static_cast<size_t>(b)] && b - a < z_ * c_ + 4; ++b) {
+                for (size_t s = 0; s < S; ++s) {
+                    const size_t k = s * cols + static_cast<size_t>(b);
+                    if (count[k] < 0)
+                        text[s] = 1;
+                    else if (!text[s])
+                        values[s].insert(values[s].end(), pool.begin() + at[k], pool.begin() + at[k] + count[k]);
+                }
+                for (int role = 0; role < 3; ++role) {
+                    const size_t unit = static_cast<size_t>(units[role]);
+                    if (unit == 0 || (role != kF1 && p2 == 0))
+                        continue;
+                    int64_t valid = 0;
+                    for (size_t s = 0; s < S; ++s) {
+                        const std::vector<int32_t>& v = values[s];
+                        if (text[s] || v.empty() || v.size() % unit != 0 || v.size() / unit > static_cast<size_t>(z_))
+                            continue;
+                        bool ok = true, ascending = true;
+                        for (size_t d = 0; ok && d < v.size(); d += unit) {
+                            const int32_t* x = v.data() + d;
+                            ok = role == kF1   ? check.Draw(x, nullptr, ascending)
+                                 : role == kF2 ? check.Draw(nullptr, x, ascending)
+                                               : check.Draw(x, x + p1, ascending);
+                        }
+                        valid += ok;
+                    }
+                    if (valid > 0)
+                        runs[role].push_back({a, b, valid});
+                }
+            }
+        }
+        for (auto& list : runs) {
+            std::stable_sort(list.begin(), list.end(), [](const TRun& x, const TRun& y) {
+                return x.valid != y.valid ? x.valid > y.valid : x.b - x.a < y.b - y.a;
+            });
+            if (list.size() > 12)
+                list.resize(12);
+        }
+        if (p2 == 0) {
+            for (const TRun& r : runs[kF1])
+                fields.push_back({run(r.a, r.b), {}, false});
+        } else {
+            for (const TRun& r : runs[kBoth])
+                fields.push_back({run(r.a, r.b), {}, false});
+            for (const TRun& r1 : runs[kF1])
+                for (const TRun& r2 : runs[kF2])
+                    if (r2.b < r1.a || r2.a > r1.b)
+                        fields.push_back({run(r1.a, r1.b), run(r2.a, r2.b), true});
+        }
+    }
+
+    struct TBest {
+        bool found = false;
+        int64_t score = 0;
+        size_t rank = 0, fields = 0;
+        int distance = 0, width = 0;
+        bool pair = false, adjacent = false;
+    } best;
+    // Each reading of the fields once per row; then each date with it.
+    std::vector<uint8_t> rowDraws(S), rowSorted(S);
+    for (size_t fi = 0; fi < fields.size(); ++fi) {
+        const TFields& f = fields[fi];
+        for (size_t s = 0; s < S; ++s) {
+            rowDraws[s] = 0;
+            if (!gather(s, f.f1, buf1) || (f.pair && !gather(s, f.f2, buf2)))
+                continue;
+            size_t draws = 0;
+            if (!f.pair) {
+                if (buf1.empty() || buf1.size() % static_cast<size_t>(c_) != 0)
+                    continue;
+                draws = buf1.size() / static_cast<size_t>(c_);
+            } else {
+                draws = buf1.size() / static_cast<size_t>(p1);
+                if (draws == 0 || buf1.size() != draws * static_cast<size_t>(p1) ||
+                    buf2.size() != draws * static_cast<size_t>(p2))
+                    continue;
+            }
+            if (draws > static_cast<size_t>(z_))
+                continue;
+            bool ok = true, ascending = true;
+            for (size_t k = 0; ok && k < draws; ++k) {
+                const int32_t* a = f.pair ? buf1.data() + k * static_cast<size_t>(p1)
+                                          : buf1.data() + k * static_cast<size_t>(c_);
+                const int32_t* b = p2 == 0 ? nullptr : f.pair ? buf2.data() + k * static_cast<size_t>(p2) : a + p1;
+                ok = check.Draw(a, b, ascending);
+            }
+            rowDraws[s] = ok ? static_cast<uint8_t>(draws) : 0;
+            rowSorted[s] = ascending;
+        }
+        for (size_t rank = 0; rank < dates.size(); ++rank) {
+            const TDateCand& d = dates[rank];
+            if (dated && (Has(f.f1, d.col) || Has(f.f2, d.col)))
+                continue;
+            // Draws, not rows: a line holding both draws of its day beats reading one of them.
+            int64_t valid = 0, sorted = 0;
+            for (size_t s = 0; s < S; ++s)
+                if (rowDraws[s] && (!dated || IsDay(d.days[s]))) {
+                    valid += rowDraws[s];
+                    sorted += rowSorted[s] ? rowDraws[s] : 0;
+                }
+            if (valid == 0)
+                continue;
+            const bool mostlySorted = p1 > 1 && !f1.Ordered && sorted * 10 >= valid * 9;
+            const int64_t score = valid * (mostlySorted ? 10 : 9);
+            const int first = f.f1.front();
+            const int distance = !dated ? first : first > d.col ? first - d.col : 1000 + d.col - first;
+            const bool adjacent = !f.pair || f.f2.front() == f.f1.back() + 1;
+            const int width = static_cast<int>(f.f1.size() + f.f2.size());
+            // Ties: the better date, named fields over one run for both, the
+            // numbers nearest after the date, field 2 right after field 1, fewer columns.
+            const bool better =
+                !best.found || score > best.score ||
+                (score == best.score &&
+                 std::make_tuple(rank, !f.pair, distance, !adjacent, width, fi) <
+                     std::make_tuple(best.rank, !best.pair, best.distance, !best.adjacent, best.width, best.fields));
+            if (better)
+                best = {true, score, rank, fi, distance, width, f.pair, adjacent};
+        }
+    }
+    if (!best.found)
+        return kNoDraws;
+    const TDateCand& d = dates[best.rank];
+    const TFields& f = fields[best.fields];
+    layout.Kind = TImportLayout::TKind::Columns;
+    layout.Delimiter = t.Delimiter;
+    layout.DateColumn = dated ? d.col + 1 : 0;
+    if (dated)
+        layout.DateType = d.type;
+    layout.Field1Columns.clear();
+    layout.Field2Columns.clear();
+    for (int c : f.f1)
+        layout.Field1Columns.push_back(c + 1);
+    for (int c : f.f2)
+        layout.Field2Columns.push_back(c + 1);
+    return "";
+}
+
+std::pair<int, int32_t> TImportDrawsAIClass::FindSequenceColumn(const TImportLayout& layout,
+                                                                const std::vector<uint32_t>& rows,
+                                                                const std::vector<int32_t>& days) const
+{
+    const TImportTable& t = *table_;
+    // Rows grouped by date; only dates with more than one row tell anything.
+    std::vector<uint32_t> order;
+    for (uint32_t i = 0; i < rows.size(); ++i)
+        if (IsDay(days[i]))
+            order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return days[a] < days[b]; });
+    bool shared = false;
+    for (size_t k = 1; k < order.size() && !shared; ++k)
+        shared = days[order[k]] == days[order[k - 1]];
+    if (!shared)
+        return {-1, 0};
+    auto used = [&](int c) {
+        const auto& f1 = layout.Field1Columns;
+        const auto& f2 = layout.Field2Columns;
+        return c + 1 == layout.DateColumn || std::find(f1.begin(), f1.end(), c + 1) != f1.end() ||
+               std::find(f2.begin(), f2.end(), c + 1) != f2.end();
+    };
+    std::vector<int32_t> ints, values(rows.size());
+    for (int c = 0; c < std::min(t.Columns, kMaxImportPositions); ++c) {
+        if (used(c))
+            continue;
+        // One small integer on every dated row.
+        bool ok = true;
+        std::map<int32_t, size_t> seen;
+        for (size_t k = 0; k < order.size() && ok; ++k) {
+            const uint32_t i = order[k];
+            ok = ReadFieldIntegers(t.Cell(rows[i], c), ints) && ints.size() == 1 && ints[0] >= 0 && ints[0] <= 99;
+            if (ok) {
+                values[i] = ints[0];
+                ok = seen.size() < 10 || seen.count(ints[0]);
+                ++seen[ints[0]];
+            }
+        }
+        if (!ok || seen.size() < 2)
+            continue;
+        // Distinct within each date, and the main value on (nearly) every date.
+        const int32_t main = Commonest(seen);
+        size_t dates = 0, withMain = 0;
+        for (size_t k = 0; k < order.size() && ok;) {
+            size_t e = k;
+            std::vector<int32_t> day;
+            while (e < order.size() && days[order[e]] == days[order[k]])
+                day.push_back(values[order[e++]]);
+            std::sort(day.begin(), day.end());
+            ok = std::adjacent_find(day.begin(), day.end()) == day.end();
+            ++dates;
+            withMain += std::binary_search(day.begin(), day.end(), main);
+            k = e;
+        }
+        if (ok && withMain * 10 >= dates * 9)
+            return {c, main};
+    }
+    return {-1, 0};
+}
+
+void TImportDrawsAIClass::ExtractColumns(const TImportLayout& layout)
+{
+    // The fields of each data row, read from the layout's columns.
+    class TRows : public TRowDraws {
+    public:
+        TRows(const TImportDrawsAIClass& ai, const TImportLayout& l)
+            : ai_(ai), t_(*ai.table_), rows_(ai.DataRows()), dated_(ai.draws_.Dated()), type_(l.DateType),
+              dateCol_(l.DateColumn - 1)
+        {
+            for (int c : l.Field1Columns)
+                f1_.push_back(c - 1);
+            if (ai.game_.FieldCount == 2)
+                for (int c : l.Field2Columns)
+                    f2_.push_back(c - 1);
+            p1_ = ai.game_.Fields[0].Picked;
+            p2_ = ai.game_.FieldCount == 2 ? ai.game_.Fields[1].Picked : 0;
+        }
+        const std::vector<uint32_t>& Rows() const { return rows_; }
+        void SetSequence(int column, int32_t main, const std::vector<int64_t>& keys)
+        {
+            seqCol_ = column;
+            main_ = main;
+            keys_ = keys;
+        }
+        size_t Count() const override { return rows_.size(); }
+        int Line(size_t i) const override { return t_.Line(rows_[i]); }
+        int32_t Day(size_t i) const override
+        {
+            if (!dated_)
+                return 0;
+            if (dateCol_ >= t_.Fields(rows_[i]))
+                return kShortLine;
+            const std::string_view cell = t_.Cell(rows_[i], dateCol_);
+            if (ReadFieldIntegers(cell, ints_) && ints_.empty())
+                return kEmptyDate;
+            if (t_.Cut(rows_[i], dateCol_) || type_ < 0)
+                return kNoDate;
+            const TDateParts parts = ReadDateParts(cell);
+            return parts.Count == ImportDateLength(type_) ? DecodeAt(parts.Values, type_) : kNoDate;
+        }
+        int64_t Sequence(size_t i) const override { return seqCol_ < 0 ? 0 : keys_[i]; }
+        bool Excused(size_t i) const override { return seqCol_ >= 0 && keys_[i] != INT64_MIN; }
+        const char* Draws(size_t i, std::vector<uint32_t>& values) const override
+        {
+            const char* why = nullptr;
+            if (!Gather(rows_[i], f1_, s1_, why) || (!f2_.empty() && !Gather(rows_[i], f2_, s2_, why)))
+                return why;
+            const int c = ai_.c_;
+            size_t draws = 0;
+            if (f2_.empty()) {
+                if (s1_.size() < static_cast<size_t>(c))
+                    return kTooFew;
+                draws = s1_.size() / static_cast<size_t>(c);
+                if (s1_.size() % static_cast<size_t>(c) != 0 || draws > static_cast<size_t>(ai_.z_))
+                    return kTooMany;
+                values.assign(s1_.begin(), s1_.end());
+            } else {
+                draws = s1_.size() / static_cast<size_t>(p1_);
+                if (draws == 0 || s2_.size() < draws * static_cast<size_t>(p2_))
+                    return kTooFew;
+                if (s1_.size() != draws * static_cast<size_t>(p1_) || s2_.size() != draws * static_cast<size_t>(p2_) ||
+                    draws > static_cast<size_t>(ai_.z_))
+                    return kTooMany;
+                values.clear();
+                for (size_t d = 0; d < draws; ++d) {
+                    values.insert(values.end(), s1_.begin() + static_cast<long>(d * p1_),
+                                  s1_.begin() + static_cast<long>((d + 1) * p1_));
+                    values.insert(values.end(), s2_.begin() + static_cast<long>(d * p2_),
+                                  s2_.begin() + static_cast<long>((d + 1) * p2_));
+                }
+            }
+            return nullptr;
+        }
+
+    private:
+        bool Gather(uint32_t row, const std::vector<int>& columns, std::vector<uint32_t>& out, const char*& why) const
+        {
+            out.clear();
+            for (int c : columns) {
+                if (c >= t_.Fields(row)) {
+                    why = kTooFew;
+                    return false;
+                }
+                if (t_.Cut(row, c) || !ReadFieldIntegers(t_.Cell(row, c), ints_)) {
+                    why = kNotNumbers;
+                    return false;
+                }
+                for (int32_t v : ints_)
+                    out.push_back(v < 0 ? kTooBig : static_cast<uint32_t>(v));
+            }
+            return true;
+        }
+
+        const TImportDrawsAIClass& ai_;
+        const TImportTable& t_;
+        std::vector<uint32_t> rows_;
+        bool dated_;
+        int type_, dateCol_;
+        std::vector<int> f1_, f2_;
+        int p1_ = 0, p2_ = 0;
+        int seqCol_ = -1;
+        int32_t main_ = 0;
+        std::vector<int64_t> keys_;
+        mutable std::vector<int32_t> ints_;
+        mutable std::vector<uint32_t> s1_, s2_;
+    };
+
+    TRows rows(*this, layout);
+    const size_t n = rows.Count();
+    std::vector<int32_t> days(n, 0);
+    for (size_t i = 0; i < n; ++i)
+        days[i] = rows.Day(i);
+    Descending = draws_.Dated() && ScoreDates(days).desc;
+    SequenceColumn = 0;
+    if (draws_.Dated()) {
+        int column = layout.SequenceColumn - 1;
+        int32_t main = 0;
+        if (layout.SequenceColumn < 0) {
+            std::tie(column, main) = FindSequenceColumn(layout, rows.Rows(), days);
+        } else if (column >= 0) {
+            // A given column: its commonest value is the main draw's.
+            std::map<int32_t, size_t> seen;
+            std::vector<int32_t> ints;
+            for (uint32_t r : rows.Rows())
+                if (ReadFieldIntegers(table_->Cell(r, column), ints) && ints.size() == 1)
+                    ++seen[ints[0]];
+            if (!seen.empty())
+                main = Commonest(seen);
+        }
+        if (column >= 0) {
+            // The main draw first, the others by their value.
+            std::vector<int64_t> keys(n, INT64_MAX);
+            std::vector<int32_t> ints;
+            for (size_t i = 0; i < n; ++i)
+                if (ReadFieldIntegers(table_->Cell(rows.Rows()[i], column), ints) && ints.size() == 1)
+                    keys[i] = ints[0] == main ? INT64_MIN : ints[0];
+            rows.SetSequence(column, main, keys);
+            SequenceColumn = column + 1;
+        }
+    }
+    ExtractRows(rows);
+    if (table_->QuoteCount > 0) {
+        Skipped.push_back({kQuoteOpen, table_->QuoteCount, table_->QuoteLines});
+        stats_.Eligible += table_->QuoteCount;
+    }
+    Fits = Accepts(stats_);
+    Layout = layout;
+    DateType = static_cast<uint8_t>(std::clamp(layout.DateType, 0, 7));
+}
+
+bool TImportDrawsAIClass::ColumnsAnalysis(const TImportLayout& layout, char delimiter, const std::string& unable,
+                                          std::string& error, bool& stop)
+{
+    stop = false;
+    if (!SplitTable(delimiter, unable)) {
+        stop = true;
+        return false;
+    }
+    TImportLayout found = layout;
+    found.Kind = TImportLayout::TKind::Columns;
+    found.Delimiter = delimiter;
+    error = FindColumns(found);
+    if (!error.empty())
+        return false;
+    ExtractColumns(found);
+    if (!Accepts(stats_)) {
+        FoundDraws.clear();
+        Skipped.clear();
+        error = kNoDraws;
+        return false;
+    }
+    return true;
+}
+
+void TImportDrawsAIClass::Reset()
 {
     Clear();
+    table_.reset();
     DateStart = 0;
     NumbersStart = 0;
     NumbersPerLine = 0;
     CompactDate = false;
+    Descending = false;
+    SequenceColumn = 0;
+    stats_ = TStats{};
+}
+
+bool TImportDrawsAIClass::Analyze(const std::string& bytes, const TImportLayout& layout, const std::string& unable)
+{
+    using TKind = TImportLayout::TKind;
+    Reset();
+    Layout = layout;
+    const bool dated = draws_.Dated();
     try {
-        if (!Load(fileName) || !FindLayout())
+        text_ = DecodeText(bytes);
+        if (layout.Complete(dated)) {
+            // A layout given whole is read as it stands, as "Analyze" reads the controls.
+            if (layout.Kind == TKind::Integers) {
+                DateStart = dated ? layout.DateStart : 0;
+                DateType = static_cast<uint8_t>(dated ? layout.DateType : 0);
+                CompactDate = dated && DateType >= 4;
+                NumbersStart = layout.NumbersStart;
+                if (!LoadText(text_, unable))
+                    return false;
+                ExtractIntegers();
+            } else {
+                TImportLayout given = layout;
+                if (!given.Delimiter)
+                    given.Delimiter = DetectDelimiter(text_);
+                if (!given.Delimiter) {
+                    Fail(dated ? kNoAmount : kNoDraws);
+                    return false;
+                }
+                if (!SplitTable(given.Delimiter, unable))
+                    return false;
+                ExtractColumns(given);
+            }
+            Ready = true;
+            return true;
+        }
+
+        // A delimited file is read by its columns; undelimited text, and a
+        // delimited file whose columns hold no draws, by the integers of each line.
+        std::string error;
+        bool columns = false;
+        if (layout.Kind != TKind::Integers) {
+            const char delimiter = layout.Delimiter ? layout.Delimiter : DetectDelimiter(text_);
+            bool stop = false;
+            if (delimiter)
+                columns = ColumnsAnalysis(layout, delimiter, unable, error, stop);
+            else
+                error = dated ? kNoAmount : kNoDraws;
+            if (stop)
+                return false;
+        }
+        if (!columns && layout.Kind != TKind::Columns) {
+            if (!LoadText(text_, unable))
+                return false;
+            error = FindLayout();
+            if (error.empty())
+                Extract();
+        }
+        if (!error.empty() && !columns) {
+            // The columns of a delimited file stay to be picked by hand.
+            Fail(error, true);
             return false;
-        Extract();
+        }
+        if (columns) {
+            Fits = true;
+            DateType = static_cast<uint8_t>(std::clamp(Layout.DateType, 0, 7));
+        }
+        if (Layout.Kind == TKind::Integers)
+            table_.reset();
         Ready = true;
         Say(kAnalyzed, false);
     } catch (const std::exception&) {
-        Clear();
+        Reset();
     }
     return Ready;
 }
 
+bool TImportDrawsAIClass::AnalyzeFile(const std::string& fileName) { return AnalyzeFile(fileName, TImportLayout{}); }
+
+bool TImportDrawsAIClass::AnalyzeFile(const std::string& fileName, const TImportLayout& layout)
+{
+    Reset();
+    std::string bytes;
+    try {
+        if (!ReadFile(fileName, bytes))
+            return false;
+    } catch (const std::exception&) {
+        Reset();
+        return false;
+    }
+    return Analyze(bytes, layout, kUnableToLoad + fileName + "'");
+}
+
+bool TImportDrawsAIClass::AnalyzeText(const std::string& bytes, const TImportLayout& layout)
+{
+    return Analyze(bytes, layout, std::string(kUnableToLoad) + "'");
+}
+
 bool TImportDrawsAIClass::ExtractWith(const std::string& fileName, int dateStart, int dateType, int numbersStart)
 {
-    Clear();
+    Reset();
     const bool dated = draws_.Dated();
     DateStart = dated ? dateStart : 0;
     DateType = static_cast<uint8_t>(dated ? std::clamp(dateType, 0, 7) : 0);
@@ -591,29 +1454,10 @@ bool TImportDrawsAIClass::ExtractWith(const std::string& fileName, int dateStart
     try {
         if (!Load(fileName))
             return false;
-        const TLines& L = lines_;
-        // The order of the dates decides which of two draws on one day comes first.
-        Descending = false;
-        if (dated && DateStart >= 1) {
-            std::vector<int32_t> days(L.Count(), kNoDate);
-            const int len = ImportDateLength(DateType);
-            for (size_t i = 0; i < L.Count(); ++i)
-                if (L.Length(i) >= DateStart - 1 + len)
-                    days[i] = DecodeAt(L.Row(i) + DateStart - 1, DateType);
-            Descending = ScoreDates(days).desc;
-        }
-        const int expected = c_ * z_ + (dated ? ImportDateLength(DateType) : 0);
-        std::vector<int> histogram(kMaxImportIntegers + 1, 0);
-        for (size_t i = 0; i < L.Count(); ++i)
-            if (L.Length(i) >= expected)
-                ++histogram[static_cast<size_t>(L.Length(i))];
-        NumbersPerLine = static_cast<int32_t>(std::max_element(histogram.begin(), histogram.end()) - histogram.begin());
-        if (histogram[static_cast<size_t>(NumbersPerLine)] == 0)
-            NumbersPerLine = 0;
-        Extract();
+        ExtractIntegers();
         Ready = true;
     } catch (const std::exception&) {
-        Clear();
+        Reset();
     }
     return Ready;
 }
@@ -661,4 +1505,19 @@ int ImportCandidates(TDrawClass& draws, const std::vector<TImportCandidate>& fou
             ++added;
     }
     return added;
+}
+
+TImportResult AnalyzeImportText(const std::string& bytes, const TDrawClass& draws, const TImportLayout& layout)
+{
+    TImportDrawsAIClass ai(draws);
+    ai.ShowMessages = false;
+    ai.AnalyzeText(bytes, layout);
+    TImportResult result;
+    result.Ready = ai.Ready;
+    result.Layout = ai.Layout;
+    result.Fits = ai.Fits;
+    result.Draws = std::move(ai.FoundDraws);
+    result.Skipped = std::move(ai.Skipped);
+    result.Messages = std::move(ai.Messages);
+    return result;
 }

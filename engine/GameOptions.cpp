@@ -326,3 +326,32 @@ std::string TGameOptions::DatabaseAddress(const std::string& dataFolder)
         return {};
     }
 }
+
+bool LoadImportLayout(const std::string& path, TImportLayout& layout)
+{
+    try {
+        const TIniFile ini(path);
+        return TImportLayout::FromText(ini.ReadString(kGameIniSection, "ImportLayout", ""), layout);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool SaveImportLayout(const std::string& path, const TImportLayout& layout, std::string* error)
+{
+    try {
+        TIniFile ini(path);
+        // A file there that could not be read is never written over with one key.
+        if (FileExists(path) && !ini.Loaded()) {
+            if (error)
+                *error = "the options file could not be read";
+            return false;
+        }
+        ini.WriteString(kGameIniSection, "ImportLayout", layout.ToText());
+        return ini.UpdateFile(error);
+    } catch (const std::exception& e) {
+        if (error)
+            *error = e.what();
+        return false;
+    }
+}

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "data/ImportLayout.h"
 #include "data/Stores.h"
 #include "data/Types.h"
 
@@ -93,3 +94,11 @@ public:
     std::string CompareNumsText() const;
     std::string KeepJUXsText() const;
 };
+
+// The import layout that last worked for a game, kept in its options file
+// ("ImportLayout" of section "DrawParams", one line of JSON) beside the options.
+// The path is the options file's. Load answers false when none is stored or
+// the stored text is damaged; Save answers false with a reason when the file
+// cannot be written, and keeps every other key.
+bool LoadImportLayout(const std::string& path, TImportLayout& layout);
+bool SaveImportLayout(const std::string& path, const TImportLayout& layout, std::string* error = nullptr);

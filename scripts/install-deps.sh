@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   zlib1g-dev libcurl4-openssl-dev libxml2-dev libxlsxwriter-dev
-  nlohmann-json3-dev libmicrohttpd-dev libzip-dev ccache
+  nlohmann-json3-dev libmicrohttpd-dev libzip-dev libcsv-dev ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-dejavu-core
 )

@@ -1,6 +1,7 @@
 // The draws editor's way into the import window.
 #include "shell/ImportDrawsEntry.h"
 
+#include "data/Utils.h"
 #include "engine/Environment.h"
 #include "shell/ImportDrawF.h"
 
@@ -10,6 +11,8 @@ int ExecuteImportDraws(QWidget* parent, TEnvironmentClass& environment)
     if (!game.Draws)
         return 0;
     TImportDrawsForm form(*game.Draws, parent);
+    if (!game.FilePath.empty())
+        form.SetOptionsFile(BuildFileName("", game.FilePath, "ini"));
     form.exec();
     return form.ImportedCount();
 }

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "data/ImportDrawsAI.h"
+#include "data/TextCodec.h"
 #include "data/Utils.h"
 #include "support/ScriptedDialogs.h"
 
@@ -62,8 +63,17 @@ json Candidates(const TImportDrawsAIClass& ai, bool dated)
     return list;
 }
 
+TImportLayout LayoutOf(const json& j)
+{
+    TImportLayout layout;
+    EXPECT_TRUE(TImportLayout::FromText(j.dump(), layout)) << j.dump();
+    return layout;
+}
+
 bool RunCase(TImportDrawsAIClass& ai, const std::string& file, const json& caseJson)
 {
+    if (caseJson.contains("layout"))
+        return ai.AnalyzeFile(file, LayoutOf(caseJson["layout"]));
     if (!caseJson.contains("manual"))
         return ai.AnalyzeFile(file);
     const json& m = caseJson["manual"];
@@ -108,10 +118,32 @@ TEST(ImportDrawsAI, GoldenCasesGiveTheirLayoutAndDraws)
         EXPECT_EQ(ai.NumbersStart, expected["numbers_start"]);
         EXPECT_EQ(json(ai.SkippedTexts()), expected["skipped_texts"]);
         EXPECT_EQ(Candidates(ai, model.Dated()), expected["candidates"]);
+        EXPECT_EQ(json::parse(ai.Layout.ToText()), expected["layout"]);
+        EXPECT_EQ(ai.SequenceColumn, expected.value("sequence_column", 0));
+        if (expected.contains("column_names")) {
+            ASSERT_NE(ai.Table(), nullptr);
+            json names = json::array();
+            for (int c = 0; c < ai.Table()->Columns; ++c)
+                names.push_back(Win1252ToUtf8(ai.Table()->ColumnName(c)));
+            EXPECT_EQ(names, expected["column_names"]);
+        }
 
-        // The controls show what the analysis found; "Analyze" with them reads the same draws.
+        // The layout found, stored and given back, reads the same draws as it stands.
         if (!ai.Ready || caseJson.contains("manual"))
             continue;
+        TImportLayout stored;
+        ASSERT_TRUE(TImportLayout::FromText(ai.Layout.ToText(), stored));
+        ASSERT_TRUE(stored.Complete(model.Dated()));
+        TImportDrawsAIClass again(model);
+        again.ShowMessages = false;
+        ASSERT_TRUE(again.AnalyzeFile(input, stored));
+        EXPECT_TRUE(again.Messages.empty());
+        EXPECT_EQ(again.Fits, ai.Fits);
+        EXPECT_EQ(Candidates(again, model.Dated()), expected["candidates"]);
+        EXPECT_EQ(json(again.SkippedTexts()), expected["skipped_texts"]);
+        if (ai.Layout.Kind != TImportLayout::TKind::Integers)
+            continue;
+        // The controls show what the analysis found; "Analyze" with them reads the same draws.
         TImportDrawsAIClass manual(model);
         manual.ShowMessages = false;
         const int skip = model.Dated() ? ai.DateStart - 1 : ai.NumbersStart - 1;
@@ -140,8 +172,15 @@ TEST(ImportDrawsAI, RealFilesYieldWhatAPersonReadsInThem)
         TImportDrawsAIClass ai(model);
         ai.ShowMessages = false;
         ASSERT_TRUE(ai.AnalyzeFile((folder / caseJson["input"].get<std::string>()).string()));
-        EXPECT_EQ(ai.DateStart, (*sample)["date_column"]);
-        EXPECT_EQ(ai.NumbersStart, (*sample)["numbers_column"]);
+        // The positions a person counts among the integers of a line; a file read
+        // by its columns names its columns instead (the golden case checks them).
+        if (ai.Layout.Kind == TImportLayout::TKind::Integers) {
+            EXPECT_EQ(ai.DateStart, (*sample)["date_column"]);
+            EXPECT_EQ(ai.NumbersStart, (*sample)["numbers_column"]);
+        } else {
+            EXPECT_EQ(ai.Layout.Kind, TImportLayout::TKind::Columns);
+            EXPECT_EQ(ai.Table()->Delimiter, ',');
+        }
         EXPECT_EQ(ai.Descending, (*sample)["newest_first"]);
         int header = 0;
         for (const TImportSkip& s : ai.Skipped)
@@ -275,14 +314,17 @@ TEST(ImportDrawsAI, ByteOrderMarksAreReadAsText)
         TImportDrawsAIClass ai(model);
         ai.ShowMessages = false;
         ASSERT_TRUE(ai.AnalyzeFile(WriteTemp(name + ".csv", bytes)));
-        EXPECT_EQ(ai.DateStart, 1);
-        EXPECT_EQ(ai.NumbersStart, 4);
+        EXPECT_EQ(ai.Layout.Kind, TImportLayout::TKind::Columns);
+        EXPECT_EQ(ai.Layout.Delimiter, ';');
+        EXPECT_EQ(ai.Layout.DateColumn, 1);
+        EXPECT_EQ(ai.Layout.Field1Columns, (std::vector<int>{2, 3, 4, 5, 6, 7}));
+        ASSERT_NE(ai.Table(), nullptr);
+        EXPECT_EQ(ai.Table()->ColumnName(0), "Date");
         ASSERT_EQ(ai.FoundDraws.size(), 3u);
         EXPECT_EQ(Iso(ai.FoundDraws[0].Date), "2012-03-15");
         EXPECT_EQ(Iso(ai.FoundDraws[2].Date), "2012-03-25");
         // "März" is no English month: that line has no date and says so.
-        EXPECT_EQ(ai.SkippedTexts(), (std::vector<std::string>{"1 line skipped: too few numbers",
-                                                                "1 line skipped: no date"}));
+        EXPECT_EQ(ai.SkippedTexts(), (std::vector<std::string>{"1 line skipped: no date"}));
     }
 }
 
@@ -391,4 +433,107 @@ TEST(ImportDrawsAI, ImportAddsInShownOrderAndOnlyOnce)
     ASSERT_TRUE(second.ExtractManual(dated, 0, 0, 0));
     EXPECT_TRUE(second.FoundDraws.empty());
     EXPECT_EQ(second.SkippedTexts(), std::vector<std::string>{"2 lines skipped: already in the game"});
+}
+
+// The entry point a later update of a game reuses: a layout stored from one file
+// of a lottery reads its next file as it stands; one that no longer suits says so.
+TEST(ImportDrawsAI, AStoredLayoutReadsTheNextFileOfItsLottery)
+{
+    TDrawClass model(Game("0649|01BB", 1));
+    auto lines = [](int from, int count) {
+        std::string text = "Draw;Date;N1;N2;N3;N4;N5;N6;Bonus\n";
+        for (int i = from; i < from + count; ++i) {
+            int y = 0, m = 0, d = 0;
+            DecodeDate(EncodeDate(2020, 1, 4) + 7 * i, y, m, d);
+            text += Format("%d;%2.2d.%2.2d.%4.4d;%d;%d;%d;%d;%d;%d;%d\n", 500 + i, d, m, y, 1 + i % 8, 10 + i % 7,
+                           20 + i % 5, 30, 40, 49 - i % 3, 9);
+        }
+        return text;
+    };
+    const TImportResult first = AnalyzeImportText(lines(0, 30), model);
+    ASSERT_TRUE(first.Ready);
+    EXPECT_TRUE(first.Fits);
+    EXPECT_EQ(first.Draws.size(), 30u);
+    EXPECT_EQ(first.Messages.size(), 1u); // "File analyzed."
+    ASSERT_TRUE(first.Layout.Complete(true));
+    EXPECT_EQ(first.Layout.DateColumn, 2);
+    EXPECT_EQ(first.Layout.Field2Columns, std::vector<int>{9});
+
+    TImportLayout stored;
+    ASSERT_TRUE(TImportLayout::FromText(first.Layout.ToText(), stored));
+    const TImportResult next = AnalyzeImportText(lines(25, 40), model, stored);
+    EXPECT_TRUE(next.Ready);
+    EXPECT_TRUE(next.Fits);
+    EXPECT_TRUE(next.Messages.empty());
+    ASSERT_EQ(next.Draws.size(), 40u);
+    EXPECT_EQ(next.Draws.front().Date, EncodeDate(2020, 1, 4) + 7 * 25);
+    EXPECT_EQ(next.Layout, stored);
+
+    // Another lottery's file: the stored columns hold no draws there.
+    const std::string other = "Date,Numbers\n2021-01-02,1 2 3 4 5 6 7\n2021-01-05,8 9 10 11 12 13 14\n";
+    const TImportResult wrong = AnalyzeImportText(other, model, stored);
+    EXPECT_TRUE(wrong.Ready);
+    EXPECT_FALSE(wrong.Fits);
+    EXPECT_TRUE(wrong.Draws.empty());
+    ASSERT_FALSE(wrong.Skipped.empty());
+    EXPECT_EQ(wrong.Skipped.front().Reason, "too few numbers");
+    const TImportResult fresh = AnalyzeImportText(other, model);
+    EXPECT_TRUE(fresh.Fits);
+    EXPECT_EQ(fresh.Draws.size(), 2u);
+    EXPECT_EQ(fresh.Layout.Field1Columns, std::vector<int>{2});
+    EXPECT_TRUE(fresh.Layout.Field2Columns.empty());
+
+    // A kind asked for is kept to: integers of a delimited file, columns of plain text.
+    TImportLayout integers;
+    integers.Kind = TImportLayout::TKind::Integers;
+    const TImportResult byIntegers = AnalyzeImportText(lines(0, 30), model, integers);
+    EXPECT_TRUE(byIntegers.Ready);
+    EXPECT_EQ(byIntegers.Layout.Kind, TImportLayout::TKind::Integers);
+    EXPECT_EQ(byIntegers.Layout.NumbersStart, 5);
+    TImportLayout columns;
+    columns.Kind = TImportLayout::TKind::Columns;
+    const TImportResult plain = AnalyzeImportText("15/03/2012 3 8 12 25 31 40 7\n", model, columns);
+    EXPECT_FALSE(plain.Ready);
+    EXPECT_EQ(plain.Messages, std::vector<std::string>{"Unable to analyze the history draw file.\n\rCannot find the "
+                                                       "required amount of numbers per line.\n\rYou can manually "
+                                                       "adjust the import parameters."});
+}
+
+// Hostile delimited files: a quote never closed costs its line, a huge field or
+// a million columns cost nothing beyond their bytes, NUL bytes are blanks.
+TEST(ImportDrawsAI, HostileDelimitedFilesLoseOnlyWhatIsDamaged)
+{
+    auto draws = [](int from, int to) {
+        std::string text;
+        for (int i = from; i < to; ++i)
+            text += Format("%2.2d/03/2019;%d;%d;%d;%d;%d;%d\n", i + 1, i + 1, i + 2, i + 3, i + 4, i + 5, i + 6);
+        return text;
+    };
+    static const char nuls[] = "15/03/2019;\0 1;2;3;4;5;6\n16/03/2019;2;3;4;5;6;7\0\n";
+    std::string wide = "x";
+    for (int i = 0; i < 1'000'000; ++i)
+        wide += ";7";
+    const struct {
+        const char* name;
+        std::string bytes;
+        size_t draws;
+        std::vector<std::string> skipped;
+    } rows[] = {
+        {"open quote", draws(0, 3) + "04/03/2019;\"4;5;6;7;8;9\n" + draws(4, 20), 19,
+         {"1 line skipped: a quote never closed"}},
+        {"huge field", draws(0, 10) + "11/03/2019;\"" + std::string(5'000'000, '1') + "\";2;3;4;5;6\n", 10,
+         {"1 line skipped: not a number where the numbers stand"}},
+        {"a million columns", draws(0, 10) + wide + "\n", 10, {"1 line skipped: no date"}},
+        {"NUL bytes", std::string(nuls, sizeof nuls - 1), 2, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TDrawClass model(Game("0649", 1));
+        TImportDrawsAIClass ai(model);
+        ai.ShowMessages = false;
+        ASSERT_TRUE(ai.AnalyzeFile(WriteTemp("hostile.csv", row.bytes)));
+        EXPECT_EQ(ai.Layout.Kind, TImportLayout::TKind::Columns);
+        EXPECT_EQ(ai.FoundDraws.size(), row.draws);
+        EXPECT_EQ(ai.SkippedTexts(), row.skipped);
+    }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -663,4 +664,52 @@ TEST(GameOptions, DamagedProgramSettingsAreDeleted)
     EXPECT_FALSE(fs::exists(path));
     // Saving where no folder exists is ignored.
     EXPECT_NO_THROW(o.SaveProgramSettings(folder + "missing/deeper"));
+}
+
+// The import layout that worked is kept beside the options: saving the options
+// keeps it, writing it keeps them, and damage reads as none.
+TEST(GameOptions, ImportLayoutIsKeptInTheOptionsFile)
+{
+    auto game = MakeGame(300);
+    const std::string path = TmpDir() + "layout.ini";
+    std::remove(path.c_str());
+    TImportLayout layout;
+    TImportLayout back;
+    EXPECT_FALSE(LoadImportLayout(path, back));
+    layout.Kind = TImportLayout::TKind::Columns;
+    layout.Delimiter = ';';
+    layout.DateColumn = 2;
+    layout.DateType = 0;
+    layout.Field1Columns = {3, 4, 5, 6, 7, 8};
+    ASSERT_TRUE(SaveImportLayout(path, layout));
+    ASSERT_TRUE(LoadImportLayout(path, back));
+    EXPECT_EQ(back, layout);
+
+    TGameOptions o;
+    o.SetGame(game.get());
+    SetNonDefaults(o);
+    o.SaveToGameIni(path);
+    EXPECT_EQ(o.TotalTestDraws, 50);
+    back = TImportLayout{};
+    ASSERT_TRUE(LoadImportLayout(path, back));
+    EXPECT_EQ(back, layout);
+    layout.Field2Columns = {10};
+    ASSERT_TRUE(SaveImportLayout(path, layout));
+    TGameOptions read;
+    read.SetGame(game.get());
+    read.LoadFromGameIni(path);
+    EXPECT_EQ(read.TotalTestDraws, 50);
+    ASSERT_TRUE(LoadImportLayout(path, back));
+    EXPECT_EQ(back.Field2Columns, std::vector<int>{10});
+
+    Put(path, "[DrawParams]\nApp=JUX\nImportLayout={\"kind\":\"columns\",\"field1\":[0]}\n");
+    EXPECT_FALSE(LoadImportLayout(path, back));
+    // An options file too large to be read is not written over with one key.
+    const std::string big(TIniFile::kMaxFileBytes + 10, '#');
+    Put(path, big);
+    std::string error;
+    EXPECT_FALSE(SaveImportLayout(path, layout, &error));
+    EXPECT_EQ(error, "the options file could not be read");
+    EXPECT_EQ(Get(path), big);
+    EXPECT_FALSE(SaveImportLayout(TmpDir() + "no such folder/x.ini", layout, &error));
 }

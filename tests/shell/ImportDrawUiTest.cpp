@@ -12,6 +12,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -24,6 +25,8 @@
 #include "data/Utils.h"
 #include "display/QtText.h"
 #include "engine/Environment.h"
+#include "engine/GameOptions.h"
+#include "platform/IniFile.h"
 #include "shell/Application.h"
 #include "shell/DisplayFrame.h"
 #include "shell/DrawModifyF.h"
@@ -85,11 +88,21 @@ TEST(ImportDrawUi, ChoosingAFileAnalysesItAndShowsTheLayoutAndSkippedLines)
     EXPECT_EQ(form.lblHeader->text(), "Found 336 draws to import");
     EXPECT_EQ(form.lblSkipped->text(), "62 lines skipped: balls outside 1..26\n1 line skipped: draw repeated");
     EXPECT_EQ(form.DateTypeCB->currentIndex(), 1);
-    EXPECT_EQ(form.IndexSE->value(), 0);
-    EXPECT_EQ(form.AfterDSE->value(), 0);
     EXPECT_FALSE(form.btnAnalyze->isEnabled());
     EXPECT_TRUE(form.btnImport->isEnabled());
     EXPECT_FALSE(form.ReverseCB->isEnabled());
+    // A delimited file shows its columns with the header's names and their roles.
+    EXPECT_EQ(form.LayoutCB->currentText(), "Columns split by comma");
+    EXPECT_TRUE(form.sgColumns->isVisible());
+    EXPECT_FALSE(form.IndexSE->isVisible());
+    const QAbstractItemModel* columns = form.sgColumns->model();
+    ASSERT_EQ(columns->columnCount(), 3);
+    EXPECT_EQ(columns->rowCount(), 399);
+    EXPECT_EQ(columns->headerData(0, Qt::Horizontal).toString(), "1 Draw Date\nDate");
+    EXPECT_EQ(columns->headerData(1, Qt::Horizontal).toString(), "2 Winning Numbers\nFields 1, 2");
+    EXPECT_EQ(columns->headerData(2, Qt::Horizontal).toString(), "3 Multiplier\n");
+    EXPECT_EQ(columns->headerData(0, Qt::Vertical).toString(), "2");
+    EXPECT_EQ(columns->index(0, 1).data().toString(), "10 13 14 22 52 11");
     const QAbstractItemModel* preview = form.sgPreview->model();
     ASSERT_EQ(preview->rowCount(), 336);
     ASSERT_EQ(preview->columnCount(), 4);
@@ -112,7 +125,46 @@ TEST(ImportDrawUi, ChoosingAFileAnalysesItAndShowsTheLayoutAndSkippedLines)
 
     qttest::Snap(form, "import-powerball");
 
-    // A changed control offers "Analyze", which reads the layout as set.
+    // A click on a column title offers its roles, the current one checked.
+    form.ColumnTitleClick(1);
+    EXPECT_TRUE(form.popColumn->isVisible());
+    EXPECT_TRUE(form.mniColumnField1->isChecked());
+    EXPECT_FALSE(form.mniColumnDate->isChecked());
+    form.popColumn->close();
+    // Picking columns by hand: the preview follows at once.
+    form.ColumnTitleClick(2);
+    form.mniColumnField2->trigger();
+    EXPECT_EQ(form.ColumnsLayout().Field2Columns, std::vector<int>{3});
+    EXPECT_EQ(columns->headerData(2, Qt::Horizontal).toString(), "3 Multiplier\nField 2");
+    EXPECT_EQ(form.lblHeader->text(), "Found 0 draws to import");
+    EXPECT_EQ(form.lblSkipped->text(), "71 lines skipped: too few numbers\n328 lines skipped: too many numbers");
+    EXPECT_FALSE(form.btnImport->isEnabled());
+    form.PickColumn(2, TImportDrawsForm::TColumnRole::None);
+    EXPECT_EQ(form.lblHeader->text(), "Found 336 draws to import");
+    form.PickColumn(1, TImportDrawsForm::TColumnRole::Field1); // switched out: no numbers left
+    EXPECT_EQ(form.lblStatus->text(), "Choose the columns of field 1.");
+    EXPECT_EQ(form.sgPreview->model()->rowCount(), 0);
+    EXPECT_FALSE(form.btnImport->isEnabled());
+    form.PickColumn(1, TImportDrawsForm::TColumnRole::Field1);
+    EXPECT_EQ(form.lblHeader->text(), "Found 336 draws to import");
+    // Another date format reads the date column at once: days above 12 are no months.
+    form.DateTypeCB->setCurrentIndex(0);
+    EXPECT_EQ(form.ColumnsLayout().DateType, 0);
+    EXPECT_LT(form.sgPreview->model()->rowCount(), 200);
+    EXPECT_TRUE(form.lblSkipped->text().contains("lines skipped: no date")) << ToText(form.lblSkipped->text());
+    form.PickColumn(0, TImportDrawsForm::TColumnRole::Date); // the format that reads it best
+    EXPECT_EQ(form.DateTypeCB->currentIndex(), 1);
+    EXPECT_EQ(form.lblHeader->text(), "Found 336 draws to import");
+
+    // The integers of each line instead: the classic controls and "Analyze".
+    dialogs.shown.clear();
+    form.LayoutCB->setCurrentIndex(0);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_FALSE(form.sgColumns->isVisible());
+    EXPECT_TRUE(form.IndexSE->isVisible());
+    EXPECT_EQ(form.lblHeader->text(), "Found 336 draws to import");
+    EXPECT_EQ(form.IndexSE->value(), 0);
+    EXPECT_EQ(form.AfterDSE->value(), 0);
     form.IndexSE->setValue(1);
     EXPECT_TRUE(form.btnAnalyze->isEnabled());
     form.btnAnalyze->click();
@@ -125,6 +177,9 @@ TEST(ImportDrawUi, ChoosingAFileAnalysesItAndShowsTheLayoutAndSkippedLines)
     form.IndexSE->setValue(0);
     form.btnAnalyze->click();
     EXPECT_EQ(form.lblHeader->text(), "Found 336 draws to import");
+    form.LayoutCB->setCurrentIndex(1);
+    EXPECT_TRUE(form.sgColumns->isVisible());
+    EXPECT_EQ(form.lblHeader->text(), "Found 336 draws to import");
 
     // "Import" adds them, says so, and the new analysis offers only what is missing.
     dialogs.shown.clear();
@@ -135,6 +190,92 @@ TEST(ImportDrawUi, ChoosingAFileAnalysesItAndShowsTheLayoutAndSkippedLines)
     EXPECT_EQ(form.lblHeader->text(), "Found 0 draws to import");
     EXPECT_TRUE(form.lblSkipped->text().contains("336 lines skipped: already in the game"));
     EXPECT_FALSE(form.btnImport->isEnabled());
+}
+
+// The layout that imported draws is written to the game's options file and
+// used again for the next file, without asking; one that no longer suits is
+// not, and the analysis speaks as usual.
+TEST(ImportDrawUi, TheLayoutThatWorkedIsRememberedForTheGame)
+{
+    TScriptedDialogs dialogs;
+    TDrawClass model(fixtures::MakeGame(6, 49, 1));
+    const std::string options = WriteTemp("remember.ini", "[DrawParams]\nApp=JUX\nMyNote=keep\n");
+    std::string text = "Week|Date|Mon|N1|N2|N3|N4|N5|N6\n";
+    for (int i = 1; i <= 9; ++i)
+        text += Format("%d|0%d.03.2021|x|%d|%d|%d|%d|%d|%d\n", i, i, i, i + 10, i + 20, i + 30, i + 35, 40 + i);
+    const std::string first = WriteTemp("first.txt", text);
+    {
+        TImportDrawsForm form(model);
+        form.SetOptionsFile(options);
+        form.show();
+        form.FileE->setText(FromText(first));
+        form.FileEReturn();
+        ASSERT_EQ(form.lblHeader->text(), "Found 9 draws to import");
+        // Picked by hand: the first five numbers only make no 6 of 49 draw; all six do.
+        form.PickColumn(8, TImportDrawsForm::TColumnRole::Field1);
+        EXPECT_EQ(form.lblHeader->text(), "Found 0 draws to import");
+        form.PickColumn(8, TImportDrawsForm::TColumnRole::Field1);
+        form.btnImport->click();
+        EXPECT_EQ(model.DrawCount(), 9);
+    }
+    TImportLayout stored;
+    ASSERT_TRUE(LoadImportLayout(options, stored));
+    EXPECT_EQ(stored.Delimiter, '|');
+    EXPECT_EQ(stored.DateColumn, 2);
+    EXPECT_EQ(stored.Field1Columns, (std::vector<int>{4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(TIniFile(options).ReadString("DrawParams", "MyNote", ""), "keep");
+
+    std::string later = text;
+    later.replace(later.find("09.03"), 5, "10.03");
+    const std::string next = WriteTemp("next.txt", later);
+    dialogs.shown.clear();
+    {
+        TImportDrawsForm form(model);
+        form.SetOptionsFile(options);
+        form.show();
+        form.FileE->setText(FromText(next));
+        form.FileEReturn();
+        EXPECT_TRUE(dialogs.shown.empty());
+        EXPECT_EQ(form.lblStatus->text(), "The layout remembered for this game was used.");
+        EXPECT_EQ(form.lblHeader->text(), "Found 1 draws to import");
+        EXPECT_EQ(form.ColumnsLayout().Field1Columns, stored.Field1Columns);
+        // Another file the stored columns do not read: the analysis as usual.
+        form.FileE->setText(FromText(WriteTemp("plain.txt", "11/03/2021 1 2 3 4 5 6\n")));
+        form.FileEReturn();
+        EXPECT_EQ(dialogs.Texts().size(), 1u);
+        EXPECT_EQ(form.lblStatus->text(), "");
+        EXPECT_EQ(form.LayoutCB->currentIndex(), 0);
+        EXPECT_EQ(form.lblHeader->text(), "Found 1 draws to import");
+    }
+}
+
+// A delimited file the analysis reads nothing from still shows its columns,
+// for the user to see why and to pick them.
+TEST(ImportDrawUi, AFileTheAnalysisCannotReadStillShowsItsColumns)
+{
+    TScriptedDialogs dialogs;
+    TDrawClass model(fixtures::MakeGame(6, 49, 1));
+    TImportDrawsForm form(model);
+    form.show();
+    std::string text = "Datum;Zahlen;Zusatzzahl\n";
+    for (int i = 1; i <= 6; ++i)
+        text += Format("%d. M\xE4rz 2021;%d %d %d %d %d %d;%d\n", i, i, i + 10, i + 20, i + 30, i + 35, 40 + i, 9);
+    form.FileE->setText(FromText(WriteTemp("maerz.csv", text)));
+    form.FileEReturn();
+    ASSERT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_EQ(dialogs.Texts()[0].find("Unable to analyze the history draw file."), 0u) << dialogs.Texts()[0];
+    EXPECT_EQ(form.LayoutCB->currentText(), "Columns split by semicolon");
+    EXPECT_TRUE(form.sgColumns->isVisible());
+    EXPECT_EQ(form.sgColumns->model()->headerData(1, Qt::Horizontal).toString(), "2 Zahlen\n");
+    form.PickColumn(1, TImportDrawsForm::TColumnRole::Field1);
+    EXPECT_EQ(form.lblStatus->text(), "Choose the date column.");
+    EXPECT_FALSE(form.btnImport->isEnabled());
+    // A column without dates in any format: said on the window, not in a dialog.
+    form.PickColumn(0, TImportDrawsForm::TColumnRole::Date);
+    EXPECT_EQ(dialogs.Texts().size(), 1u);
+    EXPECT_TRUE(form.lblStatus->text().startsWith("Unable to analyze the history draw file.")) << ToText(form.lblStatus->text());
+    EXPECT_TRUE(form.sgColumns->isVisible());
+    EXPECT_EQ(form.ColumnsLayout().DateColumn, 1);
 }
 
 TEST(ImportDrawUi, ReverseRemoveAndImportOfAFileWithoutDates)
