@@ -22,6 +22,9 @@ class QTableView;
 class QAction;
 class TImportPreviewModel;
 
+// The "..." dialog's filters: the layouts lotteries publish come first.
+inline constexpr const char* kImportFileFilter = "History files (*.txt *.csv *.tsv);;All files (*)";
+
 class TImportDrawsForm : public QDialog {
     Q_OBJECT
 
