@@ -20,7 +20,9 @@
 #include "platform/Paths.h"
 #include "shell/AboutFrm.h"
 #include "shell/BacktestFrm.h"
+#include "shell/BusyProgress.h"
 #include "shell/MainWindowRules.h"
+#include "display/GridCellUi.h"
 #include "display/QtText.h"
 #include "display/QtFont.h"
 #include "shell/ShellHooks.h"
@@ -593,7 +595,10 @@ void TfrmMain::mniExportRunStateClick()
     const std::string path = ChooseFile(true, RunStateFileName());
     if (path.empty())
         return;
-    environment_.ExportRunState(path);
+    {
+        TBusyProgress busy(this, QStringLiteral("Saving the run state..."));
+        environment_.ExportRunState(path, busy.Callback());
+    }
     UpdateControls();
 }
 
