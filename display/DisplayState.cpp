@@ -424,9 +424,7 @@ void TDisplayState::ExportDetails(const TIntegerStore& ids)
     std::string fileName;
     if (!SaveFileQuery(game.Info.Name + ".xlsx", fileName))
         return;
-    const int32_t field = env_.Engine().Context.AnalysedField;
-    const std::string fieldCaption = field >= 1 && field <= 2 ? game.Info.FieldNames[size_t(field - 1)] : std::string();
-    ExportToSpreadsheet(env_.Engine(), ids, fieldCaption, fileName);
+    ExportToSpreadsheet(env_.Engine(), ids, AnalysedFieldCaption(env_.Engine()), fileName);
 }
 
 void TDisplayState::ExportPanoramaDetails(const TGridRect& selection)
