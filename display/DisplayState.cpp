@@ -175,9 +175,12 @@ void TDisplayState::LookAheadQuery()
 {
     std::string text = Format("%d", LookAhead);
     int32_t value = 0;
-    if (InputQuery("Look ahead", "How many future draws to use for averaged display?", text) &&
-        AcceptLookAhead(text, tableSource_.TestedDraws(), value))
-        LookAhead = value;
+    if (InputQuery("Look ahead", "How many future draws to use for averaged display?", text)) {
+        if (AcceptLookAhead(text, tableSource_.TestedDraws(), value))
+            LookAhead = value;
+        else
+            ShowError(LookAheadRangeText(tableSource_.TestedDraws()));
+    }
     RefreshTable();
 }
 

@@ -131,6 +131,10 @@ void TFrmJUXDisplay::Connect()
             [this, showTableMenu](const QPoint& pos) { showTableMenu(ui_->pnlJUXTop, pos); });
     connect(ui_->txtJUX, &QWidget::customContextMenuRequested, this,
             [this, showTableMenu](const QPoint& pos) { showTableMenu(ui_->txtJUX, pos); });
+    // The grids of the page offer the same menu, the spreadsheet export with it.
+    for (QTableWidget* grid : {tablePanel_->SuccessGrid(), tablePanel_->PredictGrid()})
+        connect(grid, &QWidget::customContextMenuRequested, this,
+                [grid, showTableMenu](const QPoint& pos) { showTableMenu(grid->viewport(), pos); });
 
     connect(mniAddFavorite_, &QAction::triggered, this, [this] {
         Guarded([this] { AddToUserList(panoramaPopup_.CellId); });
