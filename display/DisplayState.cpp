@@ -88,11 +88,16 @@ void TDisplayState::UpdateRunButton()
         runButtonText_ = caption;
         RunButtonChanged();
     }
+    // Pausing and resuming come here: the strip follows.
+    if (env_.RunState == STARTED || env_.RunState == PAUSED) {
+        progressText_ = ProgressStripText(env_.RunState, source_.TablesComputed());
+        ProgressTextChanged();
+    }
 }
 
 void TDisplayState::RefreshPanorama()
 {
-    progressText_ = TestingText(source_.TablesComputed());
+    progressText_ = ProgressStripText(env_.RunState, source_.TablesComputed());
     ProgressTextChanged();
     try {
         BuildPanorama(source_, panoramaRequested_, panoramaMode_, PanoramaRows, panorama_);
@@ -228,6 +233,11 @@ uint32_t TDisplayState::CellColor(int32_t col, int32_t row, uint32_t fixedColor)
 }
 
 std::string TDisplayState::RequestedLabel() const { return RequestedText(panoramaRequested_, source_.PoolSize()); }
+
+std::string TDisplayState::HoverProgressText() const
+{
+    return ProgressStripText(env_.RunState, source_.TablesComputed());
+}
 
 std::string TDisplayState::CurrentText() const { return Format("%d", currentJUX_); }
 
