@@ -8,6 +8,7 @@
 #include <QShowEvent>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QRadioButton>
@@ -121,6 +122,7 @@ TfrmLotteryManager::TfrmLotteryManager(const std::string& dataFolder, TDrawFileH
     connect(ui_->btnCancel, &QPushButton::clicked, this, &TfrmLotteryManager::btnCancelClick);
     connect(ui_->btnRequest, &QPushButton::clicked, this, &TfrmLotteryManager::btnRequestClick);
     connect(ui_->lvLocal, &QTableWidget::itemSelectionChanged, this, &TfrmLotteryManager::lvLocalChange);
+    connect(ui_->lvLocal, &QTableWidget::cellDoubleClicked, this, &TfrmLotteryManager::lvLocalDblClick);
     connect(ui_->lvDatabase, &QTableWidget::itemSelectionChanged, this, &TfrmLotteryManager::lvDatabaseChange);
 
     // FormCreate.
@@ -150,6 +152,8 @@ void TfrmLotteryManager::ApplyLook()
     setWindowTitle(QString::fromLatin1(kManagerCaption));
     setFont(LotteryWindowFont());
     resize(529, 298);
+    // Enter does what "Next" does.
+    ui_->btnNext->setDefault(true);
     StyleTitle(ui_->lblActionsTitle);
     StyleTitle(ui_->lblLocalTitle);
     StyleTitle(ui_->lblDatabaseTitle);
@@ -170,6 +174,13 @@ void TfrmLotteryManager::ApplyLook()
     ui_->lvDatabase->setColumnWidth(2, 50);
     ui_->lvDatabase->setColumnWidth(3, 150);
     ui_->lvDatabase->hide();
+
+    lblLocalHint_ = new QLabel(ui_->tabLocal);
+    lblLocalHint_->setObjectName(QStringLiteral("lblLocalHint"));
+    lblLocalHint_->setWordWrap(true);
+    lblLocalHint_->setAlignment(Qt::AlignCenter);
+    lblLocalHint_->hide();
+    ui_->layLocal->addWidget(lblLocalHint_);
 
     if (parent())
         if (QWidget* owner = parentWidget(); owner && owner->isVisible())
@@ -292,6 +303,13 @@ void TfrmLotteryManager::lvLocalChange()
     RefreshButtons();
 }
 
+void TfrmLotteryManager::lvLocalDblClick()
+{
+    // A double click on a game does what "Next" offers for it.
+    if (Page() == TManagerPage::Local && ui_->btnNext->isEnabled())
+        btnNextClick();
+}
+
 void TfrmLotteryManager::lvDatabaseChange()
 {
     RefreshButtons();
@@ -327,6 +345,9 @@ void TfrmLotteryManager::FillLocalList()
     }
     list->sortItems(0, Qt::AscendingOrder);
     list->clearSelection();
+    const std::string hint = LocalListHint(list->rowCount(), action_);
+    lblLocalHint_->setText(FromText(hint));
+    lblLocalHint_->setVisible(!hint.empty());
     RefreshButtons();
 }
 

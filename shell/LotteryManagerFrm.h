@@ -17,6 +17,7 @@
 namespace Ui {
 class TfrmLotteryManager;
 }
+class QLabel;
 class QRadioButton;
 
 class TfrmLotteryManager : public QDialog {
@@ -61,6 +62,7 @@ public:
     void btnCancelClick();
     void btnRequestClick();
     void lvLocalChange();
+    void lvLocalDblClick();
     void lvDatabaseChange();
 
 protected:
@@ -95,6 +97,7 @@ private:
     TWizardRunner wizardRunner_;
     TServiceEndpoint endpoint_;
     std::unique_ptr<TDatabaseGames> databaseGames_;
+    QLabel* lblLocalHint_ = nullptr;
 };
 
 // The main window's entry: the manager over the program's data folder (the
