@@ -26,6 +26,7 @@
 #include "shell/ImportDrawsEntry.h"
 #include "shell/NumberFrame.h"
 #include "shell/ShellHooks.h"
+#include "shell/WindowPlacement.h"
 
 namespace {
 
@@ -85,6 +86,7 @@ void TDrawModifyForm::Execute(QWidget* parent, TEnvironmentClass& environment)
         return;
     }
     form->setAttribute(Qt::WA_DeleteOnClose);
+    TrackPlacement(*form, "DrawsEditor");
     form->exec();
 }
 

@@ -3,6 +3,7 @@
 
 #include "engine/Environment.h"
 #include "shell/ImportDrawF.h"
+#include "shell/WindowPlacement.h"
 
 int ExecuteImportDraws(QWidget* parent, TEnvironmentClass& environment)
 {
@@ -10,6 +11,7 @@ int ExecuteImportDraws(QWidget* parent, TEnvironmentClass& environment)
     if (!game.Draws)
         return 0;
     TImportDrawsForm form(*game.Draws, parent);
+    TrackPlacement(form, "ImportDraws");
     form.exec();
     return form.ImportedCount();
 }

@@ -20,6 +20,7 @@
 #include "engine/GameOptions.h"
 #include "platform/Paths.h"
 #include "display/QtText.h"
+#include "shell/WindowPlacement.h"
 #include "ui_LotteryManagerFrm.h"
 
 namespace {
@@ -143,8 +144,10 @@ TfrmLotteryManager::~TfrmLotteryManager() = default;
 void TfrmLotteryManager::Execute(QWidget* parent, const std::string& dataFolder, TDrawFileHooks hooks)
 {
     TfrmLotteryManager manager(dataFolder, std::move(hooks), parent);
-    if (manager.Created())
-        manager.exec();
+    if (!manager.Created())
+        return;
+    TrackPlacement(manager, "LotteryManager");
+    manager.exec();
 }
 
 void TfrmLotteryManager::ApplyLook()
