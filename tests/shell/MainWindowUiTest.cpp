@@ -130,6 +130,22 @@ protected:
     }
     std::vector<int32_t> Recorded() const { return recorded_ ? *recorded_ : std::vector<int32_t>{}; }
 
+    // The title of the modal window a click opens; the window is closed.
+    std::string ModalOpenedBy(QPushButton* button)
+    {
+        auto opened = std::make_shared<QString>();
+        EveryPass(&window, [opened] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal)
+                return false;
+            *opened = modal->windowTitle();
+            modal->close();
+            return true;
+        });
+        button->click();
+        return opened->toStdString();
+    }
+
     void RunToFinish()
     {
         Button("btnStart")->click();
@@ -154,17 +170,7 @@ TEST_F(MainWindowUi, StartsWithoutALottery)
     EXPECT_TRUE(window.findChild<QMenu*>("mniLottery")->menuAction()->isEnabled());
 
     // With no lottery, the start button opens the lottery manager.
-    QString opened;
-    EveryPass(&window, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return false;
-        opened = modal->windowTitle();
-        modal->close();
-        return true;
-    });
-    Button("btnStart")->click();
-    EXPECT_EQ(opened.toStdString(), "Lottery Games Manager");
+    EXPECT_EQ(ModalOpenedBy(Button("btnStart")), "Lottery Games Manager");
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(env().RunState, STANDBY);
 }
@@ -175,17 +181,7 @@ TEST_F(MainWindowUi, FirstStartSaysWhereToBegin)
 {
     EXPECT_TRUE(window.findChild<QWidget*>("pnlFirstStep")->isVisible());
     EXPECT_EQ(Label("lblFirstStep")->text(), "Open or create a lottery game to begin.");
-    QString opened;
-    EveryPass(&window, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return false;
-        opened = modal->windowTitle();
-        modal->close();
-        return true;
-    });
-    Button("btnFirstStep")->click();
-    EXPECT_EQ(opened.toStdString(), "Lottery Games Manager");
+    EXPECT_EQ(ModalOpenedBy(Button("btnFirstStep")), "Lottery Games Manager");
 
     OpenDefaultGame();
     EXPECT_FALSE(window.findChild<QWidget*>("pnlFirstStep")->isVisible());
