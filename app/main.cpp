@@ -28,6 +28,7 @@
 #include "shell/MainWindowRules.h"
 #include "shell/QtDialogs.h"
 #include "shell/StartArgs.h"
+#include "shell/WindowPlacement.h"
 
 namespace {
 
@@ -187,7 +188,10 @@ int main(int argc, char** argv)
     if (args.Screenshot) {
         status = Screenshot(*objects, args);
     } else {
+        // Windows open where the user left them.
+        InstallPlacementFile(IncludeTrailingPathDelimiter(objects->Environment().DataFolder) + kPlacementFileName);
         TfrmMain window(objects->Environment());
+        TrackPlacement(window, "MainWindow");
         window.show();
         status = QApplication::exec();
     }

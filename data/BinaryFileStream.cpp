@@ -10,6 +10,12 @@ namespace {
 
 constexpr size_t kHeaderSize = 12;
 constexpr size_t kChunk = 4096;
+// Deflate is fed this much at a time, so a save can tell how far it is; zlib
+// writes the same stream whatever the pieces.
+constexpr size_t kDeflateStep = size_t(4) << 20;
+// Shares of a save: building the image, compressing it, writing the file.
+constexpr double kImageShare = 0.3;
+constexpr double kCompressShare = 0.6;
 
 [[noreturn]] void Fail(const char* text)
 {
@@ -128,15 +134,25 @@ void TBaseBinaryFileStream::Compress()
         return;
     const auto& in = Data.Bytes();
     z_stream strm{};
-    int rc = deflateInit2(&strm, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
+    const int strategy = CompressionKind == TCompression::EntropyOnly ? Z_HUFFMAN_ONLY : Z_DEFAULT_STRATEGY;
+    int rc = deflateInit2(&strm, 9, Z_DEFLATED, 15, 8, strategy);
     if (rc != Z_OK)
         throw EZCompressionError("Compression error: " + ZlibText(strm, rc));
     std::vector<uint8_t> out(deflateBound(&strm, static_cast<uLong>(in.size())));
     strm.next_in = const_cast<Bytef*>(in.data());
-    strm.avail_in = static_cast<uInt>(in.size());
     strm.next_out = out.data();
     strm.avail_out = static_cast<uInt>(out.size());
-    rc = deflate(&strm, Z_FINISH);
+    size_t fed = 0;
+    do {
+        const size_t step = std::min(kDeflateStep, in.size() - fed);
+        strm.avail_in = static_cast<uInt>(step);
+        fed += step;
+        const bool last = fed == in.size();
+        rc = deflate(&strm, last ? Z_FINISH : Z_NO_FLUSH);
+        if (last ? rc != Z_STREAM_END : rc != Z_OK)
+            break;
+        Report(kImageShare + kCompressShare * double(fed) / double(in.size()));
+    } while (fed < in.size());
     const size_t produced = strm.total_out;
     deflateEnd(&strm);
     if (rc != Z_STREAM_END)
@@ -229,11 +245,37 @@ void TBaseBinaryFileStream::LoadFromFile(const std::string& path)
     ImportData();
 }
 
-void TBaseBinaryFileStream::SaveToFile(const std::string& path)
+void TBaseBinaryFileStream::SaveToFile(const std::string& path, const TSaveProgress& progress)
 {
-    ExportData();
-    Compress();
+    progress_ = progress;
+    reported_ = 0;
     std::string error;
-    if (!WriteWholeFile(path, Data.Bytes(), error))
+    bool written = false;
+    try {
+        ExportData();
+        Report(kImageShare);
+        Compress();
+        written = WriteWholeFile(path, Data.Bytes(), error);
+        if (written)
+            Report(1);
+    } catch (...) {
+        progress_ = nullptr;
+        throw;
+    }
+    progress_ = nullptr;
+    if (!written)
         throw EStreamError(error);
+}
+
+void TBaseBinaryFileStream::PayloadProgress(double done)
+{
+    Report(kImageShare * std::clamp(done, 0.0, 1.0));
+}
+
+void TBaseBinaryFileStream::Report(double done)
+{
+    if (!progress_ || (done < reported_ + 0.01 && done < 1))
+        return;
+    reported_ = done;
+    progress_(done);
 }

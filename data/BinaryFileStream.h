@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "data/Stream.h"
@@ -37,6 +38,20 @@ constexpr uint32_t MakeFileHeaderID(const char (&id)[5])
 // so a payload shorter than 4 bytes sums as its bytes zero-extended.
 uint32_t WordChecksum(const uint8_t* bytes, size_t size);
 
+// How Compress deflates. Every kind is a plain zlib stream that any reader
+// inflates; they differ in time and size only.
+enum class TCompression {
+    // Level 9: the smallest file.
+    Best,
+    // Huffman coding without searching for repeats: several times faster
+    // where the data has few long repeats (the rankings of a run), for a
+    // file a few percent larger.
+    EntropyOnly,
+};
+
+// Told how far a save has come, from 0 to 1 (1 once the file is written).
+using TSaveProgress = std::function<void(double done)>;
+
 class TBaseBinaryFileStream {
 public:
     // Largest image Decompress produces: the smaller of kMaxImageBytes and
@@ -59,11 +74,13 @@ public:
     void AppendSubStream(TBaseBinaryFileStream& child);
     void ExtractSubStream(TBaseBinaryFileStream& child);
     void LoadFromFile(const std::string& path);
-    void SaveToFile(const std::string& path);
+    // `progress` hears the share done, in steps of at least 1%.
+    void SaveToFile(const std::string& path, const TSaveProgress& progress = {});
 
     uint32_t HeaderID() const { return FileHeaderID; }
     uint32_t FormatVersion() const { return Version; }
     bool IsCompressed() const { return Compressed; }
+    TCompression Compression() const { return CompressionKind; }
     uint8_t TransferDone() const { return Transfer; }
     TMemoryStream& Stream() { return Data; }
     const TMemoryStream& Stream() const { return Data; }
@@ -71,13 +88,23 @@ public:
     uint32_t CheckCRC() const;
 
 protected:
+    // For a WritePayload that takes long: the share of the payload written.
+    void PayloadProgress(double done);
+
     virtual void UpgradeFrom(uint32_t storedVersion);
     virtual void ReadPayload();
     virtual void WritePayload();
 
     const uint32_t FileHeaderID;
     const uint32_t Version;
+    TCompression CompressionKind = TCompression::Best;
     bool Compressed = false;
     uint8_t Transfer = 0; // 0 none, 1 imported, 2 exported
     TMemoryStream Data;
+
+private:
+    // Reports `done` of the whole save when it moved on by 1% or reached the end.
+    void Report(double done);
+    TSaveProgress progress_;
+    double reported_ = 0;
 };

@@ -156,6 +156,22 @@ std::string FormationText(const std::array<TGameField, 2>& fields, uint8_t field
     return text;
 }
 
+std::string FieldCaption(const TGameInfo& info, int32_t field)
+{
+    if (field == 1)
+        return info.FieldNames[0];
+    if (field != 2 || info.FieldCount < 2)
+        return {};
+    if (info.Field2Kind == 1)
+        return info.FieldNames[1];
+    if (info.Field2Kind != 2)
+        return {};
+    std::string name = Trim(info.FieldNames[1]);
+    if (name.empty())
+        name = "Bonus ball(s)";
+    return info.FieldNames[0] + " + " + std::to_string(info.Fields[1].Picked) + " " + name;
+}
+
 void ParseFormationCode(const std::string& code, std::array<TGameField, 2>& fields, uint8_t& field2Kind)
 {
     // Characters by 1-based position; beyond the end reads as nothing.

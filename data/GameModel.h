@@ -122,6 +122,10 @@ int32_t MaxTotalFor(int32_t picked);
 int ValueWidth(const TGameField& field);
 std::string FieldFormationText(const TGameField& field);
 std::string FormationText(const std::array<TGameField, 2>& fields, uint8_t field2Kind);
+// The caption of field 1 or 2 as the analysis names it: field 2 of a bonus
+// game is field 1 with its bonus balls counted in ("Main numbers + 1 Bonus
+// ball(s)"); empty for a field the game does not have.
+std::string FieldCaption(const TGameInfo& info, int32_t field);
 // Raises EConvertError for non-numeric digit pairs.
 void ParseFormationCode(const std::string& code, std::array<TGameField, 2>& fields, uint8_t& field2Kind);
 bool CheckNumbersFor(TArrayOfShortIntArray& numbers, int32_t fieldCount, const std::array<TGameField, 2>& fields,

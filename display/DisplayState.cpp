@@ -88,11 +88,16 @@ void TDisplayState::UpdateRunButton()
         runButtonText_ = caption;
         RunButtonChanged();
     }
+    // Pausing and resuming come here: the strip follows.
+    if (env_.RunState == STARTED || env_.RunState == PAUSED) {
+        progressText_ = ProgressStripText(env_.RunState, source_.TablesComputed());
+        ProgressTextChanged();
+    }
 }
 
 void TDisplayState::RefreshPanorama()
 {
-    progressText_ = TestingText(source_.TablesComputed());
+    progressText_ = ProgressStripText(env_.RunState, source_.TablesComputed());
     ProgressTextChanged();
     try {
         BuildPanorama(source_, panoramaRequested_, panoramaMode_, PanoramaRows, panorama_);
@@ -175,9 +180,12 @@ void TDisplayState::LookAheadQuery()
 {
     std::string text = Format("%d", LookAhead);
     int32_t value = 0;
-    if (InputQuery("Look ahead", "How many future draws to use for averaged display?", text) &&
-        AcceptLookAhead(text, tableSource_.TestedDraws(), value))
-        LookAhead = value;
+    if (InputQuery("Look ahead", "How many future draws to use for averaged display?", text)) {
+        if (AcceptLookAhead(text, tableSource_.TestedDraws(), value))
+            LookAhead = value;
+        else
+            ShowError(LookAheadRangeText(tableSource_.TestedDraws()));
+    }
     RefreshTable();
 }
 
@@ -225,6 +233,11 @@ uint32_t TDisplayState::CellColor(int32_t col, int32_t row, uint32_t fixedColor)
 }
 
 std::string TDisplayState::RequestedLabel() const { return RequestedText(panoramaRequested_, source_.PoolSize()); }
+
+std::string TDisplayState::HoverProgressText() const
+{
+    return ProgressStripText(env_.RunState, source_.TablesComputed());
+}
 
 std::string TDisplayState::CurrentText() const { return Format("%d", currentJUX_); }
 
@@ -424,9 +437,7 @@ void TDisplayState::ExportDetails(const TIntegerStore& ids)
     std::string fileName;
     if (!SaveFileQuery(game.Info.Name + ".xlsx", fileName))
         return;
-    const int32_t field = env_.Engine().Context.AnalysedField;
-    const std::string fieldCaption = field >= 1 && field <= 2 ? game.Info.FieldNames[size_t(field - 1)] : std::string();
-    ExportToSpreadsheet(env_.Engine(), ids, fieldCaption, fileName);
+    ExportToSpreadsheet(env_.Engine(), ids, AnalysedFieldCaption(env_.Engine()), fileName);
 }
 
 void TDisplayState::ExportPanoramaDetails(const TGridRect& selection)

@@ -73,6 +73,8 @@ public:
     const TPanoramaGrid& Panorama() const { return panorama_; }
     uint32_t CellColor(int32_t col, int32_t row, uint32_t fixedColor) const;
     std::string ProgressText() const { return progressText_; }
+    // What the strip shows while the mouse rests on it.
+    std::string HoverProgressText() const;
     std::string RunButtonText() const { return runButtonText_; }
     std::string RequestedLabel() const;
     // The text of txtJUX, and whether it is shown red.

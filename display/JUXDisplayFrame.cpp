@@ -131,6 +131,10 @@ void TFrmJUXDisplay::Connect()
             [this, showTableMenu](const QPoint& pos) { showTableMenu(ui_->pnlJUXTop, pos); });
     connect(ui_->txtJUX, &QWidget::customContextMenuRequested, this,
             [this, showTableMenu](const QPoint& pos) { showTableMenu(ui_->txtJUX, pos); });
+    // The grids of the page offer the same menu, the spreadsheet export with it.
+    for (QTableWidget* grid : {tablePanel_->SuccessGrid(), tablePanel_->PredictGrid()})
+        connect(grid, &QWidget::customContextMenuRequested, this,
+                [grid, showTableMenu](const QPoint& pos) { showTableMenu(grid->viewport(), pos); });
 
     connect(mniAddFavorite_, &QAction::triggered, this, [this] {
         Guarded([this] { AddToUserList(panoramaPopup_.CellId); });
@@ -308,7 +312,7 @@ bool TFrmJUXDisplay::eventFilter(QObject* watched, QEvent* event)
     const bool leftRelease = event->type() == QEvent::MouseButtonRelease &&
                              static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
     if (watched == ui_->lblProgressInfo && (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)) {
-        ui_->lblProgressInfo->setText(FromText(TestingText(Source().TablesComputed())));
+        ui_->lblProgressInfo->setText(FromText(HoverProgressText()));
     } else if (watched == ui_->lblReqNumbers && leftRelease && ui_->lblReqNumbers->isEnabled()) {
         WithStripDisabled([this] { QuickMoveRequested(); });
         return true;

@@ -131,6 +131,10 @@ void TJUXTablePanel::Build()
         },
         sgSuccess_));
     sgSuccess_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The rows say what they count.
+    sgSuccess_->verticalHeader()->setVisible(true);
+    sgSuccess_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sgSuccess_->verticalHeader()->setHighlightSections(false);
     pgStatistics_->addTab(sgSuccess_, QStringLiteral("Hits Produced"));
 
     auto* predictPage = new QWidget(pgStatistics_);
@@ -148,6 +152,8 @@ void TJUXTablePanel::Build()
                                  RGBFromColor(palette().color(QPalette::Button)));
         },
         sgPredict_));
+    for (QTableWidget* grid : {sgSuccess_, sgPredict_})
+        grid->setContextMenuPolicy(Qt::CustomContextMenu);
     btnCopy_ = new QPushButton(QStringLiteral("Copy to clipboard"), grpPredict_);
     btnCopy_->setObjectName(QStringLiteral("btnCopyPrediction"));
     btnCopy_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -173,6 +179,9 @@ void TJUXTablePanel::Build()
         chart->SetAxisYTitle(chart == ncHits_ ? "Hits" : "Occurrence");
         chart->SetAxisXTitle(chart == ncHits_ ? "Tested draws" : "Delay");
         chart->SetShowLegend(false);
+        // Both charts count draws and hits.
+        chart->SetAxisXWholeNumbers(true);
+        chart->SetAxisYWholeNumbers(true);
         chart->setContextMenuPolicy(Qt::CustomContextMenu);
         chart->EndUpdate();
     }
@@ -281,6 +290,10 @@ void TJUXTablePanel::Render()
 void TJUXTablePanel::RenderGrids(const TTablePage& page)
 {
     FillGrid(sgSuccess_, page.Success);
+    QStringList labels;
+    for (const std::string& label : SuccessRowLabels())
+        labels << FromText(label);
+    sgSuccess_->setVerticalHeaderLabels(labels);
     grpPredict_->setTitle(FromText(page.PredictCaption));
     FillGrid(sgPredict_, page.Predict);
     for (int col = 0; col < page.Predict.ColCount; ++col)

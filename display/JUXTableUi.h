@@ -37,6 +37,9 @@ public:
     std::function<QString(const QString& presetName)> ChoosePictureFile;
 
     TNiceChart* HitsChart() const { return ncHits_; }
+    // The two grids; their context menu is the frame's table menu.
+    QTableWidget* SuccessGrid() const { return sgSuccess_; }
+    QTableWidget* PredictGrid() const { return sgPredict_; }
     TNiceChart* DelayChart() const { return ncDelay_; }
     QMenu* HitsMenu() const { return popHits_; }
     QMenu* DelayMenu() const { return popDelay_; }

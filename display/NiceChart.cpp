@@ -141,6 +141,8 @@ JUX_CHART_SETTER(AxisXOnePerValue, bool, AxisXOnePerValue)
 JUX_CHART_SETTER(AxisXScale, double, AxisXScale)
 JUX_CHART_SETTER(AxisYScale, double, AxisYScale)
 JUX_CHART_SETTER(Monochrome, bool, Monochrome)
+JUX_CHART_SETTER(AxisXWholeNumbers, bool, AxisXWholeNumbers)
+JUX_CHART_SETTER(AxisYWholeNumbers, bool, AxisYWholeNumbers)
 #undef JUX_CHART_SETTER
 
 void TNiceChart::SetTitleFont(const QFont& font)

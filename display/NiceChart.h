@@ -66,6 +66,10 @@ public:
     void SetAxisYScale(double value);
     bool Monochrome() const { return settings_.Monochrome; }
     void SetMonochrome(bool value);
+    bool AxisXWholeNumbers() const { return settings_.AxisXWholeNumbers; }
+    void SetAxisXWholeNumbers(bool value);
+    bool AxisYWholeNumbers() const { return settings_.AxisYWholeNumbers; }
+    void SetAxisYWholeNumbers(bool value);
 
     TNiceSeries* AddSeries(TSeriesKind kind);
     // 0-based; null outside.

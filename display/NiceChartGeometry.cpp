@@ -50,12 +50,12 @@ struct TAxisRange {
 int32_t Intervals(int32_t n) { return n >= 3 ? n - 1 : 2; }
 
 // Ticks from NiceSteps; a failed search keeps the ticks it made, none.
-std::vector<double> TickValues(int32_t n, double lo, double hi, double& step)
+std::vector<double> TickValues(int32_t n, double lo, double hi, double& step, bool wholeNumbers)
 {
     double start = 0;
     step = 0;
     std::vector<double> values;
-    if (!NiceSteps(n, lo, hi, start, step))
+    if (!NiceSteps(n, lo, hi, start, step, wholeNumbers))
         return values;
     for (int32_t k = 0; k < n; ++k)
         values.push_back(start + k * step);
@@ -64,7 +64,18 @@ std::vector<double> TickValues(int32_t n, double lo, double hi, double& step)
 
 } // namespace
 
-bool NiceSteps(int32_t n, double lo, double hi, double& start, double& step)
+int32_t AxisTickCount(int32_t pixels, double lo, double hi, bool wholeNumbers)
+{
+    const int32_t n = std::max(pixels, 0) / kTickSpacing + 1;
+    if (!wholeNumbers || !std::isfinite(lo) || !std::isfinite(hi) || std::fabs(hi - lo) > 1e6)
+        return n;
+    // Never fewer than 3: the axis spans two steps however few ticks it gets,
+    // and its top deserves a label too.
+    const int32_t span = int32_t(std::ceil(std::max(lo, hi)) - std::floor(std::min(lo, hi)));
+    return std::max(std::min(n, span + 1), 3);
+}
+
+bool NiceSteps(int32_t n, double lo, double hi, double& start, double& step, bool wholeNumbers)
 {
     if (!std::isfinite(lo) || !std::isfinite(hi) || n < 1)
         return false;
@@ -76,11 +87,12 @@ bool NiceSteps(int32_t n, double lo, double hi, double& start, double& step)
         return false;
     if (raw == 0) {
         step = 1;
-        start = lo - n / 2;
+        start = (wholeNumbers ? std::floor(lo) : lo) - n / 2;
         return true;
     }
     const double u = std::pow(10.0, std::floor(std::log10(raw)));
-    const double g = u / 2;
+    // Whole-number steps widen by 1 where others would by a half or less.
+    const double g = wholeNumbers ? std::max(u / 2, 1.0) : u / 2;
     if (!(g > 0) || !std::isfinite(g))
         return false;
     // The smallest multiple of g not below the raw step; the tolerance keeps
@@ -174,8 +186,13 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
             xRange.Add(p.X);
         }
     }
-    const int32_t yTicks = std::max(plot.Height(), 0) / kTickSpacing + 1;
-    const std::vector<double> yValues = TickValues(yTicks, yRange.Lo, yRange.Hi, layout.YStep);
+    // A bar's height is its value: an axis starting above 0 would show a
+    // count of 1 as no bar at all.
+    if (anyBar && yRange.Any)
+        yRange.Add(0);
+    const int32_t yTicks = AxisTickCount(plot.Height(), yRange.Lo, yRange.Hi, settings.AxisYWholeNumbers);
+    const std::vector<double> yValues =
+        TickValues(yTicks, yRange.Lo, yRange.Hi, layout.YStep, settings.AxisYWholeNumbers);
     const double yStart = yValues.empty() ? 0 : yValues.front();
     const double yPerUnit =
         layout.YStep > 0 ? double(plot.Height()) / (Intervals(yTicks) * layout.YStep) : 0;
@@ -247,8 +264,9 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
             }
         }
     } else {
-        const int32_t xTicks = std::max(plot.Width(), 0) / kTickSpacing + 1;
-        const std::vector<double> xValues = TickValues(xTicks, xRange.Lo, xRange.Hi, layout.XStep);
+        const int32_t xTicks = AxisTickCount(plot.Width(), xRange.Lo, xRange.Hi, settings.AxisXWholeNumbers);
+        const std::vector<double> xValues =
+            TickValues(xTicks, xRange.Lo, xRange.Hi, layout.XStep, settings.AxisXWholeNumbers);
         xPerUnit = layout.XStep > 0 ? double(plot.Width()) / (Intervals(xTicks) * layout.XStep) : 0;
         for (size_t k = 0; k < xValues.size(); ++k) {
             TChartTick tick;

@@ -45,6 +45,9 @@ struct TChartSettings {
     double AxisXScale = 1.0;
     double AxisYScale = 1.0;
     bool Monochrome = false;
+    // Axes of counts: ticks on whole numbers only ("3.5 draws" says nothing).
+    bool AxisXWholeNumbers = false;
+    bool AxisYWholeNumbers = false;
 };
 
 // Text measurement of the fonts the chart paints with.
@@ -101,8 +104,13 @@ struct TChartLayout {
 };
 
 // "Nice" ticks: n ticks over [lo, hi]; false when the range defeats the
-// search (start and step keep what was found).
-bool NiceSteps(int32_t n, double lo, double hi, double& start, double& step);
+// search (start and step keep what was found). With `wholeNumbers` every
+// tick is a whole number.
+bool NiceSteps(int32_t n, double lo, double hi, double& start, double& step, bool wholeNumbers = false);
+// The ticks an axis of `pixels` gets over [lo, hi]: one per 50 pixels; for
+// whole numbers no more than the range has whole numbers, so that a small
+// count still fills the axis, and at least 3.
+int32_t AxisTickCount(int32_t pixels, double lo, double hi, bool wholeNumbers);
 
 // Tick label: value / scale as "0.##", "~" for the no-data marker.
 std::string ChartLabel(double value, double scale);
@@ -110,6 +118,7 @@ std::string ChartLabel(double value, double scale);
 // Lines of a title, split at line ends.
 std::vector<std::string> TitleLines(const std::string& title);
 
+// Bars rise from 0: with a bar series the Y axis always takes in 0.
 TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vector<const TChartSeriesData*>& series,
                                 int32_t width, int32_t height, const TChartTextMetrics& metrics);
 

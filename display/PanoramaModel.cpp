@@ -371,6 +371,13 @@ TTablePopupState TablePopupState(const TIntegerStore& userList, const TIntegerSt
 
 std::string TestingText(int32_t tablesComputed) { return Format("Currently testing JUX %d", tablesComputed); }
 
+std::string ProgressStripText(uint8_t runState, int32_t tablesComputed)
+{
+    if (runState == PAUSED)
+        return Format("Paused after JUX %d", tablesComputed);
+    return TestingText(tablesComputed);
+}
+
 std::string FinalResultsText(int32_t tablesComputed)
 {
     return Format("Displaying final prediction results (%d JUXs tested)", tablesComputed);

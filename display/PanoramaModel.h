@@ -170,6 +170,9 @@ TTablePopupState TablePopupState(const TIntegerStore& userList, const TIntegerSt
 
 // Captions of the progress strip and the requested-numbers labels.
 std::string TestingText(int32_t tablesComputed);
+// The progress strip by run state: a paused run says so rather than claiming
+// to be testing; otherwise TestingText.
+std::string ProgressStripText(uint8_t runState, int32_t tablesComputed);
 std::string FinalResultsText(int32_t tablesComputed);
 std::string RequestedText(int32_t requested, int32_t poolSize);
 // "Pause", "Resume", "Close"; null when the state leaves the caption as it is.

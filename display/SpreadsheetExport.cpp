@@ -33,10 +33,11 @@ constexpr int32_t kBallSlots = 128;
 std::string AnalysedFieldCaption(const TJUXEngine& engine)
 {
     const TDrawClass* game = engine.Options().Game;
-    const int32_t field = engine.Context.AnalysedField;
-    if (!game || field < 1 || field > 2)
+    if (!game)
         return {};
-    return game->GameInfo().FieldNames[size_t(field - 1)];
+    // A bonus field is analysed as field 1 with the bonus balls counted in.
+    const int32_t field = engine.Context.CombinedSecondField ? 2 : engine.Context.AnalysedField;
+    return FieldCaption(game->GameInfo(), field);
 }
 
 TJUXSheet BuildJUXSheet(const TJUXEngine& engine, const TJUXClass& table, const std::string& fieldCaption)

@@ -374,6 +374,20 @@ void ApplyDelayMenuEntry(const TDelayMenuEntry& entry, int32_t& delayCategory, u
     }
 }
 
+std::vector<std::string> SuccessRowLabels()
+{
+    return {"Category", "Ratio %", "Imp. Ratio", "Draws"};
+}
+
+std::string LookAheadRangeText(int32_t testedDraws)
+{
+    const int32_t highest = testedDraws / 2 - 1;
+    if (highest < 1)
+        return Format("No look ahead fits a run of %d tested draws.", testedDraws);
+    return Format("The look ahead must be a whole number from 1 to %d (less than half of the %d tested draws).",
+                  highest, testedDraws);
+}
+
 bool AcceptLookAhead(const std::string& text, int32_t testedDraws, int32_t& value)
 {
     int32_t v = 0;

@@ -84,6 +84,9 @@ struct TChartSpec {
     std::vector<TSeriesSpec> Series;
 };
 
+// Labels of the four rows of "Hits Produced", as the panorama names its own.
+std::vector<std::string> SuccessRowLabels();
+
 struct TTablePage {
     bool Exists = false;
     int32_t Categories = 0; // Ct
@@ -122,6 +125,8 @@ void ApplyDelayMenuEntry(const TDelayMenuEntry& entry, int32_t& delayCategory, u
 
 // The look-ahead query's rule: a whole number v with 0 < v < T / 2.
 bool AcceptLookAhead(const std::string& text, int32_t testedDraws, int32_t& value);
+// What a refused look-ahead is told: the values the rule accepts.
+std::string LookAheadRangeText(int32_t testedDraws);
 // The table's requested numbers: "-" stops at 1, "+" and the quick move at PoolSize - 1.
 constexpr int32_t kLowestTableRequested = 1;
 inline int32_t HighestTableRequested(int32_t poolSize) { return poolSize - 1; }

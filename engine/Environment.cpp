@@ -391,12 +391,12 @@ TIntegerStore& TEnvironmentClass::UserList()
     return display_ ? display_->UserList() : ownUserList_;
 }
 
-void TEnvironmentClass::ExportRunState(const std::string& path)
+void TEnvironmentClass::ExportRunState(const std::string& path, const TSaveProgress& progress)
 {
     if (RunState != PAUSED && RunState != FINISHED)
         return;
     TBinaryFileStreamJUXState state(game_, options_, engine_, UserList());
-    state.SaveToFile(path);
+    state.SaveToFile(path, progress);
     ShowInfo(Format("Saving state of %s has been successful.", path.c_str()));
 }
 

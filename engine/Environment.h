@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "data/BinaryFileStream.h"
 #include "data/GameFile.h"
 #include "engine/EngineLinks.h"
 #include "engine/GameOptions.h"
@@ -86,7 +87,8 @@ public:
     bool ConfirmClearPrediction();
     bool QueryClose();                   // closing the application
     // Only in PAUSED or FINISHED; raises when the file cannot be written.
-    void ExportRunState(const std::string& path);
+    // `progress` hears how far the save has come (a long run takes seconds).
+    void ExportRunState(const std::string& path, const TSaveProgress& progress = {});
     // Only in STANDBY with no game open; a refused file leaves nothing
     // behind and its error is shown. True when the run is PAUSED.
     bool ImportRunState(const std::string& path);

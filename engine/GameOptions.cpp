@@ -78,6 +78,16 @@ int32_t TGameOptions::FieldCount() const
     return Game ? Game->GameInfo().FieldCount : 0;
 }
 
+int32_t TGameOptions::PoolSize() const
+{
+    if (!Game)
+        return 0;
+    const TGameInfo& g = Game->GameInfo();
+    // Field 2 of a bonus game is analysed together with field 1, in its pool.
+    const bool second = FieldSelected == 2 && g.FieldCount >= 2 && g.Field2Kind == 1;
+    return g.Fields[second ? 1 : 0].Total;
+}
+
 void TGameOptions::SetDefaults()
 {
     TotalTestDraws = 100;
@@ -173,6 +183,10 @@ void TGameOptions::Validate() const
         fail("Maximum requested numbers cannot be negative.");
     if (MinReqNumbers > 0 && MaxReqNumbers > 0 && MaxReqNumbers < MinReqNumbers)
         fail("Maximum requested numbers cannot be lower to minimum requested numbers.");
+    // A table ranks the whole pool: at most all but one of its numbers can be
+    // requested, and a run asked for more would show nothing.
+    if (const int32_t pool = PoolSize(); pool > 1 && MinReqNumbers > pool - 1)
+        throw Exception(Format("Minimum requested numbers cannot be greater than %d.", pool - 1));
     if (MinHitCategory < 0)
         fail("Minimum hits category cannot be negative.");
     if (MaxHitCategory < 0)

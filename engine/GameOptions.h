@@ -58,6 +58,8 @@ public:
     int32_t DrawCount() const;
     // Fields of the open game (0 when none).
     int32_t FieldCount() const;
+    // Numbers of the pool the selected field is analysed in (0 without a game).
+    int32_t PoolSize() const;
 
     void SetDefaults();
     // Accepts f only when 1 <= f <= the open game's field count.

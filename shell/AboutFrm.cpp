@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "display/QtText.h"
 #include "shell/MainWindowRules.h"
 
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
@@ -21,9 +22,14 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
     product->setFont(big);
     product->setAlignment(Qt::AlignCenter);
 
-    auto* version = new QLabel(QStringLiteral("Version %1").arg(QString::fromLatin1(kProductVersion)), this);
+    // Two numbers: say which is which.
+    auto* version = new QLabel(FromText(AboutVersionText(kProductVersion)), this);
     version->setObjectName(QStringLiteral("lblVersion"));
     version->setAlignment(Qt::AlignCenter);
+    auto* versions = new QLabel(FromText(AboutVersionsNote(kApplicationTitle, kProductVersion)), this);
+    versions->setObjectName(QStringLiteral("lblVersionsNote"));
+    versions->setAlignment(Qt::AlignCenter);
+    versions->setWordWrap(true);
 
     auto* purpose = new QLabel(QStringLiteral("J.U.X. analysis of lottery draw histories."), this);
     purpose->setAlignment(Qt::AlignCenter);
@@ -33,6 +39,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent)
 
     layout->addWidget(product);
     layout->addWidget(version);
+    layout->addWidget(versions);
     layout->addWidget(purpose);
     layout->addWidget(buttons);
     setMinimumWidth(300);

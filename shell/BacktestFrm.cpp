@@ -16,6 +16,7 @@
 #include <QSpinBox>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStringList>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -24,6 +25,7 @@
 #include "data/UserDialogs.h"
 #include "display/NiceChart.h"
 #include "display/QtText.h"
+#include "shell/WindowPlacement.h"
 
 namespace {
 
@@ -116,11 +118,22 @@ TfrmBacktest::TfrmBacktest(const TDrawClass& game, const TGameOptions& options, 
     ncHits_->SetAxisYTitle("Hits");
     ncHits_->SetShowLegend(true);
     ncHits_->SetShowTitle(true);
+    ncHits_->SetAxisXWholeNumbers(true);
+    ncHits_->SetAxisYWholeNumbers(true);
     ncHits_->setMinimumHeight(180);
+    // Until a row of a run is chosen there is nothing to chart: a line says
+    // what will come instead of an empty chart with placeholder axes.
+    lblNoChart_ = new QLabel(QString::fromLatin1(kNoBacktestChart), this);
+    lblNoChart_->setObjectName(QStringLiteral("lblNoChart"));
+    lblNoChart_->setAlignment(Qt::AlignCenter);
+    lblNoChart_->setWordWrap(true);
+    stkChart_ = new QStackedWidget(this);
+    stkChart_->addWidget(lblNoChart_);
+    stkChart_->addWidget(ncHits_);
 
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(sgSummary_);
-    split->addWidget(ncHits_);
+    split->addWidget(stkChart_);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 1);
 
@@ -137,9 +150,15 @@ TfrmBacktest::TfrmBacktest(const TDrawClass& game, const TGameOptions& options, 
         connect(box, &QComboBox::currentIndexChanged, this, [this] { RefreshSummary(); });
     connect(sgSummary_, &QTableWidget::itemSelectionChanged, this, [this] { RefreshChart(); });
     UpdateButtons();
+    RefreshChart();
 }
 
 TfrmBacktest::~TfrmBacktest() = default;
+
+bool TfrmBacktest::ChartShown() const
+{
+    return stkChart_->currentWidget() == ncHits_;
+}
 
 TBacktestFilter TfrmBacktest::Filter() const
 {
@@ -298,10 +317,12 @@ void TfrmBacktest::RefreshChart()
         ncHits_->SetTitle("Cumulative hits");
     }
     ncHits_->EndUpdate();
+    stkChart_->setCurrentWidget(ncHits_->SeriesCount() > 0 ? static_cast<QWidget*>(ncHits_) : lblNoChart_);
 }
 
 void OpenBacktest(QWidget* parent, const TDrawClass& game, const TGameOptions& options)
 {
     TfrmBacktest window(game, options, parent);
+    TrackPlacement(window, "Backtest");
     window.exec();
 }

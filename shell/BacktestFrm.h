@@ -17,8 +17,12 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QStackedWidget;
 class QTableWidget;
 class TNiceChart;
+
+inline constexpr const char* kNoBacktestChart =
+    "Start a backtest, then choose a row of its summary to see its cumulative hits against chance.";
 
 class TfrmBacktest : public QDialog, private TBacktestObserver {
     Q_OBJECT
@@ -39,6 +43,8 @@ public:
     QLabel& Status() { return *lblStatus_; }
     QTableWidget& SummaryTable() { return *sgSummary_; }
     TNiceChart& Chart() { return *ncHits_; }
+    // True while the chart, not the line that stands in for it, shows.
+    bool ChartShown() const;
     bool Running() const { return running_; }
     // The backtest last run, null before the first start.
     const TBacktest* Backtest() const { return backtest_.get(); }
@@ -78,6 +84,8 @@ private:
     QLabel* lblProgress_;
     QLabel* lblStatus_;
     QTableWidget* sgSummary_;
+    QLabel* lblNoChart_ = nullptr;
+    QStackedWidget* stkChart_ = nullptr;
     TNiceChart* ncHits_;
 };
 

@@ -91,6 +91,8 @@ void TfrmCreateLottery::ApplyLook()
                    Qt::WindowCloseButtonHint);
     setFont(LotteryWindowFont());
     setFixedSize(301, 257);
+    // Enter goes on to the next page, as "Next" does.
+    ui_->btnNext->setDefault(true);
     // The two field groups keep their width whatever field 2 shows.
     ui_->layGroups->setStretch(0, 1);
     ui_->layGroups->setStretch(1, 1);
@@ -212,6 +214,7 @@ void TfrmCreateLottery::LeaveGameTypePage()
 {
     gameType_ = std::max(0, ui_->cbGameType->currentIndex());
     info_ = GameTypeDefinition(gameType_);
+    proposedName_ = info_.Name;
     const TTypeControls controls = TypeControls(gameType_);
     ui_->cbF1k->setEnabled(controls.F1PickedEnabled);
     ui_->cbF2Status->setEnabled(controls.F2StatusEnabled);
@@ -252,8 +255,19 @@ void TfrmCreateLottery::FillTotalList(int field)
     FillCombo(combo, items, list.Selected);
 }
 
+void TfrmCreateLottery::FollowProposedName()
+{
+    // Once the user typed a name of their own, it stays as typed.
+    if (proposedName_.empty() || info_.Name != proposedName_)
+        return;
+    proposedName_ = info_.Name = ProposedGameName(info_);
+    const QSignalBlocker block(ui_->edtGameName);
+    ui_->edtGameName->setText(FromText(info_.Name));
+}
+
 void TfrmCreateLottery::RefreshLabels()
 {
+    FollowProposedName();
     ui_->lblDescription->setText(FromText(DescriptionLabel(info_)));
     ui_->lblTickets->setText(FromText(TicketsLabel(info_)));
 }

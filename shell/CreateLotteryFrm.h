@@ -76,6 +76,7 @@ private:
     void FillFieldsPage();
     void FillTotalList(int field);
     void RefreshLabels();
+    void FollowProposedName();
     void CreateGame();
     // FormCloseQuery: true when the wizard may close.
     bool FormCloseQuery();
@@ -87,6 +88,8 @@ private:
     TGameInfo info_;
     int gameType_ = 0;
     int dpdPosition_ = 0;
+    // The name the wizard proposed last; empty for "User defined".
+    std::string proposedName_;
     bool created_ = false;
     std::string filePath_;
 };

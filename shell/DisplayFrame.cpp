@@ -164,9 +164,15 @@ void TDisplayF::ShowPage()
         items.append(item);
     }
     view_->addTopLevelItems(items);
+    // A new page starts at its first row, wherever the last one was scrolled.
+    view_->scrollToTop();
     view_->setUpdatesEnabled(true);
     rebuilding_ = false;
     SetTitle(list_.Title());
+    // The new page's rows are not selected: whatever follows the selection
+    // (the editor's Get and Delete) hears of it.
+    if (OnSelect)
+        OnSelect();
 }
 
 void TDisplayF::RefreshPage()

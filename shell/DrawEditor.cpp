@@ -96,6 +96,7 @@ TEditorButtons TDrawEditor::Buttons(int selected, TDateTime day, int index) cons
     const bool free = !draws_.Dated() || draws_.FindDraw(index, day) == 0;
     b.Add = b.Insert = valid && free;
     const TDraw* d = draws_.GetDraw(selected);
+    b.Get = d != nullptr;
     b.Replace = d && valid && (!draws_.Dated() || (d->Date == day && d->Index == index));
     b.Save = draws_.Modified && hasFilePath_;
     b.FieldSelector = SelectorEnabled();

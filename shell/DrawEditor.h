@@ -31,6 +31,7 @@ struct TGridSetup {
 };
 
 struct TEditorButtons {
+    bool Get = false;    // and Delete: a row of a readable draw is selected
     bool Add = false;
     bool Insert = false;
     bool Replace = false;

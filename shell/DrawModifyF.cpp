@@ -26,6 +26,7 @@
 #include "shell/ImportDrawsEntry.h"
 #include "shell/NumberFrame.h"
 #include "shell/ShellHooks.h"
+#include "shell/WindowPlacement.h"
 
 namespace {
 
@@ -85,6 +86,7 @@ void TDrawModifyForm::Execute(QWidget* parent, TEnvironmentClass& environment)
         return;
     }
     form->setAttribute(Qt::WA_DeleteOnClose);
+    TrackPlacement(*form, "DrawsEditor");
     form->exec();
 }
 
@@ -95,7 +97,6 @@ void TDrawModifyForm::BuildWindow()
     setFont(f);
     // Wider than the classic 515 pixels, so the list shows its columns in today's fonts.
     resize(760, 440);
-    setMinimumSize(523 - 8, 363 - 27);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(4, 4, 4, 4);
@@ -112,7 +113,9 @@ void TDrawModifyForm::BuildWindow()
 
     auto* left = new QWidget(this);
     left->setObjectName(QStringLiteral("pnlLeft"));
-    left->setFixedWidth(287);
+    // 287 pixels, or what the calendar and the index beside it need.
+    left->setMinimumWidth(287);
+    left->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* column = new QVBoxLayout(left);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(3);
@@ -139,7 +142,8 @@ void TDrawModifyForm::BuildWindow()
     calendar_->setObjectName(QStringLiteral("Calendar"));
     calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     calendar_->setGridVisible(false);
-    calendar_->setFixedSize(200, 150);
+    // As large as its day names need: a narrower calendar cuts "Mon" to "M...".
+    calendar_->setFixedSize(calendar_->minimumSizeHint().expandedTo(QSize(200, 150)));
     // Today is not marked.
     calendar_->setDateTextFormat(QDate::currentDate(), QTextCharFormat());
     lblIndex_ = new QLabel(QStringLiteral("Index"), pnlDate_);
@@ -185,6 +189,10 @@ void TDrawModifyForm::BuildWindow()
 
     display_ = new TDisplayF(this);
     body->addWidget(display_, 1);
+    // Never smaller than everything in it needs (more than the classic
+    // 515 x 336): at a smaller size the calendar covered the grid and the
+    // last buttons were cut.
+    outer->setSizeConstraint(QLayout::SetMinimumSize);
 
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
@@ -271,6 +279,8 @@ void TDrawModifyForm::CopyGrid()
 void TDrawModifyForm::RefreshButtons()
 {
     const TEditorButtons b = editor_->Buttons(Selected(), CalendarDay(), SpinIndex());
+    getB_->setEnabled(b.Get);
+    deleteB_->setEnabled(b.Get);
     addB_->setEnabled(b.Add);
     insertB_->setEnabled(b.Insert);
     replaceB_->setEnabled(b.Replace);

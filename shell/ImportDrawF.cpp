@@ -241,8 +241,9 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
     btnBrowse = new QPushButton(QStringLiteral("..."), fileBox);
     btnBrowse->setObjectName(QStringLiteral("btnBrowse"));
     btnBrowse->setFixedWidth(32);
-    FileE = new QLineEdit(QStringLiteral("filename"), fileBox);
+    FileE = new QLineEdit(fileBox);
     FileE->setObjectName(QStringLiteral("FileE"));
+    FileE->setPlaceholderText(QStringLiteral("filename"));
     fileRow->addWidget(btnBrowse);
     fileRow->addWidget(FileE, 1);
 
@@ -346,6 +347,10 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
     layout->addWidget(lblSkipped);
     layout->addWidget(sgPreview, 1);
 
+    // Enter in the file name analyses that file and nothing else: no button
+    // of the window is pressed by Enter.
+    for (QPushButton* b : {btnBrowse, btnAnalyze, btnImport, btnClose})
+        b->setAutoDefault(false);
     connect(btnBrowse, &QPushButton::clicked, this, [this] { btnBrowseClick(); });
     connect(FileE, &QLineEdit::returnPressed, this, [this] { FileEReturn(); });
     connect(btnAnalyze, &QPushButton::clicked, this, [this] { btnAnalyzeClick(); });
@@ -371,7 +376,7 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
     chooser_ = [this] {
         const QString name = QFileDialog::getOpenFileName(
             this, QString(), QString(),
-            QStringLiteral("text files (*.txt);;comma separated values (*.csv);;all files (*.*)"));
+            QString::fromLatin1(kImportFileFilter));
         return name.toStdString();
     };
     UpdateWindow();

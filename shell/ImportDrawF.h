@@ -27,6 +27,9 @@ class QAction;
 class TImportPreviewModel;
 class TImportColumnsModel;
 
+// The "..." dialog's filters: the layouts lotteries publish come first.
+inline constexpr const char* kImportFileFilter = "History files (*.txt *.csv *.tsv);;All files (*)";
+
 class TImportDrawsForm : public QDialog {
     Q_OBJECT
 

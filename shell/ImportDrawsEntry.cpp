@@ -4,6 +4,7 @@
 #include "data/Utils.h"
 #include "engine/Environment.h"
 #include "shell/ImportDrawF.h"
+#include "shell/WindowPlacement.h"
 
 int ExecuteImportDraws(QWidget* parent, TEnvironmentClass& environment)
 {
@@ -13,6 +14,7 @@ int ExecuteImportDraws(QWidget* parent, TEnvironmentClass& environment)
     TImportDrawsForm form(*game.Draws, parent);
     if (!game.FilePath.empty())
         form.SetOptionsFile(BuildFileName("", game.FilePath, "ini"));
+    TrackPlacement(form, "ImportDraws");
     form.exec();
     return form.ImportedCount();
 }

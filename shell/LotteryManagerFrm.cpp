@@ -8,6 +8,7 @@
 #include <QShowEvent>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMetaObject>
 #include <QEventLoop>
 #include <QProgressDialog>
@@ -24,6 +25,7 @@
 #include "service/DownloadJob.h"
 #include "service/GameSource.h"
 #include "display/QtText.h"
+#include "shell/WindowPlacement.h"
 #include "ui_LotteryManagerFrm.h"
 
 namespace {
@@ -126,6 +128,7 @@ TfrmLotteryManager::TfrmLotteryManager(const std::string& dataFolder, TDrawFileH
     connect(ui_->btnCancel, &QPushButton::clicked, this, &TfrmLotteryManager::btnCancelClick);
     connect(ui_->btnRequest, &QPushButton::clicked, this, &TfrmLotteryManager::btnRequestClick);
     connect(ui_->lvLocal, &QTableWidget::itemSelectionChanged, this, &TfrmLotteryManager::lvLocalChange);
+    connect(ui_->lvLocal, &QTableWidget::cellDoubleClicked, this, &TfrmLotteryManager::lvLocalDblClick);
     connect(ui_->lvDatabase, &QTableWidget::itemSelectionChanged, this, &TfrmLotteryManager::lvDatabaseChange);
     btnUpdateAll_ = new QPushButton(QStringLiteral("Update all games"), this);
     btnUpdateAll_->setObjectName(QStringLiteral("btnUpdateAll"));
@@ -151,8 +154,10 @@ TfrmLotteryManager::~TfrmLotteryManager() = default;
 void TfrmLotteryManager::Execute(QWidget* parent, const std::string& dataFolder, TDrawFileHooks hooks)
 {
     TfrmLotteryManager manager(dataFolder, std::move(hooks), parent);
-    if (manager.Created())
-        manager.exec();
+    if (!manager.Created())
+        return;
+    TrackPlacement(manager, "LotteryManager");
+    manager.exec();
 }
 
 void TfrmLotteryManager::ApplyLook()
@@ -160,6 +165,8 @@ void TfrmLotteryManager::ApplyLook()
     setWindowTitle(QString::fromLatin1(kManagerCaption));
     setFont(LotteryWindowFont());
     resize(529, 298);
+    // Enter does what "Next" does.
+    ui_->btnNext->setDefault(true);
     StyleTitle(ui_->lblActionsTitle);
     StyleTitle(ui_->lblLocalTitle);
     StyleTitle(ui_->lblDatabaseTitle);
@@ -183,6 +190,13 @@ void TfrmLotteryManager::ApplyLook()
     ui_->lvDatabase->setColumnWidth(2, 50);
     ui_->lvDatabase->setColumnWidth(3, 150);
     ui_->lvDatabase->hide();
+
+    lblLocalHint_ = new QLabel(ui_->tabLocal);
+    lblLocalHint_->setObjectName(QStringLiteral("lblLocalHint"));
+    lblLocalHint_->setWordWrap(true);
+    lblLocalHint_->setAlignment(Qt::AlignCenter);
+    lblLocalHint_->hide();
+    ui_->layLocal->addWidget(lblLocalHint_);
 
     if (parent())
         if (QWidget* owner = parentWidget(); owner && owner->isVisible())
@@ -306,6 +320,13 @@ void TfrmLotteryManager::lvLocalChange()
     RefreshButtons();
 }
 
+void TfrmLotteryManager::lvLocalDblClick()
+{
+    // A double click on a game does what "Next" offers for it.
+    if (Page() == TManagerPage::Local && ui_->btnNext->isEnabled())
+        btnNextClick();
+}
+
 void TfrmLotteryManager::lvDatabaseChange()
 {
     RefreshButtons();
@@ -349,6 +370,9 @@ void TfrmLotteryManager::FillLocalList()
     }
     list->sortItems(0, Qt::AscendingOrder);
     list->clearSelection();
+    const std::string hint = LocalListHint(list->rowCount(), action_);
+    lblLocalHint_->setText(FromText(hint));
+    lblLocalHint_->setVisible(!hint.empty());
     RefreshButtons();
 }
 

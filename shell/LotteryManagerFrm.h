@@ -19,6 +19,7 @@ namespace Ui {
 class TfrmLotteryManager;
 }
 class QPushButton;
+class QLabel;
 class QRadioButton;
 
 class TfrmLotteryManager : public QDialog {
@@ -63,6 +64,7 @@ public:
     void btnCancelClick();
     void btnRequestClick();
     void lvLocalChange();
+    void lvLocalDblClick();
     void lvDatabaseChange();
     // Updates every game of the draws folder that has a source, one after
     // another, then shows one summary.
@@ -106,6 +108,7 @@ private:
     QPushButton* btnUpdateAll_ = nullptr;
     std::vector<TUpdateSummaryLine> updateAll_;
     long updateTimeoutSeconds_ = kDefaultSourceTimeoutSeconds;
+    QLabel* lblLocalHint_ = nullptr;
 };
 
 // The main window's entry: the manager over the program's data folder (the

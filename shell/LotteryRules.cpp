@@ -63,7 +63,8 @@ TLocalGameRow LocalGameRow(const TLocalGameRec& entry)
     row.Name = info.Game.Name;
     row.Description = entry.Description;
     row.Draws = std::to_string(info.DrawCount);
-    row.LastEntry = DateText(2, "-", false, false, info.LastDrawDate);
+    // In the user's short date, as every other date the program shows.
+    row.LastEntry = UserDateText(info.LastDrawDate, false);
     if (info.Game.OnlineID <= 0)
         row.LastUpdate = "Unofficial";
     else if (info.Game.LastUpdate == 0)
@@ -82,6 +83,16 @@ TDatabaseGameRow DatabaseGameRow(const TDatabaseGameRec& entry)
 std::string DeleteGameQuestion(const std::string& name)
 {
     return Format("Do you want to delete lottery game %s?", name.c_str());
+}
+
+std::string LocalListHint(int gameCount, uint8_t action)
+{
+    if (gameCount > 0)
+        return {};
+    if (action == maDeleteLocal || action == maExportLocal)
+        return "There are no lottery games yet.";
+    return "There are no lottery games yet. Press \"Back\" and choose \"Create a new user-defined lottery game\" "
+           "to make your first one.";
 }
 
 std::string RequestDatabaseGameText()
@@ -109,11 +120,9 @@ TGameType GameType(int index)
     if (index == 0) {
         t.Caption = "Lotto 6/49";
         t.Picked1 = 6;
-        t.Name = Format("Lotto %1d of %2.2d", 6, 49);
     } else if (index >= 1 && index <= 4) {
         t.Picked1 = index + 3;
         t.Caption = Format("Lotto %d (define size)", t.Picked1);
-        t.Name = Format("Lotto %1d of ", t.Picked1);
     } else if (index >= 5 && index <= 20) {
         const bool power = index <= 12;
         t.Kind = power ? 1 : 2;
@@ -122,7 +131,6 @@ TGameType GameType(int index)
         const bool two = t.Picked2 == 2;
         t.Caption = Format("Lotto %d + %d %s", t.Picked1, t.Picked2,
                            power ? (two ? "powerballs" : "powerball") : (two ? "bonus balls" : "bonus ball"));
-        t.Name = Format("Lotto %1d of ", t.Picked1);
         t.Field2Name = power ? (two ? "Powerballs" : "Powerball") : (two ? "Bonus balls" : "Bonus ball");
     } else {
         t.Caption = "User defined";
@@ -166,9 +174,20 @@ TGameInfo GameTypeDefinition(int index)
     info.Fields[0].Picked = t.Picked1;
     info.Fields[1].Picked = t.Picked2;
     info.Field2Kind = t.Kind;
-    info.Name = t.Name;
     info.FieldNames[1] = t.Field2Name;
+    if (index >= 0 && index < kUserDefinedType)
+        info.Name = ProposedGameName(info);
     return info;
+}
+
+std::string ProposedGameName(const TGameInfo& info)
+{
+    std::string name = Format("Lotto %d of %d", info.Fields[0].Picked, info.Fields[0].Total);
+    if (info.Field2Kind == 1)
+        name += Format(" + %d of %d", info.Fields[1].Picked, info.Fields[1].Total);
+    else if (info.Field2Kind == 2)
+        name += Format(" + %d bonus", info.Fields[1].Picked);
+    return name;
 }
 
 TTypeControls TypeControls(int index)

@@ -75,6 +75,9 @@ TDatabaseGameRow DatabaseGameRow(const TDatabaseGameRec& entry);
 inline constexpr const char* kSearchDatabaseCaption = "Search for an official lottery game in server databases";
 
 std::string DeleteGameQuestion(const std::string& name);
+// The line under an empty local games list: what to do first. Empty while
+// the list holds games.
+std::string LocalListHint(int gameCount, uint8_t action);
 // The information text of "Request official database game".
 std::string RequestDatabaseGameText();
 
@@ -100,7 +103,6 @@ struct TGameType {
     int32_t Picked1 = 6;
     uint8_t Kind = 0;
     int32_t Picked2 = 1;
-    std::string Name;       // proposed game name ("Lotto 5 of " keeps its blank)
     std::string Field2Name; // proposed field-2 name
 };
 // Index 0..21; out of range answers the "User defined" row.
@@ -108,8 +110,13 @@ TGameType GameType(int index);
 std::vector<std::string> GameTypeCaptions();
 std::string GameTypeMemo(int index);
 
-// The definition on leaving the first page: the defaults, then the type's row.
+// The definition on leaving the first page: the defaults, then the type's row,
+// named by ProposedGameName (but "User defined", which the user names).
 TGameInfo GameTypeDefinition(int index);
+// A whole name for the definition, such as "Lotto 5 of 69 + 1 of 26": the
+// wizard proposes it and follows the fields with it until the user types
+// a name of their own.
+std::string ProposedGameName(const TGameInfo& info);
 
 // Which controls of the fields page the type lets the user change.
 struct TTypeControls {

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include "data/GameFile.h"
 #include "data/UserDialogs.h"
@@ -20,7 +21,9 @@
 #include "platform/Paths.h"
 #include "shell/AboutFrm.h"
 #include "shell/BacktestFrm.h"
+#include "shell/BusyProgress.h"
 #include "shell/MainWindowRules.h"
+#include "display/GridCellUi.h"
 #include "display/QtText.h"
 #include "display/QtFont.h"
 #include "shell/ShellHooks.h"
@@ -33,7 +36,6 @@ const QColor kSkyBlue(166, 202, 240);
 const QColor kMoneyGreen(192, 220, 192);
 const QColor kGreen(0, 128, 0);
 const QColor kMaroon(128, 0, 0);
-const QColor kYellow(255, 255, 0);
 
 void SetTextColor(QWidget* w, const QColor& c)
 {
@@ -140,6 +142,29 @@ void TfrmMain::ApplyLook()
 
     ui_->lblActiveField->installEventFilter(this);
     ui_->txtActiveField->installEventFilter(this);
+
+    // Above the main buttons: where a new user begins.
+    pnlFirstStep_ = new QWidget(ui_->tabMainActions);
+    pnlFirstStep_->setObjectName(QStringLiteral("pnlFirstStep"));
+    auto* firstStep = new QVBoxLayout(pnlFirstStep_);
+    firstStep->setContentsMargins(0, 0, 0, 0);
+    lblFirstStep_ = new QLabel(pnlFirstStep_);
+    lblFirstStep_->setObjectName(QStringLiteral("lblFirstStep"));
+    lblFirstStep_->setAlignment(Qt::AlignCenter);
+    lblFirstStep_->setFont(StyledFont(base, true));
+    btnFirstStep_ = new QPushButton(pnlFirstStep_);
+    btnFirstStep_->setObjectName(QStringLiteral("btnFirstStep"));
+    firstStep->addWidget(lblFirstStep_);
+    firstStep->addWidget(btnFirstStep_, 0, Qt::AlignHCenter);
+    ui_->layoutMainActions->insertWidget(2, pnlFirstStep_);
+}
+
+void TfrmMain::UpdateFirstStep()
+{
+    const TFirstStep step = FirstStep(environment_.RunState, environment_.GameOpen());
+    lblFirstStep_->setText(FromText(step.Text));
+    btnFirstStep_->setText(FromText(step.Button));
+    pnlFirstStep_->setVisible(!step.Text.empty());
 }
 
 void TfrmMain::ConnectCommands()
@@ -168,6 +193,7 @@ void TfrmMain::ConnectCommands()
     on(ui_->mniAbout, &TfrmMain::mniAboutClick);
 
     onClick(ui_->btnStart, &TfrmMain::btnStartClick);
+    onClick(btnFirstStep_, &TfrmMain::mniManageLotteryClick);
     onClick(ui_->btnFinalResults, &TfrmMain::btnFinalResultsClick);
     onClick(ui_->btnOptions, &TfrmMain::btnOptionsClick);
     onClick(ui_->btnOptionsAccept, &TfrmMain::btnOptionsAcceptClick);
@@ -289,19 +315,26 @@ void TfrmMain::UpdateControls()
     ui_->mniLottery->menuAction()->setEnabled(v.LotteryMenu);
     ui_->mniFunctions->menuAction()->setEnabled(v.FunctionsMenu);
     ui_->mniHelp->menuAction()->setEnabled(v.HelpMenu);
+    UpdateFirstStep();
 }
 
-void TfrmMain::SetLotteryCaption(const std::string& text, bool yellow)
+void TfrmMain::SetLotteryCaption(const std::string& text, bool hasFilePath)
 {
-    ui_->txtActiveLottery->setText(FromText(text));
-    SetTextColor(ui_->txtActiveLottery, yellow ? kYellow : kMaroon);
+    const TLotteryCaptionStyle style = LotteryCaptionStyle(hasFilePath);
+    QLabel* caption = ui_->txtActiveLottery;
+    caption->setText(FromText(text));
+    SetTextColor(caption, ColorFromRGB(style.Color));
+    QFont f = caption->font();
+    f.setItalic(style.Italic);
+    caption->setFont(f);
+    caption->setToolTip(FromText(style.Tip));
 }
 
 void TfrmMain::RefreshLotteryHeader()
 {
     const TCurrentGame& game = environment_.Game();
     if (environment_.GameOpen()) {
-        SetLotteryCaption(game.Info.Name, game.FilePath.empty());
+        SetLotteryCaption(game.Info.Name, !game.FilePath.empty());
         if (!game.Draws || game.Draws->DrawCount() == 0)
             mniLotteryDrawsClick();
     }
@@ -530,8 +563,7 @@ void TfrmMain::mniSaveLotteryClick()
 void TfrmMain::mniCloseLotteryClick()
 {
     if (environment_.CloseLotteryCommand()) {
-        ui_->txtActiveLottery->setText(QStringLiteral("-"));
-        SetTextColor(ui_->txtActiveLottery, kMaroon);
+        SetLotteryCaption("-", true);
         ui_->txtActiveField->setText(QStringLiteral("-"));
         BuildActiveFieldList();
         ShowMainPage();
@@ -607,7 +639,10 @@ void TfrmMain::mniExportRunStateClick()
     const std::string path = ChooseFile(true, RunStateFileName());
     if (path.empty())
         return;
-    environment_.ExportRunState(path);
+    {
+        TBusyProgress busy(this, QStringLiteral("Saving the run state..."));
+        environment_.ExportRunState(path, busy.Callback());
+    }
     UpdateControls();
 }
 

@@ -17,6 +17,8 @@ class TfrmMain;
 }
 class QAction;
 class QFont;
+class QLabel;
+class QPushButton;
 class QMenu;
 class QWidget;
 
@@ -91,9 +93,10 @@ protected:
 
 private:
     void ApplyLook();
+    void UpdateFirstStep();
     void ConnectCommands();
     void FillOptionsPage();
-    void SetLotteryCaption(const std::string& text, bool yellow);
+    void SetLotteryCaption(const std::string& text, bool hasFilePath);
     std::string RunStateFileName() const;
     std::string ChooseFile(bool save, const std::string& proposedName);
     // Runs a command; an error it raises is shown as the default handler would.
@@ -102,6 +105,9 @@ private:
     TEnvironmentClass& environment_;
     std::unique_ptr<Ui::TfrmMain> ui_;
     QMenu* popActiveFields_ = nullptr;
+    QWidget* pnlFirstStep_ = nullptr;
+    QLabel* lblFirstStep_ = nullptr;
+    QPushButton* btnFirstStep_ = nullptr;
     TAnalysisDisplayParts display_;
     TFileChooser fileChooser_;
     bool autoLoadOnShow_ = true;

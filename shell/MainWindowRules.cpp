@@ -2,12 +2,32 @@
 #include "shell/MainWindowRules.h"
 
 #include <algorithm>
-#include <functional>
 #include <climits>
+#include <cmath>
+#include <functional>
 
 #include "data/UserDialogs.h"
+#include "display/PanoramaModel.h"
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
+
+TFirstStep FirstStep(uint8_t runState, bool gameOpen)
+{
+    if (runState != STANDBY || gameOpen)
+        return {};
+    return {"Open or create a lottery game to begin.", "Open or create a lottery game..."};
+}
+
+std::string AboutVersionText(const std::string& productVersion)
+{
+    return "Program version " + productVersion;
+}
+
+std::string AboutVersionsNote(const std::string& applicationTitle, const std::string& productVersion)
+{
+    return applicationTitle + " names the J.U.X. analysis and the files it reads and writes; " + productVersion +
+           " is the release of this program.";
+}
 
 TMenuVisibility MenuVisibility(uint8_t runState, bool modified, bool hasFilePath)
 {
@@ -50,22 +70,35 @@ std::string LastDrawLabel(uint8_t runState, const TDrawClass* draws)
     return "No draws in history";
 }
 
+TLotteryCaptionStyle LotteryCaptionStyle(bool hasFilePath)
+{
+    if (hasFilePath)
+        return {RGBColor(128, 0, 0), false, {}};
+    return {RGBColor(96, 0, 144), true, "Opened from a run state file: this game has no game file to save to."};
+}
+
+double ContrastRatio(uint32_t a, uint32_t b)
+{
+    auto luminance = [](uint32_t c) {
+        auto channel = [](uint32_t v) {
+            const double s = double(v & 0xFF) / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c) + 0.7152 * channel(c >> 8) + 0.0722 * channel(c >> 16);
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 std::vector<std::string> ActiveFieldCaptions(const TGameInfo& info)
 {
     std::vector<std::string> captions;
     if (info.State != 2)
         return captions;
-    captions.push_back(info.FieldNames[0]);
-    if (info.FieldCount >= 2) {
-        if (info.Field2Kind == 1) {
-            captions.push_back(info.FieldNames[1]);
-        } else if (info.Field2Kind == 2) {
-            std::string name = Trim(info.FieldNames[1]);
-            if (name.empty())
-                name = "Bonus ball(s)";
-            captions.push_back(info.FieldNames[0] + " + " + std::to_string(info.Fields[1].Picked) + " " + name);
-        }
-    }
+    captions.push_back(FieldCaption(info, 1));
+    if (info.FieldCount >= 2 && (info.Field2Kind == 1 || info.Field2Kind == 2))
+        captions.push_back(FieldCaption(info, 2));
     return captions;
 }
 

@@ -27,6 +27,11 @@ inline constexpr const char* kHelpFileError = "Unable to open help file.";
 // The product's web page; the operator replaces it with the real address.
 inline constexpr const char* kProductWebPage = "https://jux-engine.example.org/";
 
+// The About window's version lines: the program's release, and what the
+// product title's "2.3b" stands for beside it.
+std::string AboutVersionText(const std::string& productVersion);
+std::string AboutVersionsNote(const std::string& applicationTitle, const std::string& productVersion);
+
 // Which menu items are visible and which buttons are enabled.
 struct TMenuVisibility {
     bool ManageLotteries = false;
@@ -54,12 +59,34 @@ struct TMenuVisibility {
 // `modified` and `hasFilePath` are those of the active lottery.
 TMenuVisibility MenuVisibility(uint8_t runState, bool modified, bool hasFilePath);
 
+// The line of the main page that tells a new user where to begin, with the
+// caption of its button; empty once there is a lottery or a run.
+struct TFirstStep {
+    std::string Text;
+    std::string Button;
+};
+TFirstStep FirstStep(uint8_t runState, bool gameOpen);
+
 // A number of the parameter box: "-" in STANDBY, the value otherwise.
 std::string ParameterText(uint8_t runState, int32_t value);
 
 // Empty in STANDBY; "Last draw in history : " and the last draw; or
 // "No draws in history". `draws` may be null.
 std::string LastDrawLabel(uint8_t runState, const TDrawClass* draws);
+
+// How the header shows the active lottery's name (colours 0x00BBGGRR): maroon
+// for a game with its file; a game without one (opened from a run state) in
+// dark violet and italics, with a tip saying why it cannot be saved. Both
+// read on the header's sky blue.
+struct TLotteryCaptionStyle {
+    uint32_t Color = 0;
+    bool Italic = false;
+    std::string Tip;
+};
+TLotteryCaptionStyle LotteryCaptionStyle(bool hasFilePath);
+// The contrast ratio of two colours as the accessibility guidelines define
+// it: 1 (the same) to 21 (black on white).
+double ContrastRatio(uint32_t a, uint32_t b);
 
 // Captions of the active field list, position n is the field number n.
 // Empty when no lottery is ready (State other than 2).

@@ -156,4 +156,10 @@ TEST(TableCli, RefusesWhatItCannotShow)
     const TCliResult badStart = RunCli("table '" + game + "' --start 250 --table 3");
     EXPECT_EQ(badStart.status, 1);
     EXPECT_EQ(badStart.err, "jux-cli table: Given Start Point 250 produces negative Run Factor overhead\n");
+    // More requested numbers than the pool holds are refused, not shown as
+    // "60 numbers requested out of 49".
+    const TCliResult tooMany = RunCli("table " + base + " --min-req 60 --table 3");
+    EXPECT_EQ(tooMany.status, 1);
+    EXPECT_EQ(tooMany.err, "jux-cli table: Minimum requested numbers cannot be greater than 48.\n");
+    EXPECT_EQ(tooMany.out, "");
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <random>
@@ -25,6 +26,7 @@ public:
     Bytes payload;
     std::vector<uint32_t> upgrades;
     size_t readShort = 0; // bytes the reader leaves unread
+    void SetCompression(TCompression kind) { CompressionKind = kind; }
     void SetCompressedImage(Bytes bytes)
     {
         Data = TMemoryStream(std::move(bytes));
@@ -171,6 +173,70 @@ TEST(BinaryFileStream, FileRoundTripUsesZlibLevelNine)
     EXPECT_FALSE(in.IsCompressed());
     EXPECT_EQ(in.TransferDone(), 1);
     EXPECT_TRUE(in.upgrades.empty());
+}
+
+// An image deflated piece by piece, to tell the caller how far it is, is the
+// same stream one deflate call makes; the progress rises to 1 in steps.
+TEST(BinaryFileStream, LargeSaveReportsProgressAndWritesTheSameStream)
+{
+    std::mt19937 rng(9);
+    Bytes payload(size_t(5) << 20);
+    for (size_t i = 0; i < payload.size(); ++i)
+        payload[i] = static_cast<uint8_t>(i % 97 < 60 ? i % 13 : rng() % 50);
+    const std::string path = TmpPath("large.bin");
+    std::vector<double> seen;
+    TBytesStream out(payload);
+    out.SaveToFile(path, [&](double done) { seen.push_back(done); });
+
+    std::vector<uint8_t> file;
+    std::string err;
+    ASSERT_TRUE(ReadWholeFile(path, file, err));
+    EXPECT_EQ(file, Deflate(ImageOf(payload)));
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_GT(seen.front(), 0);
+    EXPECT_EQ(seen.back(), 1);
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_GE(seen[i] - seen[i - 1], 0.01) << i;
+
+    // A write that fails never reports the end.
+    seen.clear();
+    TBytesStream failing(Bytes{1, 2, 3});
+    EXPECT_THROW(failing.SaveToFile(TmpPath("no-such-dir/x.bin"), [&](double done) { seen.push_back(done); }),
+                 EStreamError);
+    EXPECT_TRUE(seen.empty() || seen.back() < 1);
+}
+
+// Without the search for repeats the file is still one zlib stream that any
+// reader inflates to the same image, and the container reads it back.
+TEST(BinaryFileStream, EntropyOnlyCompressionIsAPlainZlibStream)
+{
+    std::mt19937 rng(5);
+    Bytes payload(50000);
+    for (uint8_t& b : payload)
+        b = static_cast<uint8_t>(1 + rng() % 49);
+    const std::string path = TmpPath("entropy.bin");
+    TBytesStream out(payload);
+    EXPECT_EQ(out.Compression(), TCompression::Best);
+    out.SetCompression(TCompression::EntropyOnly);
+    out.SaveToFile(path);
+
+    std::vector<uint8_t> file;
+    std::string err;
+    ASSERT_TRUE(ReadWholeFile(path, file, err));
+    ASSERT_GE(file.size(), 2u);
+    EXPECT_EQ(file[0], 0x78);
+    EXPECT_EQ(file[1], 0x01); // the fastest-compression flag
+    EXPECT_LT(file.size(), payload.size());
+    Bytes image(payload.size() + 64);
+    uLongf n = image.size();
+    ASSERT_EQ(uncompress(image.data(), &n, file.data(), file.size()), Z_OK);
+    image.resize(n);
+    EXPECT_EQ(image, ImageOf(payload));
+
+    TBytesStream in;
+    in.LoadFromFile(path);
+    EXPECT_EQ(in.payload, payload);
 }
 
 TEST(BinaryFileStream, VersionsUpgradeOrRefuse)

@@ -69,6 +69,90 @@ TEST(NiceChartGeometry, NiceStepsFollowTheSearch)
     EXPECT_FALSE(NiceSteps(5, -1e308, 1e308, start, step)); // the range overflows
 }
 
+// Axes of counts tick on whole numbers only, and a short range gets as few
+// ticks as it has whole numbers, so that its values still fill the axis.
+TEST(NiceChartGeometry, WholeNumberAxesNeverTickBetweenCounts)
+{
+    struct Case {
+        int32_t n;
+        double lo, hi;
+        double start, step;
+    } cases[] = {
+        {5, 0, 7, 0, 2},     // already whole
+        {5, 0, 3, 0, 1},     // plain steps would be 0.5 and 1.5 draws
+        {5, 0.4, 2.6, 0, 1}, // fractional data (an average line), whole ticks
+        {5, 3, 3, 1, 1},
+        {5, 2.5, 2.5, 0, 1}, // all equal and fractional: a whole start
+        {11, 1, 100, 0, 10},
+        {3, 0, 1, 0, 1},
+    };
+    for (const Case& c : cases) {
+        double start = -99, step = -99;
+        ASSERT_TRUE(NiceSteps(c.n, c.lo, c.hi, start, step, true)) << c.n << " " << c.lo << " " << c.hi;
+        EXPECT_DOUBLE_EQ(start, c.start) << c.n << " " << c.lo << " " << c.hi;
+        EXPECT_DOUBLE_EQ(step, c.step) << c.n << " " << c.lo << " " << c.hi;
+    }
+    double start = 0, step = 0;
+    ASSERT_TRUE(NiceSteps(5, 0, 3, start, step));
+    EXPECT_DOUBLE_EQ(step, 0.75); // without the rule: 0.75, 1.5 and 2.25 draws
+
+    EXPECT_EQ(AxisTickCount(400, 0, 100, false), 9);
+    EXPECT_EQ(AxisTickCount(400, 0, 100, true), 9);
+    EXPECT_EQ(AxisTickCount(400, 0, 3, true), 4);
+    EXPECT_EQ(AxisTickCount(400, 0, 3, false), 9);
+    EXPECT_EQ(AxisTickCount(400, 1, 1, true), 3);
+    EXPECT_EQ(AxisTickCount(40, 0, 3, true), 3); // two steps are drawn anyway: the top is labelled
+    EXPECT_EQ(AxisTickCount(40, 0, 3, false), 1);
+
+    TFixedMetrics metrics;
+    TChartSettings s = Plain();
+    s.AxisXWholeNumbers = s.AxisYWholeNumbers = true;
+    const TChartSeriesData hits = Series(TSeriesKind::Line, {{1, 0}, {2, 3}, {3, 1}, {4, 2}});
+    const TChartSeriesData average = Series(TSeriesKind::Line, {{1, 1.5}, {2, 2.25}});
+    for (const bool whole : {true, false}) {
+        TChartSettings settings = whole ? s : Plain();
+        const TChartLayout l = ComputeChartLayout(settings, {&hits, &average}, 522, 594, metrics);
+        bool between = false;
+        for (const std::vector<TChartTick>* ticks : {&l.XTicks, &l.YTicks})
+            for (const TChartTick& t : *ticks)
+                between = between || t.Value != std::floor(t.Value);
+        EXPECT_EQ(between, !whole);
+        if (whole) {
+            // The highest count is the top tick, not a third of the way up.
+            EXPECT_EQ(l.YTicks.back().Value, 3);
+            EXPECT_EQ(l.Points[0][1].Y, l.Plot.Top);
+        }
+    }
+}
+
+// Bars rise from 0 whatever their lowest count: a delay that happened once
+// has a bar as tall as one count.
+TEST(NiceChartGeometry, BarsRiseFromZero)
+{
+    TFixedMetrics metrics;
+    TChartSettings s = Plain();
+    s.AxisYWholeNumbers = true;
+    const TChartSeriesData delays = Series(TSeriesKind::Bar, {{1, 3}, {2, 1}, {4, 1}, {7, 2}});
+    const TChartLayout l = ComputeChartLayout(s, {&delays}, 522, 294, metrics);
+    ASSERT_FALSE(l.YTicks.empty());
+    EXPECT_EQ(l.YTicks.front().Value, 0);
+    EXPECT_EQ(l.ZeroLine, l.Plot.Bottom);
+    for (const TPointPixels& p : l.Points[0]) {
+        EXPECT_EQ(p.Rect.Bottom, l.ZeroLine);
+        EXPECT_GT(p.Rect.Height(), 0);
+    }
+    EXPECT_EQ(l.Points[0][1].Rect.Height(), l.Points[0][2].Rect.Height());
+    EXPECT_NEAR(l.Points[0][0].Rect.Height(), 3 * l.Points[0][1].Rect.Height(), 1);
+
+    // Lines keep their own range; an empty chart still marks an axis without data.
+    const TChartSeriesData line = Series(TSeriesKind::Line, {{1, 3}, {2, 5}});
+    EXPECT_GT(ComputeChartLayout(s, {&line}, 522, 294, metrics).YTicks.front().Value, 0);
+    const TChartSeriesData none = Series(TSeriesKind::Bar, {});
+    const TChartLayout empty = ComputeChartLayout(s, {&none}, 522, 294, metrics);
+    ASSERT_FALSE(empty.YTicks.empty());
+    EXPECT_EQ(empty.YTicks.front().Label, "~");
+}
+
 TEST(NiceChartGeometry, LabelsAndTitleLines)
 {
     EXPECT_EQ(ChartLabel(2.5, 1), "2.5");

@@ -415,6 +415,9 @@ TEST(Captions, RunButtonAndLabels)
     EXPECT_EQ(RunButtonCaption(LOADED), nullptr);
     EXPECT_EQ(RequestedText(6, 49), "6 numbers requested out of 49");
     EXPECT_EQ(TestingText(12), "Currently testing JUX 12");
+    EXPECT_EQ(ProgressStripText(STARTED, 12), "Currently testing JUX 12");
+    EXPECT_EQ(ProgressStripText(PAUSED, 12), "Paused after JUX 12");
+    EXPECT_EQ(ProgressStripText(FINISHED, 12), "Currently testing JUX 12");
     EXPECT_EQ(FinalResultsText(30), "Displaying final prediction results (30 JUXs tested)");
 }
 
@@ -520,6 +523,30 @@ TEST_F(DisplayRun, StartOfRunPreparesStateAndFillsThePanorama)
     d->ShowFinalResults();
     EXPECT_EQ(d->ProgressText(), "Displaying final prediction results (40 JUXs tested)");
     EXPECT_EQ(d->RunButtonText(), "Close");
+}
+
+// The strip says a paused run is paused, also when the panorama is refreshed
+// or the mouse rests on it, and goes back to testing once resumed.
+TEST_F(DisplayRun, ProgressStripFollowsPauseAndResume)
+{
+    r.PauseAt(12);
+    r.env.ChangeState(STARTED);
+    ASSERT_EQ(r.env.RunState, PAUSED);
+    const int32_t paused = r.Tables();
+    EXPECT_EQ(d->ProgressText(), Format("Paused after JUX %d", paused));
+    d->RefreshPanorama();
+    EXPECT_EQ(d->ProgressText(), Format("Paused after JUX %d", paused));
+    EXPECT_EQ(d->HoverProgressText(), Format("Paused after JUX %d", paused));
+
+    std::vector<std::string> seen;
+    r.pump.onEvents = [&] {
+        if (r.env.RunState == STARTED)
+            seen.push_back(d->ProgressText());
+    };
+    r.env.ChangeState(STARTED);
+    ASSERT_EQ(r.env.RunState, FINISHED);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front().rfind("Currently testing JUX ", 0), 0u) << seen.front();
 }
 
 TEST_F(DisplayRun, PlusStopsBelowThePoolMinusAtOne)

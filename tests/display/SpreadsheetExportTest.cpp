@@ -112,8 +112,9 @@ TEST(SpreadsheetExport, SheetOfOneTable)
         const TDrawClass& game = *r.game.Draws;
         const int32_t n = game.DrawCount();
         const int32_t pool = c.game.Fields[0].Total;
+        // The title names the field as the run analysed it, bonus balls included.
         const std::string caption = AnalysedFieldCaption(r.engine);
-        EXPECT_EQ(caption, "Main numbers");
+        EXPECT_EQ(caption, c.field == 2 ? "Main numbers + 1 Bonus ball" : "Main numbers");
 
         const TJUXToEXCEL done(r.engine, Ids({2}), caption, OutPath(c.name));
         EXPECT_EQ(done.SheetIds(), std::vector<int32_t>{2});
@@ -124,7 +125,8 @@ TEST(SpreadsheetExport, SheetOfOneTable)
         EXPECT_EQ(s.rows, c.tested + 2);
         EXPECT_EQ(s.cols, pool + 1);
 
-        EXPECT_EQ(s.Text(1, 1), Format("Main numbers | %d draws|TD %d|SD 20|SP %d (RF 0)", n, c.tested, n - c.tested));
+        EXPECT_EQ(s.Text(1, 1), Format("%s | %d draws|TD %d|SD 20|SP %d (RF 0)", caption.c_str(), n, c.tested,
+                                        n - c.tested));
         ExpectStyle(s.At(1, 1), "center", 0x008080, 8, "title");
         for (int32_t i = 1; i <= pool; ++i) {
             EXPECT_EQ(s.Text(1, 1 + i), Format("#%.2d", i));

@@ -324,4 +324,19 @@ TEST(TableStatistics, DelayMenuAndLookAheadQuery)
         int32_t value = -1;
         EXPECT_EQ(AcceptLookAhead(q.text, q.t, value), q.accepted) << q.text;
     }
+    // The message names exactly the values the rule accepts.
+    for (const int32_t t : {4, 5, 20, 21, 100}) {
+        const int32_t highest = t / 2 - 1;
+        EXPECT_EQ(LookAheadRangeText(t), Format("The look ahead must be a whole number from 1 to %d (less than half "
+                                                "of the %d tested draws).",
+                                                highest, t));
+        int32_t value = 0;
+        EXPECT_TRUE(AcceptLookAhead(std::to_string(highest), t, value)) << t;
+        EXPECT_FALSE(AcceptLookAhead(std::to_string(highest + 1), t, value)) << t;
+    }
+    for (const int32_t t : {0, 1, 2, 3}) {
+        EXPECT_EQ(LookAheadRangeText(t), Format("No look ahead fits a run of %d tested draws.", t));
+        int32_t value = 0;
+        EXPECT_FALSE(AcceptLookAhead("1", t, value)) << t;
+    }
 }

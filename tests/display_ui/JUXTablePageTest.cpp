@@ -3,12 +3,14 @@
 // gone, and saving a chart.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 
 #include "display/Clipboard.h"
 #include "display/JUXDisplayFrame.h"
@@ -221,16 +224,30 @@ TEST_F(TablePage, LookAheadEntriesAndQuery)
     EXPECT_EQ(Panel()->HitsChart()->AxisXTitle(), "Tested Draws (blue line averaged on 10 future draws)");
     EXPECT_EQ(Panel()->HitsChart()->Series(1)->Points().size(), 19u);
 
+    // A refused answer is told the range; an accepted one is not.
+    const std::string range = "The look ahead must be a whole number from 1 to 14 (less than half of the 30 tested "
+                              "draws).";
     struct Answer {
         const char* text;
         int32_t lookAhead;
-    } answers[] = {{"0", 10}, {"15", 10}, {"abc", 10}, {"14", 14}, {" 2 ", 2}};
+        bool told;
+    } answers[] = {{"0", 10, true}, {"15", 10, true}, {"abc", 10, true}, {"14", 14, false}, {" 2 ", 2, false}};
     for (const Answer& a : answers) {
         f->answers = {QString::fromLatin1(a.text)};
+        const size_t shown = r.dialogs.Texts().size();
         MenuEntry(menu, "Define future draws look ahead")->trigger();
         EXPECT_EQ(f->LookAhead, a.lookAhead) << a.text;
+        ASSERT_EQ(r.dialogs.Texts().size(), shown + (a.told ? 1 : 0)) << a.text;
+        if (a.told) {
+            EXPECT_EQ(r.dialogs.Texts().back(), range) << a.text;
+        }
     }
     EXPECT_EQ(f->prompts.back(), "Look ahead=14");
+    // Cancelling is not refusing.
+    const size_t shown = r.dialogs.Texts().size();
+    f->answers.clear();
+    MenuEntry(menu, "Define future draws look ahead")->trigger();
+    EXPECT_EQ(r.dialogs.Texts().size(), shown);
     EXPECT_EQ(Panel()->HitsChart()->AxisXTitle(), "Tested Draws (blue line averaged on 2 future draws)");
 }
 
@@ -247,6 +264,13 @@ TEST_F(TablePage, DelayMenuSwitchesModes)
     EXPECT_EQ(delay->Series(0)->Kind(), TSeriesKind::Bar);
     EXPECT_FALSE(delay->ShowLegend());
     EXPECT_TRUE(QString::fromStdString(delay->AxisXTitle()).endsWith(" - Summary"));
+    // The bars of counts rise from 0 on whole-number ticks.
+    ASSERT_FALSE(delay->Layout().YTicks.empty());
+    EXPECT_EQ(delay->Layout().YTicks.front().Value, 0);
+    for (const TNiceChart* chart : {delay, Panel()->HitsChart()})
+        for (const std::vector<TChartTick>* ticks : {&chart->Layout().XTicks, &chart->Layout().YTicks})
+            for (const TChartTick& t : *ticks)
+                EXPECT_EQ(t.Value, std::floor(t.Value)) << t.Label;
 
     Panel()->UpdateDelayMenu();
     MenuEntry(menu, "Switch to actual delays")->trigger();
@@ -267,6 +291,38 @@ TEST_F(TablePage, DelayMenuSwitchesModes)
     f->TableRequested = 1;
     Panel()->UpdateDelayMenu();
     EXPECT_EQ(f->DelayCategory, 1);
+}
+
+// Both grids of the page offer the table menu with the spreadsheet export;
+// the rows of "Hits Produced" are labelled.
+TEST_F(TablePage, GridsOfferTheTableMenuAndLabelTheirRows)
+{
+    OpenBest();
+    for (QTableWidget* grid : {Panel()->SuccessGrid(), Panel()->PredictGrid()}) {
+        SCOPED_TRACE(grid->objectName().toStdString());
+        QWidget* shown = nullptr;
+        bool exportOffered = false;
+        QTimer::singleShot(0, [&] {
+            shown = QApplication::activePopupWidget();
+            if (auto* menu = qobject_cast<QMenu*>(shown)) {
+                for (QAction* a : menu->actions())
+                    exportOffered = exportOffered || (a->text() == "Export JUX details to EXCEL" && a->isVisible());
+                menu->close();
+            }
+        });
+        emit grid->customContextMenuRequested(QPoint(4, 4));
+        EXPECT_EQ(shown, f->TableMenu());
+        EXPECT_TRUE(exportOffered);
+    }
+    QTableWidget* success = Panel()->SuccessGrid();
+    EXPECT_TRUE(success->verticalHeader()->isVisible());
+    ASSERT_EQ(success->rowCount(), 4);
+    const std::vector<std::string> labels = SuccessRowLabels();
+    for (int row = 0; row < 4; ++row) {
+        ASSERT_NE(success->verticalHeaderItem(row), nullptr) << row;
+        EXPECT_EQ(success->verticalHeaderItem(row)->text().toStdString(), labels[size_t(row)]);
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"Category", "Ratio %", "Imp. Ratio", "Draws"}));
 }
 
 TEST_F(TablePage, TableGoneShowsTheText)

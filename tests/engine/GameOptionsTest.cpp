@@ -214,6 +214,11 @@ TEST(GameOptions, ValidateChecksInOrder)
              o.MaxReqNumbers = 5;
          },
          "Maximum requested numbers cannot be lower to minimum requested numbers."},
+        {"min req above the pool", [](TGameOptions& o) { o.MinReqNumbers = 60; },
+         "Minimum requested numbers cannot be greater than 48."},
+        {"min req all but one of the pool", [](TGameOptions& o) { o.MinReqNumbers = 48; }, ""},
+        {"min req the whole pool", [](TGameOptions& o) { o.MinReqNumbers = 49; },
+         "Minimum requested numbers cannot be greater than 48."},
         {"min req 5 with max 0 means all",
          [](TGameOptions& o) {
              o.MinReqNumbers = 5;
@@ -254,6 +259,39 @@ TEST(GameOptions, ValidateChecksInOrder)
         o.SetDefaults();
         c.change(o);
         EXPECT_EQ(ValidateMessage(o), c.message) << c.name;
+    }
+}
+
+// The requested numbers are held to the pool of the field analysed: a power
+// ball field has its own, a bonus field shares the main one.
+TEST(GameOptions, RequestedNumbersAreHeldToThePoolOfTheSelectedField)
+{
+    auto bonus = MakeGame(300, true);
+    TGameInfo powerInfo = bonus->GameInfo();
+    powerInfo.Field2Kind = 1;
+    powerInfo.Fields[1] = TGameField{10, 1, 1, 0};
+    TDrawClass power(powerInfo);
+    for (int i = 0; i < 300; ++i)
+        power.AddDraw(1, 0, {{1, 2, 3, 4, 5, 6}, {int8_t(1 + i % 10)}}, 0);
+    struct Case {
+        const TDrawClass* game;
+        int32_t field;
+        int32_t pool;
+    } cases[] = {{bonus.get(), 1, 49}, {bonus.get(), 2, 49}, {&power, 1, 49}, {&power, 2, 10}, {nullptr, 1, 0}};
+    for (const Case& c : cases) {
+        TGameOptions o;
+        o.SetGame(c.game);
+        o.SetDefaults();
+        o.SetFieldSelected(c.field);
+        EXPECT_EQ(o.PoolSize(), c.pool) << c.field;
+        if (!c.game)
+            continue;
+        o.MinReqNumbers = c.pool - 1;
+        EXPECT_EQ(ValidateMessage(o), "") << c.field;
+        o.MinReqNumbers = c.pool;
+        EXPECT_EQ(ValidateMessage(o), "Minimum requested numbers cannot be greater than " +
+                                          std::to_string(c.pool - 1) + ".")
+            << c.field;
     }
 }
 

@@ -195,6 +195,39 @@ TEST(RunStateFiles, FinishedRunKeepsItsResults)
     EXPECT_EQ(r.Tables(), 25);
 }
 
+// The file is a plain zlib stream of the image, whatever the compression, and
+// the tables keep the array-of-rows layout existing readers expect.
+TEST(RunStateFiles, FileInflatesWithPlainZlibAndKeepsTheTableLayout)
+{
+    for (const TGameCase& c : Games()) {
+        SCOPED_TRACE(c.name);
+        const std::string path = ExportedRun(c, 30, std::string(c.name) + "-layout.jsf");
+        Bytes file;
+        std::string error;
+        ASSERT_TRUE(ReadWholeFile(path, file, error));
+        ASSERT_GE(file.size(), 2u);
+        EXPECT_EQ(file[0], 0x78);
+        const Bytes image = Inflate(file);
+        ASSERT_GT(image.size(), 12u);
+        EXPECT_EQ(fixtures::Le32(image, 8), WordChecksum(image.data() + 12, image.size() - 12));
+
+        TRig r;
+        ASSERT_TRUE(r.env.ImportRunState(path));
+        TMemoryStream tables;
+        tables.WriteI32(r.engine.TableRegistry.Count());
+        for (int t = 1; t <= r.engine.TableRegistry.Count(); ++t) {
+            const TJUXClass* table = r.engine.TableRegistry.GetRecord(t);
+            tables.WriteI32(table->Id);
+            WriteBytes(tables, table->FinalOrder);
+            WriteByteArrays(tables, table->RowHits());
+            WriteByteArrays(tables, table->RowOrders());
+        }
+        const Bytes& tail = tables.Bytes();
+        ASSERT_GT(image.size(), tail.size());
+        EXPECT_TRUE(std::equal(tail.begin(), tail.end(), image.end() - std::ptrdiff_t(tail.size())));
+    }
+}
+
 TEST(RunStateFiles, ExportOnlyWithARunAndImportOnlyWithoutAGame)
 {
     TRig r;

@@ -61,10 +61,16 @@ TEST_F(BacktestUi, RunFillsSummaryAndChartAndFiltersNarrow)
 {
     TfrmBacktest window(game, options);
     window.show();
+    // Before the first run a line says what will come, not an empty chart
+    // with a placeholder title and "~" ticks.
+    EXPECT_FALSE(window.ChartShown());
+    EXPECT_NE(window.Chart().Title(), "Chart Title");
+    EXPECT_TRUE(qttest::Child<QLabel>(&window, "lblNoChart")->isVisible());
     window.DrawsEdit().setValue(3);
     window.TablesEdit().setValue(10);
     window.btnStartClick();
     ASSERT_TRUE(window.Backtest());
+    EXPECT_TRUE(window.ChartShown());
     ASSERT_TRUE(window.Backtest()->Complete());
     EXPECT_EQ(window.Progress().value(), window.Progress().maximum());
     EXPECT_EQ(window.Status().text().toStdString(), "3 of 3 draws predicted");

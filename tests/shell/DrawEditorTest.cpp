@@ -35,6 +35,10 @@ TEST(DrawEditor, OneDrawPerDayDisablesAddUntilAnotherDay)
     b = editor.Buttons(1, day, 1);
     EXPECT_FALSE(b.Add || b.Insert);
     EXPECT_TRUE(b.Replace && b.Save);
+    // Get and Delete need a selected draw that exists.
+    EXPECT_TRUE(b.Get);
+    EXPECT_FALSE(editor.Buttons(0, day, 1).Get);
+    EXPECT_FALSE(editor.Buttons(2, day, 1).Get);
     EXPECT_FALSE(editor.Buttons(1, day + 1, 1).Replace);
     EXPECT_TRUE(editor.Buttons(1, day + 1, 1).Add);
     EXPECT_EQ(editor.Add(day, 1), 0); // refused, history unchanged

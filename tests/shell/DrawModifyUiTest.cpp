@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -341,6 +342,61 @@ TEST_F(DrawModifyUi, ExportReplacesOnlyWhenAskedAndReportsFailures)
         EXPECT_FALSE(FileExists(locked + "export.txt"));
     }
     chmod(locked.c_str(), 0700);
+}
+
+// At its smallest the window still shows everything apart: the calendar
+// below the grid with its day names whole, every button inside the left
+// panel. A page starts at its first row; Get and Delete need a selected draw.
+TEST_F(DrawModifyUi, AtItsSmallestNothingOverlapsAndPagesStartAtTheTop)
+{
+    Open("small.drw", fixtures::MakeGame(6, 49, 2), 250);
+    TDrawModifyForm form(env());
+    form.show();
+    form.resize(1, 1);
+    QApplication::processEvents();
+    EXPECT_EQ(form.size(), form.minimumSize());
+    EXPECT_GE(form.minimumWidth(), 523 - 8);
+    auto rectIn = [&form](QWidget* w) { return QRect(w->mapTo(&form, QPoint(0, 0)), w->size()); };
+    const QRect grid = rectIn(form.NumbersFrame());
+    const QRect calendar = rectIn(form.Calendar());
+    const QRect list = rectIn(form.DisplayF());
+    EXPECT_LE(grid.bottom(), calendar.top());
+    EXPECT_LE(rectIn(form.IndexSE()).right(), list.left());
+    for (const char* name : {"GetB", "DeleteB", "ClearB", "CloseB"}) {
+        const QRect button = rectIn(Button(form, name));
+        EXPECT_TRUE(form.rect().contains(button)) << name;
+        EXPECT_LE(button.right(), list.left()) << name;
+        EXPECT_GE(button.top(), calendar.bottom()) << name;
+    }
+    auto* days = form.Calendar()->findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+    ASSERT_NE(days, nullptr);
+    const QFontMetrics metrics(days->font());
+    int shown = 0;
+    for (int c = 0; c < days->model()->columnCount(); ++c) {
+        if (days->isColumnHidden(c) || days->columnWidth(c) == 0)
+            continue;
+        const QString name = days->model()->index(0, c).data().toString();
+        EXPECT_LT(metrics.horizontalAdvance(name), days->columnWidth(c)) << name.toStdString();
+        ++shown;
+    }
+    EXPECT_EQ(shown, 7);
+
+    TDisplayF& display = *form.DisplayF();
+    ASSERT_EQ(display.Navi()->Page(), 3);
+    display.Navi()->FirstButton()->click();
+    QApplication::processEvents();
+    EXPECT_EQ(display.Title(), "Viewing draws 1 - 100 of total 250");
+    EXPECT_EQ(display.ListView()->verticalScrollBar()->value(), 0);
+    const QModelIndex top = display.ListView()->indexAt(QPoint(4, 4));
+    ASSERT_TRUE(top.isValid());
+    EXPECT_EQ(top.row(), 0);
+
+    display.ListView()->clearSelection();
+    EXPECT_FALSE(Button(form, "GetB")->isEnabled());
+    EXPECT_FALSE(Button(form, "DeleteB")->isEnabled());
+    display.SelectByKey(7);
+    EXPECT_TRUE(Button(form, "GetB")->isEnabled());
+    EXPECT_TRUE(Button(form, "DeleteB")->isEnabled());
 }
 
 TEST_F(DrawModifyUi, HundredThousandDrawsPageAndSort)

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QKeyEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -323,6 +325,49 @@ TEST(ImportDrawUi, ReverseRemoveAndImportOfAFileWithoutDates)
     EXPECT_FALSE(form.ReverseCB->isChecked());
     EXPECT_TRUE(form.btnImport->isEnabled());
     EXPECT_EQ(form.lblHeader->text(), "Found 5 draws to import");
+}
+
+// Enter in the file name analyses that file and opens no chooser; the name
+// starts empty under a grey hint; the chooser offers the history files first.
+TEST(ImportDrawUi, EnterAnalysesOnlyAndTheChooserOffersHistoryFilesFirst)
+{
+    TScriptedDialogs dialogs;
+    TDrawClass model(fixtures::MakeGame(6, 49, 0));
+    TImportDrawsForm form(model);
+    form.show();
+    EXPECT_EQ(form.FileE->text(), "");
+    EXPECT_EQ(form.FileE->placeholderText(), "filename");
+
+    int chooserCalls = 0;
+    form.SetFileChooser([&] {
+        ++chooserCalls;
+        return std::string();
+    });
+    form.FileE->setText(FromText(WriteTemp("enter.txt", kUndated)));
+    form.FileE->setFocus();
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(form.FileE, &key);
+    }
+    EXPECT_EQ(chooserCalls, 0);
+    EXPECT_TRUE(form.Analysis().Ready);
+    EXPECT_EQ(form.lblHeader->text(), "Found 5 draws to import");
+
+    // The window's own chooser, cancelled.
+    TImportDrawsForm fresh(model);
+    fresh.show();
+    QStringList filters;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        filters = dialog->nameFilters();
+        dialog->reject();
+    });
+    fresh.btnBrowse->click();
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_EQ(filters[0], "History files (*.txt *.csv *.tsv)");
+    EXPECT_EQ(filters[1], "All files (*)");
+    EXPECT_FALSE(fresh.Analysis().Ready);
 }
 
 TEST(ImportDrawUi, TheEditorsEntryAnswersHowManyDrawsWereImported)

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -26,6 +27,7 @@
 
 #include "data/GameFile.h"
 #include "data/LocalGames.h"
+#include "data/Utils.h"
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
 #include "platform/IniFile.h"
@@ -192,6 +194,9 @@ TEST_F(LotteryManagerUi, EmptyFolderLeavesNextDisabled)
     EXPECT_EQ(Child<QTableWidget>(m.get(), "lvLocal")->rowCount(), 0);
     EXPECT_EQ(Text(Child<QPushButton>(m.get(), "btnNext")), "Open");
     EXPECT_FALSE(Child<QPushButton>(m.get(), "btnNext")->isEnabled());
+    // The empty list says what to do first.
+    EXPECT_TRUE(Child<QLabel>(m.get(), "lblLocalHint")->isVisible());
+    EXPECT_EQ(Text(Child<QLabel>(m.get(), "lblLocalHint")), LocalListHint(0, maOpenLocal));
     EXPECT_TRUE(Child<QPushButton>(m.get(), "btnBack")->isEnabled());
     Child<QPushButton>(m.get(), "btnBack")->click();
     EXPECT_EQ(m->Page(), TManagerPage::Actions);
@@ -211,8 +216,13 @@ TEST_F(LotteryManagerUi, ListsEveryGameFileWithItsStatus)
     older[0] = 1;
     WriteBytes("older.drw", older);
 
+    // Dates in the user's short date, here day/month/year.
+    const int order = CurrentDateOrder();
+    const std::string separator = CurrentDateSeparator();
+    SetDateSettings(0, "/");
     auto m = Manager();
     ToLocalPage(*m, Child<QRadioButton>(m.get(), "rbOpenLocal"));
+    SetDateSettings(order, separator);
     QTableWidget* list = Child<QTableWidget>(m.get(), "lvLocal");
     ASSERT_EQ(list->rowCount(), 4);
     // Sorted by caption: the files without a readable name come first.
@@ -228,7 +238,7 @@ TEST_F(LotteryManagerUi, ListsEveryGameFileWithItsStatus)
                                                  {"Not a game file.", 3}}));
     EXPECT_EQ(ToText(list->item(3, 2)->text()), "12");
     EXPECT_EQ(list->item(3, 2)->textAlignment(), int(Qt::AlignCenter));
-    EXPECT_EQ(ToText(list->item(3, 3)->text()), "2000-01-12");
+    EXPECT_EQ(ToText(list->item(3, 3)->text()), "12/01/2000");
     EXPECT_EQ(ToText(list->item(3, 4)->text()), "Unofficial");
     EXPECT_EQ(ToText(list->item(0, 3)->text()), "Undefined");
 
@@ -252,6 +262,29 @@ TEST_F(LotteryManagerUi, OpensTheSelectedGameAndCloses)
     EXPECT_EQ(game().Info.State, 2);
     EXPECT_EQ(game().FilePath, path);
     EXPECT_EQ(game().Draws->DrawCount(), 30);
+    EXPECT_EQ(env().RunState, LOADED);
+}
+
+// Enter goes on as "Next" does, and a double click on a game opens it.
+TEST_F(LotteryManagerUi, EnterGoesOnAndADoubleClickOpensAGame)
+{
+    const std::string path = WriteGame("lotto.drw", "Lotto 6 of 49", 30);
+    auto m = Manager();
+    EXPECT_TRUE(Child<QPushButton>(m.get(), "btnNext")->isDefault());
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(m.get(), &key);
+    }
+    ASSERT_EQ(m->Page(), TManagerPage::Local);
+    EXPECT_FALSE(Child<QLabel>(m.get(), "lblLocalHint")->isVisible());
+    QTableWidget* list = Child<QTableWidget>(m.get(), "lvLocal");
+    ASSERT_EQ(list->rowCount(), 1);
+    emit list->cellDoubleClicked(0, 1); // no row selected yet: nothing to open
+    EXPECT_TRUE(m->isVisible());
+    list->selectRow(0);
+    emit list->cellDoubleClicked(0, 1);
+    EXPECT_FALSE(m->isVisible());
+    EXPECT_EQ(game().FilePath, path);
     EXPECT_EQ(env().RunState, LOADED);
 }
 
@@ -515,7 +548,7 @@ TEST_F(LotteryManagerUi, CreatesAPowerballGameAndOpensIt)
     Child<QPushButton>(m.get(), "btnNext")->click();
 
     ASSERT_TRUE(driven);
-    EXPECT_EQ(seen.gameName, "Lotto 5 of ");
+    EXPECT_EQ(seen.gameName, "Lotto 5 of 49 + 2 of 20");
     EXPECT_EQ(seen.description, "Description : 05/49 + 02/20");
     EXPECT_EQ(seen.tickets, "Tickets : 1906884 + 190");
     EXPECT_EQ(seen.f1Name, "Main numbers");
@@ -610,6 +643,36 @@ TEST_F(WizardUi, Lotto649ProposesItsNameAndLocksTheFields)
     EXPECT_TRUE(Child<QPushButton>(wizard.get(), "btnBack")->isEnabled());
 }
 
+// The proposed name is whole and follows the fields until the user types a
+// name of their own; Enter presses "Next".
+TEST_F(WizardUi, ProposedNameFollowsTheFieldsUntilTyped)
+{
+    EXPECT_TRUE(Child<QPushButton>(wizard.get(), "btnNext")->isDefault());
+    Child<QComboBox>(wizard.get(), "cbGameType")->setCurrentIndex(2); // Lotto 5 (define size)
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(wizard.get(), &key);
+    }
+    ASSERT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
+    QLineEdit* name = Child<QLineEdit>(wizard.get(), "edtGameName");
+    QComboBox* total = Child<QComboBox>(wizard.get(), "cbF1v");
+    EXPECT_EQ(Text(name), "Lotto 5 of 49");
+    total->setCurrentIndex(total->findText("69"));
+    EXPECT_EQ(Text(name), "Lotto 5 of 69");
+    EXPECT_EQ(wizard->Definition().Name, "Lotto 5 of 69");
+    name->setText(QStringLiteral("My Lotto"));
+    total->setCurrentIndex(total->findText("50"));
+    EXPECT_EQ(Text(name), "My Lotto");
+    EXPECT_EQ(wizard->Definition().Name, "My Lotto");
+    // Another type starts a fresh proposal, which follows the second field too.
+    Child<QPushButton>(wizard.get(), "btnBack")->click();
+    ToFields(9); // Lotto 6 + 1 powerball
+    EXPECT_EQ(Text(name), "Lotto 6 of 49 + 1 of 20");
+    QComboBox* power = Child<QComboBox>(wizard.get(), "cbF2v");
+    power->setCurrentIndex(power->findText("26"));
+    EXPECT_EQ(Text(name), "Lotto 6 of 49 + 1 of 26");
+}
+
 TEST_F(WizardUi, UserDefinedTotalsFollowTheBallsPicked)
 {
     ToFields(kUserDefinedType);
@@ -692,7 +755,7 @@ TEST_F(WizardUi, BackKeepsTheDatesChoiceAndTheFirstPageResets)
     Child<QPushButton>(wizard.get(), "btnBack")->click();
     EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgGameType);
     Child<QPushButton>(wizard.get(), "btnNext")->click();
-    EXPECT_EQ(Text(Child<QLineEdit>(wizard.get(), "edtGameName")), "Lotto 4 of ");
+    EXPECT_EQ(Text(Child<QLineEdit>(wizard.get(), "edtGameName")), "Lotto 4 of 49");
     EXPECT_EQ(Text(Child<QComboBox>(wizard.get(), "cbF1v")), "49");
 }
 

@@ -42,26 +42,26 @@ TEST(LotteryRules, GameTypeTable)
     };
     const Row rows[] = {
         {0, "Lotto 6/49", 6, 0, 1, "Lotto 6 of 49", ""},
-        {1, "Lotto 4 (define size)", 4, 0, 1, "Lotto 4 of ", ""},
-        {2, "Lotto 5 (define size)", 5, 0, 1, "Lotto 5 of ", ""},
-        {3, "Lotto 6 (define size)", 6, 0, 1, "Lotto 6 of ", ""},
-        {4, "Lotto 7 (define size)", 7, 0, 1, "Lotto 7 of ", ""},
-        {5, "Lotto 4 + 1 powerball", 4, 1, 1, "Lotto 4 of ", "Powerball"},
-        {6, "Lotto 4 + 2 powerballs", 4, 1, 2, "Lotto 4 of ", "Powerballs"},
-        {7, "Lotto 5 + 1 powerball", 5, 1, 1, "Lotto 5 of ", "Powerball"},
-        {8, "Lotto 5 + 2 powerballs", 5, 1, 2, "Lotto 5 of ", "Powerballs"},
-        {9, "Lotto 6 + 1 powerball", 6, 1, 1, "Lotto 6 of ", "Powerball"},
-        {10, "Lotto 6 + 2 powerballs", 6, 1, 2, "Lotto 6 of ", "Powerballs"},
-        {11, "Lotto 7 + 1 powerball", 7, 1, 1, "Lotto 7 of ", "Powerball"},
-        {12, "Lotto 7 + 2 powerballs", 7, 1, 2, "Lotto 7 of ", "Powerballs"},
-        {13, "Lotto 4 + 1 bonus ball", 4, 2, 1, "Lotto 4 of ", "Bonus ball"},
-        {14, "Lotto 4 + 2 bonus balls", 4, 2, 2, "Lotto 4 of ", "Bonus balls"},
-        {15, "Lotto 5 + 1 bonus ball", 5, 2, 1, "Lotto 5 of ", "Bonus ball"},
-        {16, "Lotto 5 + 2 bonus balls", 5, 2, 2, "Lotto 5 of ", "Bonus balls"},
-        {17, "Lotto 6 + 1 bonus ball", 6, 2, 1, "Lotto 6 of ", "Bonus ball"},
-        {18, "Lotto 6 + 2 bonus balls", 6, 2, 2, "Lotto 6 of ", "Bonus balls"},
-        {19, "Lotto 7 + 1 bonus ball", 7, 2, 1, "Lotto 7 of ", "Bonus ball"},
-        {20, "Lotto 7 + 2 bonus balls", 7, 2, 2, "Lotto 7 of ", "Bonus balls"},
+        {1, "Lotto 4 (define size)", 4, 0, 1, "Lotto 4 of 49", ""},
+        {2, "Lotto 5 (define size)", 5, 0, 1, "Lotto 5 of 49", ""},
+        {3, "Lotto 6 (define size)", 6, 0, 1, "Lotto 6 of 49", ""},
+        {4, "Lotto 7 (define size)", 7, 0, 1, "Lotto 7 of 49", ""},
+        {5, "Lotto 4 + 1 powerball", 4, 1, 1, "Lotto 4 of 49 + 1 of 20", "Powerball"},
+        {6, "Lotto 4 + 2 powerballs", 4, 1, 2, "Lotto 4 of 49 + 2 of 20", "Powerballs"},
+        {7, "Lotto 5 + 1 powerball", 5, 1, 1, "Lotto 5 of 49 + 1 of 20", "Powerball"},
+        {8, "Lotto 5 + 2 powerballs", 5, 1, 2, "Lotto 5 of 49 + 2 of 20", "Powerballs"},
+        {9, "Lotto 6 + 1 powerball", 6, 1, 1, "Lotto 6 of 49 + 1 of 20", "Powerball"},
+        {10, "Lotto 6 + 2 powerballs", 6, 1, 2, "Lotto 6 of 49 + 2 of 20", "Powerballs"},
+        {11, "Lotto 7 + 1 powerball", 7, 1, 1, "Lotto 7 of 49 + 1 of 20", "Powerball"},
+        {12, "Lotto 7 + 2 powerballs", 7, 1, 2, "Lotto 7 of 49 + 2 of 20", "Powerballs"},
+        {13, "Lotto 4 + 1 bonus ball", 4, 2, 1, "Lotto 4 of 49 + 1 bonus", "Bonus ball"},
+        {14, "Lotto 4 + 2 bonus balls", 4, 2, 2, "Lotto 4 of 49 + 2 bonus", "Bonus balls"},
+        {15, "Lotto 5 + 1 bonus ball", 5, 2, 1, "Lotto 5 of 49 + 1 bonus", "Bonus ball"},
+        {16, "Lotto 5 + 2 bonus balls", 5, 2, 2, "Lotto 5 of 49 + 2 bonus", "Bonus balls"},
+        {17, "Lotto 6 + 1 bonus ball", 6, 2, 1, "Lotto 6 of 49 + 1 bonus", "Bonus ball"},
+        {18, "Lotto 6 + 2 bonus balls", 6, 2, 2, "Lotto 6 of 49 + 2 bonus", "Bonus balls"},
+        {19, "Lotto 7 + 1 bonus ball", 7, 2, 1, "Lotto 7 of 49 + 1 bonus", "Bonus ball"},
+        {20, "Lotto 7 + 2 bonus balls", 7, 2, 2, "Lotto 7 of 49 + 2 bonus", "Bonus balls"},
         {21, "User defined", 6, 0, 1, "", ""},
     };
     ASSERT_EQ(GameTypeCaptions().size(), std::size(rows));
@@ -356,11 +356,16 @@ TEST(LotteryRules, LocalListRows)
     valid.Info.Game.Name = "Lotto 6 of 49";
     valid.Info.Game.DrawsPerDay = 2;
     valid.Description = "06/49 + 01 BB [2 D/D]";
+    // The last entry in the user's short date, here day/month/year.
+    const int order = CurrentDateOrder();
+    const std::string separator = CurrentDateSeparator();
+    SetDateSettings(0, "/");
     TLocalGameRow row = LocalGameRow(valid);
+    SetDateSettings(order, separator);
     EXPECT_EQ(row.Name, "Lotto 6 of 49");
     EXPECT_EQ(row.Description, "06/49 + 01 BB [2 D/D]");
     EXPECT_EQ(row.Draws, "1234");
-    EXPECT_EQ(row.LastEntry, "2010-03-25");
+    EXPECT_EQ(row.LastEntry, "25/03/2010");
     EXPECT_EQ(row.LastUpdate, "Unofficial");
     EXPECT_EQ(row.Icon, TGameIcon::Valid);
 

@@ -10,6 +10,7 @@
 
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
+#include "display/PanoramaModel.h"
 #include "shell/MainWindowRules.h"
 #include "shell/StartArgs.h"
 #include "support/GameFixtures.h"
@@ -83,6 +84,23 @@ TEST(MainWindowRules, ParameterAndLastDrawTexts)
     model.AddDraw(0, 0, {{7, 11, 21, 34, 36, 39}}, 0);
     EXPECT_EQ(LastDrawLabel(PAUSED, &model), "Last draw in history : " + model.DrawToText(2));
     EXPECT_NE(LastDrawLabel(PAUSED, &model).find("07 11 21 34 36 39"), std::string::npos);
+}
+
+// Both captions read on the header's sky blue (the guidelines ask 4.5 for
+// text); the one without a game file is told apart and says why.
+TEST(MainWindowRules, LotteryCaptionReadsOnTheHeader)
+{
+    const uint32_t sky = RGBColor(166, 202, 240);
+    EXPECT_NEAR(ContrastRatio(RGBColor(0, 0, 0), RGBColor(255, 255, 255)), 21.0, 1e-9);
+    EXPECT_NEAR(ContrastRatio(sky, sky), 1.0, 1e-9);
+    EXPECT_LT(ContrastRatio(RGBColor(255, 255, 0), sky), 2.0); // the yellow it replaces
+    for (const bool hasFile : {true, false}) {
+        const TLotteryCaptionStyle style = LotteryCaptionStyle(hasFile);
+        EXPECT_GE(ContrastRatio(style.Color, sky), 4.5) << hasFile;
+        EXPECT_EQ(style.Italic, !hasFile);
+        EXPECT_EQ(style.Tip.empty(), hasFile);
+    }
+    EXPECT_NE(LotteryCaptionStyle(true).Color, LotteryCaptionStyle(false).Color);
 }
 
 TEST(MainWindowRules, ActiveFieldCaptions)

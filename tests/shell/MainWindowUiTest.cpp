@@ -6,9 +6,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -20,12 +22,14 @@
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXEngine.h"
+#include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "shell/Application.h"
 #include "shell/DisplayFrame.h"
 #include "shell/DrawModifyF.h"
 #include "shell/MainFrm.h"
 #include "shell/MainWindowRules.h"
+#include "shell/WindowPlacement.h"
 #include "support/GameFixtures.h"
 #include "support/QtTestSupport.h"
 #include "support/ScriptedDialogs.h"
@@ -127,6 +131,22 @@ protected:
     }
     std::vector<int32_t> Recorded() const { return recorded_ ? *recorded_ : std::vector<int32_t>{}; }
 
+    // The title of the modal window a click opens; the window is closed.
+    std::string ModalOpenedBy(QPushButton* button)
+    {
+        auto opened = std::make_shared<QString>();
+        EveryPass(&window, [opened] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal)
+                return false;
+            *opened = modal->windowTitle();
+            modal->close();
+            return true;
+        });
+        button->click();
+        return opened->toStdString();
+    }
+
     void RunToFinish()
     {
         Button("btnStart")->click();
@@ -151,19 +171,24 @@ TEST_F(MainWindowUi, StartsWithoutALottery)
     EXPECT_TRUE(window.findChild<QMenu*>("mniLottery")->menuAction()->isEnabled());
 
     // With no lottery, the start button opens the lottery manager.
-    QString opened;
-    EveryPass(&window, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return false;
-        opened = modal->windowTitle();
-        modal->close();
-        return true;
-    });
-    Button("btnStart")->click();
-    EXPECT_EQ(opened.toStdString(), "Lottery Games Manager");
+    EXPECT_EQ(ModalOpenedBy(Button("btnStart")), "Lottery Games Manager");
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(env().RunState, STANDBY);
+}
+
+// A first start says where to begin, with a button that opens the manager;
+// the line goes once a lottery is open.
+TEST_F(MainWindowUi, FirstStartSaysWhereToBegin)
+{
+    EXPECT_TRUE(window.findChild<QWidget*>("pnlFirstStep")->isVisible());
+    EXPECT_EQ(Label("lblFirstStep")->text(), "Open or create a lottery game to begin.");
+    EXPECT_EQ(ModalOpenedBy(Button("btnFirstStep")), "Lottery Games Manager");
+
+    OpenDefaultGame();
+    EXPECT_FALSE(window.findChild<QWidget*>("pnlFirstStep")->isVisible());
+    for (const uint8_t state : {LOADED, STARTED, PAUSED, FINISHED})
+        EXPECT_TRUE(FirstStep(state, true).Text.empty()) << int(state);
+    EXPECT_TRUE(FirstStep(PAUSED, false).Text.empty());
 }
 
 TEST(MainWindowStart, OpensTheRememberedGameOrNothing)
@@ -514,13 +539,43 @@ TEST_F(MainWindowUi, RunStateExportAndImport)
     EXPECT_EQ(proposed, "-.jsf");
     ASSERT_EQ(env().RunState, PAUSED);
     EXPECT_EQ(window.CurrentPage(), TfrmMain::TPage::Analysis);
-    // A lottery from a run state has no game file: yellow, never saved.
+    // A lottery from a run state has no game file: marked, never saved.
     EXPECT_EQ(Label("txtActiveLottery")->text(), "Test Lotto");
-    EXPECT_EQ(Label("txtActiveLottery")->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    EXPECT_EQ(Label("txtActiveLottery")->palette().color(QPalette::WindowText), QColor(96, 0, 144));
+    EXPECT_TRUE(Label("txtActiveLottery")->font().italic());
+    EXPECT_FALSE(Label("txtActiveLottery")->toolTip().isEmpty());
     env().Game().Draws->Modified = true;
     window.UpdateControls();
     EXPECT_FALSE(Action("mniSaveLottery")->isVisible());
     EXPECT_EQ(Visibility(), Expected(PAUSED, true));
+}
+
+// Saving a run shows a busy cursor and a progress window while it works, and
+// both are gone before the success message.
+TEST_F(MainWindowUi, RunStateExportShowsBusyCursorAndProgress)
+{
+    const std::string stateFile = fixtures::TmpDir() + "busy.jsf";
+    window.SetFileChooser([&](bool, const std::string&) { return stateFile; });
+    OpenDefaultGame(3);
+    RunToFinish();
+    bool sawBusy = false;
+    int highest = -1;
+    EveryPass(&window, [&] {
+        const QCursor* cursor = QApplication::overrideCursor();
+        auto* progress = window.findChild<QProgressDialog*>(QStringLiteral("dlgBusyProgress"));
+        if (cursor && cursor->shape() == Qt::WaitCursor && progress && progress->isVisible()) {
+            sawBusy = true;
+            highest = std::max(highest, progress->value());
+        }
+        return false;
+    });
+    Action("mniExportRunState")->trigger();
+    EXPECT_TRUE(sawBusy);
+    EXPECT_GE(highest, 30);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(window.findChild<QProgressDialog*>(QStringLiteral("dlgBusyProgress")), nullptr);
+    EXPECT_EQ(dialogs.Texts().back(), "Saving state of " + stateFile + " has been successful.");
+    EXPECT_TRUE(FileExists(stateFile));
 }
 
 TEST_F(MainWindowUi, SaveAndCloseAModifiedLottery)
@@ -563,7 +618,56 @@ TEST_F(MainWindowUi, AboutWindowNamesTheProduct)
     });
     Action("mniAbout")->trigger();
     EXPECT_TRUE(shown.contains("J.U.X. 2.3b|")) << shown.toStdString();
-    EXPECT_TRUE(shown.contains("2.3b")) << shown.toStdString();
+    // Each of the two numbers says what it is.
+    EXPECT_TRUE(shown.contains(QString::fromStdString("|Program version " + std::string(kProductVersion) + "|")))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QString::fromStdString(AboutVersionsNote(kApplicationTitle, kProductVersion))))
+        << shown.toStdString();
+    EXPECT_NE(AboutVersionsNote("J.U.X. 2.3b", "2.3.0").find("J.U.X. 2.3b names the J.U.X. analysis"),
+              std::string::npos);
+}
+
+// A window opens where it was left in the last run; nothing is kept without
+// a file, and a damaged entry leaves the window as it was made.
+TEST(WindowPlacement, WindowsOpenWhereTheyWereLeft)
+{
+    qttest::App();
+    const std::string file = fixtures::TmpDir() + "windows.ini";
+    DeleteFile(file);
+    InstallPlacementFile("");
+    {
+        QDialog first;
+        first.resize(300, 200);
+        EXPECT_FALSE(SavePlacement(first, "Probe"));
+    }
+    InstallPlacementFile(file);
+    {
+        QDialog first;
+        TrackPlacement(first, "Probe");
+        first.resize(640, 430);
+        first.show();
+        QApplication::processEvents();
+        first.hide(); // closing, accepting or rejecting all hide the window
+    }
+    ASSERT_TRUE(FileExists(file));
+    {
+        QDialog second;
+        second.resize(300, 200);
+        TrackPlacement(second, "Probe");
+        EXPECT_EQ(second.size(), QSize(640, 430));
+        QDialog other;
+        other.resize(300, 200);
+        EXPECT_FALSE(RestorePlacement(other, "Other"));
+        EXPECT_EQ(other.size(), QSize(300, 200));
+    }
+    TIniFile ini(file);
+    ini.WriteString("Windows", "Probe", "not a placement");
+    ASSERT_TRUE(ini.UpdateFile());
+    QDialog third;
+    third.resize(300, 200);
+    EXPECT_FALSE(RestorePlacement(third, "Probe"));
+    EXPECT_EQ(third.size(), QSize(300, 200));
+    InstallPlacementFile("");
 }
 
 TEST_F(MainWindowUi, HelpFileMissing)
