@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "data/Stream.h"
 #include "data/Types.h"
@@ -59,7 +60,15 @@ public:
     void AppendSubStream(TBaseBinaryFileStream& child);
     void ExtractSubStream(TBaseBinaryFileStream& child);
     void LoadFromFile(const std::string& path);
-    void SaveToFile(const std::string& path);
+    // Writes through TSafeSave. An existing target must be a container of
+    // the same kind (or empty) and none of `inputs`; otherwise raises
+    // EStreamError and writes nothing.
+    void SaveToFile(const std::string& path, const std::vector<std::string>& inputs = {});
+    // Whether SaveToFile would write path; the reason in error when not.
+    static bool CanSaveTo(const std::string& path, uint32_t headerID, const std::vector<std::string>& inputs,
+                          std::string& error);
+    // Whether the file is a container with this identifier.
+    static bool IsContainerFile(const std::string& path, uint32_t headerID);
 
     uint32_t HeaderID() const { return FileHeaderID; }
     uint32_t FormatVersion() const { return Version; }

@@ -3,9 +3,6 @@
 
 #include <mutex>
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <curl/curl.h>
 
 #include "data/GameFile.h"
@@ -360,28 +357,9 @@ std::string WriteDownloadedGame(TDownloadedGame& game, const std::string& drawsF
     TMemoryStream image;
     if (!game.Draws || !WriteGameHeader(image, game.Info) || !WriteDraws(image, game.Info, *game.Draws))
         throw EOnlineServiceError(failure);
-    // A temporary name of our own, so no file of the user's is overwritten,
-    // and link() rather than rename() so a game that appeared under the
-    // chosen name meanwhile is kept.
-    std::string tmpPath = path + ".XXXXXX";
-    const int fd = ::mkstemp(tmpPath.data());
-    if (fd < 0)
-        throw EOnlineServiceError(failure);
-    ::close(fd);
-    bool written = false;
-    try {
-        std::string error;
-        if (WriteWholeFile(tmpPath, image.Bytes(), error)) {
-            const TGameIOInfo check = ReadGameInfo(tmpPath);
-            written = check.Status == gioValid &&
-                      check.DrawCount == static_cast<uint32_t>(game.Draws->DrawCount()) &&
-                      ::link(tmpPath.c_str(), path.c_str()) == 0;
-        }
-    } catch (const std::exception&) {
-        written = false;
-    }
-    DeleteFile(tmpPath);
-    if (!written)
+    // A name taken meanwhile (another download, the wizard) is kept.
+    std::string error;
+    if (!WriteNewGameFile(path, image.Bytes(), error))
         throw EOnlineServiceError(failure);
     return path;
 }
