@@ -90,15 +90,17 @@ std::string DecodeText(const std::vector<uint8_t>& bytes)
 }
 
 // Day number of a date at `v` (ImportDateLength(type) integers), or kNoDate.
-int32_t DecodeAt(const uint32_t* v, int type)
+// Only a year written with one or two digits is taken as short: "0018" is the
+// year 18, outside every game's dates.
+int32_t DecodeAt(const uint32_t* v, const uint8_t* wide, int type)
 {
     uint32_t d = 0, m = 0, y = 0;
     bool widen = true;
     switch (type) {
-    case 0: d = v[0], m = v[1], y = v[2]; break;
-    case 1: m = v[0], d = v[1], y = v[2]; break;
-    case 2: y = v[0], m = v[1], d = v[2]; break;
-    case 3: y = v[0], d = v[1], m = v[2]; break;
+    case 0: d = v[0], m = v[1], y = v[2], widen = !wide[2]; break;
+    case 1: m = v[0], d = v[1], y = v[2], widen = !wide[2]; break;
+    case 2: y = v[0], m = v[1], d = v[2], widen = !wide[0]; break;
+    case 3: y = v[0], d = v[1], m = v[2], widen = !wide[0]; break;
     case 4: d = v[0] / 1000000, m = v[0] % 1000000 / 10000, y = v[0] % 10000, widen = false; break;
     case 5: m = v[0] / 1000000, d = v[0] % 1000000 / 10000, y = v[0] % 10000, widen = false; break;
     case 6: y = v[0] / 10000, m = v[0] % 10000 / 100, d = v[0] % 100, widen = false; break;
@@ -213,9 +215,13 @@ bool TImportDrawsAIClass::Load(const std::string& fileName)
     int wordLen = 0;
     int count = 0;
     uint32_t lineNo = 1;
+    int digits = 0;
     auto emit = [&](uint64_t value) {
-        if (count++ < kMaxImportIntegers)
+        if (count++ < kMaxImportIntegers) {
             L.Values.push_back(value >= kTooBig ? kTooBig : static_cast<uint32_t>(value));
+            L.Wide.push_back(digits > 2 ? 1 : 0);
+        }
+        digits = 0;
     };
     auto endWord = [&] {
         if (wordLen > 0)
@@ -239,6 +245,7 @@ bool TImportDrawsAIClass::Load(const std::string& fileName)
         if (b >= '0' && b <= '9') {
             endWord();
             number = number >= kTooBig ? kTooBig : number * 10 + (b - '0');
+            ++digits;
             inNumber = true;
             continue;
         }
@@ -369,7 +376,7 @@ bool TImportDrawsAIClass::FindLayout()
                         if (L.Length(i) < p + len)
                             continue;
                         ++longEnough;
-                        days[i] = DecodeAt(L.Row(i) + p, t);
+                        days[i] = DecodeAt(L.Row(i) + p, L.WideRow(i) + p, t);
                         decoded += days[i] != kNoDate;
                     }
                     if (decoded == 0 || decoded * 4 < longEnough)
@@ -412,7 +419,7 @@ bool TImportDrawsAIClass::FindLayout()
         const int dateLo = dated ? d.p : -1, dateHi = dated ? d.p + dateLen : -1;
         if (dated)
             for (size_t i = 0; i < n; ++i)
-                days[i] = L.Length(i) >= dateHi ? DecodeAt(L.Row(i) + d.p, d.t) : kNoDate;
+                days[i] = L.Length(i) >= dateHi ? DecodeAt(L.Row(i) + d.p, L.WideRow(i) + d.p, d.t) : kNoDate;
         const int classicLength = commonLength(c_ * z_ + dateLen);
         const int classicStart = classicLength - c_ * z_;
         for (int s = 0; s + c_ <= maxPos; ++s) {
@@ -506,7 +513,7 @@ void TImportDrawsAIClass::Extract()
                 Skip(kTooFew, line);
                 continue;
             }
-            day = DecodeAt(row + ds, DateType);
+            day = DecodeAt(row + ds, L.WideRow(i) + ds, DateType);
             if (day == kNoDate) {
                 Skip(kNoDateReason, line);
                 continue;
@@ -599,7 +606,7 @@ bool TImportDrawsAIClass::ExtractWith(const std::string& fileName, int dateStart
             const int len = ImportDateLength(DateType);
             for (size_t i = 0; i < L.Count(); ++i)
                 if (L.Length(i) >= DateStart - 1 + len)
-                    days[i] = DecodeAt(L.Row(i) + DateStart - 1, DateType);
+                    days[i] = DecodeAt(L.Row(i) + DateStart - 1, L.WideRow(i) + DateStart - 1, DateType);
             Descending = ScoreDates(days).desc;
         }
         const int expected = c_ * z_ + (dated ? ImportDateLength(DateType) : 0);
