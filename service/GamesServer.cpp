@@ -343,9 +343,20 @@ bool TGamesServer::MayAccept(const std::string& client)
 {
     bool ok = true;
     {
+        // The pool's threads accept at the same time: a place is taken here
+        // and handed to the connection when it starts. A place whose
+        // connection never started (the library gave up on it) lapses.
+        const auto now = std::chrono::steady_clock::now();
         std::lock_guard<std::mutex> guard(connectionsLock_);
+        std::deque<std::chrono::steady_clock::time_point>& taken = accepting_[client];
+        while (!taken.empty() && now - taken.front() > std::chrono::milliseconds(kRequestDeadlineMs))
+            taken.pop_front();
         const auto it = fresh_.find(client);
-        ok = it == fresh_.end() || it->second < kMaxConnectionsPerClient;
+        ok = (it == fresh_.end() ? 0 : it->second) + taken.size() < kMaxConnectionsPerClient;
+        if (ok)
+            taken.push_back(now);
+        else if (taken.empty())
+            accepting_.erase(client);
     }
     if (!ok)
         LogLine(client + " (too many connections waiting for their request, connection refused)");
@@ -361,6 +372,12 @@ void TGamesServer::ConnectionOpened(void* connection, int fd, const std::string&
     std::lock_guard<std::mutex> guard(connectionsLock_);
     connections_[connection] = c;
     ++fresh_[client];
+    const auto taken = accepting_.find(client);
+    if (taken != accepting_.end()) {
+        taken->second.pop_front();
+        if (taken->second.empty())
+            accepting_.erase(taken);
+    }
 }
 
 void TGamesServer::Delivered(TConnection& c)

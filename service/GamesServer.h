@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -111,6 +112,8 @@ private:
     std::mutex connectionsLock_;
     std::map<void*, TConnection> connections_;
     std::map<std::string, unsigned> fresh_; // per client address
+    // Per client address: when each accepted connection not yet started was let in.
+    std::map<std::string, std::deque<std::chrono::steady_clock::time_point>> accepting_;
     std::mutex watchLock_;
     std::condition_variable watchWake_;
     bool stopping_ = false;
