@@ -18,6 +18,7 @@
 #include "data/Utils.h"
 #include "display/JUXDisplayFrame.h"
 #include "display/ClipboardUi.h"
+#include "display/PictureUi.h"
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
 #include "platform/Paths.h"
@@ -98,7 +99,7 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
         form.FileE->setText(QString::fromStdString(args.Import));
         form.FileEReturn();
         QApplication::processEvents();
-        if (!form.grab().save(QString::fromStdString(args.File), "PNG")) {
+        if (!SavePicture(form.grab().toImage(), args.File)) {
             std::fprintf(stderr, "jux: cannot write '%s'\n", args.File.c_str());
             return 1;
         }
@@ -133,7 +134,7 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
         QApplication::processEvents();
     }
     const QPixmap picture = editor ? editor->grab() : window.grab();
-    if (!picture.save(QString::fromStdString(args.File), "PNG")) {
+    if (!SavePicture(picture.toImage(), args.File)) {
         std::fprintf(stderr, "jux: cannot write '%s'\n", args.File.c_str());
         return 1;
     }

@@ -109,19 +109,26 @@ int RunAddDraws(const std::vector<std::string>& args)
         return CliUsageError("add-draws", a.error());
     if (a.positional().size() != 1)
         return CliUsageError("add-draws", "one game file expected");
-    TCurrentGame game;
-    if (!gamecli::OpenForCommand("add-draws", a.positional()[0], game))
-        return kExitFailure;
-    TDrawClass& model = *game.Draws;
-    int added = 0, refused = 0, lineNo = 0;
+    // The input is read before the game is locked: a slow typist must not
+    // keep other programs from the game.
+    std::vector<std::string> lines;
     std::string line;
     while (std::getline(std::cin, line)) {
-        ++lineNo;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         std::string converted;
-        if (!clitext::In("add-draws", "line " + std::to_string(lineNo), line, converted))
+        if (!clitext::In("add-draws", "line " + std::to_string(lines.size() + 1), line, converted))
             return kExitFailure;
+        lines.push_back(converted);
+    }
+    TCurrentGame game;
+    TFileLock lock;
+    if (!gamecli::OpenForChange("add-draws", a.positional()[0], game, lock))
+        return kExitFailure;
+    TDrawClass& model = *game.Draws;
+    int added = 0, refused = 0, lineNo = 0;
+    for (const std::string& converted : lines) {
+        ++lineNo;
         const std::string text = Trim(converted);
         if (text.empty() || text[0] == '#')
             continue;
@@ -137,9 +144,10 @@ int RunAddDraws(const std::vector<std::string>& args)
         ++refused;
         std::printf("Refused line %d (%s): %s\n", lineNo, clitext::Out(text).c_str(), clitext::Out(why).c_str());
     }
-    std::printf("Added %d draw(s), refused %d line(s).\n", added, refused);
-    if (added == 0)
+    if (added == 0) {
+        std::printf("Added 0 draw(s), refused %d line(s).\n", refused);
         return refused == 0 ? kExitOk : kExitFailure;
+    }
     TConsoleDialogs dialogs(a.has("yes") ? TModalResult::Yes : TModalResult::No);
     InstallUserDialogs(&dialogs);
     const bool saved = SaveGameFile(game);
@@ -149,6 +157,7 @@ int RunAddDraws(const std::vector<std::string>& args)
                      a.has("yes") ? "" : " (confirm with --yes)");
         return kExitFailure;
     }
+    std::printf("Added %d draw(s), refused %d line(s).\n", added, refused);
     std::printf("Saved %s with %d draws.\n", game.FilePath.c_str(), model.DrawCount());
     return kExitOk;
 }

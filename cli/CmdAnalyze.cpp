@@ -30,6 +30,10 @@ int RunAnalyze(const std::vector<std::string>& args)
     std::string error;
     if (!analyzecli::ParseAnalyzeArgs(args, request, error, {}, {"save-state"}))
         return CliUsageError("analyze", error);
+    const std::string statePath = SaveStatePath(args);
+    const std::vector<std::string> inputs{request.gamePath};
+    if (!statePath.empty() && !runstatecli::CanSaveState("analyze", statePath, inputs))
+        return kExitFailure;
     TCurrentGame game;
     if (!gamecli::OpenForCommand("analyze", request.gamePath, game))
         return kExitFailure;
@@ -53,8 +57,8 @@ int RunAnalyze(const std::vector<std::string>& args)
     // The file keeps the run as it stands: paused, or finished at the maximum.
     TIntegerStore userList;
     options.KeepJUXs.CopyTo(userList);
-    const std::string statePath = SaveStatePath(args);
-    if (!statePath.empty() && !runstatecli::SaveState("analyze", statePath, game, options, engine, userList))
+    if (!statePath.empty() &&
+        !runstatecli::SaveState("analyze", statePath, game, options, engine, userList, inputs))
         return kExitFailure;
     if (request.hasDump && !engine.FindTable(request.dumpTable)) {
         std::fprintf(stderr, "jux-cli analyze: table %d is not in memory\n", request.dumpTable);

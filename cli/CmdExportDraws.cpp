@@ -39,7 +39,7 @@ int RunExportDraws(const std::vector<std::string>& args)
         return kExitFailure;
     }
     std::string error;
-    if (!WriteDrawsExport(out, *game.Draws, game.Info.Name, error)) {
+    if (!WriteDrawsExport(out, *game.Draws, game.Info.Name, error, {a.positional()[0]})) {
         std::fprintf(stderr, "jux-cli export-draws: %s\n", error.c_str());
         return kExitFailure;
     }

@@ -14,6 +14,7 @@
 #include "data/TextCodec.h"
 #include "display/SpreadsheetExport.h"
 #include "platform/Paths.h"
+#include "platform/SafeSave.h"
 
 namespace {
 
@@ -87,6 +88,13 @@ int RunExportXlsx(const std::vector<std::string>& args)
     // The workbook replaces its target: naming the source would lose it.
     if (IsSameFile(input, out))
         return CliUsageError(kName, "the workbook cannot replace the file it is exported from, '" + input + "'");
+    // A target that cannot be written is refused before the run.
+    TSafeSave target(out);
+    if (!target.Check()) {
+        std::fprintf(stderr, "jux-cli %s: %s\n", kName,
+                     clitext::Out(PathToText(WorkbookFailureText(out, target.Reason()))).c_str());
+        return kExitFailure;
+    }
 
     TCurrentGame game;
     TGameOptions options;
@@ -110,7 +118,7 @@ int RunExportXlsx(const std::vector<std::string>& args)
 
     std::vector<int32_t> sheets;
     try {
-        const TJUXToEXCEL done(engine, ids, AnalysedFieldCaption(engine), out);
+        const TJUXToEXCEL done(engine, ids, AnalysedFieldCaption(engine), out, {input});
         sheets = done.SheetIds();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "jux-cli %s: %s\n", kName, Win1252ToUtf8(e.what()).c_str());

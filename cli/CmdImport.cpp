@@ -193,7 +193,10 @@ int RunImport(const std::vector<std::string>& args)
     const std::string file = a.positional()[1];
     InitLocaleSettings();
     TCurrentGame game;
-    if (!gamecli::OpenForCommand("import", a.positional()[0], game))
+    TFileLock lock;
+    const bool change = !a.has("dry-run");
+    if (!(change ? gamecli::OpenForChange("import", a.positional()[0], game, lock)
+                 : gamecli::OpenForCommand("import", a.positional()[0], game)))
         return kExitFailure;
     gamecli::WarnRefusedRecords("import", game);
     // Saving would silently drop the records the history left out.
@@ -230,20 +233,22 @@ int RunImport(const std::vector<std::string>& args)
         return kExitOk;
     }
     const int imported = ImportCandidates(*game.Draws, ai.FoundDraws, reverse);
-    json["imported"] = imported;
-    json["messages"].push_back(Format("Imported %d draws.", imported));
-    if (!a.has("json"))
-        std::printf("Imported %d draws.\n", imported);
     if (imported > 0) {
         TYesDialogs dialogs;
         InstallUserDialogs(&dialogs);
         const bool saved = SaveGameFile(game);
         InstallUserDialogs(nullptr);
         if (!saved) {
-            std::fprintf(stderr, "jux-cli import: %s was not saved\n", a.positional()[0].c_str());
+            std::fprintf(stderr, "jux-cli import: %s was not saved; nothing was imported\n",
+                         a.positional()[0].c_str());
             return kExitFailure;
         }
     }
+    // Said only once the draws are in the file.
+    json["imported"] = imported;
+    json["messages"].push_back(Format("Imported %d draws.", imported));
+    if (!a.has("json"))
+        std::printf("Imported %d draws.\n", imported);
     if (a.has("json"))
         clitext::PrintJson(json);
     return kExitOk;

@@ -14,12 +14,22 @@
 
 namespace runstatecli {
 
+bool CanSaveState(const std::string& command, const std::string& path, const std::vector<std::string>& inputs)
+{
+    std::string error;
+    if (TBaseBinaryFileStream::CanSaveTo(path, MakeFileHeaderID("JSF "), inputs, error))
+        return true;
+    std::fprintf(stderr, "jux-cli %s: cannot save the run state %s: %s\n", command.c_str(), path.c_str(),
+                 clitext::Out(error).c_str());
+    return false;
+}
+
 bool SaveState(const std::string& command, const std::string& path, TCurrentGame& game, TGameOptions& options,
-               TJUXEngine& engine, TIntegerStore& userList)
+               TJUXEngine& engine, TIntegerStore& userList, const std::vector<std::string>& inputs)
 {
     try {
         TBinaryFileStreamJUXState state(game, options, engine, userList);
-        state.SaveToFile(path);
+        state.SaveToFile(path, inputs);
         return true;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "jux-cli %s: cannot save the run state %s: %s\n", command.c_str(), path.c_str(),
@@ -78,6 +88,9 @@ int RunResume(const std::vector<std::string>& args)
     if (a.has("dump-table") && (dump < 1 || dump > INT32_MAX))
         return CliUsageError("resume", "--dump-table needs a table ID from 1 to 2147483647");
 
+    const std::vector<std::string> inputs{a.positional()[0]};
+    if (a.has("save-state") && !runstatecli::CanSaveState("resume", a.value("save-state"), inputs))
+        return kExitFailure;
     TCurrentGame game;
     TGameOptions options;
     TJUXEngine engine(options);
@@ -102,7 +115,7 @@ int RunResume(const std::vector<std::string>& args)
     }
     engine.SetRunControl(nullptr);
     if (a.has("save-state") &&
-        !runstatecli::SaveState("resume", a.value("save-state"), game, options, engine, userList))
+        !runstatecli::SaveState("resume", a.value("save-state"), game, options, engine, userList, inputs))
         return kExitFailure;
     if (dump > 0 && !engine.FindTable(int32_t(dump))) {
         std::fprintf(stderr, "jux-cli resume: table %lld is not in memory\n", dump);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "data/GameFile.h"
@@ -10,6 +11,7 @@
 #include "data/TextCodec.h"
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
+#include "platform/FileLock.h"
 #include "platform/Paths.h"
 
 namespace gamecli {
@@ -35,6 +37,17 @@ inline bool OpenForCommand(const std::string& command, const std::string& path, 
         std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), Win1252ToUtf8(e.what()).c_str());
     }
     return false;
+}
+
+// Opens a game that the command will change, holding its lock from before the
+// read until `lock` goes: a second writer waits, then is refused.
+inline bool OpenForChange(const std::string& command, const std::string& path, TCurrentGame& game, TFileLock& lock)
+{
+    if (lock.Acquire(path) == TFileLock::TResult::Busy) {
+        std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), GameBusyText(path).c_str());
+        return false;
+    }
+    return OpenForCommand(command, path, game);
 }
 
 // The names a new game proposes for its fields.
@@ -64,12 +77,13 @@ inline bool DefinitionFromCode(const std::string& code, TGameInfo& g, std::strin
 // Writes a game file image that does not yet exist.
 inline bool WriteNewGameFile(const std::string& command, const std::string& path, const std::vector<uint8_t>& image)
 {
-    if (FileExists(path)) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
         std::fprintf(stderr, "jux-cli %s: %s already exists\n", command.c_str(), path.c_str());
         return false;
     }
     std::string error;
-    if (!WriteWholeFile(path, image, error)) {
+    if (!::WriteNewGameFile(path, image, error)) {
         std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), Win1252ToUtf8(error).c_str());
         return false;
     }

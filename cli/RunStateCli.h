@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include <vector>
 
 #include "data/GameFile.h"
 #include "engine/GameOptions.h"
@@ -21,9 +22,14 @@ inline bool IsRunState(const std::string& path)
     return ext == ".jsf";
 }
 
+// Whether a run state may be written to path: a new file or a run state file,
+// none of the command's inputs. Prints why not and answers false; commands
+// ask before their run, so a long run never ends in a refused save.
+bool CanSaveState(const std::string& command, const std::string& path, const std::vector<std::string>& inputs);
+
 // Writes the run in memory; prints why not and answers false.
 bool SaveState(const std::string& command, const std::string& path, TCurrentGame& game, TGameOptions& options,
-               TJUXEngine& engine, TIntegerStore& userList);
+               TJUXEngine& engine, TIntegerStore& userList, const std::vector<std::string>& inputs);
 
 // Reads a run state file into fresh objects; prints why not and answers false.
 bool LoadState(const std::string& command, const std::string& path, TCurrentGame& game, TGameOptions& options,

@@ -1,10 +1,16 @@
 #include "data/BinaryFileStream.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include <zlib.h>
+
+#include "data/TextCodec.h"
+#include "platform/SafeSave.h"
 
 namespace {
 
@@ -245,17 +251,61 @@ void TBaseBinaryFileStream::LoadFromFile(const std::string& path)
     ImportData();
 }
 
-void TBaseBinaryFileStream::SaveToFile(const std::string& path, const TSaveProgress& progress)
+bool TBaseBinaryFileStream::IsContainerFile(const std::string& path, uint32_t headerID)
 {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    uint8_t head[512];
+    const size_t got = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    z_stream strm{};
+    if (got == 0 || inflateInit(&strm) != Z_OK)
+        return false;
+    uint8_t id[4] = {};
+    strm.next_in = head;
+    strm.avail_in = static_cast<uInt>(got);
+    strm.next_out = id;
+    strm.avail_out = sizeof id;
+    const int rc = inflate(&strm, Z_SYNC_FLUSH);
+    inflateEnd(&strm);
+    return (rc == Z_OK || rc == Z_STREAM_END) && strm.avail_out == 0 &&
+           (uint32_t(id[0]) | uint32_t(id[1]) << 8 | uint32_t(id[2]) << 16 | uint32_t(id[3]) << 24) == headerID;
+}
+
+bool TBaseBinaryFileStream::CanSaveTo(const std::string& path, uint32_t headerID,
+                                      const std::vector<std::string>& inputs, std::string& error)
+{
+    TSafeSave check(path);
+    for (const std::string& input : inputs)
+        check.AddInput(input);
+    if (!check.Check()) {
+        error = PathToText(check.Error());
+        return false;
+    }
+    std::error_code ec;
+    const std::string& target = check.FinalPath();
+    if (std::filesystem::file_size(target, ec) > 0 && !ec && !IsContainerFile(target, headerID)) {
+        error = PathToText("Cannot write file \"" + path + "\". It holds other data, which would be lost.");
+        return false;
+    }
+    return true;
+}
+
+void TBaseBinaryFileStream::SaveToFile(const std::string& path, const std::vector<std::string>& inputs,
+                                       const TSaveProgress& progress)
+{
+    std::string error;
+    if (!CanSaveTo(path, FileHeaderID, inputs, error))
+        throw EStreamError(error);
     progress_ = progress;
     reported_ = 0;
-    std::string error;
     bool written = false;
     try {
         ExportData();
         Report(kImageShare);
         Compress();
-        written = WriteWholeFile(path, Data.Bytes(), error);
+        written = WriteWholeFile(path, Data.Bytes(), error, TSafeSave::TMode::Replace, inputs);
         if (written)
             Report(1);
     } catch (...) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "data/Stream.h"
 #include "data/Types.h"
@@ -74,8 +75,18 @@ public:
     void AppendSubStream(TBaseBinaryFileStream& child);
     void ExtractSubStream(TBaseBinaryFileStream& child);
     void LoadFromFile(const std::string& path);
-    // `progress` hears the share done, in steps of at least 1%.
-    void SaveToFile(const std::string& path, const TSaveProgress& progress = {});
+    // Writes through TSafeSave. An existing target must be a container of
+    // the same kind (or empty) and none of `inputs`; otherwise raises
+    // EStreamError and writes nothing. `progress` hears the share done, in
+    // steps of at least 1%.
+    void SaveToFile(const std::string& path, const std::vector<std::string>& inputs,
+                    const TSaveProgress& progress = {});
+    void SaveToFile(const std::string& path, const TSaveProgress& progress = {}) { SaveToFile(path, {}, progress); }
+    // Whether SaveToFile would write path; the reason in error when not.
+    static bool CanSaveTo(const std::string& path, uint32_t headerID, const std::vector<std::string>& inputs,
+                          std::string& error);
+    // Whether the file is a container with this identifier.
+    static bool IsContainerFile(const std::string& path, uint32_t headerID);
 
     uint32_t HeaderID() const { return FileHeaderID; }
     uint32_t FormatVersion() const { return Version; }

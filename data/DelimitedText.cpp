@@ -492,9 +492,13 @@ TDateParts ReadDateParts(std::string_view f)
 {
     TDateParts p;
     int count = 0;
+    int digits = 0; // of the number being pushed; a month name has none
     auto push = [&](uint64_t v) {
-        if (count < 3)
+        if (count < 3) {
             p.Values[count] = static_cast<uint32_t>(std::min<uint64_t>(v, UINT32_MAX));
+            p.Wide[count] = digits > 2 ? 1 : 0;
+        }
+        digits = 0;
         ++count;
     };
     auto word = [&](size_t& i) {
@@ -508,9 +512,11 @@ TDateParts ReadDateParts(std::string_view f)
         const auto b = static_cast<unsigned char>(f[i]);
         if (IsDigit(b)) {
             uint64_t v = 0;
+            digits = 0;
             while (i < f.size() && IsDigit(static_cast<unsigned char>(f[i]))) {
                 if (v <= UINT32_MAX)
                     v = v * 10 + static_cast<uint64_t>(f[i] - '0');
+                ++digits;
                 ++i;
             }
             if (i < f.size() && f[i] == ':')

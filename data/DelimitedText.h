@@ -76,6 +76,7 @@ bool ReadFieldIntegers(std::string_view field, std::vector<int32_t>& out);
 // field cannot be a date (letters inside numbers, more than three integers).
 struct TDateParts {
     uint32_t Values[3] = {0, 0, 0};
+    uint8_t Wide[3] = {0, 0, 0}; // written with more than two digits
     int Count = 0;
 };
 TDateParts ReadDateParts(std::string_view field);

@@ -2,12 +2,10 @@
 #include "data/DrawsExport.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "data/Types.h"
 #include "data/Utils.h"
-#include "platform/Paths.h"
+#include "platform/SafeSave.h"
 
 namespace {
 
@@ -78,25 +76,8 @@ std::string DrawsExportText(const TDrawClass& draws, const std::string& gameName
 }
 
 bool WriteDrawsExport(const std::string& path, const TDrawClass& draws, const std::string& gameName,
-                      std::string& error)
+                      std::string& error, const std::vector<std::string>& inputs)
 {
-    // The file is replaced by a new one: a device or pipe in its place would
-    // be swapped for a plain file, and a link for a copy that no longer links.
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::file_status target = fs::status(path, ec);
-    if (fs::exists(target) && !fs::is_regular_file(target)) {
-        error = "Cannot write file \"" + path + "\". It is not a regular file.";
-        return false;
-    }
-    std::string where = path;
-    if (fs::is_symlink(fs::symlink_status(path, ec)) && fs::exists(target)) {
-        where = fs::canonical(path, ec).string();
-        if (ec) {
-            error = "Cannot write file \"" + path + "\". " + ec.message();
-            return false;
-        }
-    }
     const std::string text = DrawsExportText(draws, gameName);
-    return ReplaceFileContents(where, text.data(), text.size(), error);
+    return SafeSaveBytes(path, text.data(), text.size(), error, TSafeSave::TMode::Replace, inputs);
 }

@@ -20,9 +20,8 @@ std::string ExportBallsText(const TDraw& draw, int fieldCount);
 std::vector<std::string> DrawsExportLines(const TDrawClass& draws, const std::string& gameName);
 // The lines joined, each ended by "\n".
 std::string DrawsExportText(const TDrawClass& draws, const std::string& gameName);
-// Writes the text to path; the file is replaced only once the new one is
-// complete, so a failed write leaves no partial file behind. On failure
-// answers false with the reason in error.
+// Writes the text to path through TSafeSave, never over one of `inputs`. On
+// failure answers false with the reason in error.
 bool WriteDrawsExport(const std::string& path, const TDrawClass& draws, const std::string& gameName,
-                      std::string& error);
+                      std::string& error, const std::vector<std::string>& inputs = {});
 inline constexpr const char* kExportOverGameFile = "The draws cannot be exported over their own game file.";

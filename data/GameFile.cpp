@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
+#include "data/TextCodec.h"
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
+#include "platform/FileLock.h"
 #include "platform/Paths.h"
+#include "platform/SafeSave.h"
 
 namespace {
 
@@ -14,6 +18,8 @@ constexpr size_t kDrawOffsetAt = 8;
 constexpr size_t kCountAt = 12;
 constexpr size_t kChecksumAt = 4;
 constexpr size_t kChecksumFrom = 8;
+// A header beyond this (a huge commission list) is stamped by its start.
+constexpr size_t kMaxStampedHeader = size_t(64) << 10;
 
 void WriteBlocks(TMemoryStream& s, const TGameInfo& g)
 {
@@ -465,14 +471,13 @@ void LoadDraws(const std::string& path, TGameIOInfo& info, TDrawClass& model)
     LoadDrawsFromImage(image, info, model);
 }
 
-bool SaveGame(const std::string& folder, const std::string& fileName, const TGameInfo& info, TDrawClass& model)
+namespace {
+
+// Writes the game through a temporary ".tmp" file that must examine as a
+// valid game with every draw before it takes the game file's place.
+bool WriteGameFile(const std::string& gamePath, const std::string& fileName, const TGameInfo& info,
+                   TDrawClass& model)
 {
-    if (!model.Modified)
-        return true;
-    if (AskYesNo("Do you really want to save current game file?") != TModalResult::Yes)
-        return false;
-    const std::string gamePath = JoinPath(folder, fileName);
-    const std::string tmpPath = ChangeFileExt(gamePath, ".tmp");
     const std::string failure =
         "An error occured while saving game file\n\r" + fileName + "\n\r" + "Original file restored.";
     // WriteDraws clears Modified before anything reaches the disk; a save that
@@ -485,30 +490,83 @@ bool SaveGame(const std::string& folder, const std::string& fileName, const TGam
     TMemoryStream image;
     if (!WriteGameHeader(image, info) || !WriteDraws(image, info, model))
         return fail();
-    try {
-        std::string error;
-        if (!WriteWholeFile(tmpPath, image.Bytes(), error)) {
-            if (FileExists(tmpPath))
-                DeleteFile(tmpPath);
-            return fail();
-        }
+    const uint32_t count = static_cast<uint32_t>(model.DrawCount());
+    TSafeSave save(gamePath);
+    save.SetTempExtension(".tmp");
+    const auto examine = [count](const std::string& tmpPath, std::string&) {
         const TGameIOInfo check = ReadGameInfo(tmpPath);
-        if (check.Status != gioValid || check.DrawCount != static_cast<uint32_t>(model.DrawCount())) {
-            DeleteFile(tmpPath);
-            return fail();
-        }
-        // rename replaces the old file in one step: there is no moment
-        // without a game file.
-        if (!RenameFile(tmpPath, gamePath)) {
-            DeleteFile(tmpPath);
-            return fail();
-        }
-        return true;
-    } catch (const std::exception&) {
-        if (FileExists(tmpPath))
-            DeleteFile(tmpPath);
+        return check.Status == gioValid && check.DrawCount == count;
+    };
+    if (!save.Begin() || !save.Write(image.Bytes().data(), image.Size()) || !save.Commit(examine))
         return fail();
-    }
+    return true;
+}
+
+// FNV-1a over the header, which holds the draw count and the checksum of the
+// whole file, so it changes with any change of the content.
+uint64_t HeaderHash(const std::vector<uint8_t>& image)
+{
+    size_t size = std::min(image.size(), kMaxStampedHeader);
+    if (size >= 16)
+        size = std::min<size_t>(size, std::max<size_t>(16, ReadU32At(image, kDrawOffsetAt)));
+    uint64_t h = 1469598103934665603ull;
+    for (size_t i = 0; i < size; ++i)
+        h = (h ^ image[i]) * 1099511628211ull;
+    return h;
+}
+
+} // namespace
+
+bool WriteNewGameFile(const std::string& path, const std::vector<uint8_t>& image, std::string& error)
+{
+    TGameIOInfo planned = ExamineGameImage(image);
+    const uint32_t count = planned.DrawCount;
+    TSafeSave save(path, TSafeSave::TMode::CreateNew);
+    save.SetTempExtension(".tmp");
+    const auto examine = [count](const std::string& tmpPath, std::string& why) {
+        const TGameIOInfo check = ReadGameInfo(tmpPath);
+        why = GameIOStatusText(check.Status);
+        return check.Status == gioValid && check.DrawCount == count;
+    };
+    if (planned.Status == gioValid && save.Begin() && save.Write(image.data(), image.size()) && save.Commit(examine))
+        return true;
+    error = PathToText(planned.Status == gioValid ? save.Error()
+                                                   : "Cannot write file \"" + path + "\". " +
+                                                         GameIOStatusText(planned.Status));
+    return false;
+}
+
+bool SaveGame(const std::string& folder, const std::string& fileName, const TGameInfo& info, TDrawClass& model)
+{
+    if (!model.Modified)
+        return true;
+    if (AskYesNo("Do you really want to save current game file?") != TModalResult::Yes)
+        return false;
+    return WriteGameFile(JoinPath(folder, fileName), fileName, info, model);
+}
+
+TGameFileStamp GameFileStampOf(const std::vector<uint8_t>& image, const TFileStamp& file)
+{
+    TGameFileStamp stamp;
+    stamp.File = file;
+    stamp.HeaderHash = HeaderHash(image);
+    stamp.Known = true;
+    return stamp;
+}
+
+bool ReadGameFileStamp(const std::string& path, TGameFileStamp& stamp)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    std::vector<uint8_t> head(kMaxStampedHeader);
+    TFileStamp file;
+    const bool ok = ReadFileStamp(fileno(f), file);
+    head.resize(std::fread(head.data(), 1, head.size(), f));
+    std::fclose(f);
+    if (ok)
+        stamp = GameFileStampOf(head, file);
+    return ok;
 }
 
 std::string RefusedRecordsText(const TRefusedRecords& refused, uint32_t recordCount)
@@ -539,6 +597,7 @@ void ReleaseGame(TCurrentGame& game)
     game.FilePath.clear();
     game.Refused = TRefusedRecords{};
     game.RecordCount = 0;
+    game.Stamp = TGameFileStamp{};
 }
 
 uint8_t OpenGameFile(const std::string& path, TCurrentGame& game, TGameIOInfo* infoOut)
@@ -546,7 +605,8 @@ uint8_t OpenGameFile(const std::string& path, TCurrentGame& game, TGameIOInfo* i
     ReleaseGame(game);
     std::vector<uint8_t> image;
     std::string error;
-    if (!ReadWholeFile(path, image, error, kMaxGameFileBytes))
+    TFileStamp file;
+    if (!ReadWholeFile(path, image, error, kMaxGameFileBytes, &file))
         throw EStreamError(error);
     TGameIOInfo info = ExamineGameImage(image);
     const uint8_t status = info.Status;
@@ -559,6 +619,7 @@ uint8_t OpenGameFile(const std::string& path, TCurrentGame& game, TGameIOInfo* i
         game.FilePath = path;
         game.Refused = info.Refused;
         game.RecordCount = info.DrawCount;
+        game.Stamp = GameFileStampOf(image, file);
     } else {
         ClearGameInfo(info.Game);
     }
@@ -567,11 +628,79 @@ uint8_t OpenGameFile(const std::string& path, TCurrentGame& game, TGameIOInfo* i
     return status;
 }
 
-bool SaveGameFile(TCurrentGame& game)
+bool ReloadGameFile(TCurrentGame& game)
 {
     if (!game.Draws || game.FilePath.empty())
         return false;
-    return SaveGame(ExtractFilePath(game.FilePath), ExtractFileName(game.FilePath), game.Info, *game.Draws);
+    TCurrentGame fresh;
+    uint8_t status = gioReadError;
+    try {
+        status = OpenGameFile(game.FilePath, fresh);
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+        return false;
+    }
+    if (status != gioValid) {
+        ShowError(PathToText(game.FilePath) + ": " + GameIOStatusText(status));
+        return false;
+    }
+    // The model object stays: the options and the open windows point at it.
+    *game.Draws = std::move(*fresh.Draws);
+    game.Draws->Modified = false;
+    game.Info = fresh.Info;
+    game.Refused = fresh.Refused;
+    game.RecordCount = fresh.RecordCount;
+    game.Stamp = fresh.Stamp;
+    const std::string refused = RefusedRecordsText(game.Refused, game.RecordCount);
+    if (!refused.empty())
+        ShowMessageDialog(refused, dbOK, TDialogKind::Warning);
+    return true;
+}
+
+std::string ChangedOnDiskText(const std::string& fileName)
+{
+    return "The game file " + fileName + " was changed by another program after it was opened." + "\n\r" +
+           "Yes: reload it from disk and discard your changes." + "\n\r" +
+           "No: save your version over it; the other program's changes are lost." + "\n\r" +
+           "Cancel: do not save now.";
+}
+
+TGameSaveResult SaveCurrentGame(TCurrentGame& game)
+{
+    if (!game.Draws || game.FilePath.empty())
+        return TGameSaveResult::NotSaved;
+    if (!game.Draws->Modified)
+        return TGameSaveResult::Saved;
+    if (AskYesNo("Do you really want to save current game file?") != TModalResult::Yes)
+        return TGameSaveResult::NotSaved;
+    // Held from the check of the file on disk to its replacement; a command
+    // line that already holds it (around its own read) shares it.
+    TFileLock lock;
+    if (lock.Acquire(game.FilePath) == TFileLock::TResult::Busy) {
+        ShowError(GameBusyText(PathToText(game.FilePath)));
+        return TGameSaveResult::NotSaved;
+    }
+    TGameFileStamp onDisk;
+    if (game.Stamp.Known && ReadGameFileStamp(game.FilePath, onDisk) && !(onDisk == game.Stamp)) {
+        switch (AskYesNoCancel(ChangedOnDiskText(PathToText(ExtractFileName(game.FilePath))))) {
+        case TModalResult::Yes:
+            return ReloadGameFile(game) ? TGameSaveResult::Reloaded : TGameSaveResult::NotSaved;
+        case TModalResult::No:
+            break;
+        default:
+            return TGameSaveResult::NotSaved;
+        }
+    }
+    if (!WriteGameFile(game.FilePath, ExtractFileName(game.FilePath), game.Info, *game.Draws))
+        return TGameSaveResult::NotSaved;
+    if (!ReadGameFileStamp(game.FilePath, game.Stamp))
+        game.Stamp = TGameFileStamp{};
+    return TGameSaveResult::Saved;
+}
+
+bool SaveGameFile(TCurrentGame& game)
+{
+    return SaveCurrentGame(game) == TGameSaveResult::Saved;
 }
 
 TBinaryFileStreamDraws::TBinaryFileStreamDraws(TCurrentGame& game)

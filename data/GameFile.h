@@ -71,9 +71,27 @@ bool WriteDraws(TMemoryStream& stream, const TGameInfo& info, TDrawClass& model)
 void LoadDraws(const std::string& path, TGameIOInfo& info, TDrawClass& model);
 void LoadDrawsFromImage(const std::vector<uint8_t>& image, TGameIOInfo& info, TDrawClass& model);
 
-// Writes folder + fileName through a ".tmp" file examined before it replaces
-// the game file; asks for confirmation first.
+// Writes folder + fileName through TSafeSave: a uniquely named ".tmp" file
+// beside it, examined before it replaces the game file; asks for
+// confirmation first.
 bool SaveGame(const std::string& folder, const std::string& fileName, const TGameInfo& info, TDrawClass& model);
+
+// Writes a new game file from a built image, never over an existing file;
+// the image must examine as a valid game first, and so must the written
+// file before it takes its name. False with the reason in error.
+bool WriteNewGameFile(const std::string& path, const std::vector<uint8_t>& image, std::string& error);
+
+// Which version of a game file a program read: the file's stamp and a hash of
+// its header (draw count and whole-file checksum included).
+struct TGameFileStamp {
+    TFileStamp File;
+    uint64_t HeaderHash = 0;
+    bool Known = false;
+    bool operator==(const TGameFileStamp&) const = default;
+};
+TGameFileStamp GameFileStampOf(const std::vector<uint8_t>& image, const TFileStamp& file);
+// The stamp of the game file on disk now; false when it cannot be read.
+bool ReadGameFileStamp(const std::string& path, TGameFileStamp& stamp);
 
 // The 16 bytes of a field descriptor: Total, Picked, Lowest (int32 each),
 // Ordered, 3 padding bytes (written as zero, skipped on reading).
@@ -102,6 +120,7 @@ struct TCurrentGame {
     std::string FilePath; // empty for a game restored from a run state
     TRefusedRecords Refused; // records of the file left out when it was opened
     uint32_t RecordCount = 0; // records the file holds
+    TGameFileStamp Stamp; // the version of the file that was read
 };
 TCurrentGame& CurrentGame();
 
@@ -111,8 +130,19 @@ TCurrentGame& CurrentGame();
 uint8_t OpenGameFile(const std::string& path, TCurrentGame& game, TGameIOInfo* info = nullptr);
 // Releases the model and clears the definition, without asking.
 void ReleaseGame(TCurrentGame& game);
-// SaveGame with the game's own folder and file name.
+// Saving the open game to its own file. After the confirmation it takes the
+// game's lock (a second writer gets the busy message) and, when the file
+// changed on disk since it was read, asks whether to reload it (Yes), save
+// over it (No) or leave it (Cancel).
+enum class TGameSaveResult { Saved, NotSaved, Reloaded };
+TGameSaveResult SaveCurrentGame(TCurrentGame& game);
+// True only for Saved.
 bool SaveGameFile(TCurrentGame& game);
+// Reads the game's file again into the same model object, dropping unsaved
+// changes; false (with a message shown) when the file cannot be opened.
+bool ReloadGameFile(TCurrentGame& game);
+// The question asked when the file changed on disk.
+std::string ChangedOnDiskText(const std::string& fileName);
 
 // The draws snapshot of a game inside a run state file.
 class TBinaryFileStreamDraws : public TBaseBinaryFileStream {

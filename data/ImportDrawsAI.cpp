@@ -109,15 +109,17 @@ std::string DecodeText(const std::string& bytes)
 }
 
 // Day number of a date at `v` (ImportDateLength(type) integers), or kNoDate.
-int32_t DecodeAt(const uint32_t* v, int type)
+// `wide` tells which integers were written with more than two digits: only a
+// short year is widened, so "0018" stays the year 18, outside every game.
+int32_t DecodeAt(const uint32_t* v, const uint8_t* wide, int type)
 {
     uint32_t d = 0, m = 0, y = 0;
     bool widen = true;
     switch (type) {
-    case 0: d = v[0], m = v[1], y = v[2]; break;
-    case 1: m = v[0], d = v[1], y = v[2]; break;
-    case 2: y = v[0], m = v[1], d = v[2]; break;
-    case 3: y = v[0], d = v[1], m = v[2]; break;
+    case 0: d = v[0], m = v[1], y = v[2], widen = !wide[2]; break;
+    case 1: m = v[0], d = v[1], y = v[2], widen = !wide[2]; break;
+    case 2: y = v[0], m = v[1], d = v[2], widen = !wide[0]; break;
+    case 3: y = v[0], d = v[1], m = v[2], widen = !wide[0]; break;
     case 4: d = v[0] / 1000000, m = v[0] % 1000000 / 10000, y = v[0] % 10000, widen = false; break;
     case 5: m = v[0] / 1000000, d = v[0] % 1000000 / 10000, y = v[0] % 10000, widen = false; break;
     case 6: y = v[0] / 10000, m = v[0] % 10000 / 100, d = v[0] % 100, widen = false; break;
@@ -202,7 +204,7 @@ int32_t ImportFieldDate(std::string_view field, int dateType)
     const TDateParts parts = ReadDateParts(field);
     if (dateType < 0 || dateType > 7 || parts.Count != ImportDateLength(dateType))
         return 0;
-    const int32_t day = DecodeAt(parts.Values, dateType);
+    const int32_t day = DecodeAt(parts.Values, parts.Wide, dateType);
     return day == kNoDate ? 0 : day;
 }
 
@@ -298,9 +300,13 @@ bool TImportDrawsAIClass::LoadText(const std::string& text, const std::string& u
     int wordLen = 0;
     int count = 0;
     uint32_t lineNo = 1;
+    int digits = 0;
     auto emit = [&](uint64_t value) {
-        if (count++ < kMaxImportIntegers)
+        if (count++ < kMaxImportIntegers) {
             L.Values.push_back(value >= kTooBig ? kTooBig : static_cast<uint32_t>(value));
+            L.Wide.push_back(digits > 2 ? 1 : 0);
+        }
+        digits = 0;
     };
     auto endWord = [&] {
         if (wordLen > 0)
@@ -324,6 +330,7 @@ bool TImportDrawsAIClass::LoadText(const std::string& text, const std::string& u
         if (b >= '0' && b <= '9') {
             endWord();
             number = number >= kTooBig ? kTooBig : number * 10 + (b - '0');
+            ++digits;
             inNumber = true;
             continue;
         }
@@ -457,7 +464,7 @@ std::string TImportDrawsAIClass::FindLayout()
                         if (L.Length(i) < p + len)
                             continue;
                         ++longEnough;
-                        days[i] = DecodeAt(L.Row(i) + p, t);
+                        days[i] = DecodeAt(L.Row(i) + p, L.WideRow(i) + p, t);
                         decoded += days[i] != kNoDate;
                     }
                     if (decoded == 0 || decoded * 4 < longEnough)
@@ -489,7 +496,7 @@ std::string TImportDrawsAIClass::FindLayout()
         const int dateLo = dated ? d.p : -1, dateHi = dated ? d.p + dateLen : -1;
         if (dated)
             for (size_t i = 0; i < n; ++i)
-                days[i] = L.Length(i) >= dateHi ? DecodeAt(L.Row(i) + d.p, d.t) : kNoDate;
+                days[i] = L.Length(i) >= dateHi ? DecodeAt(L.Row(i) + d.p, L.WideRow(i) + d.p, d.t) : kNoDate;
         const int classicLength = commonLength(c_ * z_ + dateLen);
         const int classicStart = classicLength - c_ * z_;
         for (int s = 0; s + c_ <= maxPos; ++s) {
@@ -674,7 +681,7 @@ void TImportDrawsAIClass::Extract()
                 return 0;
             if (ds_ < 0 || L.Length(i) < ds_ + dateLen_)
                 return kShortLine;
-            return DecodeAt(L.Row(i) + ds_, ai_.DateType);
+            return DecodeAt(L.Row(i) + ds_, L.WideRow(i) + ds_, ai_.DateType);
         }
         const char* Draws(size_t i, std::vector<uint32_t>& values) const override
         {
@@ -719,7 +726,7 @@ void TImportDrawsAIClass::ExtractIntegers()
         const int len = ImportDateLength(DateType);
         for (size_t i = 0; i < L.Count(); ++i)
             if (L.Length(i) >= DateStart - 1 + len)
-                days[i] = DecodeAt(L.Row(i) + DateStart - 1, DateType);
+                days[i] = DecodeAt(L.Row(i) + DateStart - 1, L.WideRow(i) + DateStart - 1, DateType);
         Descending = ScoreDates(days).desc;
     }
     const int expected = c_ * z_ + (dated ? ImportDateLength(DateType) : 0);
@@ -876,7 +883,7 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
                     const size_t k = s * cols + static_cast<size_t>(c);
                     filled += count[k] != 0;
                     if (parts[k].Count == ImportDateLength(type))
-                        d.days[s] = DecodeAt(parts[k].Values, type);
+                        d.days[s] = DecodeAt(parts[k].Values, parts[k].Wide, type);
                     decoded += d.days[s] != kNoDate;
                 }
                 if (decoded == 0 || decoded * 4 < filled)
@@ -1199,7 +1206,7 @@ void TImportDrawsAIClass::ExtractColumns(const TImportLayout& layout)
             if (t_.Cut(rows_[i], dateCol_) || type_ < 0)
                 return kNoDate;
             const TDateParts parts = ReadDateParts(cell);
-            return parts.Count == ImportDateLength(type_) ? DecodeAt(parts.Values, type_) : kNoDate;
+            return parts.Count == ImportDateLength(type_) ? DecodeAt(parts.Values, parts.Wide, type_) : kNoDate;
         }
         int64_t Sequence(size_t i) const override { return seqCol_ < 0 ? 0 : keys_[i]; }
         bool Excused(size_t i) const override { return seqCol_ >= 0 && keys_[i] != INT64_MIN; }

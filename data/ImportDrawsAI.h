@@ -131,11 +131,13 @@ private:
 
     struct TLines {
         std::vector<uint32_t> Values; // saturated at UINT32_MAX beyond 32 bits
+        std::vector<uint8_t> Wide;    // per value: written with more than two digits
         std::vector<uint32_t> Starts; // per line its first value; one extra at the end
         std::vector<uint32_t> LineNo;
         size_t Count() const { return LineNo.size(); }
         int Length(size_t i) const { return static_cast<int>(Starts[i + 1] - Starts[i]); }
         const uint32_t* Row(size_t i) const { return Values.data() + Starts[i]; }
+        const uint8_t* WideRow(size_t i) const { return Wide.data() + Starts[i]; }
     };
 
     bool ReadFile(const std::string& fileName, std::string& bytes);

@@ -40,7 +40,8 @@ size_t TMemoryStream::ReadSome(void* buffer, size_t count)
     return n;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error, size_t maxBytes)
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error, size_t maxBytes,
+                   TFileStamp* stamp)
 {
     out.clear();
     FILE* f = std::fopen(path.c_str(), "rb");
@@ -59,6 +60,8 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
         error = "File \"" + PathToText(path) + "\" is too large.";
         return false;
     }
+    if (stamp)
+        ReadFileStamp(fileno(f), *stamp);
     out.resize(static_cast<size_t>(st.st_size));
     const size_t got = out.empty() ? 0 : std::fread(out.data(), 1, out.size(), f);
     const bool bad = std::ferror(f) != 0;
@@ -71,9 +74,10 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::stri
     return true;
 }
 
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error,
+                    TSafeSave::TMode mode, const std::vector<std::string>& inputs)
 {
-    if (ReplaceFileContents(path, bytes.data(), bytes.size(), error))
+    if (SafeSaveBytes(path, bytes.data(), bytes.size(), error, mode, inputs))
         return true;
     // The platform's message holds the path in its own bytes.
     error = PathToText(error);

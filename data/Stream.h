@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "data/Types.h"
+#include "platform/Paths.h"
+#include "platform/SafeSave.h"
 
 class TMemoryStream {
 public:
@@ -93,8 +95,11 @@ private:
     size_t pos_ = 0;
 };
 
-// Whole-file helpers. ReadWholeFile refuses files above maxBytes with false;
-// WriteWholeFile replaces an existing file only once the new one is complete.
+// Whole-file helpers. ReadWholeFile refuses files above maxBytes with false
+// and, when asked, tells which version of the file it read; WriteWholeFile
+// writes through TSafeSave.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error,
-                   size_t maxBytes = size_t(1) << 31);
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);
+                   size_t maxBytes = size_t(1) << 31, TFileStamp* stamp = nullptr);
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error,
+                    TSafeSave::TMode mode = TSafeSave::TMode::Replace,
+                    const std::vector<std::string>& inputs = {});

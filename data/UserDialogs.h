@@ -46,6 +46,7 @@ void InstallUserDialogs(TUserDialogs* dialogs);
 // Free forms used throughout the core.
 inline TModalResult ShowWarningYesNo(const std::string& text) { return UserDialogs().ShowWarningYesNo(text); }
 inline TModalResult AskYesNo(const std::string& text) { return UserDialogs().AskYesNo(text); }
+inline TModalResult AskYesNoCancel(const std::string& text) { return UserDialogs().AskYesNoCancel(text); }
 inline void ShowInfo(const std::string& text) { UserDialogs().ShowInfo(text); }
 inline void ShowError(const std::string& text) { UserDialogs().ShowError(text); }
 inline TModalResult ShowMessageDialog(const std::string& text, unsigned buttons, TDialogKind kind)

@@ -5,6 +5,7 @@
 #include <array>
 
 #include <QBitmap>
+#include <QFile>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -12,6 +13,7 @@
 #include <QPolygon>
 
 #include "display/GridCellUi.h"
+#include "display/PictureUi.h"
 #include "display/QtText.h"
 
 namespace {
@@ -202,7 +204,7 @@ void TNiceChart::resizeEvent(QResizeEvent* event)
 
 bool TNiceChart::SaveToPicture(const QString& fileName)
 {
-    return grab().toImage().save(fileName, "PNG");
+    return SavePicture(grab().toImage(), QFile::encodeName(fileName).toStdString());
 }
 
 void TNiceChart::paintEvent(QPaintEvent* event)

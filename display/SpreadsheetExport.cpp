@@ -5,13 +5,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <xlsxwriter.h>
 
@@ -20,6 +14,7 @@
 #include "data/UserDialogs.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXEngine.h"
+#include "platform/SafeSave.h"
 
 namespace {
 
@@ -214,60 +209,6 @@ void WriteSheet(lxw_workbook* wb, const TSheetFormats& fmt, const TJUXSheet& s)
 
 namespace {
 
-// The finished workbook replaces the target only by a rename in its folder,
-// so a failure never leaves a half-written file under the chosen name.
-class TTempWorkbookFile {
-public:
-    explicit TTempWorkbookFile(const std::string& target) : path_(target + ".XXXXXX")
-    {
-        const int fd = mkstemp(path_.data());
-        if (fd < 0)
-            throw Exception(std::strerror(errno));
-        // mkstemp makes the file private; give it the mode a new file gets,
-        // or that of the file it replaces.
-        struct stat old {};
-        mode_t mode = 0;
-        if (stat(target.c_str(), &old) == 0) {
-            mode = old.st_mode & 07777;
-        } else {
-            const mode_t mask = umask(0);
-            umask(mask);
-            mode = 0666 & ~mask;
-        }
-        fchmod(fd, mode);
-        close(fd);
-        exists_ = true;
-    }
-    ~TTempWorkbookFile()
-    {
-        if (exists_)
-            unlink(path_.c_str());
-    }
-    TTempWorkbookFile(const TTempWorkbookFile&) = delete;
-    TTempWorkbookFile& operator=(const TTempWorkbookFile&) = delete;
-
-    const std::string& Path() const { return path_; }
-
-    void Commit(const std::string& target)
-    {
-        const int fd = open(path_.c_str(), O_RDONLY);
-        if (fd < 0 || fsync(fd) != 0) {
-            const int error = errno;
-            if (fd >= 0)
-                close(fd);
-            throw Exception(std::strerror(error));
-        }
-        close(fd);
-        if (rename(path_.c_str(), target.c_str()) != 0)
-            throw Exception(std::strerror(errno));
-        exists_ = false;
-    }
-
-private:
-    std::string path_;
-    bool exists_ = false;
-};
-
 struct TWorkbookFree {
     void operator()(lxw_workbook* wb) const { lxw_workbook_free(wb); }
 };
@@ -275,7 +216,7 @@ struct TWorkbookFree {
 } // namespace
 
 TJUXToEXCEL::TJUXToEXCEL(const TJUXEngine& engine, const TIntegerStore& ids, const std::string& fieldCaption,
-                         const std::string& fileName)
+                         const std::string& fileName, const std::vector<std::string>& inputs)
     : fieldCaption_(fieldCaption)
 {
     // Each new sheet goes before the previous ones: collect the live tables
@@ -290,26 +231,43 @@ TJUXToEXCEL::TJUXToEXCEL(const TJUXEngine& engine, const TIntegerStore& ids, con
             continue;
         tables.push_back(table);
     }
+    TSafeSave save(fileName);
+    for (const std::string& input : inputs)
+        save.AddInput(input);
+    std::string failure; // in the path's own bytes
     try {
-        TTempWorkbookFile temp(fileName);
-        lxw_workbook_options opts{};
-        std::unique_ptr<lxw_workbook, TWorkbookFree> wb(workbook_new_opt(temp.Path().c_str(), &opts));
-        if (!wb)
-            throw Exception(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED));
-        const TSheetFormats formats(wb.get());
-        for (auto it = tables.rbegin(); it != tables.rend(); ++it) {
-            WriteSheet(wb.get(), formats, BuildJUXSheet(engine, **it, fieldCaption_));
-            sheetIds_.push_back((*it)->Id);
+        if (!save.Begin()) {
+            failure = save.Reason();
+        } else {
+            lxw_workbook_options opts{};
+            // The library writes the temporary file by its name.
+            std::unique_ptr<lxw_workbook, TWorkbookFree> wb(workbook_new_opt(save.TempPath().c_str(), &opts));
+            if (!wb)
+                throw Exception(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED));
+            const TSheetFormats formats(wb.get());
+            for (auto it = tables.rbegin(); it != tables.rend(); ++it) {
+                WriteSheet(wb.get(), formats, BuildJUXSheet(engine, **it, fieldCaption_));
+                sheetIds_.push_back((*it)->Id);
+            }
+            // With no table the workbook still needs its one empty sheet.
+            if (tables.empty() && !workbook_add_worksheet(wb.get(), nullptr))
+                throw Exception(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED));
+            Check(workbook_close(wb.release()));
+            if (!save.Commit())
+                failure = save.Reason();
         }
-        // With no table the workbook still needs its one empty sheet.
-        if (tables.empty() && !workbook_add_worksheet(wb.get(), nullptr))
-            throw Exception(lxw_strerror(LXW_ERROR_MEMORY_MALLOC_FAILED));
-        Check(workbook_close(wb.release()));
-        temp.Commit(fileName);
     } catch (const std::exception& e) {
-        sheetIds_.clear();
-        throw Exception(Format("Cannot write the workbook \"%s\". %s", PathToText(fileName).c_str(), e.what()));
+        failure = e.what();
     }
+    if (!failure.empty()) {
+        sheetIds_.clear();
+        throw Exception(PathToText(WorkbookFailureText(fileName, failure)));
+    }
+}
+
+std::string WorkbookFailureText(const std::string& fileName, const std::string& reason)
+{
+    return "Cannot write the workbook \"" + fileName + "\". " + reason;
 }
 
 bool ExportToSpreadsheet(const TJUXEngine& engine, const TIntegerStore& ids, const std::string& fieldCaption,

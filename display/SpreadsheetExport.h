@@ -43,12 +43,13 @@ std::string AnalysedFieldCaption(const TJUXEngine& engine);
 // Writes the workbook on construction. Every ID of `ids` that names a live
 // table gets a sheet; each new sheet goes before the previous ones, so the
 // workbook lists them in reverse order of the store. The file appears under
-// its name only once complete (an existing file is replaced then); on
-// failure nothing is left behind and an Exception naming the file is raised.
+// its name only once complete, through TSafeSave (never over one of
+// `inputs`); on failure nothing is left behind and an Exception naming the
+// file is raised.
 class TJUXToEXCEL {
 public:
     TJUXToEXCEL(const TJUXEngine& engine, const TIntegerStore& ids, const std::string& fieldCaption,
-                const std::string& fileName);
+                const std::string& fileName, const std::vector<std::string>& inputs = {});
 
     const std::string& FieldCaption() const { return fieldCaption_; }
     // The table IDs of the sheets, in workbook order.
@@ -58,6 +59,9 @@ private:
     std::string fieldCaption_;
     std::vector<int32_t> sheetIds_;
 };
+
+// "Cannot write the workbook" with the file (as given) and the reason.
+std::string WorkbookFailureText(const std::string& fileName, const std::string& reason);
 
 // The display's entry point: runs the export and shows a failure as an error
 // message. False when nothing was written.

@@ -260,6 +260,16 @@ bool TEnvironmentClass::CloseGame()
     }
 }
 
+bool TEnvironmentClass::SaveGame()
+{
+    const TGameSaveResult result = SaveCurrentGame(game_);
+    if (result == TGameSaveResult::Reloaded && mainWindow_) {
+        mainWindow_->RefreshLotteryHeader();
+        mainWindow_->UpdateControls();
+    }
+    return result == TGameSaveResult::Saved;
+}
+
 void TEnvironmentClass::OpenGame(const std::string& path)
 {
     if (!CloseGame() || !FileExists(path))
@@ -396,7 +406,10 @@ void TEnvironmentClass::ExportRunState(const std::string& path, const TSaveProgr
     if (RunState != PAUSED && RunState != FINISHED)
         return;
     TBinaryFileStreamJUXState state(game_, options_, engine_, UserList());
-    state.SaveToFile(path, progress);
+    std::vector<std::string> inputs;
+    if (!game_.FilePath.empty())
+        inputs.push_back(game_.FilePath);
+    state.SaveToFile(path, inputs, progress);
     ShowInfo(Format("Saving state of %s has been successful.", path.c_str()));
 }
 

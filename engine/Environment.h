@@ -76,6 +76,10 @@ public:
     void OpenGame(const std::string& path);
     // False when the user keeps the modified game.
     bool CloseGame();
+    // Saves the open game to its file; when the file changed on disk and the
+    // user chose to reload it, the main window shows the reloaded game.
+    // True only when the game was saved.
+    bool SaveGame();
 
     // The commands of the windows, so their rules run without a window.
     enum class TStartOutcome { OpenManager, Changed, Nothing };
@@ -86,8 +90,9 @@ public:
     // False when a prediction is in memory and the user keeps it.
     bool ConfirmClearPrediction();
     bool QueryClose();                   // closing the application
-    // Only in PAUSED or FINISHED; raises when the file cannot be written.
-    // `progress` hears how far the save has come (a long run takes seconds).
+    // Only in PAUSED or FINISHED; raises when the file cannot be written
+    // (never over the open game's file). `progress` hears how far the save
+    // has come (a long run takes seconds).
     void ExportRunState(const std::string& path, const TSaveProgress& progress = {});
     // Only in STANDBY with no game open; a refused file leaves nothing
     // behind and its error is shown. True when the run is PAUSED.

@@ -9,6 +9,7 @@
 
 #include "platform/TextRules.h"
 #include "platform/Paths.h"
+#include "platform/SafeSave.h"
 
 namespace {
 
@@ -269,7 +270,7 @@ bool TIniFile::UpdateFile(std::string* error) const
 {
     const std::string text = Text();
     std::string why;
-    if (ReplaceFileContents(path_, text.data(), text.size(), why))
+    if (SafeSaveBytes(path_, text.data(), text.size(), why))
         return true;
     if (error)
         *error = why;

@@ -97,48 +97,40 @@ bool DeleteFile(const std::string& path)
     return ::unlink(path.c_str()) == 0;
 }
 
-bool RenameFile(const std::string& from, const std::string& to)
-{
-    return std::rename(from.c_str(), to.c_str()) == 0;
-}
-
 bool IsSameFile(const std::string& a, const std::string& b)
 {
     std::error_code ec;
     return fs::equivalent(a, b, ec) && !ec;
 }
 
-bool ReplaceFileContents(const std::string& path, const void* bytes, size_t size, std::string& error)
+namespace {
+
+TFileStamp StampOf(const struct stat& st)
 {
-    std::string tmp = path + ".XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0) {
-        error = "Cannot create file \"" + path + "\". " + std::strerror(errno);
+    TFileStamp s;
+    s.Size = static_cast<uint64_t>(st.st_size);
+    s.ModifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.Device = st.st_dev;
+    s.Inode = st.st_ino;
+    return s;
+}
+
+} // namespace
+
+bool ReadFileStamp(const std::string& path, TFileStamp& stamp)
+{
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
         return false;
-    }
-    // mkstemp makes the file private; a replaced file gets the usual mode.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
-    const char* p = static_cast<const char*>(bytes);
-    size_t left = ok ? size : 0;
-    while (left > 0) {
-        const ssize_t put = ::write(fd, p, left);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0) {
-            ok = false;
-            break;
-        }
-        p += put;
-        left -= static_cast<size_t>(put);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        error = "Error writing file \"" + path + "\".";
+    stamp = StampOf(st);
+    return true;
+}
+
+bool ReadFileStamp(int fd, TFileStamp& stamp)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
         return false;
-    }
+    stamp = StampOf(st);
     return true;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // Folder of the running executable, with a trailing '/'.
@@ -21,14 +22,20 @@ std::string ExtractFileName(const std::string& path);
 std::string ExtractFileExt(const std::string& path);  // with the dot, "" when none
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 bool DeleteFile(const std::string& path);
-bool RenameFile(const std::string& from, const std::string& to);
 // True when both paths name one existing file (also through links and
 // spellings such as "./"), so a write aimed at its own source can be refused
 // before it replaces it.
 bool IsSameFile(const std::string& a, const std::string& b);
 
-// Replaces the file at path with the given bytes. They go to a new file
-// beside it first, which is flushed and then renamed over the old one, so a
-// write that fails half way leaves the old file as it was. On failure answers
-// false with a reason in error.
-bool ReplaceFileContents(const std::string& path, const void* bytes, size_t size, std::string& error);
+// What tells one version of a file on disk from another.
+struct TFileStamp {
+    uint64_t Size = 0;
+    int64_t ModifiedNs = 0; // modification time in nanoseconds
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    bool operator==(const TFileStamp&) const = default;
+};
+// The stamp of the file at path (links followed); false when there is none.
+bool ReadFileStamp(const std::string& path, TFileStamp& stamp);
+// The same for an open file.
+bool ReadFileStamp(int fd, TFileStamp& stamp);

@@ -1,6 +1,8 @@
-// One internal polling thread answers every connection, so requests are
-// handled one at a time; the lock only guards the games against Start and
-// GameCount on the caller's thread.
+// A small pool of libmicrohttpd threads answers the connections; the games
+// are shared among them for reading and replaced whole when the folder
+// changes. A watcher thread cuts off connections that do not deliver their
+// request in time, since the library's own time-out counts only idle time and
+// a client trickling a header line now and then would keep its connection.
 #include "service/GamesServer.h"
 
 #include <algorithm>
@@ -72,18 +74,22 @@ struct TRequestState {
     bool tooLarge = false;
 };
 
-std::string ClientAddress(MHD_Connection* connection)
+std::string AddressText(const sockaddr* a)
 {
-    const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-    if (!info || !info->client_addr)
+    if (!a)
         return "?";
     char text[INET6_ADDRSTRLEN] = {};
-    const sockaddr* a = info->client_addr;
     if (a->sa_family == AF_INET)
         inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(a)->sin_addr, text, sizeof text);
     else if (a->sa_family == AF_INET6)
         inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(a)->sin6_addr, text, sizeof text);
     return text[0] ? text : "?";
+}
+
+std::string ClientAddress(MHD_Connection* connection)
+{
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    return AddressText(info ? info->client_addr : nullptr);
 }
 
 MHD_Result Reply(MHD_Connection* connection, unsigned status, const std::string& body)
@@ -140,6 +146,7 @@ MHD_Result HandleRequest(void* cls, MHD_Connection* connection, const char*, con
         answer = server->Answer(state->body, &summary);
     }
     server->LogLine(Format("%s %s -> %u, %zu bytes", client.c_str(), summary.c_str(), status, answer.size()));
+    server->RequestReceived(connection, true);
     return Reply(connection, status, answer);
 }
 
@@ -153,10 +160,28 @@ void DaemonLog(void* cls, const char* format, va_list args)
     static_cast<TGamesServer*>(cls)->LogLine("libmicrohttpd: " + text);
 }
 
-void RequestCompleted(void*, MHD_Connection*, void** requestState, MHD_RequestTerminationCode)
+void RequestCompleted(void* cls, MHD_Connection* connection, void** requestState, MHD_RequestTerminationCode)
 {
     delete static_cast<TRequestState*>(*requestState);
     *requestState = nullptr;
+    // A kept-alive connection gets the same time for its next request.
+    static_cast<TGamesServer*>(cls)->RequestReceived(connection, false);
+}
+
+MHD_Result AcceptClient(void* cls, const sockaddr* address, socklen_t)
+{
+    return static_cast<TGamesServer*>(cls)->MayAccept(AddressText(address)) ? MHD_YES : MHD_NO;
+}
+
+void ConnectionChanged(void* cls, MHD_Connection* connection, void**, MHD_ConnectionNotificationCode code)
+{
+    auto* server = static_cast<TGamesServer*>(cls);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+        const MHD_ConnectionInfo* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        server->ConnectionOpened(connection, info ? info->connect_fd : -1, ClientAddress(connection));
+    } else {
+        server->ConnectionClosed(connection);
+    }
 }
 
 } // namespace
@@ -203,7 +228,12 @@ std::string TGamesServer::Signature() const
 void TGamesServer::Refresh()
 {
     const std::string signature = Signature();
-    std::lock_guard<std::mutex> guard(lock_);
+    {
+        std::shared_lock<std::shared_mutex> reading(lock_);
+        if (loaded_ && signature == signature_)
+            return;
+    }
+    std::unique_lock<std::shared_mutex> guard(lock_);
     if (loaded_ && signature == signature_)
         return;
     const bool first = !loaded_;
@@ -242,7 +272,7 @@ void TGamesServer::Refresh()
 
 int TGamesServer::GameCount()
 {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::shared_lock<std::shared_mutex> guard(lock_);
     return static_cast<int>(games_.size());
 }
 
@@ -271,18 +301,25 @@ bool TGamesServer::Start(std::string& error)
         error = "Invalid bind address " + options_.Bind;
         return false;
     }
-    MHD_Daemon* daemon = MHD_start_daemon(flags, options_.Port, nullptr, nullptr, &HandleRequest, this,
+    MHD_Daemon* daemon = MHD_start_daemon(flags, options_.Port, &AcceptClient, this, &HandleRequest, this,
                                           MHD_OPTION_EXTERNAL_LOGGER, &DaemonLog, this,         //
                                           MHD_OPTION_SOCK_ADDR, address,                       //
-                                          MHD_OPTION_CONNECTION_TIMEOUT, 30u,                  //
-                                          MHD_OPTION_CONNECTION_LIMIT, 64u,                    //
+                                          MHD_OPTION_CONNECTION_TIMEOUT, 10u,                  //
+                                          MHD_OPTION_CONNECTION_LIMIT, kMaxConnections,        //
+                                          MHD_OPTION_THREAD_POOL_SIZE, kServerThreads,         //
                                           MHD_OPTION_NOTIFY_COMPLETED, &RequestCompleted, this, //
+                                          MHD_OPTION_NOTIFY_CONNECTION, &ConnectionChanged, this, //
                                           MHD_OPTION_END);
     if (!daemon) {
         error = Format("Cannot listen on %s port %u", options_.Bind.c_str(), unsigned(options_.Port));
         return false;
     }
     daemon_ = daemon;
+    {
+        std::lock_guard<std::mutex> guard(watchLock_);
+        stopping_ = false;
+    }
+    watcher_ = std::thread([this] { Watch(); });
     const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon, MHD_DAEMON_INFO_BIND_PORT);
     port_ = info ? info->port : options_.Port;
     return true;
@@ -290,9 +327,115 @@ bool TGamesServer::Start(std::string& error)
 
 void TGamesServer::Stop()
 {
+    {
+        std::lock_guard<std::mutex> guard(watchLock_);
+        stopping_ = true;
+    }
+    watchWake_.notify_all();
+    if (watcher_.joinable())
+        watcher_.join();
     if (daemon_)
         MHD_stop_daemon(static_cast<MHD_Daemon*>(daemon_));
     daemon_ = nullptr;
+}
+
+bool TGamesServer::MayAccept(const std::string& client)
+{
+    bool ok = true;
+    {
+        // The pool's threads accept at the same time: a place is taken here
+        // and handed to the connection when it starts. A place whose
+        // connection never started (the library gave up on it) lapses.
+        const auto now = std::chrono::steady_clock::now();
+        std::lock_guard<std::mutex> guard(connectionsLock_);
+        std::deque<std::chrono::steady_clock::time_point>& taken = accepting_[client];
+        while (!taken.empty() && now - taken.front() > std::chrono::milliseconds(kRequestDeadlineMs))
+            taken.pop_front();
+        const auto it = fresh_.find(client);
+        ok = (it == fresh_.end() ? 0 : it->second) + taken.size() < kMaxConnectionsPerClient;
+        if (ok)
+            taken.push_back(now);
+        else if (taken.empty())
+            accepting_.erase(client);
+    }
+    if (!ok)
+        LogLine(client + " (too many connections waiting for their request, connection refused)");
+    return ok;
+}
+
+void TGamesServer::ConnectionOpened(void* connection, int fd, const std::string& client)
+{
+    TConnection c;
+    c.Fd = fd;
+    c.Client = client;
+    c.Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRequestDeadlineMs);
+    std::lock_guard<std::mutex> guard(connectionsLock_);
+    connections_[connection] = c;
+    ++fresh_[client];
+    const auto taken = accepting_.find(client);
+    if (taken != accepting_.end()) {
+        taken->second.pop_front();
+        if (taken->second.empty())
+            accepting_.erase(taken);
+    }
+}
+
+void TGamesServer::Delivered(TConnection& c)
+{
+    if (!c.Fresh)
+        return;
+    c.Fresh = false;
+    const auto it = fresh_.find(c.Client);
+    if (it != fresh_.end() && --it->second == 0)
+        fresh_.erase(it);
+}
+
+void TGamesServer::ConnectionClosed(void* connection)
+{
+    // Called before the library closes the socket, so the watcher never
+    // touches a descriptor that may already belong to another connection.
+    std::lock_guard<std::mutex> guard(connectionsLock_);
+    const auto it = connections_.find(connection);
+    if (it == connections_.end())
+        return;
+    Delivered(it->second);
+    connections_.erase(it);
+}
+
+void TGamesServer::RequestReceived(void* connection, bool answered)
+{
+    std::lock_guard<std::mutex> guard(connectionsLock_);
+    const auto it = connections_.find(connection);
+    if (it == connections_.end())
+        return;
+    if (answered)
+        Delivered(it->second);
+    it->second.Waiting = !answered;
+    if (!answered)
+        it->second.Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRequestDeadlineMs);
+}
+
+void TGamesServer::Watch()
+{
+    std::unique_lock<std::mutex> wait(watchLock_);
+    while (!watchWake_.wait_for(wait, std::chrono::milliseconds(100), [this] { return stopping_; })) {
+        std::vector<std::string> cut;
+        {
+            const auto now = std::chrono::steady_clock::now();
+            std::lock_guard<std::mutex> guard(connectionsLock_);
+            for (auto& [connection, c] : connections_)
+                if (c.Waiting && !c.CutOff && c.Fd >= 0 && now >= c.Deadline) {
+                    // The library sees the end of the stream and closes the
+                    // connection in its own thread.
+                    ::shutdown(c.Fd, SHUT_RDWR);
+                    c.CutOff = true;
+                    cut.push_back(c.Client);
+                }
+        }
+        for (const std::string& client : cut)
+            LogLine(Format("%s (request not complete after %d s, connection closed)", client.c_str(),
+                           kRequestDeadlineMs / 1000));
+    }
 }
 
 std::string TGamesServer::ErrorAnswer(int code, const std::string& message)
@@ -335,7 +478,7 @@ std::string TGamesServer::Answer(const std::string& body, std::string* summary)
 
 std::string TGamesServer::GamesListAnswer()
 {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::shared_lock<std::shared_mutex> guard(lock_);
     std::string out = Head() + "<GamesList>\n";
     for (const TServedGame& g : games_) {
         const TGameInfo& i = g.Info;
@@ -350,7 +493,7 @@ std::string TGamesServer::GamesListAnswer()
 
 std::string TGamesServer::GameDrawsAnswer(int32_t id)
 {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::shared_lock<std::shared_mutex> guard(lock_);
     const auto it =
         std::find_if(games_.begin(), games_.end(), [&](const TServedGame& g) { return g.Info.OnlineID == id; });
     if (it == games_.end())

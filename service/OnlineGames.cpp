@@ -3,9 +3,6 @@
 
 #include <mutex>
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <curl/curl.h>
 
 #include "data/GameFile.h"
@@ -253,16 +250,29 @@ void ReadDrawElement(TXMLBrowse& xml, TDrawText& d)
         d.Field2 = xml.Content();
 }
 
+// One field's balls as the service writes them: whole numbers between blanks
+// or commas, exactly as many as the field draws. A sign or any other text
+// makes the draw invalid rather than being skipped as a separator.
+bool ReadFieldBalls(const std::string& text, const TGameField& field, TShortIntArray& balls)
+{
+    for (const char c : text)
+        if (!((c >= '0' && c <= '9') || c == ' ' || c == ',' || c == '\t' || c == '\r' || c == '\n'))
+            return false;
+    balls = TextToBalls(text);
+    return static_cast<int>(balls.size()) == field.Picked;
+}
+
 void AddDrawText(const TDrawText& d, int number, const TGameInfo& info, TDrawClass& model)
 {
     const std::string bad = Format("Invalid draw %d received from server", number);
     try {
         const TDateTime date = ParseDateTime(d.Date);
         const int32_t index = StrToInt(d.Index);
-        TArrayOfShortIntArray numbers;
-        numbers.push_back(TextToBalls(d.Field1));
-        if (info.FieldCount == 2)
-            numbers.push_back(TextToBalls(d.Field2));
+        TArrayOfShortIntArray numbers(static_cast<size_t>(info.FieldCount));
+        for (int f = 0; f < info.FieldCount; ++f)
+            if (!ReadFieldBalls(f == 0 ? d.Field1 : d.Field2, info.Fields[static_cast<size_t>(f)],
+                                numbers[static_cast<size_t>(f)]))
+                throw EOnlineServiceError(bad);
         if (date == 0 || index < 1 || index > info.DrawsPerDay ||
             !CheckNumbersFor(numbers, info.FieldCount, info.Fields, info.Field2Kind))
             throw EOnlineServiceError(bad);
@@ -360,28 +370,9 @@ std::string WriteDownloadedGame(TDownloadedGame& game, const std::string& drawsF
     TMemoryStream image;
     if (!game.Draws || !WriteGameHeader(image, game.Info) || !WriteDraws(image, game.Info, *game.Draws))
         throw EOnlineServiceError(failure);
-    // A temporary name of our own, so no file of the user's is overwritten,
-    // and link() rather than rename() so a game that appeared under the
-    // chosen name meanwhile is kept.
-    std::string tmpPath = path + ".XXXXXX";
-    const int fd = ::mkstemp(tmpPath.data());
-    if (fd < 0)
-        throw EOnlineServiceError(failure);
-    ::close(fd);
-    bool written = false;
-    try {
-        std::string error;
-        if (WriteWholeFile(tmpPath, image.Bytes(), error)) {
-            const TGameIOInfo check = ReadGameInfo(tmpPath);
-            written = check.Status == gioValid &&
-                      check.DrawCount == static_cast<uint32_t>(game.Draws->DrawCount()) &&
-                      ::link(tmpPath.c_str(), path.c_str()) == 0;
-        }
-    } catch (const std::exception&) {
-        written = false;
-    }
-    DeleteFile(tmpPath);
-    if (!written)
+    // A name taken meanwhile (another download, the wizard) is kept.
+    std::string error;
+    if (!WriteNewGameFile(path, image.Bytes(), error))
         throw EOnlineServiceError(failure);
     return path;
 }

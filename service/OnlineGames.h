@@ -101,8 +101,8 @@ struct TDownloadedGame {
 // fault of the answer (a draw the game refuses, a count that differs).
 TDownloadedGame ReadGameDraws(TXMLBrowse& xml, int32_t id);
 TDownloadedGame RequestGameDraws(const TServiceEndpoint& endpoint, int32_t id);
-// Writes the game into the draws folder under a new name, through a ".tmp"
-// file examined first; answers the path. Nothing stays behind on error.
+// Writes the game into the draws folder under a new name (WriteNewGameFile);
+// answers the path. Nothing stays behind on error.
 std::string WriteDownloadedGame(TDownloadedGame& game, const std::string& drawsFolder);
 // RequestGameDraws then WriteDownloadedGame.
 std::string DownloadGame(const TServiceEndpoint& endpoint, int32_t id, const std::string& drawsFolder);

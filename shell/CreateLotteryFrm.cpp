@@ -378,19 +378,9 @@ void TfrmCreateLottery::CreateGame()
     }
     created_ = true;
 
+    // Examined before it takes its name; a name taken meanwhile is kept.
     std::string error;
-    bool written = WriteWholeFile(path, image.Bytes(), error);
-    // The new file must examine as a valid game before it is offered.
-    if (written) {
-        try {
-            written = ReadGameInfo(path).Status == gioValid;
-        } catch (const std::exception&) {
-            written = false;
-        }
-    }
-    if (!written) {
-        if (FileExists(path))
-            DeleteFile(path);
+    if (!WriteNewGameFile(path, image.Bytes(), error)) {
         ShowError(kCannotCreateFileError);
         close();
         return;

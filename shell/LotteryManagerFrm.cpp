@@ -87,7 +87,8 @@ bool CopyWholeFile(const std::string& from, const std::string& to)
 {
     std::vector<uint8_t> bytes;
     std::string error;
-    return ReadWholeFile(from, bytes, error, kMaxGameFileBytes) && WriteWholeFile(to, bytes, error);
+    return ReadWholeFile(from, bytes, error, kMaxGameFileBytes) &&
+           WriteWholeFile(to, bytes, error, TSafeSave::TMode::Replace, {from});
 }
 
 std::string DefaultExportChooser(QWidget* parent, const std::string& proposed)

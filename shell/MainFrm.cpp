@@ -431,7 +431,7 @@ void TfrmMain::SaveLottery()
 {
     TCurrentGame& game = environment_.Game();
     if (environment_.RunState != STANDBY && game.Draws && game.Draws->Modified && !game.FilePath.empty())
-        SaveGameFile(game);
+        environment_.SaveGame();
     UpdateControls();
 }
 

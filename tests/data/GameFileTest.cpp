@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <unistd.h>
 #include <random>
@@ -652,10 +653,11 @@ TEST(GameFile, FailedSaveKeepsTheOldFileAndTheChanges)
 
     model.AddDraw(1, 0, {{1, 2, 3, 4, 5, 6}}, EncodeDate(2030, 1, 1));
     ASSERT_TRUE(model.Modified);
-    // The ".tmp" path is a folder: writing it fails even for root.
-    ForceDirectories(dir + "keep.tmp");
+    // The disk fills up while the temporary file is written.
+    SetSafeSaveFault([](TSafeSaveStep step) { return step == TSafeSaveStep::Write ? ENOSPC : 0; });
     dialogs.shown.clear();
     EXPECT_FALSE(SaveGame(dir, "keep.drw", g, model));
+    SetSafeSaveFault(nullptr);
     Bytes after;
     ASSERT_TRUE(ReadFile(dir + "keep.drw", after));
     EXPECT_EQ(before, after);
@@ -663,7 +665,7 @@ TEST(GameFile, FailedSaveKeepsTheOldFileAndTheChanges)
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[1].text, "An error occured while saving game file\n\rkeep.drw\n\rOriginal file restored.");
     EXPECT_EQ(dialogs.shown[1].kind, TDialogKind::Error);
-    ::rmdir((dir + "keep.tmp").c_str());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
 
     // A folder that does not exist.
     EXPECT_FALSE(SaveGame(dir + "missing/", "keep.drw", g, model));

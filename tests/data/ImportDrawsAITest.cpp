@@ -292,6 +292,37 @@ TEST(ImportDrawsAI, WellBehavedFilesKeepTheClassicLayout)
     }
 }
 
+// A year written with more than two digits is read as written: "0018" and
+// "018" are the year 18, outside every game's dates, never 2018.
+TEST(ImportDrawsAI, LongYearsAreReadAsWritten)
+{
+    const std::string text = "27/12/2018 1 2 3 4 5 6\n"
+                             "28/12/0018 7 8 9 10 11 12\n"
+                             "29/12/18 13 14 15 16 17 18\n"
+                             "30/12/018 19 20 21 22 23 24\n"
+                             "31/12/99 25 26 27 28 29 30\n";
+    std::string columns = text; // the same lines as a delimited file
+    for (char& c : columns)
+        c = c == ' ' ? ';' : c;
+    const TGameInfo g = Game("0649", 1);
+    TDrawClass model(g);
+    for (const std::string& body : {text, columns})
+        for (const bool manual : {true, false}) {
+            if (manual && body == columns)
+                continue; // the integer-skip layout is for undelimited text
+            const std::string file = WriteTemp("years.txt", body);
+            TImportDrawsAIClass ai(model);
+            ai.ShowMessages = false;
+            ASSERT_TRUE(manual ? ai.ExtractManual(file, 0, 0, 0) : ai.AnalyzeFile(file)) << manual << body;
+            std::vector<std::string> dates;
+            for (const TImportCandidate& c : ai.FoundDraws)
+                dates.push_back(Iso(c.Date));
+            EXPECT_EQ(dates, (std::vector<std::string>{"1999-12-31", "2018-12-27", "2018-12-29"})) << manual << body;
+            ASSERT_EQ(ai.Skipped.size(), 1u) << manual << body;
+            EXPECT_EQ(ai.Skipped[0].Lines, (std::vector<int>{2, 4})) << manual << body;
+        }
+}
+
 TEST(ImportDrawsAI, ByteOrderMarksAreReadAsText)
 {
     const std::string plain = "Date;N1;N2;N3;N4;N5;N6\r\n15 Mar 2012;3;8;12;25;31;40\r\n18 Mar 2012;1;2;3;4;5;6\r\n"

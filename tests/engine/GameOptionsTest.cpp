@@ -11,6 +11,7 @@
 #include "data/GameModel.h"
 #include "engine/GameOptions.h"
 #include "platform/IniFile.h"
+#include "support/TextFiles.h"
 #include "support/WriteLimit.h"
 
 namespace fs = std::filesystem;
@@ -25,18 +26,8 @@ std::string TmpDir()
     return dir.string() + "/";
 }
 
-void Put(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string Get(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using textfiles::Get;
+using textfiles::Put;
 
 // An undated 6 of 49 game (with a bonus ball when twoFields) holding n draws.
 std::unique_ptr<TDrawClass> MakeGame(int n, bool twoFields = false)

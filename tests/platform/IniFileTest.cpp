@@ -9,6 +9,7 @@
 
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "support/TextFiles.h"
 #include "support/WriteLimit.h"
 
 namespace fs = std::filesystem;
@@ -23,18 +24,8 @@ std::string TmpPath(const std::string& name)
     return (dir / name).string();
 }
 
-void Put(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string Get(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using textfiles::Get;
+using textfiles::Put;
 
 } // namespace
 
@@ -231,36 +222,4 @@ TEST(IniFile, FailedWriteKeepsTheOldFile)
     }
     EXPECT_EQ(Get(path), old);
     EXPECT_EQ(FilesIn(dir), 1u);
-}
-
-TEST(Paths, ReplaceFileContents)
-{
-    const std::string dir = TmpPath("replace");
-    fs::create_directories(dir);
-    const std::string path = dir + "/f.bin";
-    std::string error;
-    // Creates, then replaces whole; a shorter text leaves nothing of the longer one.
-    ASSERT_TRUE(ReplaceFileContents(path, "long content", 12, error));
-    ASSERT_TRUE(ReplaceFileContents(path, "short", 5, error));
-    EXPECT_EQ(Get(path), "short");
-    ASSERT_TRUE(ReplaceFileContents(path, "", 0, error));
-    EXPECT_EQ(Get(path), "");
-    // The new file is readable by others as a plainly created one would be.
-    const auto perms = fs::status(path).permissions();
-    EXPECT_NE(perms & fs::perms::owner_read, fs::perms::none);
-    EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
-    EXPECT_EQ(FilesIn(dir), 1u);
-
-    Put(path, "previous");
-    const std::string big(8192, 'x');
-    {
-        TWriteLimit limit(1000);
-        ASSERT_TRUE(limit.Active());
-        EXPECT_FALSE(ReplaceFileContents(path, big.data(), big.size(), error));
-    }
-    EXPECT_EQ(Get(path), "previous");
-    EXPECT_EQ(FilesIn(dir), 1u);
-
-    EXPECT_FALSE(ReplaceFileContents(dir + "/missing/f.bin", "x", 1, error));
-    EXPECT_NE(error.find("Cannot create file"), std::string::npos);
 }

@@ -3,8 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 #include "data/GameFile.h"
 #include "data/LocalGames.h"
@@ -460,6 +467,91 @@ TEST(GamesServer, ListsAndDownloadsTheFolderGames)
     EXPECT_EQ(answerTo(ComposeRequest(kGetGamesList, 0, "")), kInvalidResultError);
 }
 
+namespace {
+
+// A connection from `from` (any 127.x.y.z address) that sent the start of a
+// request and nothing more.
+int SlowConnection(uint16_t port, const char* from)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from, &local.sin_addr);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    const std::string start = "POST / HTTP/1.0\r\nX-Slow: 1\r\n";
+    ::send(fd, start.data(), start.size(), MSG_NOSIGNAL);
+    return fd;
+}
+
+// Whether the server closes the connection within `seconds`.
+bool ClosedWithin(int fd, int seconds)
+{
+    timeval wait{seconds, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    char byte;
+    const ssize_t got = ::recv(fd, &byte, 1, 0);
+    return got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+}
+
+} // namespace
+
+// One machine trickling requests can hold only a few connections, and each
+// for a few seconds; everybody else is served meanwhile.
+TEST(GamesServer, SlowClientsAreCutOffAndOthersServed)
+{
+    const std::string served = FreshFolder("slow");
+    WriteServedGame(served, "lotto.drw", fixtures::MakeGame(6, 49), 7, 50, 3);
+    std::mutex logLock;
+    std::vector<std::string> logLines;
+    TGamesServer server({served, "127.0.0.1", 0, [&](const std::string& l) {
+                             std::lock_guard<std::mutex> guard(logLock);
+                             logLines.push_back(l);
+                         }});
+    std::string error;
+    ASSERT_TRUE(server.Start(error)) << error;
+    std::vector<int> slow;
+    for (unsigned i = 0; i < kMaxConnectionsPerClient + 4; ++i)
+        slow.push_back(SlowConnection(server.Port(), "127.0.0.2"));
+    // The connections beyond the client's share are closed at once (which
+    // ones depends on the order the server's threads took them in).
+    std::this_thread::sleep_for(std::chrono::milliseconds(kRequestDeadlineMs / 4));
+    std::vector<int> open;
+    for (int fd : slow) {
+        char byte;
+        const ssize_t got = ::recv(fd, &byte, 1, MSG_DONTWAIT);
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            open.push_back(fd);
+    }
+    EXPECT_EQ(open.size(), size_t(kMaxConnectionsPerClient));
+    // Another client is answered while the slow ones are still open.
+    TDatabaseGames store;
+    RequestGamesList({"127.0.0.1:" + std::to_string(server.Port()), 5}, store);
+    EXPECT_EQ(store.Count(), 1);
+    // The slow ones are cut off once their time is up.
+    int cut = 0;
+    for (int fd : open)
+        cut += ClosedWithin(fd, kRequestDeadlineMs / 1000 + 5);
+    EXPECT_EQ(cut, int(kMaxConnectionsPerClient));
+    for (int fd : slow)
+        ::close(fd);
+    server.Stop();
+    std::lock_guard<std::mutex> guard(logLock);
+    auto count = [&](const char* text) {
+        return std::count_if(logLines.begin(), logLines.end(),
+                             [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    };
+    EXPECT_EQ(count("127.0.0.2 (too many connections waiting for their request, connection refused)"), 4);
+    EXPECT_EQ(count("127.0.0.2 (request not complete after 5 s, connection closed)"), long(kMaxConnectionsPerClient));
+}
+
 TEST(OnlineGames, FaultyDownloadsWriteNothing)
 {
     auto draws = [](const std::string& count, const std::string& body) {
@@ -481,6 +573,16 @@ TEST(OnlineGames, FaultyDownloadsWriteNothing)
         {"no date", draws("1", "<Draw><Index>1</Index><Field1>1 2 3 4 5</Field1></Draw>"),
          "Invalid draw 1 received from server"},
         {"same day twice", draws("2", d1 + d1), "Invalid draw 2 received from server"},
+        {"too many balls", draws("2", d1 + "<Draw><Date>2020-01-02</Date><Index>1</Index><Field1>1 2 3 4 5 6"
+                                              "</Field1></Draw>"),
+         "Invalid draw 2 received from server"},
+        {"too few balls", draws("1", "<Draw><Date>2020-01-02</Date><Index>1</Index><Field1>1 2 3 4</Field1></Draw>"),
+         "Invalid draw 1 received from server"},
+        {"negative ball", draws("1", "<Draw><Date>2020-01-02</Date><Index>1</Index><Field1>-1 2 3 4 5</Field1></Draw>"),
+         "Invalid draw 1 received from server"},
+        {"text among the balls",
+         draws("1", "<Draw><Date>2020-01-02</Date><Index>1</Index><Field1>1 2 3 4 x5</Field1></Draw>"),
+         "Invalid draw 1 received from server"},
         {"fewer draws", draws("3", d1 + d2), "The server sent 2 draws for a game of 3 draws"},
         {"more draws", draws("1", d1 + d2), "The server sent 2 draws for a game of 1 draws"},
         {"another game", "<Response><code>0</code><XMLData><Game><ID>6</ID></Game></XMLData></Response>",

@@ -16,8 +16,9 @@ struct TCliResult {
 };
 
 // `args` is appended to the command line as given (quote it yourself);
-// `input`, when not empty, is fed to standard input through a file.
-inline TCliResult RunCli(const std::string& args, const std::string& input = "")
+// `input`, when not empty, is fed to standard input through a file; `shell`
+// runs before the command in the same shell (e.g. "ulimit -f 1;").
+inline TCliResult RunCliAfter(const std::string& shell, const std::string& args, const std::string& input = "")
 {
     const char* exe = std::getenv("JUX_CLI");
     TCliResult r;
@@ -29,7 +30,7 @@ inline TCliResult RunCli(const std::string& args, const std::string& input = "")
     static int counter = 0;
     const std::string base = dir + "/cli" + std::to_string(++counter);
     const std::string errFile = base + ".err";
-    std::string cmd = "'" + std::string(exe) + "' " + args + " 2>'" + errFile + "'";
+    std::string cmd = shell + " '" + std::string(exe) + "' " + args + " 2>'" + errFile + "'";
     if (!input.empty()) {
         const std::string inFile = base + ".in";
         if (FILE* f = std::fopen(inFile.c_str(), "wb")) {
@@ -55,6 +56,11 @@ inline TCliResult RunCli(const std::string& args, const std::string& input = "")
         std::fclose(f);
     }
     return r;
+}
+
+inline TCliResult RunCli(const std::string& args, const std::string& input = "")
+{
+    return RunCliAfter("", args, input);
 }
 
 namespace clitest {
