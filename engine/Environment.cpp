@@ -197,8 +197,18 @@ void TEnvironmentClass::ValidateOptionsForRun()
     }
 }
 
+void TEnvironmentClass::FollowGameDraws()
+{
+    options_.SetGame(game_.Draws.get());
+    // Whatever changes the history (editor, import, download), the options
+    // keep a start point the new draw count can run, as reopening would give.
+    if (game_.Draws)
+        game_.Draws->SetCountObserver([this] { options_.FollowDrawCount(); });
+}
+
 void TEnvironmentClass::StartRunAction()
 {
+    options_.FollowDrawCount();
     ValidateOptionsForRun();
     engine_.StartRun();
     if (display_) {
@@ -276,7 +286,7 @@ void TEnvironmentClass::OpenGame(const std::string& path)
     if (!refused.empty())
         ShowMessageDialog(refused, dbOK, TDialogKind::Warning);
     options_.SetAutoLoadDraw(path);
-    options_.SetGame(game_.Draws.get());
+    FollowGameDraws();
     options_.SetDefaults();
     try {
         const std::string ini = BuildFileName("", path, "ini");
@@ -421,6 +431,7 @@ bool TEnvironmentClass::ImportRunState(const std::string& path)
         RefreshMainWindow();
         return false;
     }
+    FollowGameDraws();
     ChangeState(PAUSED);
     if (RunState != PAUSED) {
         DiscardImportedRun();

@@ -62,6 +62,7 @@ TGameOptions& TGameOptions::operator=(const TGameOptions& other)
     CompareNums = other.CompareNums;
     AutoLoadDraw = other.AutoLoadDraw;
     Game = other.Game;
+    drawCountSeen_ = other.drawCountSeen_;
     return *this;
 }
 
@@ -105,11 +106,31 @@ void TGameOptions::SetFieldSelected(int32_t f)
 void TGameOptions::SetStartPoint(int32_t s)
 {
     StartPoint = s;
+    drawCountSeen_ = DrawCount();
     // 64-bit so that any start point read from a file yields a sane overhead.
     const int64_t r = int64_t(DrawCount()) - s - TotalTestDraws;
     RunFactorOverhead = static_cast<int32_t>(std::clamp<int64_t>(r, INT32_MIN, INT32_MAX));
     if (r < 0)
         throw Exception(Format("Given Start Point %d produces negative Run Factor overhead", s));
+}
+
+void TGameOptions::FollowDrawCount()
+{
+    if (!Game || DrawCount() == drawCountSeen_)
+        return;
+    const int64_t n = DrawCount();
+    const int64_t t = TotalTestDraws;
+    const int64_t byDefault = n - t;
+    int64_t start = RunFactorOverhead == 0 ? byDefault : StartPoint;
+    // The two checks of Validate that depend on the start point.
+    const int64_t r = n - start - t;
+    if (r < 0 || n < t + 2 * int64_t(MaxStatData) + r)
+        start = byDefault;
+    try {
+        SetStartPoint(static_cast<int32_t>(std::clamp<int64_t>(start, INT32_MIN, INT32_MAX)));
+    } catch (const std::exception&) {
+        // Only a start point beyond 32 bits gets here; nothing can run on it anyway.
+    }
 }
 
 void TGameOptions::SetAutoLoadDraw(const std::string& path)

@@ -60,6 +60,10 @@ public:
     // Sets StartPoint and the derived RunFactorOverhead; raises Exception
     // "Given Start Point %d produces negative Run Factor overhead" (values stay set).
     void SetStartPoint(int32_t s);
+    // After the open game gained or lost draws: a start point at its default
+    // (no run factor overhead) moves with the history, any other stays while
+    // the history still holds it, else it returns to the default. Never raises.
+    void FollowDrawCount();
     // Keeps the trimmed path only when it names an existing file.
     void SetAutoLoadDraw(const std::string& path);
     // Keeps the values that lie in 1..99, in list order.
@@ -87,4 +91,8 @@ public:
     // The texts written for CompareNums ("01 02 03") and KeepJUXs ("5 9 ").
     std::string CompareNumsText() const;
     std::string KeepJUXsText() const;
+
+private:
+    // The draw count RunFactorOverhead was derived for.
+    int32_t drawCountSeen_ = 0;
 };
