@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "data/TextCodec.h"
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
 #include "platform/Paths.h"
@@ -474,7 +475,7 @@ bool SaveGame(const std::string& folder, const std::string& fileName, const TGam
     const std::string gamePath = JoinPath(folder, fileName);
     const std::string tmpPath = ChangeFileExt(gamePath, ".tmp");
     const std::string failure =
-        "An error occured while saving game file\n\r" + fileName + "\n\r" + "Original file restored.";
+        "An error occured while saving game file\n\r" + PathToText(fileName) + "\n\r" + "Original file restored.";
     // WriteDraws clears Modified before anything reaches the disk; a save that
     // fails later must leave the changes marked as unsaved.
     auto fail = [&] {

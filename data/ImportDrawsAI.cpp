@@ -184,7 +184,7 @@ void TImportDrawsAIClass::Fail(const std::string& message)
 
 bool TImportDrawsAIClass::Load(const std::string& fileName)
 {
-    const std::string unable = kUnableToLoad + fileName + "'";
+    const std::string unable = kUnableToLoad + PathToText(fileName) + "'";
     std::error_code ec;
     if (!FileExists(fileName) || std::filesystem::is_directory(fileName, ec)) {
         Fail(unable);
