@@ -18,6 +18,7 @@
 #include "data/Utils.h"
 #include "display/JUXDisplayFrame.h"
 #include "display/ClipboardUi.h"
+#include "display/PathsUi.h"
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
 #include "platform/Paths.h"
@@ -93,10 +94,10 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
     if (args.Page == "import") {
         TImportDrawsForm form(*environment.Game().Draws, &window);
         form.show();
-        form.FileE->setText(QString::fromStdString(args.Import));
+        form.FileE->setText(PathToQt(args.Import));
         form.FileEReturn();
         QApplication::processEvents();
-        if (!form.grab().save(QString::fromStdString(args.File), "PNG")) {
+        if (!form.grab().save(PathToQt(args.File), "PNG")) {
             std::fprintf(stderr, "jux: cannot write '%s'\n", args.File.c_str());
             return 1;
         }
@@ -131,7 +132,7 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
         QApplication::processEvents();
     }
     const QPixmap picture = editor ? editor->grab() : window.grab();
-    if (!picture.save(QString::fromStdString(args.File), "PNG")) {
+    if (!picture.save(PathToQt(args.File), "PNG")) {
         std::fprintf(stderr, "jux: cannot write '%s'\n", args.File.c_str());
         return 1;
     }
@@ -159,7 +160,7 @@ int main(int argc, char** argv)
     std::vector<std::string> rest;
     const QStringList arguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i)
-        rest.push_back(arguments.at(i).toStdString());
+        rest.push_back(PathFromQt(arguments.at(i)));
     const TStartArgs args = ParseStartArgs(rest);
     if (!args.Error.empty()) {
         std::fprintf(stderr, "jux: %s\n%s\n", args.Error.c_str(), kStartUsage);

@@ -19,6 +19,7 @@
 
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
+#include "display/PathsUi.h"
 #include "display/QtText.h"
 
 // The candidates as rows; a model rather than filled cells, so that a long
@@ -211,7 +212,7 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
         const QString name = QFileDialog::getOpenFileName(
             this, QString(), QString(),
             QStringLiteral("text files (*.txt);;comma separated values (*.csv);;all files (*.*)"));
-        return name.toStdString();
+        return PathFromQt(name);
     };
     UpdateWindow();
 }
@@ -219,14 +220,14 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
 TImportDrawsForm::~TImportDrawsForm() = default;
 
 // File names stay in the file system's own encoding, as the other windows keep paths.
-std::string TImportDrawsForm::FileName() const { return FileE->text().toStdString(); }
+std::string TImportDrawsForm::FileName() const { return PathFromQt(FileE->text()); }
 
 void TImportDrawsForm::btnBrowseClick()
 {
     const std::string name = chooser_ ? chooser_() : std::string();
     if (name.empty())
         return;
-    FileE->setText(QString::fromStdString(name));
+    FileE->setText(PathToQt(name));
     FileEReturn();
 }
 
