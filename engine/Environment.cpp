@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "data/TextCodec.h"
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
 #include "engine/JUXEngine.h"
@@ -247,7 +248,7 @@ bool TEnvironmentClass::CloseGame()
         if (game_.Draws && game_.Draws->Modified && !game_.FilePath.empty()) {
             const std::string question = "Current lottery '" + game_.Info.Name + "' has been modified." + "\n\r" +
                                          "Do you want to continue and discard any changes?";
-            if (AskYesNo(question) != TModalResult::Yes)
+            if (AskYesNoDefaultNo(question) != TModalResult::Yes)
                 return false;
         }
         if (!game_.FilePath.empty()) {
@@ -352,12 +353,12 @@ void TEnvironmentClass::RunButtonCommand()
 
 bool TEnvironmentClass::ConfirmClearPrediction()
 {
-    return RunState != FINISHED || AskYesNo(kPredictionInMemory) == TModalResult::Yes;
+    return RunState != FINISHED || AskYesNoDefaultNo(kPredictionInMemory) == TModalResult::Yes;
 }
 
 void TEnvironmentClass::ClearPredictionCommand()
 {
-    if (RunState == FINISHED && AskYesNo(kPredictionInMemory) == TModalResult::Yes) {
+    if (RunState == FINISHED && AskYesNoDefaultNo(kPredictionInMemory) == TModalResult::Yes) {
         ShowMainPage();
         ChangeState(LOADED);
     }
@@ -401,7 +402,7 @@ void TEnvironmentClass::ExportRunState(const std::string& path)
         return;
     TBinaryFileStreamJUXState state(game_, options_, engine_, UserList());
     state.SaveToFile(path);
-    ShowInfo(Format("Saving state of %s has been successful.", path.c_str()));
+    ShowInfo(Format("Saving state of %s has been successful.", PathToText(path).c_str()));
 }
 
 void TEnvironmentClass::DiscardImportedRun()
@@ -427,7 +428,7 @@ bool TEnvironmentClass::ImportRunState(const std::string& path)
     } catch (const std::exception& e) {
         // Nothing of a refused file stays behind, and the user learns why.
         DiscardImportedRun();
-        ShowError(Format("Unable to import the run state %s:\n\r%s", path.c_str(), e.what()));
+        ShowError(Format("Unable to import the run state %s:\n\r%s", PathToText(path).c_str(), e.what()));
         RefreshMainWindow();
         return false;
     }
@@ -438,6 +439,6 @@ bool TEnvironmentClass::ImportRunState(const std::string& path)
         RefreshMainWindow();
         return false;
     }
-    ShowInfo(Format("Importing state of %s has been successful.", path.c_str()));
+    ShowInfo(Format("Importing state of %s has been successful.", PathToText(path).c_str()));
     return true;
 }

@@ -327,15 +327,30 @@ void TGameOptions::LoadProgramSettings(const std::string& dataFolder)
     }
 }
 
-std::string TGameOptions::DatabaseAddress(const std::string& dataFolder)
+namespace {
+
+// A key of the program settings that only the user writes; empty when absent.
+std::string ProgramSetting(const std::string& dataFolder, const char* key)
 {
-    const std::string path = ProgramSettingsPath(dataFolder);
+    const std::string path = TGameOptions::ProgramSettingsPath(dataFolder);
     if (!FileExists(path))
         return {};
     try {
         const TIniFile ini(path);
-        return Trim(ini.ReadString(kProgramIniSection, "DatabaseAddress", ""));
+        return Trim(ini.ReadString(kProgramIniSection, key, ""));
     } catch (const std::exception&) {
         return {};
     }
+}
+
+} // namespace
+
+std::string TGameOptions::DatabaseAddress(const std::string& dataFolder)
+{
+    return ProgramSetting(dataFolder, "DatabaseAddress");
+}
+
+std::string TGameOptions::DatabaseContact(const std::string& dataFolder)
+{
+    return ProgramSetting(dataFolder, "DatabaseContact");
 }

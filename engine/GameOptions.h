@@ -87,6 +87,9 @@ public:
     // The games database address ("DatabaseAddress" of the program settings,
     // trimmed); empty when none is set.
     static std::string DatabaseAddress(const std::string& dataFolder);
+    // Where users ask the database's operator for a game ("DatabaseContact",
+    // trimmed); empty when the settings name nobody.
+    static std::string DatabaseContact(const std::string& dataFolder);
 
     // The texts written for CompareNums ("01 02 03") and KeepJUXs ("5 9 ").
     std::string CompareNumsText() const;

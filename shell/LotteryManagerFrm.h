@@ -94,6 +94,7 @@ private:
     TExportChooser exportChooser_;
     TWizardRunner wizardRunner_;
     TServiceEndpoint endpoint_;
+    std::string databaseContact_;
     std::unique_ptr<TDatabaseGames> databaseGames_;
 };
 

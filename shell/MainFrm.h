@@ -18,6 +18,7 @@ class TfrmMain;
 class QAction;
 class QFont;
 class QMenu;
+class QUrl;
 class QWidget;
 
 // The window's default font: Tahoma 13 px, or the nearest sans-serif face.
@@ -42,6 +43,10 @@ public:
     // Answers the chosen path, empty when cancelled.
     using TFileChooser = std::function<std::string(bool save, const std::string& proposedName)>;
     void SetFileChooser(TFileChooser chooser) { fileChooser_ = std::move(chooser); }
+    // Hands the guide, the data folder and the web page to the desktop; false
+    // when no program took it. Tests stand in for the desktop.
+    using TUrlOpener = std::function<bool(const QUrl& url)>;
+    void SetUrlOpener(TUrlOpener opener) { urlOpener_ = std::move(opener); }
 
     // TMainWindowLink
     void UpdateControls() override;
@@ -95,6 +100,8 @@ private:
     void SetLotteryCaption(const std::string& text, bool yellow);
     std::string RunStateFileName() const;
     std::string ChooseFile(bool save, const std::string& proposedName);
+    // Opens the URL; when nothing opens it, says so with `where` on the next line.
+    void OpenOnDesktop(const QUrl& url, const char* noProgramText, const std::string& where);
     // Runs a command; an error it raises is shown as the default handler would.
     void Guarded(const std::function<void()>& command);
 
@@ -103,6 +110,7 @@ private:
     QMenu* popActiveFields_ = nullptr;
     TAnalysisDisplayParts display_;
     TFileChooser fileChooser_;
+    TUrlOpener urlOpener_;
     bool autoLoadOnShow_ = true;
     bool formShown_ = false;
 };
