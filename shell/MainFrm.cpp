@@ -624,14 +624,16 @@ void TfrmMain::OpenOnDesktop(const QUrl& url, const char* noProgramText, const s
 
 void TfrmMain::mniHelpFileClick()
 {
+    std::string lookedAt;
     for (const std::string& candidate : HelpFileCandidates(environment_.ProgramFolder)) {
         const QString path = PathToQt(candidate);
         if (QFileInfo::exists(path)) {
             OpenOnDesktop(QUrl::fromLocalFile(path), kNoGuideViewerText, PathToText(candidate));
             return;
         }
+        lookedAt += "\n\r" + PathToText(candidate);
     }
-    ShowError(kHelpFileError);
+    ShowError(kHelpFileError + std::string("\n\rThe guide was looked for at:") + lookedAt);
 }
 
 void TfrmMain::mniJUXOnlineClick()

@@ -564,9 +564,13 @@ TEST_F(MainWindowUi, AboutWindowNamesTheProduct)
 
 TEST_F(MainWindowUi, HelpFileMissing)
 {
-    env().ProgramFolder = fixtures::TmpDir() + "no-such-folder/";
+    const std::string folder = fixtures::TmpDir() + "no-such-folder/";
+    env().ProgramFolder = folder;
     Action("mniHelpFile")->trigger();
-    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>({kHelpFileError}));
+    std::string expected = std::string(kHelpFileError) + "\n\rThe guide was looked for at:";
+    for (const std::string& candidate : HelpFileCandidates(folder))
+        expected += "\n\r" + candidate;
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>({expected}));
     EXPECT_EQ(dialogs.shown[0].kind, TDialogKind::Error);
 }
 
