@@ -78,6 +78,9 @@ TEnvironmentClass::TEnvironmentClass(TCurrentGame& game, TGameOptions& options, 
 TEnvironmentClass::~TEnvironmentClass()
 {
     engine_.SetRunControl(nullptr);
+    // A game kept at the last question may outlive the environment.
+    if (game_.Draws)
+        game_.Draws->SetCountObserver(nullptr);
     try {
         // The game can be closed only outside a run.
         if (RunState != STARTED && RunState != PAUSED)
