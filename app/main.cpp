@@ -19,6 +19,7 @@
 #include "display/JUXDisplayFrame.h"
 #include "display/ClipboardUi.h"
 #include "display/PictureUi.h"
+#include "display/PathsUi.h"
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
 #include "platform/Paths.h"
@@ -96,7 +97,7 @@ int Screenshot(TApplicationObjects& objects, const TStartArgs& args)
         TImportDrawsForm form(*environment.Game().Draws, &window);
         form.SetOptionsFile(BuildFileName("", args.Game, "ini"));
         form.show();
-        form.FileE->setText(QString::fromStdString(args.Import));
+        form.FileE->setText(PathToQt(args.Import));
         form.FileEReturn();
         QApplication::processEvents();
         if (!SavePicture(form.grab().toImage(), args.File)) {
@@ -162,7 +163,7 @@ int main(int argc, char** argv)
     std::vector<std::string> rest;
     const QStringList arguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i)
-        rest.push_back(arguments.at(i).toStdString());
+        rest.push_back(PathFromQt(arguments.at(i)));
     const TStartArgs args = ParseStartArgs(rest);
     if (!args.Error.empty()) {
         std::fprintf(stderr, "jux: %s\n%s\n", args.Error.c_str(), kStartUsage);

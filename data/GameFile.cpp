@@ -479,7 +479,7 @@ bool WriteGameFile(const std::string& gamePath, const std::string& fileName, con
                    TDrawClass& model)
 {
     const std::string failure =
-        "An error occured while saving game file\n\r" + fileName + "\n\r" + "Original file restored.";
+        "An error occured while saving game file\n\r" + PathToText(fileName) + "\n\r" + "Original file restored.";
     // WriteDraws clears Modified before anything reaches the disk; a save that
     // fails later must leave the changes marked as unsaved.
     auto fail = [&] {

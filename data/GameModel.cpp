@@ -354,6 +354,7 @@ void ValidateDraw(const TDrawClass& model, int& index, TDateTime& date, TArrayOf
 
 int TDrawClass::AddDraw(int index, uint8_t status, const TArrayOfShortIntArray& numbers, TDateTime date)
 {
+    int added = 0;
     try {
         TArrayOfShortIntArray balls = numbers;
         ValidateDraw(*this, index, date, balls);
@@ -373,10 +374,12 @@ int TDrawClass::AddDraw(int index, uint8_t status, const TArrayOfShortIntArray& 
                 --position;
         draws_.insert(draws_.begin() + (position - 1), std::move(draw));
         Modified = true;
-        return position;
+        added = position;
     } catch (const std::exception&) {
         return 0;
     }
+    CountChanged();
+    return added;
 }
 
 int TDrawClass::InsertDraw(int position, int index, const TArrayOfShortIntArray& numbers, uint8_t status,
@@ -386,6 +389,7 @@ int TDrawClass::InsertDraw(int position, int index, const TArrayOfShortIntArray&
         return AddDraw(index, status, numbers, date);
     if (position < 1)
         return 0;
+    int added = 0;
     try {
         TArrayOfShortIntArray balls = numbers;
         ValidateDraw(*this, index, date, balls);
@@ -396,10 +400,12 @@ int TDrawClass::InsertDraw(int position, int index, const TArrayOfShortIntArray&
         const int at = std::min(position, DrawCount() + 1);
         draws_.insert(draws_.begin() + (at - 1), std::move(draw));
         Modified = true;
-        return at;
+        added = at;
     } catch (const std::exception&) {
         return 0;
     }
+    CountChanged();
+    return added;
 }
 
 bool TDrawClass::ReplaceDraw(int position, int index, const TArrayOfShortIntArray& numbers, TDateTime date)
@@ -424,6 +430,7 @@ bool TDrawClass::DeleteDraw(int position)
         return false;
     draws_.erase(draws_.begin() + (position - 1));
     Modified = true;
+    CountChanged();
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -105,7 +106,18 @@ public:
 
     bool Modified = false;
 
+    // Called after every change of DrawCount (add, insert, delete), whoever
+    // makes it; one observer at a time, none to stop.
+    void SetCountObserver(std::function<void()> observer) { countObserver_ = std::move(observer); }
+
 private:
+    void CountChanged() const
+    {
+        if (countObserver_)
+            countObserver_();
+    }
+
+    std::function<void()> countObserver_;
     TGameInfo info_;
     int drawsPerDay_ = 0;
     bool dated_ = false;

@@ -259,7 +259,7 @@ void TImportDrawsAIClass::Fail(const std::string& message, bool keepColumns)
 
 bool TImportDrawsAIClass::ReadFile(const std::string& fileName, std::string& bytes)
 {
-    const std::string unable = kUnableToLoad + fileName + "'";
+    const std::string unable = kUnableToLoad + PathToText(fileName) + "'";
     std::error_code ec;
     if (!FileExists(fileName) || std::filesystem::is_directory(fileName, ec)) {
         Fail(unable);

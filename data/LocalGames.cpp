@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "data/TextCodec.h"
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
 #include "platform/Paths.h"
@@ -79,7 +80,7 @@ void TLocalGamesClass::ScanGameFiles()
             continue;
         auto rec = std::make_unique<TLocalGameRec>();
         rec->FileName = Folder + name;
-        rec->Title = name;
+        rec->Title = PathToText(name);
         rec->BaseName = name.substr(0, name.size() - ExtractFileExt(name).size());
         try {
             rec->Info = ReadGameInfo(rec->FileName);
@@ -108,7 +109,7 @@ void TLocalGamesClass::ScanOtherFiles()
             continue;
         }
         const std::string path = Folder + name;
-        if (ShowWarningYesNo("An unexpected file detected!\n\r" + path + "\n\r" + "Do you want to delete it?") ==
+        if (ShowWarningYesNo("An unexpected file detected!\n\r" + PathToText(path) + "\n\r" + "Do you want to delete it?") ==
             TModalResult::Yes)
             DeleteFile(path);
     }
@@ -131,13 +132,18 @@ TLocalGameRec* TLocalGamesClass::FindByBaseName(const std::string& fileName) con
 
 namespace {
 
-// The cleaned name a new game's file is called by.
+// The cleaned name a new game's file is called by, in the file system's
+// encoding (UTF-8) made from the game's Windows-1252 name.
 std::string CleanGameFileBase(const std::string& name)
 {
-    std::string clean;
-    for (char c : name)
-        if (!std::strchr("\\/:*?\"<>|", c) && c != '\0')
-            clean += c;
+    std::string kept;
+    for (char c : name) {
+        const char32_t cp = Win1252ToCodePoint(static_cast<unsigned char>(c));
+        // Control characters and the bytes Windows-1252 leaves unassigned have no business in a file name.
+        if (!std::strchr("\\/:*?\"<>|", c) && cp >= 0x20 && cp != 0x7F && (cp < 0x80 || cp > 0x9F))
+            kept += c;
+    }
+    std::string clean = Win1252ToUtf8(kept);
     // A leading dot would hide the file from the games list.
     const size_t first = clean.find_first_not_of(". ");
     clean = first == std::string::npos ? std::string() : clean.substr(first);

@@ -48,9 +48,10 @@ private:
     void ScanOtherFiles();
 };
 
-// The file name (without folder) of a new game in `folder`: the name without
-// the nine characters a file name cannot hold, "Noname" when nothing is left,
-// with ".drw"; when a game of that name exists (compared case-insensitively,
+// The file name (without folder) of a new game in `folder`: the game's name
+// (Windows-1252) in the file system's encoding (UTF-8), without control
+// characters and the nine characters a file name cannot hold, "Noname" when
+// nothing is left, with ".drw"; when a game of that name exists (compared case-insensitively,
 // as the companion files are), the smallest number from 0 upward is appended.
 std::string NewGameFileName(const std::string& name, const std::string& folder);
 // folder + NewGameFileName.

@@ -14,6 +14,9 @@ enum TDialogButtons : unsigned {
     dbCancel = 1u << 1,
     dbYes = 1u << 2,
     dbNo = 1u << 3,
+    // Not a button: No (else Cancel) is the default, so that Enter on a
+    // question that throws something away keeps it.
+    dbDefaultNo = 1u << 4,
 };
 
 class TUserDialogs {
@@ -29,6 +32,10 @@ public:
     TModalResult AskYesNo(const std::string& text)
     {
         return ShowMessageDialog(text, dbYes | dbNo, TDialogKind::Confirmation);
+    }
+    TModalResult AskYesNoDefaultNo(const std::string& text)
+    {
+        return ShowMessageDialog(text, dbYes | dbNo | dbDefaultNo, TDialogKind::Confirmation);
     }
     TModalResult AskYesNoCancel(const std::string& text)
     {
@@ -47,6 +54,7 @@ void InstallUserDialogs(TUserDialogs* dialogs);
 inline TModalResult ShowWarningYesNo(const std::string& text) { return UserDialogs().ShowWarningYesNo(text); }
 inline TModalResult AskYesNo(const std::string& text) { return UserDialogs().AskYesNo(text); }
 inline TModalResult AskYesNoCancel(const std::string& text) { return UserDialogs().AskYesNoCancel(text); }
+inline TModalResult AskYesNoDefaultNo(const std::string& text) { return UserDialogs().AskYesNoDefaultNo(text); }
 inline void ShowInfo(const std::string& text) { UserDialogs().ShowInfo(text); }
 inline void ShowError(const std::string& text) { UserDialogs().ShowError(text); }
 inline TModalResult ShowMessageDialog(const std::string& text, unsigned buttons, TDialogKind kind)

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <sys/stat.h>
 
+#include "data/TextCodec.h"
 #include "platform/Locale.h"
 #include "platform/Paths.h"
 
@@ -628,7 +629,7 @@ std::string BuildFileName(const std::string& folder, const std::string& name, co
     else
         dir = ProgramFolder();
     if (!DirectoryExists(dir))
-        throw Exception(Format("The provided path '%s' does not exist.", dir.c_str()));
+        throw Exception(Format("The provided path '%s' does not exist.", PathToText(dir).c_str()));
     std::string file = Trim(ExtractFileName(Trim(name)));
     if (file.empty())
         throw Exception("The provided filename is empty.");
@@ -641,7 +642,7 @@ std::string BuildFileName(const std::string& folder, const std::string& name, co
     if (ext.empty())
         ext = ownExt;
     if (ext.empty())
-        throw Exception(Format("No extension defined for file %s%s", dir.c_str(), file.c_str()));
+        throw Exception(Format("No extension defined for file %s", PathToText(dir + file).c_str()));
     return dir + file + ext;
 }
 

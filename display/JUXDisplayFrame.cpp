@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
@@ -21,6 +20,7 @@
 #include "display/GridCellUi.h"
 #include "display/GuardedUi.h"
 #include "display/JUXTableUi.h"
+#include "display/PathsUi.h"
 #include "display/QtText.h"
 #include "display/TextGridUi.h"
 #include "ui_JUXDisplayFrame.h"
@@ -299,11 +299,12 @@ bool TFrmJUXDisplay::InputQuery(const std::string& title, const std::string& pro
 
 bool TFrmJUXDisplay::SaveFileQuery(const std::string& presetName, std::string& fileName)
 {
-    const QString chosen = QFileDialog::getSaveFileName(this, QString(), FromText(presetName),
-                                                        QStringLiteral("Excel workbook (*.xlsx)"));
+    // The preset is made from the lottery's name, a text.
+    const QString chosen = ChooseSaveFileName(this, QString(), FromText(presetName),
+                                              QStringLiteral("Excel workbook (*.xlsx)"), QStringLiteral("xlsx"));
     if (chosen.isEmpty())
         return false;
-    fileName = chosen.toStdString(); // a path, kept in the file system's encoding
+    fileName = PathFromQt(chosen);
     return true;
 }
 

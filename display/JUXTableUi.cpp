@@ -3,7 +3,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,6 +20,7 @@
 #include "display/GridCellUi.h"
 #include "display/GuardedUi.h"
 #include "display/NiceChart.h"
+#include "display/PathsUi.h"
 #include "display/QtText.h"
 #include "display/TextGridUi.h"
 
@@ -69,8 +69,8 @@ TJUXTablePanel::TJUXTablePanel(TDisplayState& state, QWidget* parent) : QWidget(
 {
     setObjectName(QStringLiteral("JUXTablePanel"));
     ChoosePictureFile = [this](const QString& preset) {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Save chart as picture"), preset,
-                                            QStringLiteral("PNG picture (*.png)"));
+        return ChooseSaveFileName(this, QStringLiteral("Save chart as picture"), preset,
+                                  QStringLiteral("PNG picture (*.png)"), QStringLiteral("png"));
     };
     Build();
     Connect();

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "data/TextCodec.h"
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
 #include "engine/JUXEngine.h"
@@ -77,6 +78,9 @@ TEnvironmentClass::TEnvironmentClass(TCurrentGame& game, TGameOptions& options, 
 TEnvironmentClass::~TEnvironmentClass()
 {
     engine_.SetRunControl(nullptr);
+    // A game kept at the last question may outlive the environment.
+    if (game_.Draws)
+        game_.Draws->SetCountObserver(nullptr);
     try {
         // The game can be closed only outside a run.
         if (RunState != STARTED && RunState != PAUSED)
@@ -203,8 +207,18 @@ void TEnvironmentClass::ValidateOptionsForRun()
     }
 }
 
+void TEnvironmentClass::FollowGameDraws()
+{
+    options_.SetGame(game_.Draws.get());
+    // Whatever changes the history (editor, import, download), the options
+    // keep a start point the new draw count can run, as reopening would give.
+    if (game_.Draws)
+        game_.Draws->SetCountObserver([this] { options_.FollowDrawCount(); });
+}
+
 void TEnvironmentClass::StartRunAction()
 {
+    options_.FollowDrawCount();
     ValidateOptionsForRun();
     engine_.StartRun();
     if (display_) {
@@ -243,7 +257,7 @@ bool TEnvironmentClass::CloseGame()
         if (game_.Draws && game_.Draws->Modified && !game_.FilePath.empty()) {
             const std::string question = "Current lottery '" + game_.Info.Name + "' has been modified." + "\n\r" +
                                          "Do you want to continue and discard any changes?";
-            if (AskYesNo(question) != TModalResult::Yes)
+            if (AskYesNoDefaultNo(question) != TModalResult::Yes)
                 return false;
         }
         if (!game_.FilePath.empty()) {
@@ -292,7 +306,7 @@ void TEnvironmentClass::OpenGame(const std::string& path)
     if (!refused.empty())
         ShowMessageDialog(refused, dbOK, TDialogKind::Warning);
     options_.SetAutoLoadDraw(path);
-    options_.SetGame(game_.Draws.get());
+    FollowGameDraws();
     options_.SetDefaults();
     try {
         const std::string ini = BuildFileName("", path, "ini");
@@ -358,12 +372,12 @@ void TEnvironmentClass::RunButtonCommand()
 
 bool TEnvironmentClass::ConfirmClearPrediction()
 {
-    return RunState != FINISHED || AskYesNo(kPredictionInMemory) == TModalResult::Yes;
+    return RunState != FINISHED || AskYesNoDefaultNo(kPredictionInMemory) == TModalResult::Yes;
 }
 
 void TEnvironmentClass::ClearPredictionCommand()
 {
-    if (RunState == FINISHED && AskYesNo(kPredictionInMemory) == TModalResult::Yes) {
+    if (RunState == FINISHED && AskYesNoDefaultNo(kPredictionInMemory) == TModalResult::Yes) {
         ShowMainPage();
         ChangeState(LOADED);
     }
@@ -410,7 +424,7 @@ void TEnvironmentClass::ExportRunState(const std::string& path, const TSaveProgr
     if (!game_.FilePath.empty())
         inputs.push_back(game_.FilePath);
     state.SaveToFile(path, inputs, progress);
-    ShowInfo(Format("Saving state of %s has been successful.", path.c_str()));
+    ShowInfo(Format("Saving state of %s has been successful.", PathToText(path).c_str()));
 }
 
 void TEnvironmentClass::DiscardImportedRun()
@@ -436,16 +450,17 @@ bool TEnvironmentClass::ImportRunState(const std::string& path)
     } catch (const std::exception& e) {
         // Nothing of a refused file stays behind, and the user learns why.
         DiscardImportedRun();
-        ShowError(Format("Unable to import the run state %s:\n\r%s", path.c_str(), e.what()));
+        ShowError(Format("Unable to import the run state %s:\n\r%s", PathToText(path).c_str(), e.what()));
         RefreshMainWindow();
         return false;
     }
+    FollowGameDraws();
     ChangeState(PAUSED);
     if (RunState != PAUSED) {
         DiscardImportedRun();
         RefreshMainWindow();
         return false;
     }
-    ShowInfo(Format("Importing state of %s has been successful.", path.c_str()));
+    ShowInfo(Format("Importing state of %s has been successful.", PathToText(path).c_str()));
     return true;
 }

@@ -122,6 +122,8 @@ private:
     void ShowMainPage();
     void ShowAnalysisPage();
     void DiscardImportedRun();
+    // Hands the open game's draws to the options and keeps them following its count.
+    void FollowGameDraws();
 
     TCurrentGame& game_;
     TGameOptions& options_;

@@ -63,6 +63,7 @@ TGameOptions& TGameOptions::operator=(const TGameOptions& other)
     AutoLoadDraw = other.AutoLoadDraw;
     AnalysisThreads = other.AnalysisThreads;
     Game = other.Game;
+    drawCountSeen_ = other.drawCountSeen_;
     return *this;
 }
 
@@ -116,11 +117,31 @@ void TGameOptions::SetFieldSelected(int32_t f)
 void TGameOptions::SetStartPoint(int32_t s)
 {
     StartPoint = s;
+    drawCountSeen_ = DrawCount();
     // 64-bit so that any start point read from a file yields a sane overhead.
     const int64_t r = int64_t(DrawCount()) - s - TotalTestDraws;
     RunFactorOverhead = static_cast<int32_t>(std::clamp<int64_t>(r, INT32_MIN, INT32_MAX));
     if (r < 0)
         throw Exception(Format("Given Start Point %d produces negative Run Factor overhead", s));
+}
+
+void TGameOptions::FollowDrawCount()
+{
+    if (!Game || DrawCount() == drawCountSeen_)
+        return;
+    const int64_t n = DrawCount();
+    const int64_t t = TotalTestDraws;
+    const int64_t byDefault = n - t;
+    int64_t start = RunFactorOverhead == 0 ? byDefault : StartPoint;
+    // The two checks of Validate that depend on the start point.
+    const int64_t r = n - start - t;
+    if (r < 0 || n < t + 2 * int64_t(MaxStatData) + r)
+        start = byDefault;
+    try {
+        SetStartPoint(static_cast<int32_t>(std::clamp<int64_t>(start, INT32_MIN, INT32_MAX)));
+    } catch (const std::exception&) {
+        // Only a start point beyond 32 bits gets here; nothing can run on it anyway.
+    }
 }
 
 void TGameOptions::SetAutoLoadDraw(const std::string& path)
@@ -328,17 +349,32 @@ void TGameOptions::LoadProgramSettings(const std::string& dataFolder)
     }
 }
 
-std::string TGameOptions::DatabaseAddress(const std::string& dataFolder)
+namespace {
+
+// A key of the program settings that only the user writes; empty when absent.
+std::string ProgramSetting(const std::string& dataFolder, const char* key)
 {
-    const std::string path = ProgramSettingsPath(dataFolder);
+    const std::string path = TGameOptions::ProgramSettingsPath(dataFolder);
     if (!FileExists(path))
         return {};
     try {
         const TIniFile ini(path);
-        return Trim(ini.ReadString(kProgramIniSection, "DatabaseAddress", ""));
+        return Trim(ini.ReadString(kProgramIniSection, key, ""));
     } catch (const std::exception&) {
         return {};
     }
+}
+
+} // namespace
+
+std::string TGameOptions::DatabaseAddress(const std::string& dataFolder)
+{
+    return ProgramSetting(dataFolder, "DatabaseAddress");
+}
+
+std::string TGameOptions::DatabaseContact(const std::string& dataFolder)
+{
+    return ProgramSetting(dataFolder, "DatabaseContact");
 }
 
 bool LoadImportLayout(const std::string& path, TImportLayout& layout)

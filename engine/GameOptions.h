@@ -67,6 +67,10 @@ public:
     // Sets StartPoint and the derived RunFactorOverhead; raises Exception
     // "Given Start Point %d produces negative Run Factor overhead" (values stay set).
     void SetStartPoint(int32_t s);
+    // After the open game gained or lost draws: a start point at its default
+    // (no run factor overhead) moves with the history, any other stays while
+    // the history still holds it, else it returns to the default. Never raises.
+    void FollowDrawCount();
     // Keeps the trimmed path only when it names an existing file.
     void SetAutoLoadDraw(const std::string& path);
     // Keeps the values that lie in 1..99, in list order.
@@ -91,10 +95,17 @@ public:
     // The games database address ("DatabaseAddress" of the program settings,
     // trimmed); empty when none is set.
     static std::string DatabaseAddress(const std::string& dataFolder);
+    // Where users ask the database's operator for a game ("DatabaseContact",
+    // trimmed); empty when the settings name nobody.
+    static std::string DatabaseContact(const std::string& dataFolder);
 
     // The texts written for CompareNums ("01 02 03") and KeepJUXs ("5 9 ").
     std::string CompareNumsText() const;
     std::string KeepJUXsText() const;
+
+private:
+    // The draw count RunFactorOverhead was derived for.
+    int32_t drawCountSeen_ = 0;
 };
 
 // The import layout that last worked for a game, kept in its options file

@@ -364,9 +364,9 @@ std::string WriteDownloadedGame(TDownloadedGame& game, const std::string& drawsF
     try {
         path = NewGameFilePath(game.Info.Name, drawsFolder);
     } catch (const std::exception&) {
-        throw EOnlineServiceError("Unable to write lottery game file in " + drawsFolder);
+        throw EOnlineServiceError("Unable to write lottery game file in " + PathToText(drawsFolder));
     }
-    const std::string failure = "Unable to write lottery game file " + path;
+    const std::string failure = "Unable to write lottery game file " + PathToText(path);
     TMemoryStream image;
     if (!game.Draws || !WriteGameHeader(image, game.Info) || !WriteDraws(image, game.Info, *game.Draws))
         throw EOnlineServiceError(failure);

@@ -35,6 +35,24 @@ void FillCombo(QComboBox* combo, const std::vector<std::string>& items, int sele
     combo->setCurrentIndex(selected);
 }
 
+// The first character of `text` a game file cannot hold: its 1-based place
+// among the characters and its index in the QString; 0 when all can be held.
+int FirstUnstorable(const QString& text, char32_t& codePoint, qsizetype& index)
+{
+    int position = 0;
+    index = 0;
+    for (qsizetype i = 0; i < text.size(); ++position) {
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        codePoint = pair ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
+        if (CodePointToWin1252(codePoint) < 0) {
+            index = i;
+            return position + 1;
+        }
+        i += pair ? 2 : 1;
+    }
+    return 0;
+}
+
 std::vector<std::string> PickedItems()
 {
     std::vector<std::string> items;
@@ -114,7 +132,7 @@ bool TfrmCreateLottery::Prepare()
         return false;
     }
     if (drawsFolder_.empty() || !DirectoryExists(drawsFolder_)) {
-        ShowError(kMissingFolderError + drawsFolder_);
+        ShowError(kMissingFolderError + PathToText(drawsFolder_));
         return false;
     }
     drawsFolder_ = IncludeTrailingPathDelimiter(drawsFolder_);
@@ -327,8 +345,32 @@ void TfrmCreateLottery::cbF2StatusChange()
     RefreshLabels();
 }
 
+bool TfrmCreateLottery::NamesStorable()
+{
+    const std::pair<QLineEdit*, const char*> names[] = {
+        {ui_->edtGameName, "game name"}, {ui_->edtF1Name, "name of field 1"}, {ui_->edtF2Name, "name of field 2"}};
+    for (const auto& [edit, what] : names) {
+        if (edit == ui_->edtF2Name && !Field2Visibility(info_.Field2Kind).NameVisible)
+            continue;
+        char32_t codePoint = 0;
+        qsizetype index = 0;
+        const int position = FirstUnstorable(edit->text(), codePoint, index);
+        if (position == 0)
+            continue;
+        ShowError(UnstorableCharacterText(what, position, codePoint));
+        // The user sees which character it is.
+        edit->setFocus();
+        edit->setSelection(static_cast<int>(index), codePoint > 0xFFFF ? 2 : 1);
+        return false;
+    }
+    return true;
+}
+
 void TfrmCreateLottery::LeaveFieldsPage()
 {
+    // Nothing is stored as '?' in place of a character the file cannot hold.
+    if (!NamesStorable())
+        return;
     // The checks work on a copy: an error keeps the page as the user typed it.
     TGameInfo checked = info_;
     const TFieldsCheck check = CheckFieldsPage(checked);

@@ -73,6 +73,8 @@ private:
     void RefreshButtons();
     void LeaveGameTypePage();
     void LeaveFieldsPage();
+    // False, with the character named and selected, when a name holds one a game file cannot.
+    bool NamesStorable();
     void FillFieldsPage();
     void FillTotalList(int field);
     void RefreshLabels();

@@ -2,6 +2,8 @@
 #include "shell/DrawEditor.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 #include "data/GameFile.h"
 #include "data/Utils.h"
@@ -101,6 +103,56 @@ TEditorButtons TDrawEditor::Buttons(int selected, TDateTime day, int index) cons
     b.Save = draws_.Modified && hasFilePath_;
     b.FieldSelector = SelectorEnabled();
     return b;
+}
+
+namespace {
+
+// The weekday schedule is read from the draws of about the last year, and only
+// once they are enough to show one.
+constexpr int kScheduleDraws = 104;
+constexpr int kScheduleMinimum = 8;
+
+// 0 = Sunday; day 0 (30 December 1899) was a Saturday.
+int Weekday(TDateTime date)
+{
+    const int64_t day = static_cast<int64_t>(std::floor(date));
+    return static_cast<int>(((day + 6) % 7 + 7) % 7);
+}
+
+std::string WeekdayOf(TDateTime date)
+{
+    int y = 0, m = 0, d = 0;
+    return DecodeDate(date, y, m, d) ? WeekdayName(d, m, y, true) : std::string();
+}
+
+} // namespace
+
+std::string TDrawEditor::DayQuestion(TDateTime day, TDateTime today) const
+{
+    if (!draws_.Dated() || day == 0)
+        return {};
+    const char* const goOn = "\n\rDo you want to enter it anyway?";
+    if (day > today)
+        return "The date of this draw, " + UserDateText(day, false) + ", lies after today." + goOn;
+    const int count = draws_.DrawCount();
+    const int first = std::max(1, count - kScheduleDraws + 1);
+    if (count - first + 1 < kScheduleMinimum)
+        return {};
+    std::array<TDateTime, 7> drawnOn{}; // a draw of each weekday seen, 0 when none
+    for (int p = first; p <= count; ++p)
+        if (const TDraw* d = draws_.GetDraw(p); d && d->Date != 0)
+            drawnOn[static_cast<size_t>(Weekday(d->Date))] = d->Date;
+    if (drawnOn[static_cast<size_t>(Weekday(day))] != 0)
+        return {};
+    std::vector<std::string> names;
+    for (TDateTime seen : drawnOn)
+        if (seen != 0)
+            names.push_back(WeekdayOf(seen));
+    std::string days;
+    for (size_t i = 0; i < names.size(); ++i)
+        days += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return "The recent draws of this game fall on " + days + "; " + UserDateText(day, false) + " is a " +
+           WeekdayOf(day) + "." + goOn;
 }
 
 int TDrawEditor::Add(TDateTime day, int index)

@@ -65,6 +65,10 @@ public:
     // calendar's day, `index` the spin edit's value.
     TEditorButtons Buttons(int selected, TDateTime day, int index) const;
 
+    // The question asked before a draw of `day` goes into a dated history: the
+    // day lies after `today`, or on a weekday none of the recent draws fell on.
+    // Empty when there is nothing to ask.
+    std::string DayQuestion(TDateTime day, TDateTime today) const;
     int Add(TDateTime day, int index);
     int Insert(int selected, TDateTime day, int index);
     // Empty when the draw cannot be read: `error` then holds the message.

@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDate>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,6 +18,7 @@
 #include "data/DrawsExport.h"
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
+#include "display/PathsUi.h"
 #include "display/QtText.h"
 #include "engine/Environment.h"
 #include "platform/Paths.h"
@@ -335,8 +335,19 @@ void TDrawModifyForm::GetBClick()
     RefreshButtons();
 }
 
+bool TDrawModifyForm::DayAccepted()
+{
+    const QDate today = QDate::currentDate();
+    const std::string question =
+        editor_->DayQuestion(CalendarDay(), EncodeDate(today.year(), today.month(), today.day()));
+    return question.empty() ||
+           ShowMessageDialog(question, dbYes | dbNo | dbDefaultNo, TDialogKind::Warning) == TModalResult::Yes;
+}
+
 void TDrawModifyForm::AddBClick()
 {
+    if (!DayAccepted())
+        return;
     const int position = editor_->Add(CalendarDay(), SpinIndex());
     if (position > 0) {
         RebuildRows();
@@ -347,6 +358,8 @@ void TDrawModifyForm::AddBClick()
 
 void TDrawModifyForm::InsertBClick()
 {
+    if (!DayAccepted())
+        return;
     const int position = editor_->Insert(Selected(), CalendarDay(), SpinIndex());
     if (position > 0) {
         RebuildRows();
@@ -366,7 +379,7 @@ void TDrawModifyForm::ReplaceBClick()
         ShowError(error);
         return;
     }
-    if (AskYesNo(question) != TModalResult::Yes)
+    if (AskYesNoDefaultNo(question) != TModalResult::Yes)
         return;
     try {
         if (editor_->Replace(position, CalendarDay(), SpinIndex())) {
@@ -390,7 +403,7 @@ void TDrawModifyForm::DeleteBClick()
         ShowError(error);
         return;
     }
-    if (AskYesNo(question) != TModalResult::Yes)
+    if (AskYesNoDefaultNo(question) != TModalResult::Yes)
         return;
     const int next = editor_->Delete(position);
     RebuildRows();
@@ -439,26 +452,31 @@ void TDrawModifyForm::CloseBClick()
     close();
 }
 
-void TDrawModifyForm::FormClose()
+bool TDrawModifyForm::FormCloseQuery()
 {
     if (closed_ || !editor_)
-        return;
-    closed_ = true;
+        return true;
     const std::string reminder = editor_->CloseReminder();
-    if (!reminder.empty())
-        ShowInfo(reminder);
+    if (!reminder.empty() &&
+        ShowMessageDialog(reminder, dbOK | dbCancel, TDialogKind::Information) == TModalResult::Cancel)
+        return false;
+    closed_ = true;
+    return true;
 }
 
 void TDrawModifyForm::closeEvent(QCloseEvent* event)
 {
-    FormClose();
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
     QDialog::closeEvent(event);
 }
 
 void TDrawModifyForm::reject()
 {
-    FormClose();
-    QDialog::reject();
+    if (FormCloseQuery())
+        QDialog::reject();
 }
 
 void TDrawModifyForm::contextMenuEvent(QContextMenuEvent* event)
@@ -477,20 +495,22 @@ void TDrawModifyForm::ExportDrawsItemClick()
     if (exportChooser_) {
         chosen = exportChooser_();
     } else {
-        chosen = ToText(QFileDialog::getSaveFileName(this, QString::fromLatin1(kExportDialogTitle), QString(),
-                                                     QStringLiteral("text files (*.txt)")));
+        // The window asks about an existing file itself, once the extension is settled.
+        chosen = PathFromQt(ChooseSaveFileName(this, QString::fromLatin1(kExportDialogTitle), QString(),
+                                               QStringLiteral("text files (*.txt)"), QStringLiteral("txt"), false));
     }
     if (chosen.empty())
         return;
     const std::string path = ChangeFileExt(chosen, ".txt");
-    if (FileExists(path) && AskYesNo(Format("%s already exists.\n\rDo you want to replace it?", path.c_str())) !=
-                                TModalResult::Yes)
+    if (FileExists(path) &&
+        AskYesNoDefaultNo(Format("%s already exists.\n\rDo you want to replace it?", PathToText(path).c_str())) !=
+            TModalResult::Yes)
         return;
     std::string error;
     // A failed write replaces nothing: the new file takes the old one's place only when complete.
     if (!WriteDrawsExport(path, draws, editor_->Game().Name, error)) {
-        ShowError("An error occured while saving \n\r" + path);
+        ShowError("An error occured while saving \n\r" + PathToText(path));
         return;
     }
-    ShowInfo("File " + ExtractFileName(path) + " exported successfully.");
+    ShowInfo("File " + PathToText(ExtractFileName(path)) + " exported successfully.");
 }

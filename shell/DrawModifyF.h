@@ -84,7 +84,10 @@ private:
     TDateTime CalendarDay() const;
     int SpinIndex() const;
     int Selected() const;
-    void FormClose();
+    // The reminder about unsaved draws; false when the user goes back to the editor.
+    bool FormCloseQuery();
+    // Asks about a day after today or off the game's weekdays; true to go on.
+    bool DayAccepted();
 
     TEnvironmentClass& environment_;
     std::unique_ptr<TDrawEditor> editor_;

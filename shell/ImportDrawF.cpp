@@ -25,6 +25,7 @@
 
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
+#include "display/PathsUi.h"
 #include "display/QtText.h"
 #include "engine/GameOptions.h"
 
@@ -377,7 +378,7 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
         const QString name = QFileDialog::getOpenFileName(
             this, QString(), QString(),
             QString::fromLatin1(kImportFileFilter));
-        return name.toStdString();
+        return PathFromQt(name);
     };
     UpdateWindow();
 }
@@ -391,14 +392,14 @@ TImportDrawsForm::~TImportDrawsForm()
 }
 
 // File names stay in the file system's own encoding, as the other windows keep paths.
-std::string TImportDrawsForm::FileName() const { return FileE->text().toStdString(); }
+std::string TImportDrawsForm::FileName() const { return PathFromQt(FileE->text()); }
 
 void TImportDrawsForm::btnBrowseClick()
 {
     const std::string name = chooser_ ? chooser_() : std::string();
     if (name.empty())
         return;
-    FileE->setText(QString::fromStdString(name));
+    FileE->setText(PathToQt(name));
     FileEReturn();
 }
 

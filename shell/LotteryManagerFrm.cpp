@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QShowEvent>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMetaObject>
@@ -24,6 +23,7 @@
 #include "platform/Paths.h"
 #include "service/DownloadJob.h"
 #include "service/GameSource.h"
+#include "display/PathsUi.h"
 #include "display/QtText.h"
 #include "shell/WindowPlacement.h"
 #include "ui_LotteryManagerFrm.h"
@@ -93,9 +93,8 @@ bool CopyWholeFile(const std::string& from, const std::string& to)
 
 std::string DefaultExportChooser(QWidget* parent, const std::string& proposed)
 {
-    const QString chosen = QFileDialog::getSaveFileName(parent, QStringLiteral("Export lottery game"),
-                                                        FromText(proposed), QStringLiteral("Lottery game (*.drw)"));
-    return ToText(chosen);
+    return PathFromQt(ChooseSaveFileName(parent, QStringLiteral("Export lottery game"), PathToQt(proposed),
+                                         QStringLiteral("Lottery game (*.drw)"), QStringLiteral("drw")));
 }
 
 } // namespace
@@ -120,6 +119,8 @@ TfrmLotteryManager::TfrmLotteryManager(const std::string& dataFolder, TDrawFileH
     }
     // The database search is offered only when the settings name a database.
     endpoint_.Address = TGameOptions::DatabaseAddress(dataFolder_);
+    // Requests go to the contact the settings name; without one nobody is offered.
+    databaseContact_ = TGameOptions::DatabaseContact(dataFolder_);
     ui_->rbSearchDatabase->setText(QString::fromLatin1(kSearchDatabaseCaption));
     ui_->rbSearchDatabase->setVisible(!endpoint_.Address.empty());
     ui_->chkAutoLoad->hide();
@@ -230,7 +231,7 @@ void TfrmLotteryManager::RefreshButtons()
         selected = SelectedEntry() != nullptr;
     else if (Page() == TManagerPage::Database)
         selected = !ui_->lvDatabase->selectedItems().isEmpty();
-    const TManagerButtons b = ManagerButtons(Page(), action_, selected);
+    const TManagerButtons b = ManagerButtons(Page(), action_, selected, !databaseContact_.empty());
     ui_->btnNext->setText(QString::fromStdString(b.NextCaption));
     ui_->btnNext->setEnabled(b.NextEnabled);
     ui_->btnBack->setEnabled(b.BackEnabled);
@@ -313,7 +314,7 @@ void TfrmLotteryManager::btnCancelClick()
 
 void TfrmLotteryManager::btnRequestClick()
 {
-    ShowInfo(RequestDatabaseGameText());
+    ShowInfo(RequestDatabaseGameText(databaseContact_));
 }
 
 void TfrmLotteryManager::lvLocalChange()
@@ -406,7 +407,7 @@ void TfrmLotteryManager::DeleteSelected()
     const TLocalGameRec* entry = SelectedEntry();
     if (!entry)
         return;
-    if (AskYesNo(DeleteGameQuestion(entry->Info.Game.Name)) != TModalResult::Yes)
+    if (AskYesNoDefaultNo(DeleteGameQuestion(entry->Info.Game.Name)) != TModalResult::Yes)
         return;
     DeleteFile(entry->FileName);
     std::string file;
@@ -433,10 +434,17 @@ void TfrmLotteryManager::ExportSelected()
         exportChooser_ ? exportChooser_(proposed) : DefaultExportChooser(this, proposed);
     if (target.empty())
         return;
-    if (ExtractFileExt(target).empty())
+    // The dialog adds the extension before its own question; a name that
+    // still comes without one is asked about here.
+    if (ExtractFileExt(target).empty()) {
         target += ".drw";
+        if (FileExists(target) &&
+            AskYesNoDefaultNo(Format("%s already exists.\n\rDo you want to replace it?",
+                                     PathToText(target).c_str())) != TModalResult::Yes)
+            return;
+    }
     const std::string targetOptions = ChangeFileExt(target, ".ini");
-    const std::string failure = "Unable to export lottery game to " + target;
+    const std::string failure = "Unable to export lottery game to " + PathToText(target);
     if (IsSameFile(source, target) || (!options.empty() && IsSameFile(options, targetOptions))) {
         ShowError(failure);
         return;
@@ -450,7 +458,7 @@ void TfrmLotteryManager::ExportSelected()
         ShowError(failure);
         return;
     }
-    ShowInfo("Lottery game exported to " + target);
+    ShowInfo("Lottery game exported to " + PathToText(target));
 }
 
 // --- Updates from the games' sources -----------------------------------------

@@ -104,6 +104,7 @@ private:
     TExportChooser exportChooser_;
     TWizardRunner wizardRunner_;
     TServiceEndpoint endpoint_;
+    std::string databaseContact_;
     std::unique_ptr<TDatabaseGames> databaseGames_;
     QPushButton* btnUpdateAll_ = nullptr;
     std::vector<TUpdateSummaryLine> updateAll_;

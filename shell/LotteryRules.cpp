@@ -14,11 +14,11 @@
 
 // --- Lottery manager ---------------------------------------------------------
 
-TManagerButtons ManagerButtons(TManagerPage page, uint8_t action, bool rowSelected)
+TManagerButtons ManagerButtons(TManagerPage page, uint8_t action, bool rowSelected, bool requestOffered)
 {
     TManagerButtons b;
     b.BackEnabled = page != TManagerPage::Actions;
-    b.RequestVisible = page == TManagerPage::Database;
+    b.RequestVisible = page == TManagerPage::Database && requestOffered;
     switch (page) {
     case TManagerPage::Actions:
         b.NextCaption = "Next";
@@ -95,11 +95,11 @@ std::string LocalListHint(int gameCount, uint8_t action)
            "to make your first one.";
 }
 
-std::string RequestDatabaseGameText()
+std::string RequestDatabaseGameText(const std::string& contact)
 {
     const std::string nl = "\n\r";
     return std::string("To ask for a lottery game to be added to the official databases, send an e-mail to ") +
-           kDatabaseContactAddress + nl + "with the subject \"Request lottery game to databases\" and these details:" +
+           contact + nl + "with the subject \"Request lottery game to databases\" and these details:" +
            nl + "  - the country and the region of the lottery;" + nl + "  - the name and the web site of the lottery;" +
            nl + "  - a description of its fields, such as 6 of 49 + 1 bonus." + nl + nl +
            "A game is accepted only when:" + nl + "  - it is drawn by an official lottery commission;" + nl +
@@ -293,6 +293,13 @@ TFieldsCheck CheckFieldsPage(TGameInfo& info)
         return {TFieldsCheck::Ask, "Field 2 produces more combinations than field 1!\n\rDo you want to keep this "
                                    "formation?"};
     return {};
+}
+
+std::string UnstorableCharacterText(const std::string& what, int position, char32_t codePoint)
+{
+    return Format("The %s cannot hold its character %d (U+%04X).", what.c_str(), position,
+                  static_cast<unsigned>(codePoint)) +
+           "\n\rA game file keeps only the letters and signs of Western European languages.";
 }
 
 std::vector<std::string> DrawsPerDayItems()

@@ -22,8 +22,6 @@ inline constexpr const char* kUndefinedLoadError = "INTERNAL ERROR - Undefined L
 inline constexpr const char* kInvalidLocalActionError = "INTERNAL ERROR : Invalid local action";
 inline constexpr const char* kRetrievingText = "Retrieving data. Please wait...";
 inline constexpr const char* kNoNewDatabaseGamesText = "Could not find new lottery games from official database.";
-// The database operator's contact address; the operator sets the real one.
-inline constexpr const char* kDatabaseContactAddress = "lottery-database@jux-engine.example.org";
 
 // The chosen action; the value is the tag of its radio button.
 enum TManagerAction : uint8_t {
@@ -47,8 +45,9 @@ struct TManagerButtons {
     bool operator==(const TManagerButtons&) const = default;
 };
 
-// `rowSelected`: a row whose entry exists is selected in the page's list.
-TManagerButtons ManagerButtons(TManagerPage page, uint8_t action, bool rowSelected);
+// `rowSelected`: a row whose entry exists is selected in the page's list;
+// `requestOffered`: the settings name whom to ask for a game.
+TManagerButtons ManagerButtons(TManagerPage page, uint8_t action, bool rowSelected, bool requestOffered = false);
 
 // The icon of a local game by its examination status.
 enum class TGameIcon { Valid = 0, OlderVersion = 1, Damaged = 2, Foreign = 3 };
@@ -78,8 +77,8 @@ std::string DeleteGameQuestion(const std::string& name);
 // The line under an empty local games list: what to do first. Empty while
 // the list holds games.
 std::string LocalListHint(int gameCount, uint8_t action);
-// The information text of "Request official database game".
-std::string RequestDatabaseGameText();
+// The information text of "Request official database game", sent to `contact`.
+std::string RequestDatabaseGameText(const std::string& contact);
 
 // --- Creation wizard ---------------------------------------------------------
 
@@ -159,6 +158,9 @@ struct TFieldsCheck {
     std::string Message; // the error, or the Yes/No warning question for Ask
 };
 TFieldsCheck CheckFieldsPage(TGameInfo& info);
+// The refusal of a character a game file cannot hold (Windows-1252 has no
+// form for it): `what` names the text ("game name"), `position` is 1-based.
+std::string UnstorableCharacterText(const std::string& what, int position, char32_t codePoint);
 
 // The "Draws per day?" list: position n is n draws per day (0 = no dates).
 std::vector<std::string> DrawsPerDayItems();

@@ -24,6 +24,7 @@
 #include "shell/BusyProgress.h"
 #include "shell/MainWindowRules.h"
 #include "display/GridCellUi.h"
+#include "display/PathsUi.h"
 #include "display/QtText.h"
 #include "display/QtFont.h"
 #include "shell/ShellHooks.h"
@@ -300,8 +301,9 @@ void TfrmMain::UpdateControls()
     ui_->mniClearPrediction->setVisible(v.ClearPrediction);
     ui_->mniOddsCalculator->setVisible(v.OddsCalculator);
     ui_->mniBacktest->setEnabled(v.BacktestEnabled);
-    for (QAction* a : {ui_->mniHelpFile, ui_->mniJUXOnline, ui_->mniApplicationDataFolder, ui_->mniAbout})
+    for (QAction* a : {ui_->mniHelpFile, ui_->mniApplicationDataFolder, ui_->mniAbout})
         a->setVisible(v.HelpItems);
+    ui_->mniJUXOnline->setVisible(v.HelpItems && v.ProductPage);
     ui_->btnStart->setEnabled(v.StartEnabled);
     ui_->btnFinalResults->setEnabled(v.FinalResultsEnabled);
     ui_->btnOptions->setEnabled(v.OptionsEnabled);
@@ -371,7 +373,7 @@ void TfrmMain::popActiveFieldsClicked(QAction* item)
     if (state == STANDBY || state == STARTED || state == PAUSED)
         return;
     if (state == FINISHED) {
-        if (AskYesNo(kPredictionInMemoryText) != TModalResult::Yes)
+        if (AskYesNoDefaultNo(kPredictionInMemoryText) != TModalResult::Yes)
             return;
         environment_.ChangeState(LOADED);
     }
@@ -437,7 +439,7 @@ void TfrmMain::SaveLottery()
 
 void TfrmMain::mniClearPredictionClick()
 {
-    if (environment_.RunState == FINISHED && AskYesNo(kPredictionInMemoryText) == TModalResult::Yes) {
+    if (environment_.RunState == FINISHED && AskYesNoDefaultNo(kPredictionInMemoryText) == TModalResult::Yes) {
         ShowMainPage();
         environment_.ChangeState(LOADED);
     }
@@ -513,7 +515,7 @@ void TfrmMain::btnOptionsDefaultClick()
 
 void TfrmMain::btnOptionsAcceptClick()
 {
-    if (environment_.RunState == FINISHED && AskYesNo(kPredictionInMemoryText) != TModalResult::Yes)
+    if (environment_.RunState == FINISHED && AskYesNoDefaultNo(kPredictionInMemoryText) != TModalResult::Yes)
         return;
 
     TOptionsPageValues page;
@@ -604,17 +606,11 @@ std::string TfrmMain::ChooseFile(bool save, const std::string& proposedName)
     if (fileChooser_)
         return fileChooser_(save, proposedName);
     const QString filter = QString::fromLatin1(kRunStateFilter);
-    QString chosen;
-    if (save) {
-        // QFileDialog asks before overwriting and accepts existing folders only.
-        chosen = QFileDialog::getSaveFileName(this, QString(), FromText(proposedName), filter);
-        if (!chosen.isEmpty() && !chosen.endsWith(QStringLiteral(".jsf"), Qt::CaseInsensitive) &&
-            QFileInfo(chosen).suffix().isEmpty())
-            chosen += QStringLiteral(".jsf");
-    } else {
-        chosen = QFileDialog::getOpenFileName(this, QString(), FromText(proposedName), filter);
-    }
-    return chosen.toStdString();
+    // The proposed name is made from the lottery's name, a text.
+    const QString chosen = save ? ChooseSaveFileName(this, QString(), FromText(proposedName), filter,
+                                                     QStringLiteral("jsf"))
+                                : QFileDialog::getOpenFileName(this, QString(), FromText(proposedName), filter);
+    return PathFromQt(chosen);
 }
 
 void TfrmMain::mniImportRunStateClick()
@@ -668,27 +664,38 @@ void TfrmMain::mniBacktestClick()
     OpenBacktest(this, *environment_.Game().Draws, environment_.Options());
 }
 
+void TfrmMain::OpenOnDesktop(const QUrl& url, const char* noProgramText, const std::string& where)
+{
+    const bool opened = urlOpener_ ? urlOpener_(url) : QDesktopServices::openUrl(url);
+    if (!opened)
+        ShowError(std::string(noProgramText) + "\n\r" + where);
+}
+
 void TfrmMain::mniHelpFileClick()
 {
+    std::string lookedAt;
     for (const std::string& candidate : HelpFileCandidates(environment_.ProgramFolder)) {
-        const QString path = FromText(candidate);
+        const QString path = PathToQt(candidate);
         if (QFileInfo::exists(path)) {
-            if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-                ShowError(kHelpFileError);
+            OpenOnDesktop(QUrl::fromLocalFile(path), kNoGuideViewerText, PathToText(candidate));
             return;
         }
+        lookedAt += "\n\r" + PathToText(candidate);
     }
-    ShowError(kHelpFileError);
+    ShowError(kHelpFileError + std::string("\n\rThe guide was looked for at:") + lookedAt);
 }
 
 void TfrmMain::mniJUXOnlineClick()
 {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kProductWebPage)));
+    if (kProductWebPage[0] == '\0')
+        return;
+    OpenOnDesktop(QUrl(QString::fromLatin1(kProductWebPage)), kNoBrowserText, kProductWebPage);
 }
 
 void TfrmMain::mniApplicationDataFolderClick()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(FromText(environment_.DataFolder)));
+    OpenOnDesktop(QUrl::fromLocalFile(PathToQt(environment_.DataFolder)), kNoFileManagerText,
+                  PathToText(environment_.DataFolder));
 }
 
 void TfrmMain::mniAboutClick()

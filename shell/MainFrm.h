@@ -20,6 +20,7 @@ class QFont;
 class QLabel;
 class QPushButton;
 class QMenu;
+class QUrl;
 class QWidget;
 
 // The window's default font: Tahoma 13 px, or the nearest sans-serif face.
@@ -44,6 +45,10 @@ public:
     // Answers the chosen path, empty when cancelled.
     using TFileChooser = std::function<std::string(bool save, const std::string& proposedName)>;
     void SetFileChooser(TFileChooser chooser) { fileChooser_ = std::move(chooser); }
+    // Hands the guide, the data folder and the web page to the desktop; false
+    // when no program took it. Tests stand in for the desktop.
+    using TUrlOpener = std::function<bool(const QUrl& url)>;
+    void SetUrlOpener(TUrlOpener opener) { urlOpener_ = std::move(opener); }
 
     // TMainWindowLink
     void UpdateControls() override;
@@ -99,6 +104,8 @@ private:
     void SetLotteryCaption(const std::string& text, bool hasFilePath);
     std::string RunStateFileName() const;
     std::string ChooseFile(bool save, const std::string& proposedName);
+    // Opens the URL; when nothing opens it, says so with `where` on the next line.
+    void OpenOnDesktop(const QUrl& url, const char* noProgramText, const std::string& where);
     // Runs a command; an error it raises is shown as the default handler would.
     void Guarded(const std::function<void()>& command);
 
@@ -110,6 +117,7 @@ private:
     QPushButton* btnFirstStep_ = nullptr;
     TAnalysisDisplayParts display_;
     TFileChooser fileChooser_;
+    TUrlOpener urlOpener_;
     bool autoLoadOnShow_ = true;
     bool formShown_ = false;
 };

@@ -49,6 +49,7 @@ TMenuVisibility MenuVisibility(uint8_t runState, bool modified, bool hasFilePath
     v.FinalResultsEnabled = finished;
     v.OptionsEnabled = loaded || finished;
     v.BacktestEnabled = loaded;
+    v.ProductPage = kProductWebPage[0] != '\0';
 
     v.LotteryMenu = v.ManageLotteries || v.SaveLottery || v.CloseLottery || v.LotteryDraws || v.Exit;
     v.FunctionsMenu = v.ImportRunState || v.ExportRunState || v.ClearPrediction || v.OddsCalculator;

@@ -24,8 +24,14 @@ inline constexpr const char* kRunStateFilter = "JUX State File (*.jsf)";
 // The user guide, shipped as HTML beside the program.
 inline constexpr const char* kHelpFileName = "jux-guide.html";
 inline constexpr const char* kHelpFileError = "Unable to open help file.";
-// The product's web page; the operator replaces it with the real address.
-inline constexpr const char* kProductWebPage = "https://jux-engine.example.org/";
+// The product's web page. There is none yet: "J.U.X. Engine Online" stays
+// hidden until an address is set here.
+inline constexpr const char* kProductWebPage = "";
+// Said when the desktop has no program for the guide, the data folder or the
+// web page; the path or address follows on the next line.
+inline constexpr const char* kNoGuideViewerText = "No program was found to show the user guide. The guide is:";
+inline constexpr const char* kNoFileManagerText = "No file manager was found to show the data folder. The folder is:";
+inline constexpr const char* kNoBrowserText = "No web browser was found to open:";
 
 // The About window's version lines: the program's release, and what the
 // product title's "2.3b" stands for beside it.
@@ -45,6 +51,7 @@ struct TMenuVisibility {
     bool OddsCalculator = true;
     bool BacktestEnabled = false;
     bool HelpItems = true;
+    bool ProductPage = false; // "J.U.X. Engine Online": only with a web page
     bool StartEnabled = true;
     bool FinalResultsEnabled = false;
     bool OptionsEnabled = false;

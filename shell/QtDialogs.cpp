@@ -49,7 +49,9 @@ TModalResult TQtDialogs::ShowMessageDialog(const std::string& text, unsigned but
         box.addButton(QMessageBox::Cancel);
     if (box.buttons().isEmpty())
         box.addButton(QMessageBox::Ok);
-    if (buttons & dbYes)
+    if (buttons & dbDefaultNo)
+        box.setDefaultButton((buttons & dbNo) ? QMessageBox::No : QMessageBox::Cancel);
+    else if (buttons & dbYes)
         box.setDefaultButton(QMessageBox::Yes);
 
     box.exec();

@@ -112,7 +112,8 @@ TEST(ServiceCli, ServeListAndDownload)
         const TCliResult download =
             RunCli("download-game 3 --url '" + url + "' --folder '" + dir + "out" + std::to_string(signal) + "'");
         EXPECT_EQ(download.status, 0) << download.err;
-        const TGameIOInfo info = ReadGameInfo(dir + "out" + std::to_string(signal) + "/\xC9toile.drw");
+        // The game's name is Windows-1252; its file is named in UTF-8.
+        const TGameIOInfo info = ReadGameInfo(dir + "out" + std::to_string(signal) + "/\xC3\x89toile.drw");
         EXPECT_EQ(info.Status, gioValid);
         EXPECT_EQ(info.DrawCount, 30u);
         EXPECT_EQ(info.Game.OnlineID, 3);
@@ -120,7 +121,7 @@ TEST(ServiceCli, ServeListAndDownload)
         const TCliResult missing = RunCli("download-game 4 --url '" + url + "' --folder '" + dir + "none'");
         EXPECT_EQ(missing.status, 1);
         EXPECT_EQ(missing.err, "Server response : Unknown game 4\n");
-        EXPECT_FALSE(fs::exists(dir + "none/\xC9toile.drw"));
+        EXPECT_FALSE(fs::exists(dir + "none/\xC3\x89toile.drw"));
 
         EXPECT_EQ(server.Stop(signal), 0);
     }

@@ -247,6 +247,48 @@ TEST_F(Env, StartCommandInFinishedAsksYesNoCancel)
     EXPECT_EQ(r.engine.TableRegistry.GetRecord(1)->Id, 1);
 }
 
+TEST(EnvironmentDraws, AGameFilledAfterOpeningRunsAsAfterARestart)
+{
+    TRig r;
+    TGameInfo info = SixOf49();
+    const std::string path = WriteGameFile("filled.drw", info, 0);
+    DeleteFile(ChangeFileExt(path, ".ini"));
+    r.env.OpenGame(path);
+    ASSERT_EQ(r.env.RunState, LOADED);
+    EXPECT_EQ(r.options.StartPoint, -100);
+
+    // The draws arrive as the editor and the import add them.
+    TDrawClass source(info);
+    fixtures::FillDraws(source, info, 399);
+    for (int i = 1; i <= source.DrawCount(); ++i) {
+        const TDraw* d = source.GetDraw(i);
+        ASSERT_GT(r.game.Draws->AddDraw(d->Index, 0, d->Numbers, d->Date), 0);
+    }
+    EXPECT_EQ(r.options.StartPoint, 299);
+    EXPECT_EQ(r.options.RunFactorOverhead, 0);
+
+    r.options.MaximumJUXsToScan = 2;
+    r.env.ChangeState(STARTED);
+    EXPECT_EQ(r.env.RunState, FINISHED);
+    EXPECT_TRUE(r.dialogs.shown.empty()) << r.dialogs.shown.front().text;
+
+    // A restart (save, close, open again) gives the same options.
+    r.env.ChangeState(LOADED);
+    r.dialogs.Queue(TModalResult::Yes); // "really save?"
+    ASSERT_TRUE(SaveGameFile(r.game));
+    ASSERT_TRUE(r.env.CloseGame());
+    r.env.OpenGame(path);
+    ASSERT_EQ(r.game.Draws->DrawCount(), 399);
+    EXPECT_EQ(r.options.StartPoint, 299);
+    EXPECT_EQ(r.options.RunFactorOverhead, 0);
+
+    // Deleting draws keeps the options running too.
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(r.game.Draws->DeleteDraw(1));
+    EXPECT_EQ(r.options.StartPoint, 199);
+    EXPECT_NO_THROW(r.options.Validate());
+}
+
 TEST_F(Env, InvalidOptionsKeepLoadedAndSayWhy)
 {
     r.options.TotalTestDraws = 0;

@@ -286,6 +286,70 @@ TEST(GameOptions, RequestedNumbersAreHeldToThePoolOfTheSelectedField)
     }
 }
 
+TEST(GameOptions, StartPointFollowsTheDrawCount)
+{
+    // The draw count changes from `from` to `to` under options whose start
+    // point was set at `from`; T 100, D 20 unless given.
+    struct Case {
+        const char* what;
+        int from, to, start, t, d;
+        int32_t wantStart, wantOverhead;
+    };
+    const Case cases[] = {
+        {"empty game filled by an import", 0, 399, -100, 100, 20, 299, 0},
+        {"a few draws, then many", 3, 399, -97, 100, 20, 299, 0},
+        {"default start moves with new draws", 300, 310, 200, 100, 20, 210, 0},
+        {"default start moves with deleted draws", 300, 290, 200, 100, 20, 190, 0},
+        {"chosen start stays", 300, 350, 150, 100, 20, 150, 100},
+        {"chosen start kept while it still runs", 300, 260, 150, 100, 20, 150, 10},
+        {"chosen start the history no longer holds", 300, 240, 150, 100, 20, 140, 0},
+        {"chosen start left without room for the statistics", 300, 250, 20, 100, 20, 150, 0},
+        {"too few draws for any start: the default", 300, 100, 150, 100, 20, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto game = MakeGame(c.from);
+        TGameOptions o;
+        o.SetGame(game.get());
+        o.TotalTestDraws = c.t;
+        o.MaxStatData = c.d;
+        try {
+            o.SetStartPoint(c.start);
+        } catch (const Exception&) {
+        }
+        // The draws change as the editor and the import change them.
+        for (int i = c.from; i < c.to; ++i)
+            game->AddDraw(0, 0, {{1, 2, 3, 4, 5, 6}}, 0);
+        while (game->DrawCount() > c.to)
+            game->DeleteDraw(1);
+        // Nothing follows by itself without an observer; the owner of the
+        // game asks, as the environment's observer does after each change.
+        o.FollowDrawCount();
+        EXPECT_EQ(o.StartPoint, c.wantStart);
+        EXPECT_EQ(o.RunFactorOverhead, c.wantOverhead);
+        if (c.to >= c.t + 2 * c.d) {
+            EXPECT_EQ(ValidateMessage(o), "");
+        }
+        // A second call without a change keeps everything.
+        o.FollowDrawCount();
+        EXPECT_EQ(o.StartPoint, c.wantStart);
+    }
+}
+
+TEST(GameOptions, CountObserverSeesEveryChangeOfTheHistory)
+{
+    auto game = MakeGame(0);
+    std::vector<int> seen;
+    game->SetCountObserver([&] { seen.push_back(game->DrawCount()); });
+    ASSERT_EQ(game->AddDraw(0, 0, {{1, 2, 3, 4, 5, 6}}, 0), 1);
+    ASSERT_EQ(game->InsertDraw(1, 0, {{7, 8, 9, 10, 11, 12}}, 0, 0), 1);
+    EXPECT_EQ(game->AddDraw(0, 0, {{1, 1, 3, 4, 5, 6}}, 0), 0); // refused: no change
+    ASSERT_TRUE(game->ReplaceDraw(1, 0, {{2, 3, 4, 5, 6, 7}}, 0)); // same count
+    ASSERT_TRUE(game->DeleteDraw(2));
+    EXPECT_FALSE(game->DeleteDraw(5));
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 1}));
+}
+
 TEST(GameOptions, FieldSelectedOnlyWithinTheGamesFields)
 {
     auto one = MakeGame(10);

@@ -51,6 +51,48 @@ TEST(DrawEditor, OneDrawPerDayDisablesAddUntilAnotherDay)
     EXPECT_FALSE(fromRunState.Buttons(0, day, 1).Save);
 }
 
+TEST(DrawEditor, DaysAfterTodayOrOffTheScheduleAreAskedAbout)
+{
+    SetDateSettings(0, "/");
+    const TDateTime today = EncodeDate(2024, 5, 15); // a Wednesday
+    // Histories: `weekly` draws every 7 days from `first`, or Wednesdays and
+    // Saturdays; `count` draws, the last on or before today.
+    struct Case {
+        const char* what;
+        int perDay;         // 0: no dates
+        int count;
+        TDateTime first;    // 0: Wednesdays and Saturdays from 2023-05-03
+        TDateTime day;
+        std::string question;
+    };
+    const char* const goOn = "\n\rDo you want to enter it anyway?";
+    const Case cases[] = {
+        {"today is fine", 1, 20, EncodeDate(2024, 1, 3), today, ""},
+        {"tomorrow is asked about", 1, 20, EncodeDate(2024, 1, 3), today + 1,
+         std::string("The date of this draw, 16/05/2024, lies after today.") + goOn},
+        {"a Sunday in a Wednesday history", 1, 20, EncodeDate(2024, 1, 3), EncodeDate(2024, 5, 12),
+         std::string("The recent draws of this game fall on Wednesday; 12/05/2024 is a Sunday.") + goOn},
+        {"a Tuesday in a Wednesday and Saturday history", 1, 100, 0, EncodeDate(2024, 5, 14),
+         std::string("The recent draws of this game fall on Wednesday and Saturday; 14/05/2024 is a Tuesday.") +
+             goOn},
+        {"a Saturday there is fine", 1, 100, 0, EncodeDate(2024, 5, 11), ""},
+        {"too few draws to know a schedule", 1, 7, EncodeDate(2024, 1, 3), EncodeDate(2024, 5, 12), ""},
+        {"a game without dates asks nothing", 0, 20, 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TDrawClass draws(MakeGame(6, 49, c.perDay));
+        TDateTime date = c.first != 0 ? c.first : EncodeDate(2023, 5, 3);
+        for (int i = 0; i < c.count; ++i) {
+            ASSERT_GT(draws.AddDraw(c.perDay ? 1 : 0, 0, {{1, 2, 3, 4, 5, 6}}, c.perDay ? date : 0), 0);
+            // Wednesday + 3 = Saturday, Saturday + 4 = Wednesday.
+            date += c.first != 0 ? 7 : (i % 2 == 0 ? 3 : 4);
+        }
+        TDrawEditor editor(draws, true);
+        EXPECT_EQ(editor.DayQuestion(c.day, today), c.question);
+    }
+}
+
 TEST(DrawEditor, BonusFieldWaitsForACompleteMainField)
 {
     TGameInfo g = MakeGame(6, 49, 0, 2, 1);

@@ -118,6 +118,15 @@ TEST_F(DrawModifyUi, AddInsertSaveAndTheCloseReminder)
         Pick(form, {1});
         EXPECT_EQ(form.NumbersFrame()->Button(1)->toolTip(), "Numbers selection completed");
         ASSERT_TRUE(Button(form, "AddB")->isEnabled());
+        // A day after today is asked about; No (the default) adds nothing.
+        Button(form, "AddB")->click();
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].text,
+                  "The date of this draw, 01/01/2030, lies after today.\n\rDo you want to enter it anyway?");
+        EXPECT_EQ(dialogs.shown[0].buttons, dbYes | dbNo | dbDefaultNo);
+        EXPECT_EQ(dialogs.shown[0].kind, TDialogKind::Warning);
+        EXPECT_EQ(draws().DrawCount(), 3);
+        dialogs.Queue(TModalResult::Yes);
         Button(form, "AddB")->click();
         ASSERT_EQ(draws().DrawCount(), 4);
         EXPECT_EQ(draws().GetDraw(4)->Numbers[0], TShortIntArray({1, 3, 8, 17, 22, 40}));
@@ -130,6 +139,7 @@ TEST_F(DrawModifyUi, AddInsertSaveAndTheCloseReminder)
         EXPECT_TRUE(Button(form, "btnSave")->isEnabled());
         form.Calendar()->setSelectedDate(QDate(2029, 6, 1));
         ASSERT_TRUE(Button(form, "InsertB")->isEnabled());
+        dialogs.Queue(TModalResult::Yes); // after today, too
         Button(form, "InsertB")->click();
         EXPECT_EQ(draws().DrawCount(), 5);
         EXPECT_EQ(form.DisplayF()->SelectedKey(), 4);
@@ -153,10 +163,17 @@ TEST_F(DrawModifyUi, AddInsertSaveAndTheCloseReminder)
         Button(form, "DeleteB")->click();
         EXPECT_EQ(draws().DrawCount(), 4);
         dialogs.shown.clear();
+        // Cancel on the reminder goes back to the editor; OK closes it.
+        dialogs.Queue(TModalResult::Cancel);
         Button(form, "CloseB")->click();
-        ASSERT_EQ(dialogs.Texts().size(), 1u);
+        EXPECT_TRUE(form.isVisible());
+        Button(form, "CloseB")->click();
+        EXPECT_FALSE(form.isVisible());
+        ASSERT_EQ(dialogs.Texts().size(), 2u);
         EXPECT_EQ(dialogs.Texts()[0], "Current lottery game 'Day Lotto' has been modified.\n\r"
                                       "Please remember to save the draws history file.");
+        EXPECT_EQ(dialogs.Texts()[1], dialogs.Texts()[0]);
+        EXPECT_EQ(dialogs.shown[0].buttons, dbOK | dbCancel);
     }
     {
         // Escape leaves the same way, once.
@@ -342,6 +359,19 @@ TEST_F(DrawModifyUi, ExportReplacesOnlyWhenAskedAndReportsFailures)
         EXPECT_FALSE(FileExists(locked + "export.txt"));
     }
     chmod(locked.c_str(), 0700);
+
+    // A folder named in UTF-8 is written as it is, and named right in the messages.
+    const std::string home = dir + "h\xC3\xB6m\xC3\xA9/";
+    ForceDirectories(home);
+    chosen = home + "export";
+    DeleteFile(home + "export.txt");
+    full.ExportDrawsItemClick();
+    EXPECT_EQ(dialogs.shown.back().text, "File export.txt exported successfully.");
+    EXPECT_TRUE(FileExists(home + "export.txt"));
+    dialogs.Queue(TModalResult::No);
+    full.ExportDrawsItemClick();
+    EXPECT_EQ(dialogs.shown.back().text, dir + "h\xF6m\xE9/export.txt already exists.\n\rDo you want to replace it?");
+    EXPECT_EQ(dialogs.shown.back().buttons, dbYes | dbNo | dbDefaultNo);
 }
 
 // At its smallest the window still shows everything apart: the calendar

@@ -80,6 +80,9 @@ protected:
         std::error_code ec;
         fs::remove_all(drawsFolder, ec);
         SetDatabaseAddress("");
+        TIniFile ini(TGameOptions::ProgramSettingsPath(dataFolder));
+        ini.WriteString(kProgramIniSection, "DatabaseContact", "");
+        EXPECT_TRUE(ini.UpdateFile());
     }
 
     void SetDatabaseAddress(const std::string& address)
@@ -288,6 +291,26 @@ TEST_F(LotteryManagerUi, EnterGoesOnAndADoubleClickOpensAGame)
     EXPECT_EQ(env().RunState, LOADED);
 }
 
+TEST_F(LotteryManagerUi, GamesNamedInEitherEncodingOpen)
+{
+    // Files named from the game's name: earlier in Windows-1252 bytes, now in UTF-8.
+    for (const std::string file : {"Loto \xC9t\xE9.drw", "Loto \xC3\x89t\xC3\xA9.drw"}) {
+        SCOPED_TRACE(file);
+        std::error_code ec;
+        fs::remove_all(drawsFolder, ec);
+        const std::string path = WriteGame(file, "Loto \xC9t\xE9", 12);
+        auto m = Manager();
+        ToLocalPage(*m, Child<QRadioButton>(m.get(), "rbOpenLocal"));
+        EXPECT_EQ(Column(*m, 0), std::vector<std::string>({"Loto \xC9t\xE9"}));
+        Child<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+        Child<QPushButton>(m.get(), "btnNext")->click();
+        EXPECT_EQ(game().FilePath, path);
+        EXPECT_EQ(game().Draws->DrawCount(), 12);
+        EXPECT_TRUE(dialogs.shown.empty()) << dialogs.Texts().front();
+        ASSERT_TRUE(env().CloseGame());
+    }
+}
+
 TEST_F(LotteryManagerUi, OpeningAnInvalidFileLeavesNoLotteryAndCloses)
 {
     WriteBytes("junk.drw", {'n', 'o', 'p', 'e'});
@@ -366,6 +389,28 @@ TEST_F(LotteryManagerUi, ExportCopiesTheGameAndItsOptions)
     EXPECT_EQ(dialogs.Texts().back(), "Unable to export lottery game to " + path);
     ASSERT_TRUE(fixtures::ReadFile(path, copy));
     EXPECT_EQ(copy, original);
+
+    // Into a folder named in UTF-8 ("hömé"): a name still without its
+    // extension is asked about before the file that has it is replaced.
+    const std::string home = fixtures::TmpDir() + "h\xC3\xB6m\xC3\xA9/";
+    ForceDirectories(home);
+    fixtures::WriteFile(home + "mine.drw", {'o', 'l', 'd'});
+    m->SetExportChooser([&](const std::string&) { return home + "mine"; });
+    dialogs.shown.clear();
+    dialogs.Queue(TModalResult::No);
+    Child<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+    Child<QPushButton>(m.get(), "btnNext")->click();
+    const std::string homeText = fixtures::TmpDir() + "h\xF6m\xE9/";
+    ASSERT_EQ(dialogs.Texts(),
+              std::vector<std::string>({homeText + "mine.drw already exists.\n\rDo you want to replace it?"}));
+    ASSERT_TRUE(fixtures::ReadFile(home + "mine.drw", copy));
+    EXPECT_EQ(copy.size(), 3u);
+    dialogs.Queue(TModalResult::Yes);
+    Child<QTableWidget>(m.get(), "lvLocal")->selectRow(0);
+    Child<QPushButton>(m.get(), "btnNext")->click();
+    EXPECT_EQ(dialogs.Texts().back(), "Lottery game exported to " + homeText + "mine.drw");
+    ASSERT_TRUE(fixtures::ReadFile(home + "mine.drw", copy));
+    EXPECT_EQ(copy, original);
 }
 
 TEST_F(LotteryManagerUi, FailedDatabaseSearchKeepsItsStatus)
@@ -381,7 +426,8 @@ TEST_F(LotteryManagerUi, FailedDatabaseSearchKeepsItsStatus)
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Invalid result received from server"});
     EXPECT_EQ(Text(Child<QLabel>(m.get(), "lblDatabaseStatus")), "Retrieving data. Please wait...");
     EXPECT_FALSE(Child<QTableWidget>(m.get(), "lvDatabase")->isVisible());
-    EXPECT_TRUE(Child<QPushButton>(m.get(), "btnRequest")->isVisible());
+    // No contact in the settings: no request to anybody.
+    EXPECT_FALSE(Child<QPushButton>(m.get(), "btnRequest")->isVisible());
     EXPECT_EQ(Text(Child<QPushButton>(m.get(), "btnNext")), "Download");
     EXPECT_FALSE(Child<QPushButton>(m.get(), "btnNext")->isEnabled());
     Snap(*m, "manager-database");
@@ -390,10 +436,24 @@ TEST_F(LotteryManagerUi, FailedDatabaseSearchKeepsItsStatus)
     Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_EQ(dialogs.Texts().size(), 1u);
     EXPECT_EQ(Text(Child<QLabel>(m.get(), "lblDatabaseStatus")), "Could not find new lottery games from official database.");
+    m.reset();
+
+    // With a contact, the request names it.
+    {
+        TIniFile ini(TGameOptions::ProgramSettingsPath(dataFolder));
+        ini.WriteString(kProgramIniSection, "DatabaseContact", " games@lotto.test ");
+        EXPECT_TRUE(ini.UpdateFile());
+    }
+    m = Manager();
+    Child<QRadioButton>(m.get(), "rbSearchDatabase")->click();
+    Child<QPushButton>(m.get(), "btnNext")->click();
+    ASSERT_EQ(m->Page(), TManagerPage::Database);
+    EXPECT_TRUE(Child<QPushButton>(m.get(), "btnRequest")->isVisible());
+    dialogs.shown.clear();
     Child<QPushButton>(m.get(), "btnRequest")->click();
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(dialogs.shown[1].kind, TDialogKind::Information);
-    EXPECT_NE(dialogs.shown[1].text.find(kDatabaseContactAddress), std::string::npos);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, TDialogKind::Information);
+    EXPECT_EQ(dialogs.shown[0].text, RequestDatabaseGameText("games@lotto.test"));
 }
 
 TEST_F(LotteryManagerUi, DatabaseSearchOffersNewGamesAndDownloadsOne)
@@ -718,6 +778,43 @@ TEST_F(WizardUi, FieldPageErrorsKeepThePageAsTyped)
     Child<QPushButton>(wizard.get(), "btnNext")->click();
     EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgDates);
     EXPECT_EQ(wizard->Definition().Fields[1].Total, 8);
+}
+
+TEST_F(WizardUi, NamesAGameFileCannotHoldAreRefusedByCharacter)
+{
+    ToFields(13); // 5 + 1 bonus ball: three names
+    const std::string tail = "\n\rA game file keeps only the letters and signs of Western European languages.";
+    struct Case {
+        const char* edit;
+        const char* typed; // UTF-8
+        std::string message;
+        const char* selected;
+    };
+    const Case cases[] = {
+        {"edtGameName", "Łódź", "The game name cannot hold its character 1 (U+0141)." + tail, "Ł"},
+        {"edtF1Name", "Balls 😀 x", "The name of field 1 cannot hold its character 7 (U+1F600)." + tail, "😀"},
+        {"edtF2Name", "Bonus ©ő", "The name of field 2 cannot hold its character 8 (U+0151)." + tail, "ő"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.edit);
+        auto* edit = Child<QLineEdit>(wizard.get(), c.edit);
+        const QString before = edit->text();
+        edit->setText(QString::fromUtf8(c.typed));
+        dialogs.shown.clear();
+        Child<QPushButton>(wizard.get(), "btnNext")->click();
+        EXPECT_EQ(dialogs.Texts(), std::vector<std::string>({c.message}));
+        EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgFields);
+        EXPECT_EQ(edit->selectedText(), QString::fromUtf8(c.selected));
+        EXPECT_EQ(edit->text(), QString::fromUtf8(c.typed));
+        edit->setText(before);
+    }
+    // What Windows-1252 holds goes through as it is.
+    Child<QLineEdit>(wizard.get(), "edtGameName")->setText(QString::fromUtf8("Loto Été"));
+    dialogs.shown.clear();
+    Child<QPushButton>(wizard.get(), "btnNext")->click();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(wizard->CurrentPage(), TfrmCreateLottery::pgDates);
+    EXPECT_EQ(wizard->Definition().Name, "Loto \xC9t\xE9");
 }
 
 TEST_F(WizardUi, MorePowerballTicketsAreAskedAbout)

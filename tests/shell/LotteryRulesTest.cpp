@@ -281,6 +281,9 @@ TEST(LotteryRules, NewGameFileNames)
     // A leading dot would make a file the games list does not show.
     EXPECT_EQ(NewGameFileName("..Lotto", dir), "Lotto.drw");
     EXPECT_EQ(NewGameFileName("...", dir), "Noname.drw");
+    // The name is Windows-1252; the file name is the system's UTF-8.
+    EXPECT_EQ(NewGameFileName("Loto \xC9t\xE9", dir), "Loto \xC3\x89t\xC3\xA9.drw");
+    EXPECT_EQ(NewGameFileName("Euro\x80 \x81Tab\tLine\n", dir), "Euro\xE2\x82\xAC TabLine.drw");
 
     Touch(dir + "Lotto.drw");
     EXPECT_EQ(NewGameFileName("Lotto", dir), "Lotto0.drw");
@@ -330,7 +333,11 @@ TEST(LotteryRules, ManagerButtons)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(static_cast<int>(c.page)) + "/" + std::to_string(c.action) + "/" +
                      std::to_string(c.selected));
-        EXPECT_EQ(ManagerButtons(c.page, c.action, c.selected), c.expected);
+        EXPECT_EQ(ManagerButtons(c.page, c.action, c.selected, true), c.expected);
+        // Without a contact to ask for games, no request is offered.
+        TManagerButtons without = c.expected;
+        without.RequestVisible = false;
+        EXPECT_EQ(ManagerButtons(c.page, c.action, c.selected), without);
     }
 }
 
@@ -402,8 +409,8 @@ TEST(LotteryRules, ManagerTexts)
     EXPECT_EQ(DeleteGameQuestion("Lotto 6 of 49"), "Do you want to delete lottery game Lotto 6 of 49?");
     // A name is text, never a format.
     EXPECT_EQ(DeleteGameQuestion("100% %s"), "Do you want to delete lottery game 100% %s?");
-    const std::string request = RequestDatabaseGameText();
-    for (const char* point : {"Request lottery game to databases", kDatabaseContactAddress, "6 of 49 + 1 bonus",
+    const std::string request = RequestDatabaseGameText("games@lotto.test");
+    for (const char* point : {"Request lottery game to databases", "games@lotto.test", "6 of 49 + 1 bonus",
                               "official", "pick 3", "one draw per day", "two different users", "a week or more",
                               "user-defined", "No individual reply"})
         EXPECT_NE(request.find(point), std::string::npos) << point;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <functional>
@@ -30,6 +32,7 @@
 #include "shell/MainFrm.h"
 #include "shell/MainWindowRules.h"
 #include "shell/WindowPlacement.h"
+#include "shell/QtDialogs.h"
 #include "support/GameFixtures.h"
 #include "support/QtTestSupport.h"
 #include "support/ScriptedDialogs.h"
@@ -672,10 +675,94 @@ TEST(WindowPlacement, WindowsOpenWhereTheyWereLeft)
 
 TEST_F(MainWindowUi, HelpFileMissing)
 {
-    env().ProgramFolder = fixtures::TmpDir() + "no-such-folder/";
+    const std::string folder = fixtures::TmpDir() + "no-such-folder/";
+    env().ProgramFolder = folder;
     Action("mniHelpFile")->trigger();
-    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>({kHelpFileError}));
+    std::string expected = std::string(kHelpFileError) + "\n\rThe guide was looked for at:";
+    for (const std::string& candidate : HelpFileCandidates(folder))
+        expected += "\n\r" + candidate;
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>({expected}));
     EXPECT_EQ(dialogs.shown[0].kind, TDialogKind::Error);
+}
+
+TEST(QtDialogs, EnterGivesTheSafeAnswerToQuestionsThatThrowAway)
+{
+    // The message boxes themselves, answered by the Enter key.
+    struct Case {
+        unsigned buttons;
+        TModalResult enter;
+    };
+    const Case cases[] = {
+        {dbYes | dbNo, TModalResult::Yes},
+        {dbYes | dbNo | dbDefaultNo, TModalResult::No},
+        {dbYes | dbNo | dbCancel | dbDefaultNo, TModalResult::No},
+        {dbOK | dbCancel | dbDefaultNo, TModalResult::Cancel},
+    };
+    TQtDialogs qt;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.buttons);
+        qttest::EveryPass(qApp, [] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box)
+                return false;
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &press);
+            return true;
+        });
+        EXPECT_EQ(qt.ShowMessageDialog("Current lottery 'X' has been modified.\n\rDo you want to continue and "
+                                       "discard any changes?",
+                                       c.buttons, TDialogKind::Confirmation),
+                  c.enter);
+    }
+}
+
+TEST_F(MainWindowUi, DesktopCommandsNameWhatNothingOpened)
+{
+    std::vector<QUrl> asked;
+    bool opens = false;
+    window.SetUrlOpener([&](const QUrl& url) {
+        asked.push_back(url);
+        return opens;
+    });
+    // There is no product web page yet: its entry stays hidden.
+    EXPECT_FALSE(Action("mniJUXOnline")->isVisible());
+    EXPECT_TRUE(Action("mniApplicationDataFolder")->isVisible());
+
+    // A folder named in UTF-8 ("hömé") reaches the desktop encoded once and
+    // is named in the message as the user reads it.
+    const std::string folder = fixtures::TmpDir() + "h\xC3\xB6m\xC3\xA9/";
+    const std::string folderText = fixtures::TmpDir() + "h\xF6m\xE9/";
+    ForceDirectories(folder);
+    fixtures::WriteFile(folder + kHelpFileName, {'<', 'p', '>'});
+    env().DataFolder = folder;
+    env().ProgramFolder = folder;
+    struct Case {
+        const char* action;
+        std::string message;
+        std::string file;
+    };
+    const Case cases[] = {
+        {"mniApplicationDataFolder", std::string(kNoFileManagerText) + "\n\r" + folderText, folder},
+        {"mniHelpFile", std::string(kNoGuideViewerText) + "\n\r" + folderText + kHelpFileName,
+         folder + kHelpFileName},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.action);
+        asked.clear();
+        dialogs.shown.clear();
+        opens = false;
+        Action(c.action)->trigger();
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].toLocalFile().toUtf8().toStdString(), c.file);
+        EXPECT_TRUE(asked[0].toEncoded().contains("/h%C3%B6m%C3%A9/")) << asked[0].toEncoded().toStdString();
+        ASSERT_EQ(dialogs.Texts(), std::vector<std::string>({c.message}));
+        EXPECT_EQ(dialogs.shown[0].kind, TDialogKind::Error);
+        // Opened by the desktop: nothing to say.
+        opens = true;
+        dialogs.shown.clear();
+        Action(c.action)->trigger();
+        EXPECT_TRUE(dialogs.shown.empty());
+    }
 }
 
 } // namespace
