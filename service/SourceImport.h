@@ -15,9 +15,10 @@ struct TSourceReading {
     std::string Message;          // why the file could not be read (the analysis message)
     std::vector<TDraw> Draws;     // oldest first; dated draws in date and index order
     std::vector<TImportSkip> Skipped;
-    std::string Layout;           // the layout that read the file, to store with the source
+    std::string Layout;           // the layout that read the file (TImportLayout text), to store with the source
     bool StoredLayoutUsed = false;
 };
 
-// `storedLayout` is what an earlier reading answered in Layout (or empty).
+// `storedLayout` is what an earlier reading answered in Layout, else the
+// layout the user picked in the import window (or empty).
 TSourceReading ReadSourceDraws(const TGameInfo& info, const std::string& text, const std::string& storedLayout);

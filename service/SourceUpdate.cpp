@@ -12,6 +12,7 @@
 #include "data/Types.h"
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
+#include "platform/FileLock.h"
 #include "platform/Paths.h"
 #include "service/SourceImport.h"
 
@@ -207,13 +208,82 @@ std::unique_ptr<TPreparedUpdate> PrepareGameUpdate(const std::string& gamePath, 
     return p;
 }
 
+TUpdateOutcome FinishGameUpdate(TPreparedUpdate& p, const TDownloadResult& download)
+{
+    // The lock is taken after the download, which may be slow, and held from
+    // the read of the game to its save; a game changed while the file came is
+    // read again, so the merge starts from what is on disk.
+    TFileLock lock;
+    if (download.Status == TDownloadStatus::Ok && !p.DryRun) {
+        if (lock.Acquire(p.GamePath) == TFileLock::TResult::Busy) {
+            TUpdateOutcome out = p.Refused();
+            out.Message = GameBusyText(PathToText(p.GamePath)) + ". Nothing was changed.";
+            out.HttpStatus = download.HttpStatus;
+            return out;
+        }
+        TGameFileStamp now;
+        if (!ReadGameFileStamp(p.GamePath, now) || !(now == p.Game.Stamp)) {
+            TCurrentGame fresh;
+            try {
+                const uint8_t status = OpenGameFile(p.GamePath, fresh);
+                p.Refusal = status == gioValid
+                                ? UpdateRefusal(fresh.Draws.get(), fresh.Refused.Total(), p.GamePath)
+                                : PathToText(p.GamePath) + ": " + GameIOStatusText(status);
+            } catch (const std::exception& e) {
+                p.Refusal = e.what();
+            }
+            if (!p.Refusal.empty())
+                return p.Refused();
+            p.Game = std::move(fresh);
+        }
+    }
+    return CompleteSourceUpdate(p.GamePath, *p.Game.Draws, p.Source, download, p.DryRun);
+}
+
 TUpdateOutcome UpdateGameFile(const std::string& gamePath, const TUpdateSettings& settings)
 {
-    // The game's advisory lock belongs here, held until this function returns.
     const std::unique_ptr<TPreparedUpdate> p = PrepareGameUpdate(gamePath, settings);
     if (!p->Refusal.empty())
         return p->Refused();
-    return CompleteSourceUpdate(gamePath, *p->Game.Draws, p->Source, DownloadSource(p->Request), settings.DryRun);
+    return FinishGameUpdate(*p, DownloadSource(p->Request));
+}
+
+TUpdateOutcome UpdateOpenGame(TCurrentGame& game, TGameSource& source, const TDownloadResult& download)
+{
+    TFileLock lock;
+    if (download.Status == TDownloadStatus::Ok) {
+        std::string refusal;
+        if (lock.Acquire(game.FilePath) == TFileLock::TResult::Busy) {
+            refusal = GameBusyText(PathToText(ExtractFileName(game.FilePath))) + ". Nothing was changed.";
+        } else {
+            // The merge starts from the open game: a file another program
+            // changed since it was opened would lose those changes.
+            TGameFileStamp now;
+            if (game.Stamp.Known && ReadGameFileStamp(game.FilePath, now) && !(now == game.Stamp))
+                refusal = "The game file " + PathToText(ExtractFileName(game.FilePath)) +
+                          " was changed by another program after it was opened. Close the game and open it "
+                          "again before updating it. Nothing was changed.";
+        }
+        if (!refusal.empty()) {
+            TUpdateOutcome out;
+            out.Status = TUpdateStatus::Failed;
+            out.Source = source.Address;
+            out.HttpStatus = download.HttpStatus;
+            out.DrawCount = game.Draws->DrawCount();
+            out.Message = refusal;
+            return out;
+        }
+    }
+    TDrawsMerge plan;
+    TUpdateOutcome out = CompleteSourceUpdate(game.FilePath, *game.Draws, source, download, false, &plan);
+    if (out.Status == TUpdateStatus::Updated) {
+        // The file now holds them: the open game takes the same draws and has nothing unsaved.
+        ApplyDrawsMerge(*game.Draws, plan);
+        game.Draws->Modified = false;
+        if (!ReadGameFileStamp(game.FilePath, game.Stamp))
+            game.Stamp = TGameFileStamp{};
+    }
+    return out;
 }
 
 std::vector<std::string> GamesWithSource(const std::string& folder)

@@ -78,8 +78,18 @@ struct TPreparedUpdate {
 };
 std::unique_ptr<TPreparedUpdate> PrepareGameUpdate(const std::string& gamePath, const TUpdateSettings& settings);
 
+// After the download of a prepared update: takes the game's lock (another
+// writer makes it fail, game untouched), reads the game again when it changed
+// meanwhile, then merges, saves and records.
+TUpdateOutcome FinishGameUpdate(TPreparedUpdate& prepared, const TDownloadResult& download);
+
 // The whole update of a game file that is not open: open, download, merge, save, record.
 TUpdateOutcome UpdateGameFile(const std::string& gamePath, const TUpdateSettings& settings);
+
+// The update of the application's open game (saved, nothing unsaved): under
+// the game's lock, refused when its file changed on disk since it was read;
+// on success the open game holds the new draws and the file's new stamp.
+TUpdateOutcome UpdateOpenGame(TCurrentGame& game, TGameSource& source, const TDownloadResult& download);
 
 // The game files ("*.drw") of a folder that have a source, by name.
 std::vector<std::string> GamesWithSource(const std::string& folder);

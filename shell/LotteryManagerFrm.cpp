@@ -483,7 +483,6 @@ void TfrmLotteryManager::btnUpdateAllClick()
         progress.setValue(static_cast<int>(i));
         progress.setLabelText(QStringLiteral("Updating ") + QString::fromStdString(ExtractFileName(path)) +
                               QStringLiteral("..."));
-        // The game's advisory lock belongs around each game's update.
         const std::unique_ptr<TPreparedUpdate> prepared = PrepareGameUpdate(path, settings);
         TUpdateOutcome outcome;
         if (game_.Draws && IsSameFile(game_.FilePath, path)) {
@@ -504,7 +503,7 @@ void TfrmLotteryManager::btnUpdateAllClick()
             });
             poll.start(50);
             wait.exec();
-            outcome = CompleteSourceUpdate(path, *prepared->Game.Draws, prepared->Source, job.Take(), false);
+            outcome = FinishGameUpdate(*prepared, job.Take());
         }
         updateAll_.push_back({PathToText(ExtractFileName(path)), std::move(outcome)});
     }

@@ -174,14 +174,7 @@ void TfrmUpdateSource::Poll()
 
 void TfrmUpdateSource::Finish(const TDownloadResult& download)
 {
-    // The game's advisory lock belongs around this save and the change of the open game.
-    TDrawsMerge plan;
-    outcome_ = CompleteSourceUpdate(game_.FilePath, *game_.Draws, source_, download, false, &plan);
-    if (outcome_.Status == TUpdateStatus::Updated) {
-        // The file now holds them: the open game takes the same draws and has nothing unsaved.
-        ApplyDrawsMerge(*game_.Draws, plan);
-        game_.Draws->Modified = false;
-    }
+    outcome_ = UpdateOpenGame(game_, source_, download);
     pbDownload_->setRange(0, kProgressSteps);
     pbDownload_->setValue(outcome_.Succeeded() ? kProgressSteps : 0);
     lblStatus_->setText(FromText(FirstLine(outcome_.Message)));

@@ -53,7 +53,9 @@ TEST(UpdateCli, OneGameJsonStatusesAndExitCodes)
 {
     TResultsHttpServer server;
     ASSERT_TRUE(server.Running());
-    server.Set("/649.csv", {200, SampleHead(201), "text/csv", "\"a\""});
+    // A last line with a ball the game does not have is left out with its reason.
+    server.Set("/649.csv",
+               {200, SampleHead(201) + "\"649\",9999,0,\"2030-01-05\",1,2,3,4,5,77,8\n", "text/csv", "\"a\""});
     const std::string d = Dir("update-one");
     const std::string game = NewGame(d + "lotto.drw");
 
@@ -72,7 +74,7 @@ TEST(UpdateCli, OneGameJsonStatusesAndExitCodes)
     EXPECT_EQ(j["http_status"], 200);
     EXPECT_EQ(j["added"], 200);
     EXPECT_EQ(j["draw_count"], 200);
-    EXPECT_EQ(j["skipped"], json::parse(R"([{"reason": "too few numbers", "count": 1, "lines": [1]}])"));
+    EXPECT_EQ(j["skipped"], json::parse(R"([{"reason": "balls outside 1..49", "count": 1, "lines": [202]}])"));
 
     // The stored address and ETag make the next request conditional.
     r = RunCli("update " + Q(game) + " --json");

@@ -4,7 +4,10 @@
 // every failure leaves the game file byte for byte as it was.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "data/GameFile.h"
 #include "platform/Paths.h"
@@ -12,6 +15,7 @@
 #include "service/SourceImport.h"
 #include "service/SourceUpdate.h"
 #include "support/GameFixtures.h"
+#include "support/WriteLimit.h"
 #include "support/ResultsFiles.h"
 #include "support/ResultsHttpServer.h"
 
@@ -33,6 +37,9 @@ std::string Head(const std::string& text, size_t skip, size_t count)
 // Canada's 6/49 with its bonus ball, 399 Saturday and Wednesday draws.
 TGameInfo Lotto649() { return fixtures::MakeGame(6, 49, 1, 2, 1); }
 const std::string kLotto649 = Sample("real-ca-lotto649/input.csv");
+// The layout the analysis finds for it, as the source keeps it.
+const std::string kLotto649Layout = R"({"kind":"columns","date_format":2,"delimiter":",","date_column":4,)"
+                                    R"("field1":[5,6,7,8,9,10],"field2":[11],"sequence_column":-1})";
 
 // A game file at `path` holding the draws the import reads from `text`.
 void WriteGame(const std::string& path, const TGameInfo& info, const std::string& text)
@@ -43,6 +50,19 @@ void WriteGame(const std::string& path, const TGameInfo& info, const std::string
     for (const TDraw& d : reading.Draws)
         ASSERT_GT(model.AddDraw(d.Index, 0, d.Numbers, d.Date), 0);
     std::remove(GameSourceFile(path).c_str());
+    ASSERT_TRUE(fixtures::WriteFile(path, fixtures::BuildImage(info, model)));
+}
+
+// The same with one more draw, on a day the published file does not hold:
+// what another writer adds while an update runs.
+void WriteGameWithOwnDraw(const std::string& path, const TGameInfo& info, const std::string& text)
+{
+    TDrawClass model(info);
+    const TSourceReading reading = ReadSourceDraws(info, text, "");
+    ASSERT_TRUE(reading.Ok) << reading.Message;
+    for (const TDraw& d : reading.Draws)
+        ASSERT_GT(model.AddDraw(d.Index, 0, d.Numbers, d.Date), 0);
+    ASSERT_GT(model.AddDraw(1, 0, {{1, 2, 3, 4, 5, 6}, {7}}, EncodeDate(2030, 1, 2)), 0);
     ASSERT_TRUE(fixtures::WriteFile(path, fixtures::BuildImage(info, model)));
 }
 
@@ -230,7 +250,7 @@ TEST(SourceImport, StoredLayoutIsUsedWhileItFits)
     ASSERT_TRUE(first.Ok) << first.Message;
     EXPECT_FALSE(first.StoredLayoutUsed);
     EXPECT_EQ(first.Draws.size(), 399u);
-    EXPECT_EQ(first.Layout, "date=4 type=2 numbers=7");
+    EXPECT_EQ(first.Layout, kLotto649Layout);
 
     const std::string us = Sample("real-us-powerball/input.csv");
     struct Case {
@@ -243,6 +263,7 @@ TEST(SourceImport, StoredLayoutIsUsedWhileItFits)
     const Case cases[] = {
         {"the layout it found", info, kLotto649, first.Layout, true, true, 399},
         {"a layout of another file", info, kLotto649, "date=1 type=0 numbers=4", true, false, 399},
+        {"the positions an earlier version kept", info, kLotto649, "date=4 type=2 numbers=7", true, true, 399},
         {"a damaged layout", info, kLotto649, "date=x", true, false, 399},
         {"a layout out of range", info, kLotto649, "date=4 type=9 numbers=7", true, false, 399},
         // 62 lines of the older Powerball era hold a ball the game refuses and one line is
@@ -261,7 +282,7 @@ TEST(SourceImport, StoredLayoutIsUsedWhileItFits)
             EXPECT_EQ(r.Message.find("jux-source-"), std::string::npos) << c.name << ": " << r.Message;
         }
     }
-    const TSourceReading powerball = ReadSourceDraws(cases[4].info, us, "");
+    const TSourceReading powerball = ReadSourceDraws(cases[5].info, us, "");
     ASSERT_FALSE(powerball.Skipped.empty());
     EXPECT_EQ(powerball.Skipped[0].Count, 62);
 }
@@ -288,7 +309,7 @@ TEST(SourceUpdate, DatedGameFollowsItsPublishedFile)
     TGameSource source = LoadGameSource(game);
     EXPECT_EQ(source.Address, server.Url("/649.csv"));
     EXPECT_EQ(source.ETag, "\"v1\"");
-    EXPECT_EQ(source.Layout, "date=4 type=2 numbers=7");
+    EXPECT_EQ(source.Layout, kLotto649Layout);
     EXPECT_EQ(source.LastResult, "197 new draws added");
     EXPECT_FALSE(source.LastFailed);
     EXPECT_NE(source.LastUpdate, 0);
@@ -408,16 +429,19 @@ TEST(SourceUpdate, EveryFailureLeavesTheGameAsItWas)
         EXPECT_FALSE(fs::exists(ChangeFileExt(game, ".tmp"))) << c.name;
         const TGameSource source = LoadGameSource(game);
         EXPECT_EQ(source.ETag, "\"good\"") << c.name;
-        EXPECT_EQ(source.Layout, "date=4 type=2 numbers=7") << c.name;
+        EXPECT_EQ(source.Layout, kLotto649Layout) << c.name;
         EXPECT_TRUE(source.LastFailed) << c.name;
         EXPECT_EQ(source.LastResult.substr(0, 20), o.Message.substr(0, 20)) << c.name;
     }
 
-    // A game file the update cannot save (its ".tmp" name is taken by a folder): the old one stays.
+    // A game file the update cannot save (the disk takes no more than the old game): the old one stays.
     server.Set("/649.csv", {200, kLotto649, "text/csv", "\"new\""});
-    fs::create_directories(ChangeFileExt(game, ".tmp"));
-    const TUpdateOutcome unsaved = UpdateGameFile(game, Via(""));
-    fs::remove(ChangeFileExt(game, ".tmp"));
+    TUpdateOutcome unsaved;
+    {
+        TWriteLimit limit(before.size());
+        ASSERT_TRUE(limit.Active());
+        unsaved = UpdateGameFile(game, Via(""));
+    }
     EXPECT_EQ(unsaved.Status, TUpdateStatus::Failed);
     EXPECT_NE(unsaved.Message.find("An error occured while saving game file"), std::string::npos) << unsaved.Message;
     EXPECT_EQ(FileBytes(game), before);
@@ -546,4 +570,67 @@ TEST(SourceUpdate, SourceRecordAndSummaries)
                                         "3 games: 1 updated (2 new draws), 1 up to date, 1 failed.");
     EXPECT_EQ(UpdateCountsText({}), "No game has a source to update from.");
     EXPECT_EQ(DrawsAddedText(1), "1 new draw added");
+}
+
+// Another writer is never overwritten: a lock held elsewhere refuses the
+// update, and a game changed while its file came is read again first.
+TEST(SourceUpdate, AnotherWriterIsNeverOverwritten)
+{
+    const std::string dir = fixtures::TmpDir() + "writers/";
+    fs::create_directories(dir);
+    const std::string game = dir + "lotto649.drw";
+    WriteGame(game, Lotto649(), Head(kLotto649, 1, 200));
+    TDownloadResult download;
+    download.Status = TDownloadStatus::Ok;
+    download.Body = kLotto649;
+    TGameSource source;
+    SetSourceAddress(source, dir + "649.csv");
+    ASSERT_TRUE(SaveGameSource(game, source));
+
+    {
+        const int fd = ::open(game.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+        const fixtures::Bytes before = FileBytes(game);
+        const std::unique_ptr<TPreparedUpdate> p = PrepareGameUpdate(game, Via(""));
+        ASSERT_EQ(p->Refusal, "");
+        const TUpdateOutcome busy = FinishGameUpdate(*p, download);
+        ::close(fd);
+        EXPECT_EQ(busy.Status, TUpdateStatus::Failed);
+        EXPECT_NE(busy.Message.find("is being changed by another program"), std::string::npos) << busy.Message;
+        EXPECT_EQ(FileBytes(game), before);
+    }
+
+    // Read before another writer added a draw of its own, saved after it.
+    const std::unique_ptr<TPreparedUpdate> p = PrepareGameUpdate(game, Via(""));
+    ASSERT_EQ(p->Refusal, "");
+    WriteGameWithOwnDraw(game, Lotto649(), Head(kLotto649, 1, 250));
+    const TUpdateOutcome o = FinishGameUpdate(*p, download);
+    EXPECT_EQ(o.Status, TUpdateStatus::Updated) << o.Message;
+    EXPECT_EQ(o.Added, 149);
+    EXPECT_EQ(DrawsIn(game), 400);
+
+    // The open game: refused while its file differs from what was read, then
+    // updated in memory and on disk alike.
+    WriteGame(game, Lotto649(), Head(kLotto649, 1, 200));
+    TCurrentGame open;
+    ASSERT_EQ(OpenGameFile(game, open), gioValid);
+    WriteGameWithOwnDraw(game, Lotto649(), Head(kLotto649, 1, 200));
+    const fixtures::Bytes changed = FileBytes(game);
+    TUpdateOutcome r = UpdateOpenGame(open, source, download);
+    EXPECT_EQ(r.Status, TUpdateStatus::Failed);
+    EXPECT_NE(r.Message.find("was changed by another program"), std::string::npos) << r.Message;
+    EXPECT_EQ(FileBytes(game), changed);
+    EXPECT_EQ(open.Draws->DrawCount(), 200);
+
+    ReleaseGame(open);
+    ASSERT_EQ(OpenGameFile(game, open), gioValid);
+    r = UpdateOpenGame(open, source, download);
+    EXPECT_EQ(r.Status, TUpdateStatus::Updated) << r.Message;
+    EXPECT_EQ(open.Draws->DrawCount(), 400);
+    EXPECT_EQ(DrawsIn(game), 400);
+    EXPECT_FALSE(open.Draws->Modified);
+    TGameFileStamp onDisk;
+    ASSERT_TRUE(ReadGameFileStamp(game, onDisk));
+    EXPECT_TRUE(onDisk == open.Stamp);
 }

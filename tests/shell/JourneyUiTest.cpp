@@ -7,6 +7,8 @@
 // event loop of the modal window above it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCalendarWidget>
@@ -228,8 +230,12 @@ TEST(Journey, FromAnEmptyHomeToAnExportedRun)
     qttest::Snap(window, "journey-table");
 
     // --- Export Run State: "myrun" typed over an existing "myrun.jsf" ----------
+    // The file there is an earlier save of a run: a save never replaces other data.
     const std::string runFile = home + "myrun.jsf";
-    fixtures::WriteFile(runFile, {'o', 'l', 'd'});
+    env.ExportRunState(runFile);
+    dialogs.shown.clear();
+    struct stat earlier {};
+    ASSERT_EQ(::stat(runFile.c_str(), &earlier), 0);
     bool askedToReplace = false;
     qttest::EveryPass(&window, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -254,7 +260,9 @@ TEST(Journey, FromAnEmptyHomeToAnExportedRun)
     EXPECT_TRUE(Has(dialogs.Texts(), "Saving state of " + home.substr(0, home.size() - kHomeBytes.size() - 1) +
                                          kHomeText + "/myrun.jsf has been successful."))
         << (dialogs.shown.empty() ? "" : dialogs.shown.back().text);
-    EXPECT_GT(fs::file_size(runFile), 3u);
+    struct stat now {};
+    ASSERT_EQ(::stat(runFile.c_str(), &now), 0);
+    EXPECT_NE(now.st_ino, earlier.st_ino); // a new file took its place
 
     // --- Finish and close the lottery ------------------------------------------
     dialogs.Queue(TModalResult::Yes); // "Do you want to terminate the scan?"
