@@ -44,7 +44,10 @@ public:
     }
     int8_t* RowHit(int32_t row)
     {
-        histCacheTested_ = -1; // whoever writes hits invalidates the derived histograms
+        // Whoever writes hits invalidates the derived histograms. Written only
+        // when it changes: the line is read by the next table's scan on another core.
+        if (histCacheTested_ != -1)
+            histCacheTested_ = -1;
         return const_cast<int8_t*>(static_cast<const TJUXClass*>(this)->RowHit(row));
     }
 
@@ -95,9 +98,6 @@ public:
     // Bytes held, for memory accounting.
     size_t MemoryBytes() const;
 
-    // Category list entries naming this table; kept by the best-table lists.
-    int32_t ListReferences = 0;
-
 private:
     int32_t poolSize_ = 0;
     int32_t rows_ = 0;
@@ -106,9 +106,17 @@ private:
     std::vector<int8_t> rowData_;
     size_t FilingHistogramsSize() const;
     void FillFilingHistograms(int32_t testedDraws, int32_t* out) const;
+
+public:
+    // Category list entries naming this table; kept by the best-table lists.
+    // What the filing writes stands on a cache line of its own, apart from
+    // what the next table's scan reads on another core.
+    alignas(64) int32_t ListReferences = 0;
+
+private:
     // Per top 1 .. PoolSize - 1: exact histogram, then the at-least one.
-    mutable std::unique_ptr<int32_t[]> histCache_;
     mutable int32_t histCacheTested_ = -1;
+    mutable std::unique_ptr<int32_t[]> histCache_;
 };
 
 // Tables a run has let go, kept for its new tables of the same sizes, so that

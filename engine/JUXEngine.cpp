@@ -220,17 +220,20 @@ std::unique_ptr<TJUXClass> TJUXEngine::TakeComputed(int32_t id)
         setup.Rows = Rows();
         setup.HitWidth = Context.HitWidth();
         setup.Spares = &spares_;
-        // The run loop's own thread is one of the threads: it files while the others compute.
+        // The run loop's own thread is one of the threads: it files while the
+        // others compute, and computes tables itself while none is ready to file.
         const int32_t workers = int32_t(std::min<int64_t>(threads_ - 1, int64_t(last) - id + 1));
-        while (int32_t(workerScanners_.size()) < workers)
+        while (int32_t(workerScanners_.size()) < workers + 1)
             workerScanners_.push_back(std::make_unique<TJUXScanner>());
         std::vector<TJUXScanner*> scanners;
-        for (int32_t w = 0; w < workers; ++w) {
+        for (int32_t w = 0; w <= workers; ++w) {
             workerScanners_[size_t(w)]->LoadDraws(options_.Game, Context);
             scanners.push_back(workerScanners_[size_t(w)].get());
         }
+        TJUXScanner* helper = scanners.back();
+        scanners.pop_back();
         try {
-            pipeline_ = std::make_unique<TTablePipeline>(setup, scanners);
+            pipeline_ = std::make_unique<TTablePipeline>(setup, scanners, helper);
         } catch (const std::system_error&) {
             return nullptr; // no threads to be had: the loop computes the table itself
         }

@@ -27,12 +27,16 @@ constexpr int kSpins = 256;
 constexpr int kRunLoopSpins = 1024;
 // A table starts this many steps behind its predecessor: the two then go at
 // the same pace without waiting on each other at every step.
-constexpr int32_t kLead = 8;
+constexpr int32_t kLead = 16;
+// Once the steps it knows of are used up, a table waits for this many more:
+// it then reads its predecessor's progress once per batch, not at each step.
+constexpr int32_t kBatch = 8;
 
 } // namespace
 
-TTablePipeline::TTablePipeline(const TSetup& setup, const std::vector<TJUXScanner*>& scanners)
-    : setup_(setup), slots_(4 * scanners.size() + 2), nextClaim_(setup.FirstId), nextTake_(setup.FirstId)
+TTablePipeline::TTablePipeline(const TSetup& setup, const std::vector<TJUXScanner*>& scanners, TJUXScanner* helper)
+    : setup_(setup), slots_(4 * (scanners.size() + (helper ? 1 : 0)) + 2), nextClaim_(setup.FirstId),
+      nextTake_(setup.FirstId), helper_(helper), helperContext_(setup.Context)
 {
     for (TSlot& slot : slots_)
         slot.Position = setup_.Context;
@@ -66,13 +70,17 @@ void TTablePipeline::Stop()
 }
 
 TTablePipeline::TSlot* TTablePipeline::Claim(int32_t& id, const TJUXClass*& predecessor,
-                                              std::unique_ptr<TJUXClass>& fresh)
+                                              std::unique_ptr<TJUXClass>& fresh, bool wait)
 {
     std::unique_lock<std::mutex> lock(mutex_);
-    freed_.wait(lock, [this] {
+    auto claimable = [this] {
         return stop_.load(std::memory_order_relaxed) || nextClaim_ > setup_.LastId ||
                nextClaim_ - nextTake_ < Slots();
-    });
+    };
+    if (wait)
+        freed_.wait(lock, claimable);
+    else if (!claimable())
+        return nullptr;
     if (stop_.load(std::memory_order_relaxed) || nextClaim_ > setup_.LastId)
         return nullptr;
     id = nextClaim_++;
@@ -131,10 +139,25 @@ void TTablePipeline::Compute(TJUXScanner& scanner, TRunContext& context, TSlot& 
         TJUXClass& table = *slot.Table;
         context.TablesComputed = id;
         const int32_t steps = scanner.BeginScan(table, context);
+        // The predecessor's progress is read again only once the steps known
+        // are used up: a read each step would pull its line from the other
+        // core as often as the predecessor writes it.
+        int32_t known = 0;
         for (int32_t s = 0; s < steps; ++s) {
             const int32_t needed = s == 0 ? std::min(kLead, steps) : s + 1;
-            if (before ? !WaitFor(*before, id - 1, needed, kSuccessor) : stop_.load(std::memory_order_relaxed))
+            if (before && needed > known) {
+                const int32_t had = known;
+                if (!WaitFor(*before, id - 1, std::min(needed + kBatch - 1, steps), kSuccessor, &known))
+                    return;
+                // The rows just published were written on another core: fetch
+                // them now rather than one miss at every step.
+                for (int32_t row = had; row < std::min(known, predecessor->Rows()); ++row) {
+                    __builtin_prefetch(predecessor->RowOrder(row));
+                    __builtin_prefetch(predecessor->RowHit(row));
+                }
+            } else if (!before && stop_.load(std::memory_order_relaxed)) {
                 return;
+            }
             scanner.ScanStep(table, predecessor, context);
             Publish(slot, id, s + 1);
         }
@@ -170,14 +193,17 @@ void TTablePipeline::Publish(TSlot& slot, int32_t id, int32_t steps)
     }
 }
 
-bool TTablePipeline::WaitFor(TSlot& slot, int32_t id, int32_t steps, TWaiter waiter)
+bool TTablePipeline::WaitFor(TSlot& slot, int32_t id, int32_t steps, TWaiter waiter, int32_t* seen)
 {
     auto ready = [&] {
         if (waiter == kRunLoop)
             return slot.Complete.load(std::memory_order_seq_cst) == id;
         const int64_t progress = slot.Progress.load(std::memory_order_seq_cst);
         const int32_t shown = int32_t(progress >> 32);
-        return shown > id || (shown == id && int32_t(uint32_t(progress)) >= steps);
+        const int32_t published = shown > id ? kComplete : shown == id ? int32_t(uint32_t(progress)) : 0;
+        if (seen)
+            *seen = published;
+        return published >= steps;
     };
     // The run loop, which has a core of its own beside the workers', waits
     // longer before it sleeps: waking it costs the worker a system call.
@@ -197,12 +223,37 @@ bool TTablePipeline::WaitFor(TSlot& slot, int32_t id, int32_t steps, TWaiter wai
     return !stop_.load(std::memory_order_relaxed);
 }
 
+bool TTablePipeline::Help()
+{
+    {
+        // Cheap look first: the run loop helps only when a table is left to claim.
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (stop_.load(std::memory_order_relaxed) || nextClaim_ > setup_.LastId || nextClaim_ - nextTake_ >= Slots())
+            return false;
+    }
+    std::unique_ptr<TJUXClass> fresh = setup_.Spares ? setup_.Spares->Take(0, setup_.PoolSize, setup_.Rows, setup_.HitWidth)
+                                                     : std::make_unique<TJUXClass>(0, setup_.PoolSize, setup_.Rows, setup_.HitWidth);
+    int32_t id = 0;
+    const TJUXClass* predecessor = nullptr;
+    TSlot* slot = Claim(id, predecessor, fresh, false);
+    if (!slot) {
+        if (setup_.Spares && fresh)
+            setup_.Spares->Put(std::move(fresh));
+        return false;
+    }
+    Compute(*helper_, helperContext_, *slot, id, predecessor);
+    return true;
+}
+
 std::unique_ptr<TJUXClass> TTablePipeline::Take(TRunContext& scanPosition)
 {
     const int32_t id = nextTake_;
     if (id > setup_.LastId || Stopped())
         throw Exception("INTERNAL ERROR : Table pipeline");
     TSlot& slot = slots_[size_t(id % Slots())];
+    // A whole table computed here delays the filing by one table's time, never more.
+    while (helper_ && slot.Complete.load(std::memory_order_acquire) != id && Help()) {
+    }
     if (!WaitFor(slot, id, kComplete, kRunLoop))
         throw Exception("INTERNAL ERROR : Table pipeline");
     std::unique_ptr<TJUXClass> table;

@@ -12,7 +12,9 @@
 //    are in flight: taken by a worker and not yet handed over; it is woken
 //    when half of them are free) or for Stop;
 //  - a worker between two steps waits for its predecessor's progress;
-//  - the run loop, in Take, waits for the table it files next to be complete.
+//  - the run loop, in Take, waits for the table it files next to be complete;
+//    while it would wait and a slot is free, it computes the next unclaimed
+//    table itself with the helper scanner (then files what is complete).
 // A wait spins briefly (a step takes well under a microsecond), then sleeps
 // until the progress it waits for is published or Stop is called.
 //
@@ -48,8 +50,9 @@ public:
         TTableSpares* Spares = nullptr; // where new tables come from, when given
     };
     // One worker per scanner; the scanners' draws are already loaded, and
-    // they are the workers' alone until Stop has returned.
-    TTablePipeline(const TSetup& setup, const std::vector<TJUXScanner*>& scanners);
+    // they are the workers' alone until Stop has returned. `helper`, when
+    // given, is the run loop's own scanner for the tables it computes in Take.
+    TTablePipeline(const TSetup& setup, const std::vector<TJUXScanner*>& scanners, TJUXScanner* helper = nullptr);
     ~TTablePipeline();
     TTablePipeline(const TTablePipeline&) = delete;
     TTablePipeline& operator=(const TTablePipeline&) = delete;
@@ -97,13 +100,17 @@ private:
     void Work(TJUXScanner& scanner);
     // Claims the next table, with `fresh` as its memory, and finds its
     // predecessor; null when stopped or past LastId.
-    TSlot* Claim(int32_t& id, const TJUXClass*& predecessor, std::unique_ptr<TJUXClass>& fresh);
+    // `wait`: for a free slot; without it null when none is free.
+    TSlot* Claim(int32_t& id, const TJUXClass*& predecessor, std::unique_ptr<TJUXClass>& fresh, bool wait = true);
+    // The run loop computes the next unclaimed table; false when none may be claimed.
+    bool Help();
     void Compute(TJUXScanner& scanner, TRunContext& context, TSlot& slot, int32_t id,
                  const TJUXClass* predecessor);
     void Publish(TSlot& slot, int32_t id, int32_t steps);
     // True once `slot` shows table `id` with at least `steps` steps, or a
     // later table (`id` was taken, so it is complete); false when stopped.
-    bool WaitFor(TSlot& slot, int32_t id, int32_t steps, TWaiter waiter);
+    // `seen`, when given, receives the steps found published.
+    bool WaitFor(TSlot& slot, int32_t id, int32_t steps, TWaiter waiter, int32_t* seen = nullptr);
 
     const TSetup setup_;
     std::vector<TSlot> slots_;
@@ -113,4 +120,6 @@ private:
     int32_t nextClaim_ = 0; // under mutex_
     int32_t nextTake_ = 0;  // the run loop's; read by workers under mutex_
     std::vector<std::thread> workers_;
+    TJUXScanner* helper_ = nullptr;
+    TRunContext helperContext_;
 };
