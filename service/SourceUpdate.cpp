@@ -12,6 +12,7 @@
 #include "data/Types.h"
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
+#include "engine/GameOptions.h"
 #include "platform/FileLock.h"
 #include "platform/Paths.h"
 #include "service/SourceImport.h"
@@ -52,7 +53,11 @@ void ReadAndMerge(const std::string& gamePath, const TDrawClass& game, TGameSour
     if (LooksLikeWebPage(download.Body, download.ContentType))
         return fail("The address answered with a web page, not a results file.\n\rUse the address of the file "
                     "itself (the link to its CSV or text download).");
-    const TSourceReading reading = ReadSourceDraws(game.GameInfo(), download.Body, source.Layout);
+    // Without a layout of its own, the source is first read as the user last imported the game's files.
+    std::string layout = source.Layout;
+    if (TImportLayout picked; layout.empty() && LoadImportLayout(GameSourceFile(gamePath), picked))
+        layout = picked.ToText();
+    const TSourceReading reading = ReadSourceDraws(game.GameInfo(), download.Body, layout);
     out.Skipped = reading.Skipped;
     if (!reading.Ok)
         return fail("The results file could not be read as draws of this game:\n\r" + reading.Message);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "data/GameFile.h"
+#include "engine/GameOptions.h"
 #include "platform/Paths.h"
 #include "service/DownloadJob.h"
 #include "service/SourceImport.h"
@@ -633,4 +634,29 @@ TEST(SourceUpdate, AnotherWriterIsNeverOverwritten)
     TGameFileStamp onDisk;
     ASSERT_TRUE(ReadGameFileStamp(game, onDisk));
     EXPECT_TRUE(onDisk == open.Stamp);
+}
+
+// A source without a layout of its own is read first as the user last
+// imported the game's files; the layout that read it is then the source's.
+TEST(SourceUpdate, FirstUpdateTakesTheImportWindowsLayout)
+{
+    const std::string dir = fixtures::TmpDir() + "picked/";
+    fs::create_directories(dir);
+    const std::string game = dir + "lotto649.drw";
+    WriteGame(game, Lotto649(), Head(kLotto649, 1, 100));
+    TImportLayout picked;
+    picked.Kind = TImportLayout::TKind::Integers;
+    picked.DateStart = 4;
+    picked.DateType = 2;
+    picked.NumbersStart = 7;
+    ASSERT_TRUE(SaveImportLayout(GameSourceFile(game), picked));
+    const std::string file = dir + "649.csv";
+    ASSERT_TRUE(fixtures::WriteFile(file, fixtures::Bytes(kLotto649.begin(), kLotto649.end())));
+    const TUpdateOutcome o = UpdateGameFile(game, Via(file));
+    EXPECT_EQ(o.Status, TUpdateStatus::Updated) << o.Message;
+    EXPECT_EQ(o.Added, 299);
+    TImportLayout kept;
+    ASSERT_TRUE(TImportLayout::FromText(LoadGameSource(game).Layout, kept)) << LoadGameSource(game).Layout;
+    EXPECT_EQ(kept.Kind, TImportLayout::TKind::Integers);
+    EXPECT_EQ(kept.NumbersStart, 7);
 }
