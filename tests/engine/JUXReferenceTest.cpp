@@ -21,6 +21,7 @@
 #include "engine/JUXScan.h"
 #include "engine/PredictU.h"
 #include "support/GameFixtures.h"
+#include "support/PredictReference.h"
 #include "support/ReferenceCases.h"
 
 namespace {
