@@ -75,6 +75,11 @@ void TJUXScanner::Invalidate() { state_->loaded_ = false; }
 bool TJUXScanner::Loaded() const { return state_->loaded_; }
 int32_t TJUXScanner::DrawCount() const { return state_->drawCount_; }
 
+TJUXScanner::TPath TJUXScanner::LastPath() const
+{
+    return state_->wide_ ? TPath::Wide : state_->sliding_ ? TPath::Sliding : TPath::Recount;
+}
+
 int32_t TJUXScanner::BeginScan(const TJUXClass& table, TRunContext& context)
 {
     return state_->BeginScan(table, context, vectors_);

@@ -36,6 +36,9 @@ public:
     TVectors Vectors() const { return vectors_; }
     // Whether this CPU has the 512-bit vector routines.
     static bool WideVectorsAvailable();
+    // The path of the last scan begun (engine/JUXScanParts.h).
+    enum class TPath { Recount, Sliding, Wide };
+    TPath LastPath() const;
 
     // Reads every draw of the analysed field(s) named by the context.
     void LoadDraws(const TDrawClass* game, const TRunContext& context);
