@@ -30,6 +30,9 @@
 
 namespace {
 
+// --portable: the scans keep to the vector routines every x86-64 processor has.
+TJUXScanner::TVectors scanVectors = TJUXScanner::TVectors::Widest;
+
 struct BenchGame {
     TGameInfo info;
     std::unique_ptr<TDrawClass> model;
@@ -47,6 +50,7 @@ void BM_RunLoop(benchmark::State& state)
 {
     BenchGame game;
     TJUXEngine engine(game.options);
+    engine.SetScanVectors(scanVectors);
     engine.SetThreads(int32_t(state.range(0)));
     engine.StartRun();
     int32_t tables = 0;
@@ -90,6 +94,7 @@ int MemoryRun()
 {
     BenchGame game;
     TJUXEngine engine(game.options);
+    engine.SetScanVectors(scanVectors);
     engine.StartRun();
     const auto start = std::chrono::steady_clock::now();
     for (int32_t mark : {50000, 100000, 150000, 200000}) {
@@ -110,6 +115,7 @@ int FixedRun(int32_t tables, int32_t threads)
 {
     BenchGame game;
     TJUXEngine engine(game.options);
+    engine.SetScanVectors(scanVectors);
     engine.SetThreads(threads);
     engine.StartRun();
     game.options.MaximumJUXsToScan = tables;
@@ -139,6 +145,7 @@ int SerialShare(int32_t tables)
 {
     BenchGame game;
     TJUXEngine engine(game.options);
+    engine.SetScanVectors(scanVectors);
     engine.StartRun();
     game.options.MaximumJUXsToScan = tables;
     double start = ThreadSeconds();
@@ -146,6 +153,7 @@ int SerialShare(int32_t tables)
     const double run = ThreadSeconds() - start;
 
     TJUXEngine scanner(game.options);
+    scanner.SetScanVectors(scanVectors);
     scanner.StartRun();
     scanner.ReloadDraws();
     start = ThreadSeconds();
@@ -182,7 +190,7 @@ int main(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--portable") == 0) {
-            TJUXScanner::WideVectorsAllowed() = false;
+            scanVectors = TJUXScanner::TVectors::Portable;
             for (int j = i; j + 1 < argc; ++j)
                 argv[j] = argv[j + 1];
             --argc;

@@ -225,8 +225,8 @@ struct TImportDrawsAIClass::TRowDraws {
 
 TImportDrawsAIClass::TImportDrawsAIClass(const TDrawClass& draws) : draws_(draws), game_(draws.GameInfo())
 {
-    c_ = game_.Fields[0].Picked + (game_.FieldCount == 2 ? game_.Fields[1].Picked : 0);
-    z_ = std::max(game_.DrawsPerDay, 1);
+    numbersPerDraw_ = game_.Fields[0].Picked + (game_.FieldCount == 2 ? game_.Fields[1].Picked : 0);
+    drawsPerLine_ = std::max(game_.DrawsPerDay, 1);
 }
 
 void TImportDrawsAIClass::Clear()
@@ -406,152 +406,245 @@ void TImportDrawsAIClass::Skip(const std::string& reason, int line)
     }
 }
 
-std::string TImportDrawsAIClass::FindLayout()
+// The steps of FindLayout over the lines read: where the date stands and in
+// which format, and where the numbers start.
+class TImportDrawsAIClass::TLayoutSearch {
+public:
+    explicit TLayoutSearch(const TImportDrawsAIClass& ai);
+
+    // No line holds the integers of one draw (and a date).
+    bool TooShort() const { return maxLen_ < numbersPerDraw_ + (dated_ ? 1 : 0); }
+    // The commonest length of the lines holding at least `atLeast` integers; 0 when none does.
+    int CommonLength(int atLeast) const;
+    // The date positions and formats worth pairing with numbers, best first;
+    // empty when no column reads as dates. One undated entry in a game without dates.
+    std::vector<TDateScore> DateCandidates() const;
+
+    struct TChoice {
+        bool found = false;
+        int64_t score = 0, valid = 0, eligible = 0;
+        int rank = 0, start = 0, distance = 0;
+        bool classic = false;
+    };
+    // The numbers' start that gives the most lines with a valid draw, over
+    // every date candidate (its index in `dates` is the choice's rank).
+    TChoice BestNumbers(const std::vector<TDateScore>& dates) const;
+
+private:
+    struct TFit {
+        int64_t valid = 0, sorted = 0, eligible = 0;
+    };
+    // Of the lines long enough for numbers at `start` and the date ending at
+    // `dateEnd`: how many hold a valid draw there, and how many of those in
+    // ascending order. `days` tells the lines whose date was read.
+    TFit FitNumbersAt(int start, int dateEnd, const std::vector<int32_t>& days) const;
+    // Whether line i holds a draw at `start` without a ball repeated where
+    // the game forbids it; `ascending` tells whether field 1 is sorted.
+    bool HoldsDraw(size_t i, int start, bool& ascending) const;
+    // Ties are broken by the date's rank, then the classic start, then the
+    // nearness to the date.
+    static bool Ahead(const TChoice& a, const TChoice& b);
+
+    const TLines& lines_;
+    const TGameInfo& game_;
+    const bool dated_;
+    const int numbersPerDraw_, drawsPerLine_;
+    const int picked1_, picked2_;
+    int maxLen_ = 0; // integers of the longest line
+    int maxPos_ = 0; // positions a date or the numbers may start at, and end before
+    // Per line, a bit for each of the first positions that holds a value in
+    // the range of field 1, of field 2.
+    std::vector<uint64_t> inField1_, inField2_;
+};
+
+TImportDrawsAIClass::TLayoutSearch::TLayoutSearch(const TImportDrawsAIClass& ai)
+    : lines_(ai.lines_), game_(ai.game_), dated_(ai.draws_.Dated()), numbersPerDraw_(ai.numbersPerDraw_),
+      drawsPerLine_(ai.drawsPerLine_), picked1_(game_.Fields[0].Picked),
+      picked2_(game_.FieldCount == 2 ? game_.Fields[1].Picked : 0)
 {
-    const TLines& L = lines_;
-    const size_t n = L.Count();
-    const bool dated = draws_.Dated();
+    const size_t n = lines_.Count();
+    for (size_t i = 0; i < n; ++i)
+        maxLen_ = std::max(maxLen_, lines_.Length(i));
+    maxPos_ = std::min(maxLen_, kMaxImportPositions);
     const TGameField& f1 = game_.Fields[0];
     const TGameField& f2 = game_.Fields[1];
-    const int p1 = f1.Picked;
-    const int p2 = game_.FieldCount == 2 ? f2.Picked : 0;
-    int maxLen = 0;
-    for (size_t i = 0; i < n; ++i)
-        maxLen = std::max(maxLen, L.Length(i));
-    const int maxPos = std::min(maxLen, kMaxImportPositions);
-    if (maxLen < c_ + (dated ? 1 : 0))
-        return dated ? kNoAmount : kNoDraws;
-
-    // Per line, which of the first positions hold a value in range of each field.
-    std::vector<uint64_t> in1(n), in2(n);
+    inField1_.assign(n, 0);
+    inField2_.assign(n, 0);
     for (size_t i = 0; i < n; ++i) {
-        const uint32_t* row = L.Row(i);
-        const int len = std::min(L.Length(i), kMaxImportPositions);
+        const uint32_t* row = lines_.Row(i);
+        const int len = std::min(lines_.Length(i), kMaxImportPositions);
         for (int j = 0; j < len; ++j) {
             const int64_t v = row[j];
             if (v >= f1.Lowest && v <= int64_t(f1.Lowest) + f1.Total - 1)
-                in1[i] |= uint64_t(1) << j;
-            if (p2 && v >= f2.Lowest && v <= int64_t(f2.Lowest) + f2.Total - 1)
-                in2[i] |= uint64_t(1) << j;
+                inField1_[i] |= uint64_t(1) << j;
+            if (picked2_ && v >= f2.Lowest && v <= int64_t(f2.Lowest) + f2.Total - 1)
+                inField2_[i] |= uint64_t(1) << j;
         }
     }
+}
 
-    // The classic layout: numbers are the last integers of the commonest line length.
-    auto commonLength = [&](int expected) {
-        std::vector<int> histogram(kMaxImportIntegers + 1, 0);
-        for (size_t i = 0; i < n; ++i)
-            if (L.Length(i) >= expected)
-                ++histogram[static_cast<size_t>(L.Length(i))];
-        int best = 0;
-        for (int k = 1; k <= kMaxImportIntegers; ++k)
-            if (histogram[static_cast<size_t>(k)] > histogram[static_cast<size_t>(best)])
-                best = k;
-        return histogram[static_cast<size_t>(best)] > 0 ? best : 0;
-    };
+int TImportDrawsAIClass::TLayoutSearch::CommonLength(int atLeast) const
+{
+    std::vector<int> histogram(kMaxImportIntegers + 1, 0);
+    for (size_t i = 0; i < lines_.Count(); ++i)
+        if (lines_.Length(i) >= atLeast)
+            ++histogram[static_cast<size_t>(lines_.Length(i))];
+    int best = 0;
+    for (int k = 1; k <= kMaxImportIntegers; ++k)
+        if (histogram[static_cast<size_t>(k)] > histogram[static_cast<size_t>(best)])
+            best = k;
+    return histogram[static_cast<size_t>(best)] > 0 ? best : 0;
+}
 
+std::vector<TDateScore> TImportDrawsAIClass::TLayoutSearch::DateCandidates() const
+{
     std::vector<TDateScore> dates;
-    if (dated) {
-        std::vector<int32_t> days(n);
-        for (int group = 0; group < 2; ++group)
-            for (int p = 0; p < maxPos; ++p)
-                for (int t = group * 4; t < group * 4 + 4; ++t) {
-                    const int len = ImportDateLength(t);
-                    if (p + len > maxPos)
-                        continue;
-                    size_t decoded = 0, longEnough = 0;
-                    for (size_t i = 0; i < n; ++i) {
-                        days[i] = kNoDate;
-                        if (L.Length(i) < p + len)
-                            continue;
-                        ++longEnough;
-                        days[i] = DecodeAt(L.Row(i) + p, L.WideRow(i) + p, t);
-                        decoded += days[i] != kNoDate;
-                    }
-                    if (decoded == 0 || decoded * 4 < longEnough)
-                        continue;
-                    TDateScore s = ScoreDates(days);
-                    s.p = p;
-                    s.t = t;
-                    s.order = static_cast<int>(dates.size());
-                    s.key += static_cast<int64_t>(decoded); // a single dated line still counts
-                    dates.push_back(s);
-                }
-        if (dates.empty())
-            return kNoDates;
-        KeepBestDates(dates);
-    } else {
+    if (!dated_) {
         dates.push_back(TDateScore{});
+        return dates;
     }
+    const size_t n = lines_.Count();
+    std::vector<int32_t> days(n);
+    // Formats with separate day, month and year first, then the compact ones.
+    for (int group = 0; group < 2; ++group)
+        for (int p = 0; p < maxPos_; ++p)
+            for (int t = group * 4; t < group * 4 + 4; ++t) {
+                const int len = ImportDateLength(t);
+                if (p + len > maxPos_)
+                    continue;
+                size_t decoded = 0, longEnough = 0;
+                for (size_t i = 0; i < n; ++i) {
+                    days[i] = kNoDate;
+                    if (lines_.Length(i) < p + len)
+                        continue;
+                    ++longEnough;
+                    days[i] = DecodeAt(lines_.Row(i) + p, lines_.WideRow(i) + p, t);
+                    decoded += days[i] != kNoDate;
+                }
+                if (decoded == 0 || decoded * 4 < longEnough)
+                    continue;
+                TDateScore s = ScoreDates(days);
+                s.p = p;
+                s.t = t;
+                s.order = static_cast<int>(dates.size());
+                s.key += static_cast<int64_t>(decoded); // a single dated line still counts
+                dates.push_back(s);
+            }
+    if (!dates.empty())
+        KeepBestDates(dates);
+    return dates;
+}
 
-    struct TBest {
-        bool found = false;
-        int64_t score = 0, valid = 0, eligible = 0;
-        int rank = 0, s = 0, distance = 0;
-        bool classic = false;
-    } best;
-    std::vector<int32_t> days(n, 0);
+bool TImportDrawsAIClass::TLayoutSearch::HoldsDraw(size_t i, int start, bool& ascending) const
+{
+    const TGameField& f1 = game_.Fields[0];
+    const TGameField& f2 = game_.Fields[1];
+    const uint32_t* v = lines_.Row(i) + start;
+    uint64_t seen1[2] = {0, 0}, seen2[2] = {0, 0};
+    ascending = true;
+    for (int j = 0; j < picked1_; ++j) {
+        const uint32_t b = v[j];
+        const uint64_t bit = uint64_t(1) << (b & 63);
+        if (!f1.Ordered && (seen1[b >> 6] & bit))
+            return false;
+        seen1[b >> 6] |= bit;
+        if (j > 0 && b <= v[j - 1])
+            ascending = false;
+    }
+    for (int j = 0; j < picked2_; ++j) {
+        const uint32_t b = v[picked1_ + j];
+        const uint64_t bit = uint64_t(1) << (b & 63);
+        if ((!f2.Ordered && (seen2[b >> 6] & bit)) || (game_.Field2Kind == 2 && (seen1[b >> 6] & bit)))
+            return false;
+        seen2[b >> 6] |= bit;
+    }
+    return true;
+}
+
+TImportDrawsAIClass::TLayoutSearch::TFit
+TImportDrawsAIClass::TLayoutSearch::FitNumbersAt(int start, int dateEnd, const std::vector<int32_t>& days) const
+{
+    const uint64_t mask1 = ((uint64_t(1) << picked1_) - 1) << start;
+    const uint64_t mask2 = picked2_ ? ((uint64_t(1) << picked2_) - 1) << (start + picked1_) : 0;
+    TFit fit;
+    for (size_t i = 0; i < lines_.Count(); ++i) {
+        if (lines_.Length(i) < std::max(start + numbersPerDraw_, dateEnd))
+            continue;
+        ++fit.eligible;
+        if (days[i] == kNoDate || (inField1_[i] & mask1) != mask1 || (inField2_[i] & mask2) != mask2)
+            continue;
+        bool ascending = true;
+        if (!HoldsDraw(i, start, ascending))
+            continue;
+        ++fit.valid;
+        fit.sorted += ascending;
+    }
+    return fit;
+}
+
+bool TImportDrawsAIClass::TLayoutSearch::Ahead(const TChoice& a, const TChoice& b)
+{
+    if (a.score != b.score)
+        return a.score > b.score;
+    if (a.rank != b.rank)
+        return a.rank < b.rank;
+    if (a.classic != b.classic)
+        return a.classic;
+    return a.distance < b.distance;
+}
+
+TImportDrawsAIClass::TLayoutSearch::TChoice
+TImportDrawsAIClass::TLayoutSearch::BestNumbers(const std::vector<TDateScore>& dates) const
+{
+    const TGameField& f1 = game_.Fields[0];
+    const int drawsLength = numbersPerDraw_ * drawsPerLine_;
+    TChoice best;
+    std::vector<int32_t> days(lines_.Count(), 0);
     for (size_t rank = 0; rank < dates.size(); ++rank) {
         const TDateScore& d = dates[rank];
-        const int dateLen = dated ? ImportDateLength(d.t) : 0;
-        const int dateLo = dated ? d.p : -1, dateHi = dated ? d.p + dateLen : -1;
-        if (dated)
-            for (size_t i = 0; i < n; ++i)
-                days[i] = L.Length(i) >= dateHi ? DecodeAt(L.Row(i) + d.p, L.WideRow(i) + d.p, d.t) : kNoDate;
-        const int classicLength = commonLength(c_ * z_ + dateLen);
-        const int classicStart = classicLength - c_ * z_;
-        for (int s = 0; s + c_ <= maxPos; ++s) {
-            if (dated && Overlaps(s, s + c_, dateLo, dateHi))
+        const int dateLen = dated_ ? ImportDateLength(d.t) : 0;
+        const int dateLo = dated_ ? d.p : -1, dateHi = dated_ ? d.p + dateLen : -1;
+        if (dated_)
+            for (size_t i = 0; i < lines_.Count(); ++i)
+                days[i] = lines_.Length(i) >= dateHi ? DecodeAt(lines_.Row(i) + d.p, lines_.WideRow(i) + d.p, d.t)
+                                                     : kNoDate;
+        // The classic layout: the numbers are the last integers of the commonest line length.
+        const int classicStart = CommonLength(drawsLength + dateLen) - drawsLength;
+        for (int s = 0; s + numbersPerDraw_ <= maxPos_; ++s) {
+            if (dated_ && Overlaps(s, s + numbersPerDraw_, dateLo, dateHi))
                 continue;
-            const uint64_t mask1 = ((uint64_t(1) << p1) - 1) << s;
-            const uint64_t mask2 = p2 ? ((uint64_t(1) << p2) - 1) << (s + p1) : 0;
-            int64_t valid = 0, sorted = 0, eligible = 0;
-            for (size_t i = 0; i < n; ++i) {
-                if (L.Length(i) < std::max(s + c_, dateHi))
-                    continue;
-                ++eligible;
-                if (days[i] == kNoDate || (in1[i] & mask1) != mask1 || (in2[i] & mask2) != mask2)
-                    continue;
-                const uint32_t* v = L.Row(i) + s;
-                uint64_t seen1[2] = {0, 0}, seen2[2] = {0, 0};
-                bool ok = true, ascending = true;
-                for (int j = 0; j < p1 && ok; ++j) {
-                    const uint32_t b = v[j];
-                    const uint64_t bit = uint64_t(1) << (b & 63);
-                    if (!f1.Ordered && (seen1[b >> 6] & bit))
-                        ok = false;
-                    seen1[b >> 6] |= bit;
-                    if (j > 0 && b <= v[j - 1])
-                        ascending = false;
-                }
-                for (int j = 0; j < p2 && ok; ++j) {
-                    const uint32_t b = v[p1 + j];
-                    const uint64_t bit = uint64_t(1) << (b & 63);
-                    if ((!f2.Ordered && (seen2[b >> 6] & bit)) || (game_.Field2Kind == 2 && (seen1[b >> 6] & bit)))
-                        ok = false;
-                    seen2[b >> 6] |= bit;
-                }
-                if (!ok)
-                    continue;
-                ++valid;
-                sorted += ascending;
-            }
-            if (valid == 0)
+            const TFit fit = FitNumbersAt(s, dateHi, days);
+            if (fit.valid == 0)
                 continue;
             // Published numbers are mostly sorted; a shifted layout rarely is.
-            const bool mostlySorted = p1 > 1 && !f1.Ordered && sorted * 10 >= valid * 9;
-            const int64_t score = valid * (mostlySorted ? 10 : 9);
-            const bool classic = s == classicStart;
-            const int distance = !dated ? s : s >= dateHi ? s - dateHi : 1000 + dateLo - s;
-            const bool better =
-                !best.found || score > best.score ||
-                (score == best.score &&
-                 (static_cast<int>(rank) < best.rank ||
-                  (static_cast<int>(rank) == best.rank &&
-                   (classic > best.classic || (classic == best.classic && distance < best.distance)))));
-            if (better)
-                best = {true, score, valid, eligible, static_cast<int>(rank), s, distance, classic};
+            const bool mostlySorted = picked1_ > 1 && !f1.Ordered && fit.sorted * 10 >= fit.valid * 9;
+            TChoice choice;
+            choice.found = true;
+            choice.score = fit.valid * (mostlySorted ? 10 : 9);
+            choice.valid = fit.valid;
+            choice.eligible = fit.eligible;
+            choice.rank = static_cast<int>(rank);
+            choice.start = s;
+            choice.distance = !dated_ ? s : s >= dateHi ? s - dateHi : 1000 + dateLo - s;
+            choice.classic = s == classicStart;
+            if (!best.found || Ahead(choice, best))
+                best = choice;
         }
     }
+    return best;
+}
+
+std::string TImportDrawsAIClass::FindLayout()
+{
+    const TLayoutSearch search(*this);
+    const bool dated = draws_.Dated();
+    if (search.TooShort())
+        return dated ? kNoAmount : kNoDraws;
+    const std::vector<TDateScore> dates = search.DateCandidates();
+    if (dates.empty())
+        return kNoDates;
+    const TLayoutSearch::TChoice best = search.BestNumbers(dates);
+    // Half the lines that could hold a draw there must hold one.
     if (!best.found || best.valid * 2 < best.eligible)
         return kNoDraws;
     const TDateScore& d = dates[static_cast<size_t>(best.rank)];
@@ -559,8 +652,8 @@ std::string TImportDrawsAIClass::FindLayout()
     DateType = static_cast<uint8_t>(dated ? d.t : 0);
     CompactDate = dated && d.t >= 4;
     Descending = dated && d.desc;
-    NumbersStart = best.s + 1;
-    NumbersPerLine = commonLength(c_ * z_ + (dated ? ImportDateLength(d.t) : 0));
+    NumbersStart = best.start + 1;
+    NumbersPerLine = search.CommonLength(numbersPerDraw_ * drawsPerLine_ + (dated ? ImportDateLength(d.t) : 0));
     return "";
 }
 
@@ -610,9 +703,9 @@ void TImportDrawsAIClass::ExtractRows(TRowDraws& rows)
             continue;
         }
         bool valid = false, fitting = false;
-        const size_t count = values.size() / static_cast<size_t>(c_);
+        const size_t count = values.size() / static_cast<size_t>(numbersPerDraw_);
         for (size_t draw = 0; draw < count; ++draw) {
-            const std::string why = CheckDraw(values.data() + draw * static_cast<size_t>(c_), numbers);
+            const std::string why = CheckDraw(values.data() + draw * static_cast<size_t>(numbersPerDraw_), numbers);
             if (!why.empty()) {
                 fitting = fitting || why.compare(0, 14, "balls outside ") == 0;
                 Skip(why, line);
@@ -637,7 +730,7 @@ void TImportDrawsAIClass::ExtractRows(TRowDraws& rows)
                 taken.push_back(print);
                 cand.Date = day;
                 cand.Index = static_cast<int32_t>(taken.size());
-                if (cand.Index > z_) {
+                if (cand.Index > drawsPerLine_) {
                     Skip(kDayFull, line);
                     continue;
                 }
@@ -685,12 +778,12 @@ void TImportDrawsAIClass::Extract()
         }
         const char* Draws(size_t i, std::vector<uint32_t>& values) const override
         {
-            const int len = L.Length(i), c = ai_.c_;
+            const int len = L.Length(i), c = ai_.numbersPerDraw_;
             const uint32_t* row = L.Row(i);
             if (ns_ < 0 || len < ns_ + c)
                 return kTooFew;
             values.clear();
-            for (int draw = 0; draw < ai_.z_; ++draw) {
+            for (int draw = 0; draw < ai_.drawsPerLine_; ++draw) {
                 const int from = ns_ + draw * c;
                 if (draw > 0 && (from + c > len || (dated_ && Overlaps(from, from + c, ds_, ds_ + dateLen_))))
                     break;
@@ -729,7 +822,7 @@ void TImportDrawsAIClass::ExtractIntegers()
                 days[i] = DecodeAt(L.Row(i) + DateStart - 1, L.WideRow(i) + DateStart - 1, DateType);
         Descending = ScoreDates(days).desc;
     }
-    const int expected = c_ * z_ + (dated ? ImportDateLength(DateType) : 0);
+    const int expected = numbersPerDraw_ * drawsPerLine_ + (dated ? ImportDateLength(DateType) : 0);
     std::vector<int> histogram(kMaxImportIntegers + 1, 0);
     for (size_t i = 0; i < L.Count(); ++i)
         if (L.Length(i) >= expected)
@@ -962,7 +1055,7 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
         };
         enum { kF1, kF2, kBoth };
         std::vector<TRun> runs[3];
-        const int units[3] = {p1, p2, c_};
+        const int units[3] = {p1, p2, numbersPerDraw_};
         // Per row the integers of the run so far, grown one column at a time.
         std::vector<std::vector<int32_t>> values(S);
         std::vector<uint8_t> text(S);
@@ -971,7 +1064,8 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
                 values[s].clear();
                 text[s] = 0;
             }
-            for (int b = a; b < C && usable[static_cast<size_t>(b)] && b - a < z_ * c_ + 4; ++b) {
+            const int widest = drawsPerLine_ * numbersPerDraw_ + 4;
+            for (int b = a; b < C && usable[static_cast<size_t>(b)] && b - a < widest; ++b) {
                 for (size_t s = 0; s < S; ++s) {
                     const size_t k = s * cols + static_cast<size_t>(b);
                     if (count[k] < 0)
@@ -986,7 +1080,8 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
                     int64_t valid = 0;
                     for (size_t s = 0; s < S; ++s) {
                         const std::vector<int32_t>& v = values[s];
-                        if (text[s] || v.empty() || v.size() % unit != 0 || v.size() / unit > static_cast<size_t>(z_))
+                        if (text[s] || v.empty() || v.size() % unit != 0 ||
+                            v.size() / unit > static_cast<size_t>(drawsPerLine_))
                             continue;
                         bool ok = true, ascending = true;
                         for (size_t d = 0; ok && d < v.size(); d += unit) {
@@ -1039,21 +1134,21 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
                 continue;
             size_t draws = 0;
             if (!f.pair) {
-                if (buf1.empty() || buf1.size() % static_cast<size_t>(c_) != 0)
+                if (buf1.empty() || buf1.size() % static_cast<size_t>(numbersPerDraw_) != 0)
                     continue;
-                draws = buf1.size() / static_cast<size_t>(c_);
+                draws = buf1.size() / static_cast<size_t>(numbersPerDraw_);
             } else {
                 draws = buf1.size() / static_cast<size_t>(p1);
                 if (draws == 0 || buf1.size() != draws * static_cast<size_t>(p1) ||
                     buf2.size() != draws * static_cast<size_t>(p2))
                     continue;
             }
-            if (draws > static_cast<size_t>(z_))
+            if (draws > static_cast<size_t>(drawsPerLine_))
                 continue;
             bool ok = true, ascending = true;
             for (size_t k = 0; ok && k < draws; ++k) {
                 const int32_t* a = f.pair ? buf1.data() + k * static_cast<size_t>(p1)
-                                          : buf1.data() + k * static_cast<size_t>(c_);
+                                          : buf1.data() + k * static_cast<size_t>(numbersPerDraw_);
                 const int32_t* b = p2 == 0 ? nullptr : f.pair ? buf2.data() + k * static_cast<size_t>(p2) : a + p1;
                 ok = check.Draw(a, b, ascending);
             }
@@ -1215,13 +1310,13 @@ void TImportDrawsAIClass::ExtractColumns(const TImportLayout& layout)
             const char* why = nullptr;
             if (!Gather(rows_[i], f1_, s1_, why) || (!f2_.empty() && !Gather(rows_[i], f2_, s2_, why)))
                 return why;
-            const int c = ai_.c_;
+            const int c = ai_.numbersPerDraw_;
             size_t draws = 0;
             if (f2_.empty()) {
                 if (s1_.size() < static_cast<size_t>(c))
                     return kTooFew;
                 draws = s1_.size() / static_cast<size_t>(c);
-                if (s1_.size() % static_cast<size_t>(c) != 0 || draws > static_cast<size_t>(ai_.z_))
+                if (s1_.size() % static_cast<size_t>(c) != 0 || draws > static_cast<size_t>(ai_.drawsPerLine_))
                     return kTooMany;
                 values.assign(s1_.begin(), s1_.end());
             } else {
@@ -1229,7 +1324,7 @@ void TImportDrawsAIClass::ExtractColumns(const TImportLayout& layout)
                 if (draws == 0 || s2_.size() < draws * static_cast<size_t>(p2_))
                     return kTooFew;
                 if (s1_.size() != draws * static_cast<size_t>(p1_) || s2_.size() != draws * static_cast<size_t>(p2_) ||
-                    draws > static_cast<size_t>(ai_.z_))
+                    draws > static_cast<size_t>(ai_.drawsPerLine_))
                     return kTooMany;
                 values.clear();
                 for (size_t d = 0; d < draws; ++d) {

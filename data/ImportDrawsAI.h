@@ -128,6 +128,7 @@ private:
         int64_t Eligible = 0; // data rows that count against the layout
     };
     struct TRowDraws;
+    class TLayoutSearch;
 
     struct TLines {
         std::vector<uint32_t> Values; // saturated at UINT32_MAX beyond 32 bits
@@ -174,8 +175,8 @@ private:
 
     const TDrawClass& draws_;
     TGameInfo game_;
-    int c_ = 0; // numbers of one draw
-    int z_ = 1; // draws a line may hold
+    int numbersPerDraw_ = 0; // integers of one draw, field 2's after field 1's
+    int drawsPerLine_ = 1;   // draws one line may hold (the game's draws per day)
     TLines lines_;
     std::string text_; // the file's text, decoded
     std::unique_ptr<TImportTable> table_;

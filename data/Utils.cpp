@@ -115,6 +115,16 @@ bool NextIntAt(const std::string& text, size_t& pos, int& value)
     return true;
 }
 
+int32_t PowerOf(int a, int b)
+{
+    if (b <= 0)
+        return 1;
+    const double r = std::round(std::pow(static_cast<double>(a), static_cast<double>(b)));
+    if (!std::isfinite(r) || std::fabs(r) > 2147483647.0)
+        return 0;
+    return static_cast<int32_t>(r);
+}
+
 bool PathExists(const std::string& path)
 {
     struct stat st {};
@@ -139,33 +149,6 @@ int64_t Combinations64(int n, int k)
     return Tables().c64[n][k];
 }
 
-int64_t CombinationsExact(int n, int k)
-{
-    if (n < 0 || k < 0 || k > n)
-        return 0;
-    if (k == 0 || k == n)
-        return 1;
-    int64_t v = 1;
-    const int m = std::min(k, n - k);
-    for (int i = 0; i < m; ++i) {
-        int64_t product = 0;
-        if (__builtin_mul_overflow(v, int64_t(n) - i, &product))
-            return 0;
-        v = product / (i + 1);
-    }
-    return v < 0 ? 0 : v;
-}
-
-int32_t PowerOf(int a, int b)
-{
-    if (b <= 0)
-        return 1;
-    const double r = std::round(std::pow(static_cast<double>(a), static_cast<double>(b)));
-    if (!std::isfinite(r) || std::fabs(r) > 2147483647.0)
-        return 0;
-    return static_cast<int32_t>(r);
-}
-
 int32_t PowerTable(int a, int b)
 {
     if (a >= 0 && a < 8 && b >= 0 && b < 8)
@@ -173,59 +156,7 @@ int32_t PowerTable(int a, int b)
     return PowerOf(a, b);
 }
 
-int64_t RankSum(int x, int y, int z)
-{
-    if (x < 0 || x >= kRankDim || y < 0 || y >= kRankDim || z < 0 || z >= kRankPicks)
-        return 0;
-    return Tables().rank[x][y][z];
-}
-
 // ---- Balls and arrays ------------------------------------------------------
-
-void SortBalls(TShortIntArray& balls, int from, int to)
-{
-    from = std::max(from, 0);
-    to = std::min<int64_t>(to, static_cast<int64_t>(balls.size()) - 1);
-    if (from >= to)
-        return;
-    std::sort(balls.begin() + from, balls.begin() + to + 1);
-}
-
-int FindBall(int value, const TShortIntArray& sorted)
-{
-    const auto at = std::lower_bound(sorted.begin(), sorted.end(), value,
-                                     [](int8_t a, int v) { return a < v; });
-    return at != sorted.end() && *at == value ? static_cast<int>(at - sorted.begin()) : -1;
-}
-
-int CommonBalls(const TShortIntArray& a, const TShortIntArray& b)
-{
-    size_t i = 0, j = 0;
-    int common = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a[i] < b[j]) {
-            ++i;
-        } else if (a[i] > b[j]) {
-            ++j;
-        } else {
-            ++common;
-            ++i;
-            ++j;
-        }
-    }
-    return common;
-}
-
-int CommonBallsUnsorted(const int8_t* a, int n, const int8_t* b, int m)
-{
-    if (!a || !b)
-        return 0;
-    int common = 0;
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < m; ++j)
-            common += a[i] == b[j];
-    return common;
-}
 
 int64_t RankBalls(const int8_t* balls, int v, int k)
 {
@@ -278,11 +209,6 @@ bool UnrankBalls(int64_t rank, int v, int k, TShortIntArray& balls)
     }
     balls = std::move(out);
     return true;
-}
-
-void CopyBalls(const TShortIntArray& source, TShortIntArray& target)
-{
-    std::copy_n(source.begin(), std::min(source.size(), target.size()), target.begin());
 }
 
 // ---- Stream strings and byte arrays ----------------------------------------
@@ -357,15 +283,6 @@ TArrayOfShortIntArray ReadByteArrays(TMemoryStream& stream)
 }
 
 // ---- Number lists in text form ---------------------------------------------
-
-bool ParseNextInt(std::string& text, int& value)
-{
-    size_t pos = 0;
-    if (!NextIntAt(text, pos, value))
-        return false;
-    text.erase(0, pos);
-    return true;
-}
 
 TShortIntArray TextToBalls(const std::string& text)
 {
@@ -538,13 +455,6 @@ TDateTime ParseDateTime(const std::string& text)
     } catch (const std::exception&) {
         return 0;
     }
-}
-
-int ExpandYear(int y)
-{
-    if (y >= 0 && y <= 99)
-        return y < 50 ? 2000 + y : 1900 + y;
-    return y;
 }
 
 int CurrentDateOrder()

@@ -1,4 +1,4 @@
-// Shared free routines: combination, power and rank-sum tables, ball arrays,
+// Shared free routines: combination, power and rank tables, ball ranks,
 // stream strings, number lists in text form, dates, file names, colours.
 #pragma once
 
@@ -12,24 +12,16 @@
 // Counting (tables built once, on first use).
 int32_t Combinations(int n, int k);       // 32-bit table entry; 0 outside the table or when it does not fit
 int64_t Combinations64(int n, int k);     // 64-bit table entry
-int64_t CombinationsExact(int n, int k);  // multiplicative formula; 0 on overflow
-int32_t PowerOf(int a, int b);
+// a^b (1 for b <= 0); 0 when it does not fit 32 bits.
 int32_t PowerTable(int a, int b);
-int64_t RankSum(int x, int y, int z);     // R[x][y][z]; 0 outside the table
 
 // Balls and arrays.
-void SortBalls(TShortIntArray& balls, int from, int to); // 0-based inclusive range
-int FindBall(int value, const TShortIntArray& sorted);  // 0-based index or -1
-int CommonBalls(const TShortIntArray& a, const TShortIntArray& b);
-int CommonBallsUnsorted(const int8_t* a, int n, const int8_t* b, int m);
 // Rank of k ascending balls out of 1..v (0-based rank); -1 when v, k or the
 // balls are out of range or not strictly ascending.
 int64_t RankBalls(const int8_t* balls, int v, int k);
 int64_t RankBalls(const TShortIntArray& balls, int v, int k);
 // The inverse; false when the rank is outside 0..C(v,k)-1 or v, k out of range.
 bool UnrankBalls(int64_t rank, int v, int k, TShortIntArray& balls);
-void CopyBalls(const TShortIntArray& source, TShortIntArray& target);
-inline int IfThenInt(bool condition, int a, int b) { return condition ? a : b; }
 
 // Stream strings and byte arrays. LoadString raises EStreamError when the stream
 // ends before the terminating zero; ReadBytes/ReadByteArrays raise EStreamError
@@ -43,7 +35,6 @@ TArrayOfShortIntArray ReadByteArrays(TMemoryStream& stream);
 
 // Number lists in text form. A run of digits whose value exceeds 2147483647 is
 // read as 2147483647 (so TextToBalls answers its range error for it).
-bool ParseNextInt(std::string& text, int& value);
 // Raises ERangeError "Range check error" for a value above 127.
 TShortIntArray TextToBalls(const std::string& text);
 // Every run of decimal digits in the text as one number, in text order;
@@ -60,7 +51,6 @@ std::string WeekdayName(int day, int month, int year, bool full);
 std::string DateText(int order, const std::string& separator, bool withWeekday, bool fullWeekday, TDateTime date);
 std::string DateTimeText(int order, TDateTime dateTime);
 TDateTime ParseDateTime(const std::string& text);
-int ExpandYear(int year);
 
 // Process-wide date display settings (read from the locale at start-up).
 int CurrentDateOrder();

@@ -62,8 +62,8 @@ void TJUXEngine::StartRun()
     // A definition that passed the game model's checks always fits; anything
     // else would address numbers outside the score table.
     const int32_t k = Context.HitWidth();
-    if (Context.PoolSize < 2 || Context.PoolSize > 99 || Context.DrawnCount < 1 || k > TJUXScanner::kMaxHitWidth ||
-        (field.Lowest != 0 && field.Lowest != 1) ||
+    if (Context.PoolSize < 2 || Context.PoolSize > TJUXScanner::kMaxPool || Context.DrawnCount < 1 ||
+        k > TJUXScanner::kMaxHitWidth || (field.Lowest != 0 && field.Lowest != 1) ||
         (Context.CombinedSecondField && (Context.FieldDefsCopy[1].Picked < 1)))
         throw Exception("INTERNAL ERROR : Invalid field definition");
 
@@ -100,6 +100,13 @@ void TJUXEngine::SetThreads(int32_t threads)
     threads_ = ResolveThreads(threads);
     // Enough for the tables one filing recycles while the workers hold theirs.
     spares_.SetCapacity(size_t(2 * threads_ + 2));
+}
+
+void TJUXEngine::SetScanVectors(TJUXScanner::TVectors vectors)
+{
+    StopPipeline(); // its workers scan with the vectors they were given
+    scanVectors_ = vectors;
+    scanner_->SetVectors(vectors);
 }
 
 void TJUXEngine::AddTable(std::unique_ptr<TJUXClass> table)
@@ -227,6 +234,7 @@ std::unique_ptr<TJUXClass> TJUXEngine::TakeComputed(int32_t id)
             workerScanners_.push_back(std::make_unique<TJUXScanner>());
         std::vector<TJUXScanner*> scanners;
         for (int32_t w = 0; w <= workers; ++w) {
+            workerScanners_[size_t(w)]->SetVectors(scanVectors_);
             workerScanners_[size_t(w)]->LoadDraws(options_.Game, Context);
             scanners.push_back(workerScanners_[size_t(w)].get());
         }

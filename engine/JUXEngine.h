@@ -15,9 +15,9 @@
 #include "engine/EngineLinks.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXClass.h"
+#include "engine/JUXScan.h"
 #include "engine/PredictU.h"
 
-class TJUXScanner;
 class TTablePipeline;
 
 // The parameters and counters of the running analysis. Everything a run
@@ -85,6 +85,10 @@ public:
     static int32_t ResolveThreads(int32_t threads);
     void SetThreads(int32_t threads);
     int32_t Threads() const { return threads_; }
+    // The vector routines every scan of this engine may use (the tables are
+    // the same with either).
+    void SetScanVectors(TJUXScanner::TVectors vectors);
+    TJUXScanner::TVectors ScanVectors() const { return scanVectors_; }
 
     // Resets the run context for a new run on the options' game; raises the
     // "INTERNAL ERROR" exceptions of a game that cannot be analysed.
@@ -156,6 +160,7 @@ private:
     // Drops the tables in flight; no worker reads a table afterwards.
     void StopPipeline();
     int32_t threads_ = 1;
+    TJUXScanner::TVectors scanVectors_ = TJUXScanner::TVectors::Widest;
     mutable TTableSpares spares_;
     std::vector<std::unique_ptr<TJUXScanner>> workerScanners_;
     std::unique_ptr<TTablePipeline> pipeline_; // after the scanners it borrows

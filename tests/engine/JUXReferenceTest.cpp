@@ -21,6 +21,7 @@
 #include "engine/JUXScan.h"
 #include "engine/PredictU.h"
 #include "support/GameFixtures.h"
+#include "support/PredictReference.h"
 #include "support/ReferenceCases.h"
 
 namespace {
@@ -425,7 +426,7 @@ void ExpectSameState(const TJUXEngine& engine, const RefRun& ref, int id)
 // compared while it is live.
 class JUXReference : public ::testing::TestWithParam<std::tuple<Case, bool>> {};
 
-void CheckCase(const Case& c, bool oneRun)
+void CheckCase(const Case& c, bool oneRun, TJUXScanner::TVectors vectors)
 {
     TGameInfo info = fixtures::MakeGame(c.picked, c.total, 1, c.kind, c.picked2, c.total2, c.lowest);
     TDrawClass model(info);
@@ -438,6 +439,7 @@ void CheckCase(const Case& c, bool oneRun)
     ASSERT_NO_THROW(options.Validate());
 
     TJUXEngine engine(options);
+    engine.SetScanVectors(vectors);
     engine.StartRun();
 
     RefRun ref;
@@ -502,14 +504,10 @@ void CheckCase(const Case& c, bool oneRun)
 
 // The scanner's 512-bit routines, where the CPU has them, and the portable
 // ones give the same tables.
-struct WideVectors {
-    explicit WideVectors(bool allowed) : saved(TJUXScanner::WideVectorsAllowed())
-    {
-        TJUXScanner::WideVectorsAllowed() = allowed;
-    }
-    ~WideVectors() { TJUXScanner::WideVectorsAllowed() = saved; }
-    bool saved;
-};
+TJUXScanner::TVectors VectorsOf(bool wide)
+{
+    return wide ? TJUXScanner::TVectors::Widest : TJUXScanner::TVectors::Portable;
+}
 
 TEST_P(JUXReference, EngineEqualsPlainImplementation)
 {
@@ -519,8 +517,7 @@ TEST_P(JUXReference, EngineEqualsPlainImplementation)
         if (wide && (oneRun || !TJUXScanner::WideVectorsAvailable()))
             continue;
         SCOPED_TRACE(wide ? "512-bit routines" : "portable routines");
-        WideVectors use(wide);
-        CheckCase(std::get<0>(GetParam()), oneRun);
+        CheckCase(std::get<0>(GetParam()), oneRun, VectorsOf(wide));
         if (HasFatalFailure())
             return;
     }
@@ -546,7 +543,6 @@ TEST(JUXReferenceHostile, AnyPredecessorBytesGiveThePlainResult)
         const unsigned seed = 31u + run % 3;
         if (wide && !TJUXScanner::WideVectorsAvailable())
             continue;
-        WideVectors use(wide);
         TGameInfo info = fixtures::MakeGame(6, 49);
         TDrawClass model(info);
         fixtures::FillDraws(model, info, 90, seed);
@@ -557,6 +553,7 @@ TEST(JUXReferenceHostile, AnyPredecessorBytesGiveThePlainResult)
         options.MaxStatData = 9;
         options.SetStartPoint(70);
         TJUXEngine engine(options);
+        engine.SetScanVectors(VectorsOf(wide));
         engine.StartRun();
         engine.ReloadDraws();
 

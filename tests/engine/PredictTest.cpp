@@ -1,9 +1,10 @@
-// Window ratings and the hit probability table.
+// The reference window ratings and the hit probability table.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "engine/PredictU.h"
+#include "support/PredictReference.h"
 
 namespace {
 

@@ -1,0 +1,114 @@
+// The plain rating of one position window, as the scan's reference tests
+// compute it: how strongly a short history of values points at each value of
+// its range coming next (frequency, repeats and steps, in doubles).
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// Rates the values lo..hi of one window. All objects share one set of work
+// arrays (created on first use, grown, never shrunk), so only one object may
+// be in use at a time and the class is not reentrant.
+class TPredictClass {
+public:
+    // `window` holds the values oldest first; it is not copied and must
+    // outlive the object. Every value must lie in lo..hi.
+    TPredictClass(int32_t lo, std::span<const int32_t> window, int32_t hi) : Start(lo), Finish(hi), Source(window)
+    {
+        TWork& w = Work();
+        const int64_t width = std::max<int64_t>(int64_t(hi) - lo, 0);
+        if (int64_t(w.Rating.size()) - 1 < width) {
+            const size_t n = size_t(width) + 1;
+            w.Rating.assign(n, 0.0);
+            w.Frequency.assign(n, 0);
+            w.Age.assign(n, 0);
+            w.LastSeen.assign(n, 0);
+            w.Repeats.assign(n, 0);
+            w.Steps.assign(2 * size_t(width) + 1, 0);
+        }
+        std::fill(w.Rating.begin(), w.Rating.end(), 0.0);
+        Reset();
+    }
+
+    void Reset()
+    {
+        TWork& w = Work();
+        std::fill(w.Frequency.begin(), w.Frequency.end(), 0);
+        std::fill(w.Age.begin(), w.Age.end(), 0);
+        std::fill(w.LastSeen.begin(), w.LastSeen.end(), 0);
+        std::fill(w.Repeats.begin(), w.Repeats.end(), 0);
+        std::fill(w.Steps.begin(), w.Steps.end(), 0);
+    }
+
+    void Compute()
+    {
+        TWork& w = Work();
+        const int32_t count = int32_t(Source.size());
+        if (count == 0)
+            return;
+        const int32_t half = int32_t(w.Steps.size() / 2);
+        const int32_t width = Finish - Start;
+        auto inRange = [&](int32_t v) { return v >= 0 && v <= width; };
+
+        bool havePrev = false;
+        int32_t prev = 0;
+        for (int32_t p = count; p >= 1; --p) {
+            const int32_t v = Source[size_t(p - 1)] - Start;
+            if (!inRange(v)) {
+                havePrev = false; // a value outside lo..hi is refused by contract
+                continue;
+            }
+            w.Frequency[size_t(v)] += 1;
+            if (w.Age[size_t(v)] == 0)
+                w.Age[size_t(v)] = count - p + 1;
+            else if (w.LastSeen[size_t(v)] > 0 && w.Age[size_t(v)] >= w.LastSeen[size_t(v)] - p)
+                w.Repeats[size_t(v)] += 1;
+            w.LastSeen[size_t(v)] = p;
+            if (havePrev)
+                w.Steps[size_t(prev - v + half)] += 1;
+            prev = v;
+            havePrev = true;
+        }
+        const int32_t newest = Source[size_t(count - 1)] - Start;
+        if (!inRange(newest))
+            return;
+        for (int32_t m = 0; m <= width; ++m)
+            w.Rating[size_t(m)] += double(w.Frequency[size_t(m)]) + double(w.Repeats[size_t(m)]) +
+                                   double(w.Steps[size_t(m - newest + half)]);
+    }
+
+    // The rating of `value`; 0 outside the rated range.
+    double RatingFor(int32_t value) const
+    {
+        const TWork& w = Work();
+        const int64_t offset = int64_t(value) - Start;
+        if (offset < 0 || offset > int64_t(w.Rating.size()) - 1)
+            return 0.0;
+        return w.Rating[size_t(offset)];
+    }
+
+    int32_t Start = 0;
+    int32_t Finish = 0;
+    std::span<const int32_t> Source;
+
+    // Sizes of the shared arrays, for tests of their growth.
+    static size_t RatingCapacity() { return Work().Rating.size(); }
+    static size_t StepsCapacity() { return Work().Steps.size(); }
+
+private:
+    struct TWork {
+        std::vector<double> Rating;
+        std::vector<int32_t> Frequency;
+        std::vector<int32_t> Age;
+        std::vector<int32_t> LastSeen;
+        std::vector<int32_t> Repeats;
+        std::vector<int32_t> Steps;
+    };
+    static TWork& Work()
+    {
+        static TWork work;
+        return work;
+    }
+};
