@@ -131,7 +131,6 @@ TGameType GameType(int index)
         const bool two = t.Picked2 == 2;
         t.Caption = Format("Lotto %d + %d %s", t.Picked1, t.Picked2,
                            power ? (two ? "powerballs" : "powerball") : (two ? "bonus balls" : "bonus ball"));
-        t.Field2Name = power ? (two ? "Powerballs" : "Powerball") : (two ? "Bonus balls" : "Bonus ball");
     } else {
         t.Caption = "User defined";
     }
@@ -169,12 +168,11 @@ TGameInfo GameTypeDefinition(int index)
     TGameInfo info;
     info.Fields[0] = TGameField{49, 6, 1, 0};
     info.Fields[1] = TGameField{20, 1, 1, 0};
-    info.FieldNames = {kField1DefaultName, ""};
     const TGameType t = GameType(index);
     info.Fields[0].Picked = t.Picked1;
     info.Fields[1].Picked = t.Picked2;
     info.Field2Kind = t.Kind;
-    info.FieldNames[1] = t.Field2Name;
+    info.FieldNames = {DefaultFieldName(info, 1), t.Kind != 0 ? DefaultFieldName(info, 2) : ""};
     if (index >= 0 && index < kUserDefinedType)
         info.Name = ProposedGameName(info);
     return info;

@@ -90,7 +90,6 @@ inline constexpr const char* kCannotCreateFileError = "Cannot create history dra
 inline constexpr const char* kNotCreatedQuestion = "Lottery game has not been created! Do you want to cancel?";
 inline constexpr const char* kNoAlterNote = "NOTE: game parameters cannot be altered later.";
 inline constexpr const char* kNoAdjustableText = "No adjustable parameters";
-inline constexpr const char* kField1DefaultName = "Main numbers";
 
 inline constexpr int kGameTypeCount = 22;
 inline constexpr int kUserDefinedType = 21;
@@ -102,7 +101,6 @@ struct TGameType {
     int32_t Picked1 = 6;
     uint8_t Kind = 0;
     int32_t Picked2 = 1;
-    std::string Field2Name; // proposed field-2 name
 };
 // Index 0..21; out of range answers the "User defined" row.
 TGameType GameType(int index);
