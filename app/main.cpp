@@ -12,7 +12,6 @@
 #include <QPixmap>
 #include <QSpinBox>
 #include <QTimer>
-#include <QTabWidget>
 
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
@@ -22,9 +21,9 @@
 #include "rules/MainWindowRules.h"
 #include "rules/StartArgs.h"
 #include "widgets/ClipboardUi.h"
-#include "widgets/JUXDisplayFrame.h"
 #include "widgets/PathsUi.h"
 #include "widgets/PictureUi.h"
+#include "widgets/QtFont.h"
 #include "widgets/QtDialogs.h"
 #include "widgets/WindowPlacement.h"
 #include "windows/Application.h"
@@ -37,20 +36,12 @@ namespace {
 // The JUX Table page of the finished run, on the chosen table and chart.
 bool ShowTablePage(TfrmMain& window, TEnvironmentClass& environment, const TStartArgs& args)
 {
-    auto* frame = qobject_cast<TFrmJUXDisplay*>(window.Display().Widget);
-    if (!frame || environment.RunState != FINISHED) {
+    if (environment.RunState != FINISHED) {
         std::fprintf(stderr, "jux: the table page needs a finished run (--game and --tables)\n");
         return false;
     }
     window.btnFinalResultsClick();
-    const int32_t id = args.Table > 0 ? args.Table : CellID(frame->Panorama(), 1, TPanoramaGrid::kFixedRows);
-    frame->SelectJUX(id);
-    auto* pages = frame->findChild<QTabWidget*>(QStringLiteral("pgDisplay"));
-    auto* tablePage = frame->findChild<QWidget*>(QStringLiteral("tabJUXTable"));
-    if (pages && tablePage)
-        pages->setCurrentWidget(tablePage);
-    if (auto* charts = frame->findChild<QTabWidget*>(QStringLiteral("pgCharts")))
-        charts->setCurrentIndex(args.Chart == "delay" ? 1 : 0);
+    window.Display().ShowTable(args.Table, args.Chart == "delay");
     return true;
 }
 

@@ -10,16 +10,9 @@
 #include "data/Stores.h"
 #include "data/Types.h"
 #include "engine/BestLists.h"
+#include "models/Palette.h"
 
 class TJUXEngine;
-
-// Colours as 0x00BBGGRR, like the utility routines.
-constexpr uint32_t RGBColor(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
-constexpr uint32_t kMoneyGreen = RGBColor(192, 220, 192);
-constexpr uint32_t kSkyBlue = RGBColor(166, 202, 240);
-constexpr uint32_t kGreen = RGBColor(0, 128, 0);
-constexpr uint32_t kRed = RGBColor(255, 0, 0);
-constexpr uint32_t kYellow = RGBColor(255, 255, 0);
 
 // Panorama modes, the entries of the mode combo box.
 constexpr int32_t kPanoramaAugmentative = 0;

@@ -8,14 +8,15 @@
 #include <vector>
 
 #include "data/Stores.h"
+#include "models/Palette.h"
 
 class TJUXEngine;
 class TJUXClass;
 
 // Cell colours as 0xRRGGBB.
-constexpr uint32_t kSheetTitleColor = 0x008080; // (0, 128, 128)
-constexpr uint32_t kSheetDrawColor = 0xA6CAF0;  // (166, 202, 240)
-constexpr uint32_t kSheetHitColor = 0x008000;   // (0, 128, 0)
+constexpr uint32_t kSheetTitleColor = SheetRGB(kTeal);
+constexpr uint32_t kSheetDrawColor = SheetRGB(kSkyBlue);
+constexpr uint32_t kSheetHitColor = SheetRGB(kGreen);
 
 // What one table's worksheet shows, worked out before anything is written.
 // Rows are the tested draws, newest first.

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "widgets/NaviButtonFrame.h"
+#include "widgets/QtPalette.h"
 #include "widgets/QtText.h"
 
 namespace {
@@ -39,7 +40,7 @@ TDisplayF::TDisplayF(QWidget* parent) : QFrame(parent)
     title_->setObjectName(QStringLiteral("lblTitle"));
     title_->setAutoFillBackground(true);
     title_->setAlignment(Qt::AlignCenter);
-    title_->setStyleSheet(QStringLiteral("background-color: #A6CAF0; color: black; padding: 2px;"));
+    title_->setStyleSheet(QStringLiteral("background-color: %1; color: black; padding: 2px;").arg(StyleColor(kSkyBlue)));
     layout->addWidget(title_);
     view_ = new QTreeWidget(this);
     view_->setObjectName(QStringLiteral("lvDisplay"));

@@ -12,8 +12,6 @@ constexpr int kMargin = 2;
 
 } // namespace
 
-QColor ColorFromRGB(uint32_t color) { return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF)); }
-
 uint32_t RGBFromColor(const QColor& color)
 {
     return uint32_t(color.red()) | (uint32_t(color.green()) << 8) | (uint32_t(color.blue()) << 16);

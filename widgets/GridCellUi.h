@@ -10,14 +10,16 @@
 #include <QString>
 #include <QStyledItemDelegate>
 
+#include "widgets/QtPalette.h"
+
 class QPainter;
 class QTableWidget;
 
 enum class THorzAlign { Left, Centre, Right };
 enum class TVertAlign { Top, Centre, Bottom };
 
-// 0x00BBGGRR, as the models hold colours, and back.
-QColor ColorFromRGB(uint32_t color);
+// 0x00BBGGRR, as the models hold colours, from a QColor (ColorFromRGB is the
+// other way).
 uint32_t RGBFromColor(const QColor& color);
 
 void PaintGridCell(QPainter& painter, const QRect& rect, const QString& text, uint32_t color, bool selected,

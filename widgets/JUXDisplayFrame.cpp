@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "widgets/GridCellUi.h"
+#include "widgets/QtPalette.h"
 #include "widgets/GuardedUi.h"
 #include "widgets/JUXTableUi.h"
 #include "widgets/PathsUi.h"
@@ -50,6 +51,8 @@ TFrmJUXDisplay::TFrmJUXDisplay(TEnvironmentClass& env, QWidget* parent)
     grid->setItemDelegate(new TGridCellDelegate(
         [this](int col, int row) { return CellColor(col, row, RGBFromColor(palette().color(QPalette::Button))); },
         grid));
+    ui_->pnlPanoramaOptions->setStyleSheet(
+        QStringLiteral("QFrame#pnlPanoramaOptions { background-color: %1; }").arg(StyleColor(kSkyBlue)));
     ui_->lblProgressInfo->setMouseTracking(true);
     ui_->lblProgressInfo->installEventFilter(this);
     ui_->lblReqNumbers->installEventFilter(this);
@@ -266,6 +269,13 @@ void TFrmJUXDisplay::BrowseListChanged()
 void TFrmJUXDisplay::ShowPanoramaPage() { ui_->pgDisplay->setCurrentWidget(ui_->tabPanorama); }
 
 void TFrmJUXDisplay::ShowTablePage() { ui_->pgDisplay->setCurrentWidget(ui_->tabJUXTable); }
+
+void TFrmJUXDisplay::ShowTableWithChart(int32_t id, bool delayChart)
+{
+    SelectJUX(id > 0 ? id : CellID(Panorama(), 1, TPanoramaGrid::kFixedRows));
+    ShowTablePage();
+    tablePanel_->ShowChart(delayChart);
+}
 
 void TFrmJUXDisplay::RequestedChanged() { ui_->lblReqNumbers->setText(FromText(RequestedLabel())); }
 

@@ -45,6 +45,8 @@ public:
     void UpdateTableMenu();
     // The statistics, prediction and charts of the JUX Table page.
     TJUXTablePanel* TablePanel() const { return tablePanel_; }
+    // The JUX Table page on a table (0: the panorama's first) and chart.
+    void ShowTableWithChart(int32_t id, bool delayChart);
 
 protected:
     void ProgressTextChanged() override;

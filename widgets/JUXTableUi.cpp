@@ -21,6 +21,7 @@
 #include "widgets/GuardedUi.h"
 #include "widgets/NiceChart.h"
 #include "widgets/PathsUi.h"
+#include "widgets/QtPalette.h"
 #include "widgets/QtText.h"
 #include "widgets/TextGridUi.h"
 
@@ -86,7 +87,7 @@ void TJUXTablePanel::Build()
     auto* strip = new QFrame(this);
     strip->setObjectName(QStringLiteral("pnlJUXRequested"));
     strip->setAutoFillBackground(true);
-    strip->setStyleSheet(QStringLiteral("QFrame#pnlJUXRequested { background-color: rgb(166, 202, 240); }"));
+    strip->setStyleSheet(QStringLiteral("QFrame#pnlJUXRequested { background-color: %1; }").arg(StyleColor(kSkyBlue)));
     auto* stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(4, 2, 4, 2);
     btnLess_ = new QPushButton(QStringLiteral("-"), strip);
@@ -240,6 +241,8 @@ void TJUXTablePanel::WithStripDisabled(const std::function<void()>& change)
 {
     WithDisabled(stripControls_, change);
 }
+
+void TJUXTablePanel::ShowChart(bool delay) { pgCharts_->setCurrentWidget(delay ? ncDelay_ : ncHits_); }
 
 void TJUXTablePanel::UpdateDelayMenu()
 {

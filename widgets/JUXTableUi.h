@@ -41,6 +41,8 @@ public:
     QTableWidget* SuccessGrid() const { return sgSuccess_; }
     QTableWidget* PredictGrid() const { return sgPredict_; }
     TNiceChart* DelayChart() const { return ncDelay_; }
+    // Brings the hits chart or the delay chart to the front.
+    void ShowChart(bool delay);
     QMenu* HitsMenu() const { return popHits_; }
     QMenu* DelayMenu() const { return popDelay_; }
     // Rebuilds the delay menu as opening it does.

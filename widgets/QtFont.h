@@ -1,4 +1,4 @@
-// The face of the program's windows, at the size each window asks for.
+// The face of the program's windows: the one font helper every window uses.
 #pragma once
 
 #include <QFont>
@@ -13,3 +13,10 @@ inline QFont SansWindowFont(int pixelSize)
     f.setPixelSize(pixelSize);
     return f;
 }
+
+// The main window's and the application's default font, 13 px.
+inline QFont WindowFont() { return SansWindowFont(13); }
+
+// The smaller face of the dialogs (lottery manager, wizard, draws editor,
+// odds calculator), 11 px.
+inline QFont DialogFont() { return SansWindowFont(11); }

@@ -12,5 +12,6 @@ TAnalysisDisplayParts CreateAnalysisDisplay(QWidget* parent, TEnvironmentClass& 
     parts.Link = frame;
     parts.ShowFinalResults = [frame] { frame->ShowFinalResults(); };
     parts.RequestedNumbers = [frame] { return frame->RequestedNumbersSelected(); };
+    parts.ShowTable = [frame](int32_t table, bool delayChart) { frame->ShowTableWithChart(table, delayChart); };
     return parts;
 }

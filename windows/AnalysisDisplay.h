@@ -15,6 +15,8 @@ struct TAnalysisDisplayParts {
     std::function<void()> ShowFinalResults;
     // Requested numbers selected in the display, for the odds calculator.
     std::function<int32_t()> RequestedNumbers;
+    // The JUX Table page on a table (0: the panorama's first) and chart.
+    std::function<void(int32_t table, bool delayChart)> ShowTable;
 };
 
 TAnalysisDisplayParts CreateAnalysisDisplay(QWidget* parent, TEnvironmentClass& environment);

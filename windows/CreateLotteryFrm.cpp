@@ -22,7 +22,6 @@ TDrawFileHooks InstalledDrawFileHooks()
     return {[](const std::string& path) { loadDrawFile(path); }, [] { return closeDrawFile(); }};
 }
 
-QFont LotteryWindowFont() { return SansWindowFont(11); }
 
 namespace {
 
@@ -107,14 +106,14 @@ void TfrmCreateLottery::ApplyLook()
     setWindowTitle(QString::fromLatin1(kWizardCaption));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setFont(LotteryWindowFont());
+    setFont(DialogFont());
     setFixedSize(301, 257);
     // Enter goes on to the next page, as "Next" does.
     ui_->btnNext->setDefault(true);
     // The two field groups keep their width whatever field 2 shows.
     ui_->layGroups->setStretch(0, 1);
     ui_->layGroups->setStretch(1, 1);
-    QFont bold = LotteryWindowFont();
+    QFont bold = DialogFont();
     bold.setBold(true);
     for (QWidget* w : {static_cast<QWidget*>(ui_->lblGameType), static_cast<QWidget*>(ui_->lblDPD),
                        static_cast<QWidget*>(ui_->lblNote)})
@@ -412,17 +411,14 @@ void TfrmCreateLottery::CreateGame()
     if (!hooks_.Close())
         return;
 
-    TMemoryStream image;
-    if (!WriteGameHeader(image, info_)) {
-        // Nothing is written for a definition the header writer refused.
-        created_ = false;
-        return;
-    }
-    created_ = true;
-
     // Examined before it takes its name; a name taken meanwhile is kept.
     std::string error;
-    if (!WriteNewGameFile(path, image.Bytes(), error)) {
+    const TNewGameResult result = CreateGameFile(path, info_, nullptr, error);
+    // Nothing is written for a definition the header writer refused.
+    created_ = result != TNewGameResult::Refused;
+    if (result == TNewGameResult::Refused)
+        return;
+    if (result == TNewGameResult::NotWritten) {
         ShowError(kCannotCreateFileError);
         close();
         return;

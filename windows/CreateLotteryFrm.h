@@ -24,9 +24,6 @@ struct TDrawFileHooks {
 // The program's installed hooks (ShellHooks).
 TDrawFileHooks InstalledDrawFileHooks();
 
-// Tahoma 11 px, or the nearest sans-serif face.
-QFont LotteryWindowFont();
-
 class TfrmCreateLottery : public QDialog {
     Q_OBJECT
 

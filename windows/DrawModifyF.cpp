@@ -23,6 +23,8 @@
 #include "widgets/DisplayFrame.h"
 #include "widgets/NumberFrame.h"
 #include "widgets/PathsUi.h"
+#include "widgets/QtFont.h"
+#include "widgets/QtPalette.h"
 #include "widgets/QtText.h"
 #include "widgets/WindowPlacement.h"
 #include "windows/ImportDrawsEntry.h"
@@ -92,9 +94,7 @@ void TDrawModifyForm::Execute(QWidget* parent, TEnvironmentClass& environment)
 
 void TDrawModifyForm::BuildWindow()
 {
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPixelSize(11);
-    setFont(f);
+    setFont(DialogFont());
     // Wider than the classic 515 pixels, so the list shows its columns in today's fonts.
     resize(760, 440);
 
@@ -104,7 +104,8 @@ void TDrawModifyForm::BuildWindow()
     lblTitle_ = new QLabel(this);
     lblTitle_->setObjectName(QStringLiteral("lblTitle"));
     lblTitle_->setAlignment(Qt::AlignCenter);
-    lblTitle_->setStyleSheet(QStringLiteral("background-color: #A6CAF0; color: black; font-weight: bold; padding: 3px;"));
+    lblTitle_->setStyleSheet(
+        QStringLiteral("background-color: %1; color: black; font-weight: bold; padding: 3px;").arg(StyleColor(kSkyBlue)));
     outer->addWidget(lblTitle_);
 
     auto* body = new QHBoxLayout;

@@ -24,24 +24,21 @@
 #include "service/DownloadJob.h"
 #include "service/GameSource.h"
 #include "widgets/PathsUi.h"
+#include "widgets/QtFont.h"
+#include "widgets/QtPalette.h"
 #include "widgets/QtText.h"
 #include "widgets/WindowPlacement.h"
 #include "ui_LotteryManagerFrm.h"
 
 namespace {
 
-const QColor kSkyBlue(166, 202, 240);
-
 void StyleTitle(QLabel* label)
 {
-    QFont f = LotteryWindowFont();
+    QFont f = DialogFont();
     f.setBold(true);
     f.setPixelSize(13);
     label->setFont(f);
-    QPalette p = label->palette();
-    p.setColor(QPalette::Window, kSkyBlue);
-    label->setPalette(p);
-    label->setAutoFillBackground(true);
+    FillBackground(label, kSkyBlue);
     label->setMinimumHeight(22);
     label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     label->setContentsMargins(4, 0, 4, 0);
@@ -165,7 +162,7 @@ void TfrmLotteryManager::Execute(QWidget* parent, const std::string& dataFolder,
 void TfrmLotteryManager::ApplyLook()
 {
     setWindowTitle(QString::fromLatin1(kManagerCaption));
-    setFont(LotteryWindowFont());
+    setFont(DialogFont());
     resize(529, 298);
     // Enter does what "Next" does.
     ui_->btnNext->setDefault(true);
@@ -626,6 +623,5 @@ void TfrmLotteryManager::DownloadSelected()
 void RunLotteryManager(QWidget* parent)
 {
     // The same folder the environment makes at start-up.
-    const std::string dataFolder = IncludeTrailingPathDelimiter(CommonAppDataFolder() + "JUX Engine");
-    TfrmLotteryManager::Execute(parent, dataFolder, InstalledDrawFileHooks());
+    TfrmLotteryManager::Execute(parent, ProgramDataFolder(), InstalledDrawFileHooks());
 }

@@ -22,8 +22,10 @@
 #include "rules/MainWindowRules.h"
 #include "widgets/BusyProgress.h"
 #include "widgets/GridCellUi.h"
+#include "widgets/GuardedUi.h"
 #include "widgets/PathsUi.h"
 #include "widgets/QtFont.h"
+#include "widgets/QtPalette.h"
 #include "widgets/QtText.h"
 #include "windows/AboutFrm.h"
 #include "windows/BacktestFrm.h"
@@ -33,24 +35,11 @@
 
 namespace {
 
-const QColor kSkyBlue(166, 202, 240);
-const QColor kMoneyGreen(192, 220, 192);
-const QColor kGreen(0, 128, 0);
-const QColor kMaroon(128, 0, 0);
-
-void SetTextColor(QWidget* w, const QColor& c)
+void SetTextColor(QWidget* w, uint32_t color)
 {
     QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, c);
+    p.setColor(QPalette::WindowText, ColorFromRGB(color));
     w->setPalette(p);
-}
-
-void SetBackground(QWidget* w, const QColor& c)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, c);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
 }
 
 QFont StyledFont(const QFont& base, bool bold, int pixelSize = 0, bool underline = false)
@@ -72,8 +61,6 @@ void FillCombo(QComboBox* combo, const std::vector<int32_t>& choices, int32_t va
 }
 
 } // namespace
-
-QFont WindowFont() { return SansWindowFont(13); }
 
 TfrmMain::TfrmMain(TEnvironmentClass& environment, QWidget* parent)
     : QMainWindow(parent), environment_(environment), ui_(std::make_unique<Ui::TfrmMain>())
@@ -112,8 +99,8 @@ void TfrmMain::ApplyLook()
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    SetBackground(ui_->pnlHeader, kSkyBlue);
-    SetBackground(ui_->pnlParams, kMoneyGreen);
+    FillBackground(ui_->pnlHeader, kSkyBlue);
+    FillBackground(ui_->pnlParams, kMoneyGreen);
     for (QLabel* l : {ui_->lblActiveLottery, ui_->lblActiveField}) {
         l->setFont(StyledFont(base, true, 16));
         SetTextColor(l, kGreen);
@@ -132,7 +119,7 @@ void TfrmMain::ApplyLook()
         b->setFont(StyledFont(base, true, 16));
     }
 
-    SetBackground(ui_->lblOptionsTitle, kSkyBlue);
+    FillBackground(ui_->lblOptionsTitle, kSkyBlue);
     ui_->lblOptionsTitle->setFont(StyledFont(base, true, 16));
     ui_->lblOptionsTitle->setMinimumHeight(28);
     ui_->txtTotalDraws->setFont(StyledFont(base, true));
@@ -206,15 +193,6 @@ void TfrmMain::ConnectCommands()
     connect(ui_->cbTotalTestDraws, &QComboBox::editTextChanged, this, [this] { UpdateStartPointLabel(); });
     connect(popActiveFields_, &QMenu::triggered, this,
             [this](QAction* item) { Guarded([this, item] { popActiveFieldsClicked(item); }); });
-}
-
-void TfrmMain::Guarded(const std::function<void()>& command)
-{
-    try {
-        command();
-    } catch (const std::exception& e) {
-        ShowError(e.what());
-    }
 }
 
 // --- Start-up and closing ----------------------------------------------------
@@ -325,7 +303,7 @@ void TfrmMain::SetLotteryCaption(const std::string& text, bool hasFilePath)
     const TLotteryCaptionStyle style = LotteryCaptionStyle(hasFilePath);
     QLabel* caption = ui_->txtActiveLottery;
     caption->setText(FromText(text));
-    SetTextColor(caption, ColorFromRGB(style.Color));
+    SetTextColor(caption, style.Color);
     QFont f = caption->font();
     f.setItalic(style.Italic);
     caption->setFont(f);

@@ -23,9 +23,6 @@ class QMenu;
 class QUrl;
 class QWidget;
 
-// The window's default font: Tahoma 13 px, or the nearest sans-serif face.
-QFont WindowFont();
-
 class TfrmMain : public QMainWindow, public TMainWindowLink {
     Q_OBJECT
 
@@ -106,8 +103,6 @@ private:
     std::string ChooseFile(bool save, const std::string& proposedName);
     // Opens the URL; when nothing opens it, says so with `where` on the next line.
     void OpenOnDesktop(const QUrl& url, const char* noProgramText, const std::string& where);
-    // Runs a command; an error it raises is shown as the default handler would.
-    void Guarded(const std::function<void()>& command);
 
     TEnvironmentClass& environment_;
     std::unique_ptr<Ui::TfrmMain> ui_;

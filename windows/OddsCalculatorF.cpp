@@ -49,7 +49,7 @@ TfrmOddsCalculator::TfrmOddsCalculator(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmOddsCalculator"));
     setWindowTitle(QStringLiteral("Odds Calculator"));
-    setFont(SansWindowFont(11));
+    setFont(DialogFont());
     setMinimumSize(434 - 16, 331 - 38); // the outer minimum less a typical frame
     resize(418, 293);
 

@@ -380,3 +380,25 @@ TEST_F(TablePage, SavesAChartAsPicture)
     Panel()->DelayMenu()->findChild<QAction*>(QStringLiteral("mniSaveDelayChart"))->trigger();
     EXPECT_EQ(r.dialogs.Texts().size(), shown);
 }
+
+TEST_F(TablePage, ShowTableWithChartOpensThePageOnTheAskedTableAndChart)
+{
+    auto* pages = Child<QTabWidget>("pgDisplay");
+    auto* charts = Child<QTabWidget>("pgCharts");
+    const int32_t best = CellID(f->Panorama(), 1, TPanoramaGrid::kFixedRows);
+    const int32_t other = CellID(f->Panorama(), 2, TPanoramaGrid::kFixedRows);
+    ASSERT_NE(best, other);
+    const struct {
+        int32_t asked;
+        bool delay;
+        int32_t shown;
+    } cases[] = {{0, false, best}, {other, true, other}, {best, false, best}};
+    for (const auto& c : cases) {
+        f->ShowTableWithChart(c.asked, c.delay);
+        EXPECT_EQ(f->CurrentJUX(), c.shown) << c.asked;
+        EXPECT_EQ(pages->currentWidget(), Child<QWidget>("tabJUXTable")) << c.asked;
+        EXPECT_EQ(charts->currentWidget(), c.delay ? static_cast<QWidget*>(Panel()->DelayChart())
+                                                   : static_cast<QWidget*>(Panel()->HitsChart()))
+            << c.asked;
+    }
+}
