@@ -155,53 +155,69 @@ std::vector<std::string> TitleLines(const std::string& title)
     return lines;
 }
 
-TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vector<const TChartSeriesData*>& series,
-                                int32_t width, int32_t height, const TChartTextMetrics& metrics)
-{
-    TChartLayout layout;
-    layout.Width = width;
-    layout.Height = height;
-    const int32_t th = std::max(metrics.TextHeight(), 0);
-    layout.TextHeight = th;
-    TChartRect& plot = layout.Plot;
-    plot = {kMargin, kMargin, width - kMargin, height - kMargin};
-    layout.MarkerRadius = std::max(Px(0.004 * width), 1);
+namespace {
 
+// The title across the top, when shown; the plot starts below it.
+void PlaceTitle(TChartLayout& layout, const TChartSettings& settings, const TChartTextMetrics& metrics)
+{
+    TChartRect& plot = layout.Plot;
     if (settings.ShowTitle && !settings.Title.empty()) {
         layout.HasTitle = true;
         const int32_t titleHeight = std::max(metrics.TitleHeight(settings.Title, plot.Width()), 0);
         layout.TitleRect = {plot.Left, plot.Top, plot.Right, plot.Top + titleHeight};
         plot.Top = layout.TitleRect.Bottom + 10;
     }
-    plot.Bottom -= 2 * th + 14;
+}
 
-    // Y axis.
-    TAxisRange yRange;
-    TAxisRange xRange;
-    bool anyBar = false;
+// The values both axes must show, and whether any series is drawn as bars.
+struct TSeriesRanges {
+    TAxisRange X;
+    TAxisRange Y;
+    bool AnyBar = false;
+};
+
+TSeriesRanges SeriesRanges(const std::vector<const TChartSeriesData*>& series)
+{
+    TSeriesRanges ranges;
     for (const TChartSeriesData* s : series) {
-        anyBar = anyBar || s->Kind == TSeriesKind::Bar;
+        ranges.AnyBar = ranges.AnyBar || s->Kind == TSeriesKind::Bar;
         for (const TChartPoint& p : s->Points) {
-            yRange.Add(p.Y);
-            xRange.Add(p.X);
+            ranges.Y.Add(p.Y);
+            ranges.X.Add(p.X);
         }
     }
     // A bar's height is its value: an axis starting above 0 would show a
     // count of 1 as no bar at all.
-    if (anyBar && yRange.Any)
-        yRange.Add(0);
+    if (ranges.AnyBar && ranges.Y.Any)
+        ranges.Y.Add(0);
+    return ranges;
+}
+
+// How a value maps to a pixel along one axis: pixel = origin + (value - Start) * PerUnit.
+struct TAxisScale {
+    double Start = 0;
+    double PerUnit = 0;
+};
+
+// The y axis ticks and labels, the zero line; the plot moves right of the
+// widest label. Answers the scale the points are placed with.
+TAxisScale PlaceYAxis(TChartLayout& layout, const TChartSettings& settings, const TAxisRange& yRange,
+                      const TChartTextMetrics& metrics)
+{
+    TChartRect& plot = layout.Plot;
+    const int32_t th = layout.TextHeight;
     const int32_t yTicks = AxisTickCount(plot.Height(), yRange.Lo, yRange.Hi, settings.AxisYWholeNumbers);
     const std::vector<double> yValues =
         TickValues(yTicks, yRange.Lo, yRange.Hi, layout.YStep, settings.AxisYWholeNumbers);
-    const double yStart = yValues.empty() ? 0 : yValues.front();
-    const double yPerUnit =
-        layout.YStep > 0 ? double(plot.Height()) / (Intervals(yTicks) * layout.YStep) : 0;
+    TAxisScale scale;
+    scale.Start = yValues.empty() ? 0 : yValues.front();
+    scale.PerUnit = layout.YStep > 0 ? double(plot.Height()) / (Intervals(yTicks) * layout.YStep) : 0;
     int32_t widest = 0;
     layout.ZeroLine = plot.Bottom;
     for (size_t k = 0; k < yValues.size(); ++k) {
         TChartTick tick;
         tick.Value = yValues[k];
-        tick.Pixel = plot.Bottom - Px(double(k) * layout.YStep * yPerUnit);
+        tick.Pixel = plot.Bottom - Px(double(k) * layout.YStep * scale.PerUnit);
         tick.Label = ChartLabel(tick.Value, settings.AxisYScale);
         widest = std::max(widest, metrics.TextWidth(tick.Label));
         if (tick.Value == 0)
@@ -209,38 +225,53 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
         layout.YTicks.push_back(std::move(tick));
     }
     plot.Left += th + widest + 14;
+    return scale;
+}
 
-    // Legend.
-    if (settings.ShowLegend && !series.empty()) {
-        layout.HasLegend = true;
-        int32_t boxWidth = 0;
-        int32_t y = plot.Top + kLegendPadding;
-        for (const TChartSeriesData* s : series) {
-            TLegendEntry entry;
-            entry.Lines = TitleLines(s->Title);
-            for (const std::string& line : entry.Lines)
-                boxWidth = std::max(boxWidth, metrics.TextWidth(line));
-            const int32_t entryHeight = std::max(int32_t(entry.Lines.size()) * th, kMinEntryHeight);
-            entry.Rect = {0, y, 0, y + entryHeight};
-            y += entryHeight + kLegendGap;
-            layout.Legend.push_back(std::move(entry));
-        }
-        boxWidth += kLegendExtra;
-        const int32_t boxBottom = y - kLegendGap + kLegendPadding;
-        layout.LegendRect = {plot.Right - boxWidth, plot.Top, plot.Right, boxBottom};
-        for (TLegendEntry& entry : layout.Legend) {
-            entry.Rect.Left = layout.LegendRect.Left;
-            entry.Rect.Right = layout.LegendRect.Right;
-        }
-        plot.Right = layout.LegendRect.Left - 20;
-        if (layout.HasTitle)
-            layout.TitleRect.Right = plot.Right;
+// The legend box at the top right, one entry per series, when shown; the
+// plot and the title end left of it.
+void PlaceLegend(TChartLayout& layout, const TChartSettings& settings,
+                 const std::vector<const TChartSeriesData*>& series, const TChartTextMetrics& metrics)
+{
+    if (!settings.ShowLegend || series.empty())
+        return;
+    TChartRect& plot = layout.Plot;
+    const int32_t th = layout.TextHeight;
+    layout.HasLegend = true;
+    int32_t boxWidth = 0;
+    int32_t y = plot.Top + kLegendPadding;
+    for (const TChartSeriesData* s : series) {
+        TLegendEntry entry;
+        entry.Lines = TitleLines(s->Title);
+        for (const std::string& line : entry.Lines)
+            boxWidth = std::max(boxWidth, metrics.TextWidth(line));
+        const int32_t entryHeight = std::max(int32_t(entry.Lines.size()) * th, kMinEntryHeight);
+        entry.Rect = {0, y, 0, y + entryHeight};
+        y += entryHeight + kLegendGap;
+        layout.Legend.push_back(std::move(entry));
     }
+    boxWidth += kLegendExtra;
+    const int32_t boxBottom = y - kLegendGap + kLegendPadding;
+    layout.LegendRect = {plot.Right - boxWidth, plot.Top, plot.Right, boxBottom};
+    for (TLegendEntry& entry : layout.Legend) {
+        entry.Rect.Left = layout.LegendRect.Left;
+        entry.Rect.Right = layout.LegendRect.Right;
+    }
+    plot.Right = layout.LegendRect.Left - 20;
+    if (layout.HasTitle)
+        layout.TitleRect.Right = plot.Right;
+}
 
-    // X axis.
-    layout.OnePerValue = anyBar || settings.AxisXOnePerValue;
-    std::vector<double> distinct;
-    double xPerUnit = 0;
+// The x axis ticks: one per distinct value (bars, or when asked for), set in
+// the middle of a slot for bars and spread evenly otherwise; or a scale of
+// round steps. `distinct` answers the values of a one-per-value axis.
+TAxisScale PlaceXAxis(TChartLayout& layout, const TChartSettings& settings,
+                      const std::vector<const TChartSeriesData*>& series, const TSeriesRanges& ranges,
+                      std::vector<double>& distinct)
+{
+    const TChartRect& plot = layout.Plot;
+    TAxisScale scale;
+    layout.OnePerValue = ranges.AnyBar || settings.AxisXOnePerValue;
     if (layout.OnePerValue) {
         for (const TChartSeriesData* s : series)
             for (const TChartPoint& p : s->Points)
@@ -250,12 +281,12 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
         distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
         const size_t m = distinct.size();
         if (m > 0) {
-            if (anyBar)
+            if (ranges.AnyBar)
                 layout.SlotWidth = double(plot.Width()) / double(m);
             for (size_t k = 0; k < m; ++k) {
                 TChartTick tick;
                 tick.Value = distinct[k];
-                if (anyBar)
+                if (ranges.AnyBar)
                     tick.Pixel = plot.Left + Px(double(k) * layout.SlotWidth) + Px(layout.SlotWidth / 2);
                 else
                     tick.Pixel = plot.Left + (m > 1 ? Px(double(k) * plot.Width() / double(m - 1)) : 0);
@@ -264,21 +295,29 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
             }
         }
     } else {
+        const TAxisRange& xRange = ranges.X;
         const int32_t xTicks = AxisTickCount(plot.Width(), xRange.Lo, xRange.Hi, settings.AxisXWholeNumbers);
         const std::vector<double> xValues =
             TickValues(xTicks, xRange.Lo, xRange.Hi, layout.XStep, settings.AxisXWholeNumbers);
-        xPerUnit = layout.XStep > 0 ? double(plot.Width()) / (Intervals(xTicks) * layout.XStep) : 0;
+        scale.PerUnit = layout.XStep > 0 ? double(plot.Width()) / (Intervals(xTicks) * layout.XStep) : 0;
         for (size_t k = 0; k < xValues.size(); ++k) {
             TChartTick tick;
             tick.Value = xValues[k];
-            tick.Pixel = plot.Left + Px(double(k) * layout.XStep * xPerUnit);
+            tick.Pixel = plot.Left + Px(double(k) * layout.XStep * scale.PerUnit);
             tick.Label = ChartLabel(tick.Value, settings.AxisXScale);
             layout.XTicks.push_back(std::move(tick));
         }
     }
-    const double xStart = layout.XTicks.empty() ? 0 : layout.XTicks.front().Value;
+    scale.Start = layout.XTicks.empty() ? 0 : layout.XTicks.front().Value;
+    return scale;
+}
 
-    // Points.
+// Every point's pixel and the rectangle painted for it: a bar from the zero
+// line, side by side with the other bar series in its slot, or a marker.
+void PlacePoints(TChartLayout& layout, const std::vector<const TChartSeriesData*>& series,
+                 const std::vector<double>& distinct, const TAxisScale& x, const TAxisScale& y)
+{
+    const TChartRect& plot = layout.Plot;
     int32_t barCount = 0;
     for (const TChartSeriesData* s : series)
         barCount += s->Kind == TSeriesKind::Bar;
@@ -299,9 +338,9 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
                 else
                     px.X = plot.Left;
             } else {
-                px.X = plot.Left + Px((p.X - xStart) * xPerUnit);
+                px.X = plot.Left + Px((p.X - x.Start) * x.PerUnit);
             }
-            px.Y = plot.Bottom - Px((p.Y - yStart) * yPerUnit);
+            px.Y = plot.Bottom - Px((p.Y - y.Start) * y.PerUnit);
             if (s->Kind == TSeriesKind::Bar) {
                 const int32_t left = px.X + Px(q / 2.0 - slot / 2.0 + barIndex * q + 0.1 * q);
                 px.Rect = {left, std::min(px.Y, layout.ZeroLine), left + barWidth, std::max(px.Y, layout.ZeroLine)};
@@ -314,6 +353,32 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
             ++barIndex;
         layout.Points.push_back(std::move(pixels));
     }
+}
+
+} // namespace
+
+// The steps run in this order because each takes room from the plot that the
+// next one measures: the title and the x-axis labels from its height, the
+// y-axis labels and the legend from its width; the x ticks and the points
+// then spread over what is left.
+TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vector<const TChartSeriesData*>& series,
+                                int32_t width, int32_t height, const TChartTextMetrics& metrics)
+{
+    TChartLayout layout;
+    layout.Width = width;
+    layout.Height = height;
+    const int32_t th = std::max(metrics.TextHeight(), 0);
+    layout.TextHeight = th;
+    layout.Plot = {kMargin, kMargin, width - kMargin, height - kMargin};
+    layout.MarkerRadius = std::max(Px(0.004 * width), 1);
+    PlaceTitle(layout, settings, metrics);
+    layout.Plot.Bottom -= 2 * th + 14; // the x-axis labels and title
+    const TSeriesRanges ranges = SeriesRanges(series);
+    const TAxisScale y = PlaceYAxis(layout, settings, ranges.Y, metrics);
+    PlaceLegend(layout, settings, series, metrics);
+    std::vector<double> distinct;
+    const TAxisScale x = PlaceXAxis(layout, settings, series, ranges, distinct);
+    PlacePoints(layout, series, distinct, x, y);
     return layout;
 }
 

@@ -222,61 +222,83 @@ void TNiceChart::paintEvent(QPaintEvent* event)
 
 void TNiceChart::PaintChart(QPainter& painter)
 {
+    painter.setFont(axisFont_);
+    if (layout_.HasLegend)
+        PaintLegend(painter);
+    if (layout_.HasTitle)
+        PaintTitle(painter);
+    const QPen gridPen(QColor(128, 128, 128), 1, Qt::DotLine);
+    PaintXAxis(painter, gridPen);
+    PaintYAxis(painter, gridPen);
+    PaintPlotFrame(painter);
+    // Bars first, then the lines over them.
+    PaintBars(painter);
+    PaintLines(painter);
+}
+
+QColor TNiceChart::SeriesQColor(int p) const { return ColorFromRGB(SeriesColor(p, settings_.Monochrome)); }
+
+QFont TNiceChart::AxisTitleFont() const
+{
+    QFont bold = axisFont_;
+    bold.setBold(true);
+    return bold;
+}
+
+// The legend box with its shadow: a swatch or line with marker per series,
+// and the series' title lines beside it.
+void TNiceChart::PaintLegend(QPainter& painter)
+{
+    const TChartLayout& l = layout_;
+    const int th = l.TextHeight;
+    const QRect box = ToQRect(l.LegendRect);
+    painter.fillRect(QRect(box.right() + 1, box.top() + 3, 3, box.height()), Qt::black);
+    painter.fillRect(QRect(box.left() + 3, box.bottom() + 1, box.width(), 3), Qt::black);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::white);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    for (size_t p = 0; p < l.Legend.size() && p < series_.size(); ++p) {
+        const TLegendEntry& entry = l.Legend[p];
+        const QColor colour = SeriesQColor(int(p));
+        const int mid = (entry.Rect.Top + entry.Rect.Bottom) / 2;
+        if (series_[p]->Kind() == TSeriesKind::Bar) {
+            const QRect square(box.left() + 10 + 2, mid - 10 + 2, 16, 16);
+            if (settings_.Monochrome)
+                painter.fillRect(square, HatchBrushes()[size_t(p % 16)]);
+            else
+                painter.fillRect(square, colour);
+            painter.setPen(QPen(Qt::black, 1));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(square.adjusted(0, 0, -1, -1));
+        } else {
+            painter.setPen(QPen(colour, 1));
+            painter.drawLine(box.left() + 10, mid, box.left() + 30, mid);
+            DrawMarker(painter, SeriesMarker(int(p)), box.left() + 20, mid, l.MarkerRadius, colour);
+        }
+        painter.setPen(Qt::black);
+        const int textTop = mid - int(entry.Lines.size()) * th / 2;
+        for (size_t i = 0; i < entry.Lines.size(); ++i)
+            painter.drawText(QRect(box.left() + 32, textTop + int(i) * th, box.width() - 32, th),
+                             Qt::AlignLeft | Qt::AlignVCenter, FromText(entry.Lines[i]));
+    }
+}
+
+void TNiceChart::PaintTitle(QPainter& painter)
+{
+    painter.setFont(titleFont_);
+    painter.setPen(Qt::black);
+    painter.drawText(ToQRect(layout_.TitleRect), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                     FromText(settings_.Title));
+    painter.setFont(axisFont_);
+}
+
+// The x axis with its ticks, the labels that do not overlap the one before,
+// the vertical grid lines and the axis title.
+void TNiceChart::PaintXAxis(QPainter& painter, const QPen& gridPen)
+{
     const TChartLayout& l = layout_;
     const TChartRect& plot = l.Plot;
     const int th = l.TextHeight;
-    QFont bold = axisFont_;
-    bold.setBold(true);
-    painter.setFont(axisFont_);
-
-    auto colourOf = [this](int p) { return ColorFromRGB(SeriesColor(p, settings_.Monochrome)); };
-
-    // Legend.
-    if (l.HasLegend) {
-        const QRect box = ToQRect(l.LegendRect);
-        painter.fillRect(QRect(box.right() + 1, box.top() + 3, 3, box.height()), Qt::black);
-        painter.fillRect(QRect(box.left() + 3, box.bottom() + 1, box.width(), 3), Qt::black);
-        painter.setPen(QPen(Qt::black, 1));
-        painter.setBrush(Qt::white);
-        painter.drawRect(box.adjusted(0, 0, -1, -1));
-        for (size_t p = 0; p < l.Legend.size() && p < series_.size(); ++p) {
-            const TLegendEntry& entry = l.Legend[p];
-            const QColor colour = colourOf(int(p));
-            const int mid = (entry.Rect.Top + entry.Rect.Bottom) / 2;
-            if (series_[p]->Kind() == TSeriesKind::Bar) {
-                const QRect square(box.left() + 10 + 2, mid - 10 + 2, 16, 16);
-                if (settings_.Monochrome)
-                    painter.fillRect(square, HatchBrushes()[size_t(p % 16)]);
-                else
-                    painter.fillRect(square, colour);
-                painter.setPen(QPen(Qt::black, 1));
-                painter.setBrush(Qt::NoBrush);
-                painter.drawRect(square.adjusted(0, 0, -1, -1));
-            } else {
-                painter.setPen(QPen(colour, 1));
-                painter.drawLine(box.left() + 10, mid, box.left() + 30, mid);
-                DrawMarker(painter, SeriesMarker(int(p)), box.left() + 20, mid, l.MarkerRadius, colour);
-            }
-            painter.setPen(Qt::black);
-            const int textTop = mid - int(entry.Lines.size()) * th / 2;
-            for (size_t i = 0; i < entry.Lines.size(); ++i)
-                painter.drawText(QRect(box.left() + 32, textTop + int(i) * th, box.width() - 32, th),
-                                 Qt::AlignLeft | Qt::AlignVCenter, FromText(entry.Lines[i]));
-        }
-    }
-
-    // Title.
-    if (l.HasTitle) {
-        painter.setFont(titleFont_);
-        painter.setPen(Qt::black);
-        painter.drawText(ToQRect(l.TitleRect), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
-                         FromText(settings_.Title));
-        painter.setFont(axisFont_);
-    }
-
-    QPen gridPen(QColor(128, 128, 128), 1, Qt::DotLine);
-
-    // X axis.
     painter.fillRect(QRect(plot.Left - 1, plot.Bottom - 1, plot.Width() + 2, 3), Qt::black);
     painter.setPen(Qt::black);
     int lastLabelRight = -1000000;
@@ -296,12 +318,19 @@ void TNiceChart::PaintChart(QPainter& painter)
             painter.setPen(Qt::black);
         }
     }
-    painter.setFont(bold);
+    painter.setFont(AxisTitleFont());
     painter.drawText(QRect(plot.Left, plot.Bottom + 8 + th, plot.Width(), th + 4), Qt::AlignHCenter | Qt::AlignTop,
                      FromText(settings_.AxisXTitle));
     painter.setFont(axisFont_);
+}
 
-    // Y axis.
+// The y axis with its ticks and labels, the zero line in black, the
+// horizontal grid lines, and the axis title turned upright.
+void TNiceChart::PaintYAxis(QPainter& painter, const QPen& gridPen)
+{
+    const TChartLayout& l = layout_;
+    const TChartRect& plot = l.Plot;
+    const int th = l.TextHeight;
     painter.fillRect(QRect(plot.Left - 1, plot.Top, 3, plot.Height() + 1), Qt::black);
     for (size_t k = 0; k < l.YTicks.size(); ++k) {
         const TChartTick& tick = l.YTicks[k];
@@ -320,7 +349,7 @@ void TNiceChart::PaintChart(QPainter& painter)
         }
     }
     painter.save();
-    painter.setFont(bold);
+    painter.setFont(AxisTitleFont());
     painter.setPen(Qt::black);
     const int axisMid = (plot.Top + plot.Bottom) / 2;
     painter.translate(20, axisMid);
@@ -328,18 +357,25 @@ void TNiceChart::PaintChart(QPainter& painter)
     painter.drawText(QRect(-plot.Height() / 2 - 100, 0, plot.Height() + 200, th + 4), Qt::AlignHCenter | Qt::AlignTop,
                      FromText(settings_.AxisYTitle));
     painter.restore();
+}
 
-    // Frame along the top and right of the plot.
+// The frame along the top and right of the plot.
+void TNiceChart::PaintPlotFrame(QPainter& painter)
+{
+    const TChartRect& plot = layout_.Plot;
     painter.setPen(QPen(Qt::black, 1));
     painter.drawLine(plot.Left, plot.Top, plot.Right, plot.Top);
     painter.drawLine(plot.Right, plot.Top, plot.Right, plot.Bottom);
+}
 
-    // Series: bars first, then the lines over them.
-    for (size_t p = 0; p < series_.size() && p < l.Points.size(); ++p) {
+// Bar series: filled, or hatched and outlined in black and white.
+void TNiceChart::PaintBars(QPainter& painter)
+{
+    for (size_t p = 0; p < series_.size() && p < layout_.Points.size(); ++p) {
         if (series_[p]->Kind() != TSeriesKind::Bar)
             continue;
-        const QColor colour = colourOf(int(p));
-        for (const TPointPixels& px : l.Points[p]) {
+        const QColor colour = SeriesQColor(int(p));
+        for (const TPointPixels& px : layout_.Points[p]) {
             const QRect bar = ToQRect(px.Rect);
             if (settings_.Monochrome) {
                 painter.fillRect(bar, Qt::white);
@@ -352,13 +388,18 @@ void TNiceChart::PaintChart(QPainter& painter)
             }
         }
     }
+}
+
+// Line and smooth series, antialiased, with a marker at every point.
+void TNiceChart::PaintLines(QPainter& painter)
+{
     painter.setRenderHint(QPainter::Antialiasing, true);
-    for (size_t p = 0; p < series_.size() && p < l.Points.size(); ++p) {
+    for (size_t p = 0; p < series_.size() && p < layout_.Points.size(); ++p) {
         TNiceSeries& s = *series_[p];
         if (s.Kind() == TSeriesKind::Bar)
             continue;
-        const QColor colour = colourOf(int(p));
-        const std::vector<TPointPixels>& pts = l.Points[p];
+        const QColor colour = SeriesQColor(int(p));
+        const std::vector<TPointPixels>& pts = layout_.Points[p];
         painter.setPen(QPen(colour, 1));
         painter.setBrush(Qt::NoBrush);
         if (s.Kind() == TSeriesKind::Smooth) {
@@ -379,6 +420,6 @@ void TNiceChart::PaintChart(QPainter& painter)
             painter.drawPolyline(line);
         }
         for (const TPointPixels& px : pts)
-            DrawMarker(painter, SeriesMarker(int(p)), px.X, px.Y, l.MarkerRadius, colour);
+            DrawMarker(painter, SeriesMarker(int(p)), px.X, px.Y, layout_.MarkerRadius, colour);
     }
 }

@@ -12,6 +12,7 @@
 
 #include "models/NiceChartGeometry.h"
 
+class QPen;
 class TNiceChart;
 
 class TNiceSeries {
@@ -96,7 +97,17 @@ protected:
 
 private:
     void Changed();
+    // Painting, one step per part of the chart, in the order they overlap.
     void PaintChart(QPainter& painter);
+    void PaintLegend(QPainter& painter);
+    void PaintTitle(QPainter& painter);
+    void PaintXAxis(QPainter& painter, const QPen& gridPen);
+    void PaintYAxis(QPainter& painter, const QPen& gridPen);
+    void PaintPlotFrame(QPainter& painter);
+    void PaintBars(QPainter& painter);
+    void PaintLines(QPainter& painter);
+    QColor SeriesQColor(int p) const;
+    QFont AxisTitleFont() const;
 
     TChartSettings settings_;
     QFont titleFont_;
