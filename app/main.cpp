@@ -12,45 +12,36 @@
 #include <QPixmap>
 #include <QSpinBox>
 #include <QTimer>
-#include <QTabWidget>
 
 #include "data/UserDialogs.h"
 #include "data/Utils.h"
-#include "display/JUXDisplayFrame.h"
-#include "display/ClipboardUi.h"
-#include "display/PictureUi.h"
-#include "display/PathsUi.h"
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
 #include "platform/Paths.h"
-#include "shell/Application.h"
-#include "shell/DrawModifyF.h"
-#include "shell/ImportDrawF.h"
-#include "shell/MainFrm.h"
-#include "shell/MainWindowRules.h"
-#include "shell/QtDialogs.h"
-#include "shell/StartArgs.h"
-#include "shell/WindowPlacement.h"
+#include "rules/MainWindowRules.h"
+#include "rules/StartArgs.h"
+#include "widgets/ClipboardUi.h"
+#include "widgets/PathsUi.h"
+#include "widgets/PictureUi.h"
+#include "widgets/QtFont.h"
+#include "widgets/QtDialogs.h"
+#include "widgets/WindowPlacement.h"
+#include "windows/Application.h"
+#include "windows/DrawModifyF.h"
+#include "windows/ImportDrawF.h"
+#include "windows/MainFrm.h"
 
 namespace {
 
 // The JUX Table page of the finished run, on the chosen table and chart.
 bool ShowTablePage(TfrmMain& window, TEnvironmentClass& environment, const TStartArgs& args)
 {
-    auto* frame = qobject_cast<TFrmJUXDisplay*>(window.Display().Widget);
-    if (!frame || environment.RunState != FINISHED) {
+    if (environment.RunState != FINISHED) {
         std::fprintf(stderr, "jux: the table page needs a finished run (--game and --tables)\n");
         return false;
     }
     window.btnFinalResultsClick();
-    const int32_t id = args.Table > 0 ? args.Table : CellID(frame->Panorama(), 1, TPanoramaGrid::kFixedRows);
-    frame->SelectJUX(id);
-    auto* pages = frame->findChild<QTabWidget*>(QStringLiteral("pgDisplay"));
-    auto* tablePage = frame->findChild<QWidget*>(QStringLiteral("tabJUXTable"));
-    if (pages && tablePage)
-        pages->setCurrentWidget(tablePage);
-    if (auto* charts = frame->findChild<QTabWidget*>(QStringLiteral("pgCharts")))
-        charts->setCurrentIndex(args.Chart == "delay" ? 1 : 0);
+    window.Display().ShowTable(args.Table, args.Chart == "delay");
     return true;
 }
 

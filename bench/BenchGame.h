@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/GameModel.h"
+#include "data/RandomDraws.h"
 #include "data/Utils.h"
 #include "engine/JUXEngine.h"
 
@@ -27,17 +28,9 @@ inline TGameInfo BenchGameInfo(const std::string& name, int32_t total, int32_t p
 // Adds `count` draws of distinct random balls of the first field, one a day from `first`.
 inline void AddBenchDraws(TDrawClass& model, const TGameInfo& info, int count, unsigned seed, TDateTime first)
 {
-    const TGameField& field = info.Fields[0];
     std::mt19937 rng(seed);
-    for (int d = 0; d < count; ++d) {
-        TShortIntArray balls;
-        while (balls.size() < static_cast<size_t>(field.Picked)) {
-            const int8_t b = int8_t(1 + rng() % field.Total);
-            if (std::find(balls.begin(), balls.end(), b) == balls.end())
-                balls.push_back(b);
-        }
-        model.AddDraw(1, 0, {balls}, first + d);
-    }
+    for (int d = 0; d < count; ++d)
+        model.AddDraw(1, 0, {RandomBalls(rng, info.Fields[0])}, first + d);
 }
 
 // 6 of 49 with 300 draws from 2000-01-01.

@@ -17,10 +17,10 @@
 #include "data/Utils.h"
 #include "engine/Environment.h"
 #include "platform/Paths.h"
-#include "shell/Application.h"
-#include "shell/DisplayFrame.h"
-#include "shell/DrawModifyF.h"
-#include "shell/NaviButtonFrame.h"
+#include "widgets/DisplayFrame.h"
+#include "widgets/NaviButtonFrame.h"
+#include "windows/Application.h"
+#include "windows/DrawModifyF.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // clipboard text, from the everyday 6 of 49 to the largest lotteries allowed.
 #include <benchmark/benchmark.h>
 
-#include "odds/OddsTable.h"
+#include "engine/OddsTable.h"
 
 namespace {
 

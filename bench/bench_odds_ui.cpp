@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QLineEdit>
 
-#include "odds/OddsCalculatorF.h"
+#include "windows/OddsCalculatorF.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "bench/BenchGame.h"
 #include "data/GameModel.h"
 #include "data/Utils.h"
-#include "display/PanoramaModel.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXEngine.h"
+#include "models/PanoramaModel.h"
 
 namespace {
 

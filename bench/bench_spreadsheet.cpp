@@ -8,10 +8,10 @@
 #include <string>
 
 #include "bench/BenchGame.h"
-#include "display/SpreadsheetExport.h"
 #include "engine/EngineLinks.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXEngine.h"
+#include "models/SpreadsheetExport.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "bench/BenchTableRun.h"
 #include "data/GameModel.h"
 #include "data/Utils.h"
-#include "display/TableStatistics.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXEngine.h"
+#include "models/TableStatistics.h"
 
 namespace {
 

@@ -14,12 +14,12 @@
 #include "bench/BenchTableRun.h"
 #include "data/GameFile.h"
 #include "data/Utils.h"
-#include "display/JUXDisplayFrame.h"
-#include "display/JUXTableUi.h"
-#include "display/NiceChart.h"
 #include "engine/Environment.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXEngine.h"
+#include "widgets/JUXDisplayFrame.h"
+#include "widgets/JUXTableUi.h"
+#include "widgets/NiceChart.h"
 
 namespace {
 

@@ -7,25 +7,9 @@
 #include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
+#include "data/RandomDraws.h"
 
 namespace {
-
-TShortIntArray RandomBalls(std::mt19937& rng, const TGameField& f, const TShortIntArray& avoid)
-{
-    TShortIntArray balls;
-    while (static_cast<int>(balls.size()) < f.Picked) {
-        const int b = static_cast<int>(rng() % static_cast<unsigned>(f.Total)) + f.Lowest;
-        bool clash = false;
-        if (!f.Ordered)
-            for (int8_t x : balls)
-                clash = clash || x == b;
-        for (int8_t x : avoid)
-            clash = clash || x == b;
-        if (!clash)
-            balls.push_back(static_cast<int8_t>(b));
-    }
-    return balls;
-}
 
 int RunDemoGame(const std::vector<std::string>& args)
 {
@@ -59,20 +43,14 @@ int RunDemoGame(const std::vector<std::string>& args)
     std::mt19937 rng(static_cast<uint32_t>(seed));
     const TDateTime first = EncodeDate(2000, 1, 1);
     for (long long i = 0; i < draws; ++i) {
-        TArrayOfShortIntArray numbers;
-        numbers.push_back(RandomBalls(rng, g.Fields[0], {}));
-        if (g.FieldCount == 2)
-            numbers.push_back(RandomBalls(rng, g.Fields[1], g.Field2Kind == 2 ? numbers[0] : TShortIntArray{}));
-        if (model.AddDraw(1, 0, numbers, first + static_cast<double>(i)) == 0) {
+        if (model.AddDraw(1, 0, RandomDraw(rng, g), first + static_cast<double>(i)) == 0) {
             std::fprintf(stderr, "jux-cli demo-game: INTERNAL ERROR [demo-game]: draw %lld refused\n", i + 1);
             return kExitFailure;
         }
     }
     TConsoleDialogs dialogs;
     InstallUserDialogs(&dialogs);
-    TMemoryStream image;
-    const bool ok = WriteGameHeader(image, g) && WriteDraws(image, g, model) &&
-                    gamecli::WriteNewGameFile("demo-game", a.positional()[0], image.Bytes());
+    const bool ok = gamecli::CreateGameFile("demo-game", a.positional()[0], g, &model);
     InstallUserDialogs(nullptr);
     if (!ok)
         return kExitFailure;

@@ -32,7 +32,7 @@ int RunDownloadGame(const std::vector<std::string>& args)
     if (a.has("folder") && !clitext::In("download-game", "folder", a.value("folder"), folder))
         return kExitFailure;
     if (folder.empty())
-        folder = TLocalGamesClass::GamesFolder(servicecli::DataFolder());
+        folder = TLocalGamesClass::GamesFolder(ProgramDataFolder());
     folder = IncludeTrailingPathDelimiter(folder);
     if (!DirectoryExists(folder))
         ForceDirectories(folder);

@@ -12,7 +12,7 @@
 #include "cli/GameCli.h"
 #include "cli/RunStateCli.h"
 #include "data/TextCodec.h"
-#include "display/SpreadsheetExport.h"
+#include "models/SpreadsheetExport.h"
 #include "platform/Paths.h"
 #include "platform/SafeSave.h"
 

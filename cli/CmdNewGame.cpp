@@ -45,8 +45,7 @@ int RunNewGame(const std::vector<std::string>& args)
     }
     TConsoleDialogs dialogs;
     InstallUserDialogs(&dialogs);
-    TMemoryStream image;
-    const bool ok = WriteGameHeader(image, check) && gamecli::WriteNewGameFile("new-game", path, image.Bytes());
+    const bool ok = gamecli::CreateGameFile("new-game", path, check, nullptr);
     InstallUserDialogs(nullptr);
     if (!ok)
         return kExitFailure;

@@ -8,7 +8,7 @@
 #include "cli/Commands.h"
 #include "data/TextCodec.h"
 #include "data/Types.h"
-#include "odds/OddsTable.h"
+#include "engine/OddsTable.h"
 
 namespace {
 

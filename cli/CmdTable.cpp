@@ -12,8 +12,8 @@
 #include "cli/Commands.h"
 #include "cli/GameCli.h"
 #include "cli/RunStateCli.h"
-#include "display/PanoramaModel.h"
-#include "display/TableStatistics.h"
+#include "models/PanoramaModel.h"
+#include "models/TableStatistics.h"
 
 namespace {
 

@@ -77,7 +77,7 @@ int RunOne(const TCliArgs& a, long long timeout)
 int RunAll(const TCliArgs& a, long long timeout)
 {
     const std::string folder =
-        a.has("folder") ? a.value("folder") : TLocalGamesClass::GamesFolder(servicecli::DataFolder());
+        a.has("folder") ? a.value("folder") : TLocalGamesClass::GamesFolder(ProgramDataFolder());
     if (!DirectoryExists(folder)) {
         std::fprintf(stderr, "jux-cli update: %s: no such folder\n", folder.c_str());
         return kExitFailure;

@@ -53,11 +53,9 @@ inline bool OpenForChange(const std::string& command, const std::string& path, T
 // The names a new game proposes for its fields.
 inline void DefaultFieldNames(TGameInfo& g)
 {
-    g.FieldNames[0] = "Main numbers";
-    if (g.Field2Kind == 1)
-        g.FieldNames[1] = g.Fields[1].Picked == 2 ? "Powerballs" : "Powerball";
-    else if (g.Field2Kind == 2)
-        g.FieldNames[1] = g.Fields[1].Picked == 2 ? "Bonus balls" : "Bonus ball";
+    g.FieldNames[0] = DefaultFieldName(g, 1);
+    if (g.Field2Kind == 1 || g.Field2Kind == 2)
+        g.FieldNames[1] = DefaultFieldName(g, 2);
 }
 
 // A definition from a formation code; false (with the reason) when the
@@ -74,8 +72,9 @@ inline bool DefinitionFromCode(const std::string& code, TGameInfo& g, std::strin
     return true;
 }
 
-// Writes a game file image that does not yet exist.
-inline bool WriteNewGameFile(const std::string& command, const std::string& path, const std::vector<uint8_t>& image)
+// Writes a game file that does not yet exist: the definition and the
+// model's draws (none without a model).
+inline bool CreateGameFile(const std::string& command, const std::string& path, const TGameInfo& g, TDrawClass* draws)
 {
     struct stat st {};
     if (::lstat(path.c_str(), &st) == 0) {
@@ -83,11 +82,10 @@ inline bool WriteNewGameFile(const std::string& command, const std::string& path
         return false;
     }
     std::string error;
-    if (!::WriteNewGameFile(path, image, error)) {
+    const TNewGameResult result = ::CreateGameFile(path, g, draws, error);
+    if (result == TNewGameResult::NotWritten)
         std::fprintf(stderr, "jux-cli %s: %s\n", command.c_str(), Win1252ToUtf8(error).c_str());
-        return false;
-    }
-    return true;
+    return result == TNewGameResult::Created;
 }
 
 } // namespace gamecli

@@ -21,27 +21,48 @@ constexpr size_t kChecksumFrom = 8;
 // A header beyond this (a huge commission list) is stamped by its start.
 constexpr size_t kMaxStampedHeader = size_t(64) << 10;
 
-void WriteBlocks(TMemoryStream& s, const TGameInfo& g)
+// The game's identity as both the game file and the run state's draws
+// stream begin it: online ID, last update, field count and kind, draws a
+// day, name. What follows differs between the two.
+void WriteGameIdentity(TMemoryStream& s, const TGameInfo& g)
+{
+    s.WriteI32(g.OnlineID);
+    s.WriteDouble(g.LastUpdate);
+    s.WriteI32(g.FieldCount);
+    s.WriteU8(g.Field2Kind);
+    s.WriteI32(g.DrawsPerDay);
+    StoreString(s, g.Name);
+}
+
+void ReadGameIdentity(TMemoryStream& s, TGameInfo& g)
+{
+    g.OnlineID = s.ReadI32();
+    g.LastUpdate = s.ReadDouble();
+    g.FieldCount = s.ReadI32();
+    g.Field2Kind = s.ReadU8();
+    g.DrawsPerDay = s.ReadI32();
+    g.Name = LoadString(s);
+}
+
+// The optional blocks and the commission list that end both headers.
+void WriteOptionalParts(TMemoryStream& s, const TGameInfo& g)
 {
     s.Write(g.OptionalBlock1.data(), g.OptionalBlock1.size());
     s.Write(g.OptionalBlock2.data(), g.OptionalBlock2.size());
     s.Write(g.OptionalBlock3.data(), g.OptionalBlock3.size());
     s.Write(g.OptionalBlock4.data(), g.OptionalBlock4.size());
+    g.Commission.WriteToStream(s);
 }
 
-void ReadBlocks(TMemoryStream& s, TGameInfo& g)
+// Reads the commission pairs after checking their count against the bytes
+// present (every pair takes at least its two terminators). False for a count
+// that is negative or above kMaxCommissionPairs.
+bool ReadOptionalParts(TMemoryStream& s, TGameInfo& g)
 {
     s.Read(g.OptionalBlock1.data(), g.OptionalBlock1.size());
     s.Read(g.OptionalBlock2.data(), g.OptionalBlock2.size());
     s.Read(g.OptionalBlock3.data(), g.OptionalBlock3.size());
     s.Read(g.OptionalBlock4.data(), g.OptionalBlock4.size());
-}
-
-// Reads the pairs after checking their count against the bytes present
-// (every pair takes at least its two terminators). False for a count that is
-// negative or above kMaxCommissionPairs.
-bool ReadCommission(TMemoryStream& s, TCommissionClass& c)
-{
     const size_t at = s.Position();
     const int32_t count = s.ReadI32();
     if (count < 0 || count > kMaxCommissionPairs)
@@ -49,7 +70,7 @@ bool ReadCommission(TMemoryStream& s, TCommissionClass& c)
     if (static_cast<size_t>(count) > s.Remaining() / 2)
         throw EStreamError("Stream read error");
     s.Seek(at);
-    c.ReadFromStream(s);
+    g.Commission.ReadFromStream(s);
     return true;
 }
 
@@ -282,19 +303,13 @@ bool WriteGameHeader(TMemoryStream& stream, const TGameInfo& info)
         stream.WriteU32(0); // checksum
         stream.WriteU32(0); // draw offset
         stream.WriteU32(0); // draw count
-        stream.WriteI32(g.OnlineID);
-        stream.WriteDouble(g.LastUpdate);
-        stream.WriteI32(g.FieldCount);
-        stream.WriteU8(g.Field2Kind);
-        stream.WriteI32(g.DrawsPerDay);
-        StoreString(stream, g.Name);
+        WriteGameIdentity(stream, g);
         for (int f = 0; f < g.FieldCount; ++f) {
             WriteFieldDescriptor(stream, g.Fields[f]);
             stream.WriteU8(static_cast<uint8_t>(ValueWidth(g.Fields[f])));
             StoreString(stream, g.FieldNames[f]);
         }
-        WriteBlocks(stream, g);
-        g.Commission.WriteToStream(stream);
+        WriteOptionalParts(stream, g);
         PatchU32(stream, kDrawOffsetAt, static_cast<uint32_t>(stream.Position()));
         StoreGameChecksum(stream);
         return true;
@@ -368,12 +383,7 @@ TGameIOInfo ExamineGameImage(const std::vector<uint8_t>& image)
         TGameInfo& g = info.Game;
         const uint32_t drawOffset = s.ReadU32();
         info.DrawCount = s.ReadU32();
-        g.OnlineID = s.ReadI32();
-        g.LastUpdate = s.ReadDouble();
-        g.FieldCount = s.ReadI32();
-        g.Field2Kind = s.ReadU8();
-        g.DrawsPerDay = s.ReadI32();
-        g.Name = LoadString(s);
+        ReadGameIdentity(s, g);
         if (g.FieldCount < 1 || g.FieldCount > 2) {
             info.Status = gioInvalidDefinition;
             return info;
@@ -390,8 +400,7 @@ TGameIOInfo ExamineGameImage(const std::vector<uint8_t>& image)
             info.Status = gioInvalidDefinition;
             return info;
         }
-        ReadBlocks(s, g);
-        if (!ReadCommission(s, g.Commission) || s.Position() != drawOffset) {
+        if (!ReadOptionalParts(s, g) || s.Position() != drawOffset) {
             info.Status = gioInvalidOptional;
             return info;
         }
@@ -534,6 +543,14 @@ bool WriteNewGameFile(const std::string& path, const std::vector<uint8_t>& image
                                                    : "Cannot write file \"" + path + "\". " +
                                                          GameIOStatusText(planned.Status));
     return false;
+}
+
+TNewGameResult CreateGameFile(const std::string& path, const TGameInfo& info, TDrawClass* draws, std::string& error)
+{
+    TMemoryStream image;
+    if (!WriteGameHeader(image, info) || (draws && !WriteDraws(image, info, *draws)))
+        return TNewGameResult::Refused;
+    return WriteNewGameFile(path, image.Bytes(), error) ? TNewGameResult::Created : TNewGameResult::NotWritten;
 }
 
 bool SaveGame(const std::string& folder, const std::string& fileName, const TGameInfo& info, TDrawClass& model)
@@ -715,19 +732,13 @@ void TBinaryFileStreamDraws::WritePayload()
     const size_t offsetAt = Data.Position();
     Data.WriteU32(0);
     Data.WriteU32(static_cast<uint32_t>(drawCount));
-    Data.WriteI32(g.OnlineID);
-    Data.WriteDouble(g.LastUpdate);
-    Data.WriteI32(g.FieldCount);
-    Data.WriteU8(g.Field2Kind);
-    Data.WriteI32(g.DrawsPerDay);
-    StoreString(Data, g.Name);
+    WriteGameIdentity(Data, g);
     WriteFieldDescriptor(Data, g.Fields[0]);
     WriteFieldDescriptor(Data, g.Fields[1]);
     const int fieldCount = g.FieldCount < 0 ? 0 : (g.FieldCount > 2 ? 2 : g.FieldCount);
     for (int f = 0; f < fieldCount; ++f)
         StoreString(Data, g.FieldNames[f]);
-    WriteBlocks(Data, g);
-    g.Commission.WriteToStream(Data);
+    WriteOptionalParts(Data, g);
     PatchU32(Data, offsetAt, static_cast<uint32_t>(Data.Position()));
     for (int pos = 1; pos <= drawCount; ++pos) {
         const TDraw* d = game_.Draws->GetDraw(pos);
@@ -755,20 +766,14 @@ void TBinaryFileStreamDraws::ReadPayload()
         TGameInfo g;
         const uint32_t drawOffset = Data.ReadU32();
         const uint32_t count = Data.ReadU32();
-        g.OnlineID = Data.ReadI32();
-        g.LastUpdate = Data.ReadDouble();
-        g.FieldCount = Data.ReadI32();
-        g.Field2Kind = Data.ReadU8();
-        g.DrawsPerDay = Data.ReadI32();
-        g.Name = LoadString(Data);
+        ReadGameIdentity(Data, g);
         g.Fields[0] = ReadFieldDescriptor(Data);
         g.Fields[1] = ReadFieldDescriptor(Data);
         if (g.FieldCount < 1 || g.FieldCount > 2)
             throw Exception(GameIOStatusText(gioInvalidDefinition));
         for (int f = 0; f < g.FieldCount; ++f)
             g.FieldNames[f] = LoadString(Data);
-        ReadBlocks(Data, g);
-        if (!ReadCommission(Data, g.Commission))
+        if (!ReadOptionalParts(Data, g))
             throw Exception(GameIOStatusText(gioInvalidOptional));
         if (Data.Position() != drawOffset)
             throw Exception("INTERNAL ERROR [TBinaryFileStreamDraws] : ImportGameInfo mismatch DrawOffset");

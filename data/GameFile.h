@@ -81,6 +81,14 @@ bool SaveGame(const std::string& folder, const std::string& fileName, const TGam
 // file before it takes its name. False with the reason in error.
 bool WriteNewGameFile(const std::string& path, const std::vector<uint8_t>& image, std::string& error);
 
+// A new game, as the wizard and `jux-cli new-game` make it: the definition
+// and the model's draws (none without a model) built in memory, then written
+// by WriteNewGameFile. Refused when the header writer refused the definition
+// (it told the user why) or the draws could not be stored; NotWritten with
+// the reason in error.
+enum class TNewGameResult { Created, Refused, NotWritten };
+TNewGameResult CreateGameFile(const std::string& path, const TGameInfo& info, TDrawClass* draws, std::string& error);
+
 // Which version of a game file a program read: the file's stamp and a hash of
 // its header (draw count and whole-file checksum included).
 struct TGameFileStamp {

@@ -97,6 +97,16 @@ void ClearGameInfo(TGameInfo& info)
     info.FieldNames[1].clear();
 }
 
+std::string DefaultFieldName(const TGameInfo& info, int32_t field)
+{
+    if (field != 2)
+        return "Main numbers";
+    const bool two = info.Fields[1].Picked == 2;
+    if (info.Field2Kind == 2)
+        return two ? "Bonus balls" : "Bonus ball";
+    return two ? "Powerballs" : "Powerball";
+}
+
 int32_t TicketCount(const TGameField& field)
 {
     if (field.Ordered)

@@ -64,6 +64,11 @@ bool ValidateGameInfo(TGameInfo& info);
 
 void ClearGameInfo(TGameInfo& info);
 
+// The name a new game proposes for field 1 or 2 when nobody gave one:
+// "Main numbers"; a bonus ball or power ball field after its kind (a second
+// field of no stated kind is a power ball field) and how many it draws.
+std::string DefaultFieldName(const TGameInfo& info, int32_t field);
+
 struct TDraw {
     TDateTime Date = 0;
     int32_t Index = 0;

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "engine/BestLists.h"
+#include "engine/HitProbability.h"
 #include "engine/JUXEngine.h"
-#include "odds/HitProbability.h"
 
 std::vector<long double> ChanceHitDistribution(int32_t pool, int32_t drawn, int32_t chosen)
 {

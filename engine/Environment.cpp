@@ -65,7 +65,7 @@ void TEnvironmentBaseClass::SetPriority(int32_t priorityClass)
 TEnvironmentClass::TEnvironmentClass(TCurrentGame& game, TGameOptions& options, TJUXEngine& engine)
     : game_(game), options_(options), engine_(engine)
 {
-    DataFolder = IncludeTrailingPathDelimiter(CommonAppDataFolder() + "JUX Engine");
+    DataFolder = ProgramDataFolder();
     if (!DirectoryExists(DataFolder) && !ForceDirectories(DataFolder))
         throw Exception("Unable to create data directory");
     RunState = STANDBY;

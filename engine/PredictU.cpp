@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "odds/HitProbability.h"
+#include "engine/HitProbability.h"
 
 void THitProbabilities::Clear()
 {

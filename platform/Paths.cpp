@@ -43,6 +43,8 @@ std::string CommonAppDataFolder()
     return IncludeTrailingPathDelimiter(IncludeTrailingPathDelimiter(h) + ".local/share");
 }
 
+std::string ProgramDataFolder() { return CommonAppDataFolder() + "JUX Engine/"; }
+
 bool FileExists(const std::string& path)
 {
     struct stat st {};

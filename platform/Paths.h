@@ -12,6 +12,10 @@ std::string ProgramFolder();
 // $JUX_DATA_HOME when set, else $XDG_DATA_HOME, else ~/.local/share.
 std::string CommonAppDataFolder();
 
+// The program's own data folder in it ("JUX Engine/"): settings, local
+// games, window placement. Not created here.
+std::string ProgramDataFolder();
+
 // Path helpers over '/' separated paths.
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -323,13 +323,9 @@ TDownloadedGame ReadGameDraws(TXMLBrowse& xml, int32_t id)
     info.Fields = head.Fields;
     info.Field2Kind = head.Field2Kind;
     info.DrawsPerDay = head.DrawsPerDay;
-    info.FieldNames[0] = fieldNames[0].empty() ? "Main numbers" : fieldNames[0];
-    if (info.FieldCount == 2) {
-        const bool two = info.Fields[1].Picked == 2;
-        const std::string fallback = info.Field2Kind == 2 ? (two ? "Bonus balls" : "Bonus ball")
-                                                          : (two ? "Powerballs" : "Powerball");
-        info.FieldNames[1] = fieldNames[1].empty() ? fallback : fieldNames[1];
-    }
+    info.FieldNames[0] = fieldNames[0].empty() ? DefaultFieldName(info, 1) : fieldNames[0];
+    if (info.FieldCount == 2)
+        info.FieldNames[1] = fieldNames[1].empty() ? DefaultFieldName(info, 2) : fieldNames[1];
     game.Draws = std::make_unique<TDrawClass>(info);
 
     int received = 0;

@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "odds/OddsTable.h"
+#include "engine/OddsTable.h"
 #include "support/CliRunner.h"
 
 TEST(OddsCli, PrintsTheClipboardText)

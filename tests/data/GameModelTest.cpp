@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <random>
 
 #include "data/GameModel.h"
+#include "data/RandomDraws.h"
 #include "data/Utils.h"
 
 namespace {
@@ -504,4 +506,56 @@ TEST(DrawText, Forms)
     TDrawClass model(Game(2, Field(6, 49), 2, Field(1, 49)));
     model.AddDraw(2, 0, withBonus, kDay);
     EXPECT_EQ(model.DrawToText(1), "Draw #1 - 25/03/2010  Thu / 2 : 05 12 23 31 40 44 | 07");
+}
+
+TEST(GameModel, DefaultFieldNamesFollowKindAndCount)
+{
+    const struct {
+        uint8_t kind;
+        int32_t picked2;
+        const char* second;
+    } cases[] = {{1, 1, "Powerball"}, {1, 2, "Powerballs"}, {2, 1, "Bonus ball"}, {2, 2, "Bonus balls"},
+                 {0, 1, "Powerball"}};
+    for (const auto& c : cases) {
+        TGameInfo g;
+        g.Field2Kind = c.kind;
+        g.Fields[1].Picked = c.picked2;
+        EXPECT_EQ(DefaultFieldName(g, 1), "Main numbers");
+        EXPECT_EQ(DefaultFieldName(g, 2), c.second) << int(c.kind) << " " << c.picked2;
+    }
+}
+
+TEST(RandomDraws, SameSeedSameDrawsWithinTheRules)
+{
+    TGameInfo g;
+    g.FieldCount = 2;
+    g.Field2Kind = 2;
+    g.Fields[0] = TGameField{10, 6, 1, 0};
+    g.Fields[1] = TGameField{10, 3, 1, 0};
+    std::mt19937 a(5), b(5);
+    for (int i = 0; i < 200; ++i) {
+        const TArrayOfShortIntArray draw = RandomDraw(a, g);
+        EXPECT_EQ(RandomDraw(b, g), draw);
+        ASSERT_EQ(draw.size(), 2u);
+        ASSERT_EQ(draw[0].size(), 6u);
+        ASSERT_EQ(draw[1].size(), 3u);
+        TShortIntArray all = draw[0];
+        all.insert(all.end(), draw[1].begin(), draw[1].end());
+        std::sort(all.begin(), all.end());
+        // Distinct within a field, and a bonus ball is never a main ball.
+        EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end());
+        EXPECT_GE(all.front(), 1);
+        EXPECT_LE(all.back(), 10);
+    }
+    // An ordered field may repeat a ball; a lowest ball of 0 shifts the range.
+    std::mt19937 rng(1);
+    bool repeated = false;
+    for (int i = 0; i < 200; ++i) {
+        TShortIntArray balls = RandomBalls(rng, TGameField{3, 3, 0, 1});
+        for (int8_t x : balls)
+            EXPECT_TRUE(x >= 0 && x <= 2);
+        std::sort(balls.begin(), balls.end());
+        repeated = repeated || std::adjacent_find(balls.begin(), balls.end()) != balls.end();
+    }
+    EXPECT_TRUE(repeated);
 }

@@ -11,11 +11,14 @@
 #include "data/BinaryFileStream.h"
 #include "data/GameFile.h"
 #include "data/GameModel.h"
+#include "data/RandomDraws.h"
 #include "data/Utils.h"
 
 namespace fixtures {
 
 using Bytes = std::vector<uint8_t>;
+using ::RandomBalls;
+using ::RandomDraw;
 
 inline TGameInfo MakeGame(int picked, int total, int drawsPerDay = 1, uint8_t kind = 0, int picked2 = 0,
                           int total2 = 0, int lowest = 1, uint8_t ordered = 0)
@@ -34,33 +37,6 @@ inline TGameInfo MakeGame(int picked, int total, int drawsPerDay = 1, uint8_t ki
     if (kind != 0)
         g.FieldNames[1] = kind == 1 ? "Powerball" : "Bonus ball";
     return g;
-}
-
-// k balls of a field drawn at random (distinct unless ordered).
-inline TShortIntArray RandomBalls(std::mt19937& rng, const TGameField& f, const TShortIntArray& avoid = {})
-{
-    TShortIntArray balls;
-    while (static_cast<int>(balls.size()) < f.Picked) {
-        const int b = static_cast<int>(rng() % static_cast<unsigned>(f.Total)) + f.Lowest;
-        bool clash = false;
-        if (!f.Ordered)
-            for (int8_t x : balls)
-                clash = clash || x == b;
-        for (int8_t x : avoid)
-            clash = clash || x == b;
-        if (!clash)
-            balls.push_back(static_cast<int8_t>(b));
-    }
-    return balls;
-}
-
-inline TArrayOfShortIntArray RandomDraw(std::mt19937& rng, const TGameInfo& g)
-{
-    TArrayOfShortIntArray n;
-    n.push_back(RandomBalls(rng, g.Fields[0]));
-    if (g.FieldCount == 2)
-        n.push_back(RandomBalls(rng, g.Fields[1], g.Field2Kind == 2 ? n[0] : TShortIntArray{}));
-    return n;
 }
 
 // Adds `count` draws, one per day (each index of the day in turn when the
