@@ -173,8 +173,7 @@ int SerialShare(int32_t tables)
     const double scans = ThreadSeconds() - start;
     const double serial = std::clamp((run - scans) / run, 0.0, 1.0);
     std::printf("tables %d  run %.3f s  scans alone %.3f s (processor time)  serial share %.1f %%\n", tables, run,
-                scans,
-                100 * serial);
+                scans, 100 * serial);
     // Filing overlaps the scans of later tables: on c cores the run goes at
     // most min(c, 1 / s) times as fast; without that overlap, Amdahl's 1 / (s + (1 - s) / c).
     for (int cores : {2, 4, 8, 16})

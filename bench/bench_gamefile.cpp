@@ -1,7 +1,6 @@
 // Examining, loading and writing a game file of 100,000 dated 6 of 49 draws.
 #include <benchmark/benchmark.h>
 
-
 #include "bench/BenchGame.h"
 #include "data/GameFile.h"
 #include "data/Utils.h"

@@ -27,8 +27,9 @@ TGameInfo Game(bool dated)
 // "MM/DD/YYYY,n n n n n p,multiplier,jackpot,draw" lines, oldest first.
 std::string WriteFile(int lines, bool dated)
 {
-    const std::string path = (std::filesystem::temp_directory_path() / (dated ? "bench_import_dated.csv"
-                                                                              : "bench_import_plain.csv")).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / (dated ? "bench_import_dated.csv" : "bench_import_plain.csv"))
+            .string();
     std::mt19937 rng(3);
     std::ofstream out(path);
     out << "Draw Date,Winning Numbers,Multiplier,Jackpot,Draw\n";
@@ -70,8 +71,8 @@ void AnalyzeLargeFile(benchmark::State& state)
         benchmark::DoNotOptimize(found);
     }
     state.counters["draws"] = static_cast<double>(found);
-    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.range(0)) * state.iterations(),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["lines/s"] =
+        benchmark::Counter(static_cast<double>(state.range(0)) * state.iterations(), benchmark::Counter::kIsRate);
     std::filesystem::remove(path);
 }
 

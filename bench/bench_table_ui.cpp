@@ -63,8 +63,8 @@ struct UiRun {
     void ShowPage(bool table)
     {
         auto* pages = frame->findChild<QTabWidget*>(QStringLiteral("pgDisplay"));
-        pages->setCurrentWidget(frame->findChild<QWidget*>(table ? QStringLiteral("tabJUXTable")
-                                                                 : QStringLiteral("tabPanorama")));
+        pages->setCurrentWidget(
+            frame->findChild<QWidget*>(table ? QStringLiteral("tabJUXTable") : QStringLiteral("tabPanorama")));
         QCoreApplication::processEvents();
     }
 };

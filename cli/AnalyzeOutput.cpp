@@ -16,8 +16,8 @@ const char* const kAnalyzeUsage =
 
 std::vector<std::string> AnalyzeValueOptions()
 {
-    return {"field",    "tested",  "stat",    "start",    "tables",   "modes", "per-column",
-            "min-req",  "max-req", "min-hits", "max-hits", "keep",    "dump-table", "threads"};
+    return {"field",   "tested",  "stat",     "start",    "tables", "modes",      "per-column",
+            "min-req", "max-req", "min-hits", "max-hits", "keep",   "dump-table", "threads"};
 }
 
 std::vector<std::string> AnalyzeFlags() { return {"json"}; }
@@ -96,16 +96,11 @@ bool ParseAnalyzeArgs(const std::vector<std::string>& args, TAnalyzeRequest& r, 
         int32_t* value;
         bool* given;
     };
-    const IntOption ints[] = {{"field", &r.field, &r.hasField},
-                              {"tested", &r.tested, &r.hasTested},
-                              {"stat", &r.stat, &r.hasStat},
-                              {"start", &r.start, &r.hasStart},
-                              {"tables", &r.tables, nullptr},
-                              {"per-column", &r.perColumn, &r.hasPerColumn},
-                              {"min-req", &r.minReq, nullptr},
-                              {"max-req", &r.maxReq, nullptr},
-                              {"min-hits", &r.minHits, nullptr},
-                              {"max-hits", &r.maxHits, nullptr},
+    const IntOption ints[] = {{"field", &r.field, &r.hasField},        {"tested", &r.tested, &r.hasTested},
+                              {"stat", &r.stat, &r.hasStat},           {"start", &r.start, &r.hasStart},
+                              {"tables", &r.tables, nullptr},          {"per-column", &r.perColumn, &r.hasPerColumn},
+                              {"min-req", &r.minReq, nullptr},         {"max-req", &r.maxReq, nullptr},
+                              {"min-hits", &r.minHits, nullptr},       {"max-hits", &r.maxHits, nullptr},
                               {"dump-table", &r.dumpTable, &r.hasDump}};
     for (const auto& o : ints) {
         if (!a.has(o.name))
@@ -188,8 +183,8 @@ const char* ModeJsonKey(int32_t mode)
     return mode >= 0 && mode < kModeCount ? keys[mode] : "";
 }
 
-bool RunGameFile(const std::string& command, const TAnalyzeRequest& request, TCurrentGame& game,
-                 TGameOptions& options, TJUXEngine& engine)
+bool RunGameFile(const std::string& command, const TAnalyzeRequest& request, TCurrentGame& game, TGameOptions& options,
+                 TJUXEngine& engine)
 {
     if (!gamecli::OpenForCommand(command, request.gamePath, game))
         return false;

@@ -54,8 +54,8 @@ void ApplyAnalyzeOptions(const TAnalyzeRequest& request, TGameOptions& options);
 // Opens the request's game file and runs its analysis to the end on the
 // request's threads; prints
 // "jux-cli COMMAND: ..." and answers false when the file or the options fail.
-bool RunGameFile(const std::string& command, const TAnalyzeRequest& request, TCurrentGame& game,
-                 TGameOptions& options, TJUXEngine& engine);
+bool RunGameFile(const std::string& command, const TAnalyzeRequest& request, TCurrentGame& game, TGameOptions& options,
+                 TJUXEngine& engine);
 
 // One line per enabled mode, requested numbers i and category j: the best
 // table and its first i balls sorted ascending; then the tables computed and

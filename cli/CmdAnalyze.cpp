@@ -57,15 +57,14 @@ int RunAnalyze(const std::vector<std::string>& args)
     // The file keeps the run as it stands: paused, or finished at the maximum.
     TIntegerStore userList;
     options.KeepJUXs.CopyTo(userList);
-    if (!statePath.empty() &&
-        !runstatecli::SaveState("analyze", statePath, game, options, engine, userList, inputs))
+    if (!statePath.empty() && !runstatecli::SaveState("analyze", statePath, game, options, engine, userList, inputs))
         return kExitFailure;
     if (request.hasDump && !engine.FindTable(request.dumpTable)) {
         std::fprintf(stderr, "jux-cli analyze: table %d is not in memory\n", request.dumpTable);
         return kExitFailure;
     }
-    const std::string report = request.json ? analyzecli::AnalyzeJson(engine, request.dumpTable)
-                                            : analyzecli::AnalyzeText(engine, seconds);
+    const std::string report =
+        request.json ? analyzecli::AnalyzeJson(engine, request.dumpTable) : analyzecli::AnalyzeText(engine, seconds);
     std::fwrite(report.data(), 1, report.size(), stdout);
     return kExitOk;
 }

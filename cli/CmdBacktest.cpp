@@ -164,8 +164,8 @@ int RunBacktest(const std::vector<std::string>& args)
         return kExitFailure;
     }
     if (onlyRequested >= backtest->PoolSize())
-        return CliUsageError("backtest", Format("--requested: this game's field predicts 1 to %d numbers",
-                                                backtest->PoolSize() - 1));
+        return CliUsageError(
+            "backtest", Format("--requested: this game's field predicts 1 to %d numbers", backtest->PoolSize() - 1));
     // A narrowing to lists the options do not compute would report nothing.
     bool reported = false;
     for (const TBacktestSummary& s : backtest->Summary())
@@ -186,8 +186,8 @@ int RunBacktest(const std::vector<std::string>& args)
     }
     std::signal(SIGINT, previous);
     if (!complete)
-        std::fprintf(stderr, "jux-cli backtest: interrupted after %d of %d draws\n",
-                     int(backtest->Results().size()), backtest->DrawsRequested());
+        std::fprintf(stderr, "jux-cli backtest: interrupted after %d of %d draws\n", int(backtest->Results().size()),
+                     backtest->DrawsRequested());
     const std::string report = request.json ? BacktestJson(*backtest, int32_t(onlyRequested), int32_t(onlyCategory))
                                             : BacktestText(*backtest, int32_t(onlyRequested), int32_t(onlyCategory));
     std::fwrite(report.data(), 1, report.size(), stdout);

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-
 #include "cli/AnalyzeOutput.h"
 #include "cli/CliText.h"
 #include "cli/Commands.h"

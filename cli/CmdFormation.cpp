@@ -44,8 +44,7 @@ int RunFormation(const std::vector<std::string>& args)
     for (int i = 0; i < (kind ? 2 : 1); ++i) {
         const TGameField& f = fields[static_cast<size_t>(i)];
         std::printf("Field %d: Total %d, Picked %d, Lowest %d, Ordered %d, Tickets %lld, Value width %d\n", i + 1,
-                    f.Total, f.Picked, f.Lowest, f.Ordered, static_cast<long long>(TicketCount64(f)),
-                    ValueWidth(f));
+                    f.Total, f.Picked, f.Lowest, f.Ordered, static_cast<long long>(TicketCount64(f)), ValueWidth(f));
     }
     std::printf("Valid: %s\n", valid ? "yes" : "no");
     return kExitOk;

@@ -52,8 +52,7 @@ int RunGamesList(const std::vector<std::string>& args)
     }
     for (int i = 1; i <= store.Count(); ++i) {
         const TDatabaseGameRec& g = *store.GetRecord(i);
-        std::printf("%6d  %-30s  %-28s  %2d D/D  %6d draws  %s%s\n", g.Identifier,
-                    clitext::Out(g.Description).c_str(),
+        std::printf("%6d  %-30s  %-28s  %2d D/D  %6d draws  %s%s\n", g.Identifier, clitext::Out(g.Description).c_str(),
                     clitext::Out(g.Valid ? g.FormationText : g.FormationCode).c_str(), g.DrawsPerDay, g.DrawCount,
                     UpdateDateText(g.UpdateTime).c_str(), g.Valid ? "" : "  (invalid)");
     }

@@ -90,7 +90,8 @@ nlohmann::ordered_json ToJson(const TImportDrawsAIClass& ai, const TGameInfo& ga
         auto& names = j["column_names"] = nlohmann::ordered_json::array();
         for (int c = 0; c < t.Columns; ++c)
             names.push_back(Win1252ToUtf8(t.ColumnName(c)));
-        j["header_line"] = t.HeaderRow >= 0 ? nlohmann::ordered_json(t.Line(static_cast<size_t>(t.HeaderRow))) : nullptr;
+        j["header_line"] =
+            t.HeaderRow >= 0 ? nlohmann::ordered_json(t.Line(static_cast<size_t>(t.HeaderRow))) : nullptr;
     } else {
         j["column_names"] = nullptr;
         j["header_line"] = nullptr;
@@ -183,11 +184,13 @@ int RunImport(const std::vector<std::string>& args)
         layout.DateColumn = static_cast<int>(dateColumn);
         layout.DateType = a.has("date-format") ? static_cast<int>(dateFormat) : -1;
         if (a.has("numbers") && !ParseImportColumns(a.value("numbers"), layout.Field1Columns))
-            return CliUsageError("import", Format("--numbers takes columns 1 to %d, e.g. 5-10 or 2,4,6", kMaxImportColumns));
+            return CliUsageError("import",
+                                 Format("--numbers takes columns 1 to %d, e.g. 5-10 or 2,4,6", kMaxImportColumns));
         if (a.has("field2") && !a.has("numbers"))
             return CliUsageError("import", "--field2 goes with --numbers");
         if (a.has("field2") && !ParseImportColumns(a.value("field2"), layout.Field2Columns))
-            return CliUsageError("import", Format("--field2 takes columns 1 to %d, e.g. 12 or 11-12", kMaxImportColumns));
+            return CliUsageError("import",
+                                 Format("--field2 takes columns 1 to %d, e.g. 12 or 11-12", kMaxImportColumns));
     }
     // The path is used as given: file names are the file system's own bytes.
     const std::string file = a.positional()[1];
@@ -239,8 +242,7 @@ int RunImport(const std::vector<std::string>& args)
         const bool saved = SaveGameFile(game);
         InstallUserDialogs(nullptr);
         if (!saved) {
-            std::fprintf(stderr, "jux-cli import: %s was not saved; nothing was imported\n",
-                         a.positional()[0].c_str());
+            std::fprintf(stderr, "jux-cli import: %s was not saved; nothing was imported\n", a.positional()[0].c_str());
             return kExitFailure;
         }
     }

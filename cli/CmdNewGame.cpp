@@ -38,9 +38,8 @@ int RunNewGame(const std::vector<std::string>& args)
     }
     TGameInfo check = g;
     if (!IsStorableGameInfo(check)) {
-        std::fprintf(stderr,
-                     "jux-cli new-game: invalid game definition (name must not be empty; 1 to 7 of 2 to 99 "
-                     "balls, at most 75 for 7; draws per day 0 to 9)\n");
+        std::fprintf(stderr, "jux-cli new-game: invalid game definition (name must not be empty; 1 to 7 of 2 to 99 "
+                             "balls, at most 75 for 7; draws per day 0 to 9)\n");
         return kExitFailure;
     }
     TConsoleDialogs dialogs;

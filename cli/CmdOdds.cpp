@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string>
 
-
 #include "cli/CliText.h"
 #include "cli/Commands.h"
 #include "data/TextCodec.h"
@@ -46,8 +45,8 @@ int RunOdds(const std::vector<std::string>& args)
     if (a.has("json")) {
         clitext::Json rows = clitext::Json::array();
         for (const TOddsRow& row : table.Rows)
-            rows.push_back({{"label", row.Caption}, {"k", row.Tag}, {"percent", row.PercentText},
-                            {"once_in", row.OnceInText}});
+            rows.push_back(
+                {{"label", row.Caption}, {"k", row.Tag}, {"percent", row.PercentText}, {"once_in", row.OnceInText}});
         clitext::Json out;
         out["rows"] = std::move(rows);
         out["combined_all"] = OddsCombinedLine(table, std::vector<bool>(table.Rows.size(), true));
@@ -59,7 +58,7 @@ int RunOdds(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-const TCliRegistrar registrar({"odds", "N D S [--json]",
-                               "odds of matching k numbers playing S of N when D are drawn", RunOdds});
+const TCliRegistrar registrar({"odds", "N D S [--json]", "odds of matching k numbers playing S of N when D are drawn",
+                               RunOdds});
 
 } // namespace

@@ -179,9 +179,9 @@ int RunState(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-const TCliRegistrar resumeRegistrar({"resume", "RUN.jsf [--tables N] [--threads N] [--json] [--dump-table ID] [--save-state FILE]",
-                                     "import a run state file and continue the run to N tables in all",
-                                     RunResume});
+const TCliRegistrar
+    resumeRegistrar({"resume", "RUN.jsf [--tables N] [--threads N] [--json] [--dump-table ID] [--save-state FILE]",
+                     "import a run state file and continue the run to N tables in all", RunResume});
 const TCliRegistrar stateRegistrar({"state", "RUN.jsf", "print what a run state file holds", RunState});
 
 } // namespace

@@ -60,8 +60,8 @@ int RunServeGames(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-const TCliRegistrar registrar({"serve-games", "FOLDER [--bind ADDRESS] [--port P]",
-                               "answer the games database requests for the game files of FOLDER (port 0: any free port)",
-                               RunServeGames});
+const TCliRegistrar registrar(
+    {"serve-games", "FOLDER [--bind ADDRESS] [--port P]",
+     "answer the games database requests for the game files of FOLDER (port 0: any free port)", RunServeGames});
 
 } // namespace

@@ -194,8 +194,8 @@ std::string PageText(const TTablePage& page, const TTableView& view)
     const char* names[] = {"hits", "average"};
     for (size_t i = 0; i < page.Hits.Series.size() && i < 2; ++i)
         out += std::string("  ") + names[i] + ":" + SeriesText(page.Hits.Series[i]) + "\n";
-    out += "\nDelay chart: " + page.Delay.XTitle + " / " + page.Delay.YTitle +
-           (page.Delay.Legend ? " (legend)" : "") + "\n";
+    out += "\nDelay chart: " + page.Delay.XTitle + " / " + page.Delay.YTitle + (page.Delay.Legend ? " (legend)" : "") +
+           "\n";
     for (const TSeriesSpec& s : page.Delay.Series)
         out += "  " + s.Title + (s.Kind == TSeriesKind::Bar ? " [bar]:" : " [line]:") + SeriesText(s) + "\n";
     return U(out);
@@ -272,8 +272,7 @@ int RunTable(const std::vector<std::string>& args)
     return kExitOk;
 }
 
-const TCliRegistrar registrar({kCommand,
-                               std::string("(") + analyzecli::kAnalyzeUsage + " | RUN.jsf) " + kTableOptions,
+const TCliRegistrar registrar({kCommand, std::string("(") + analyzecli::kAnalyzeUsage + " | RUN.jsf) " + kTableOptions,
                                "print what the JUX Table page shows for one table", RunTable});
 
 } // namespace

@@ -31,7 +31,8 @@ clitext::Json ToJson(const TUpdateOutcome& o)
     j["draw_count"] = o.DrawCount;
     auto& conflicts = j["conflicts"] = clitext::Json::array();
     for (const TMergeConflict& c : o.Conflicts)
-        conflicts.push_back({{"date", gamecli::IsoDate(c.Date)}, {"index", c.Index}, {"game", c.Game}, {"file", c.File}});
+        conflicts.push_back(
+            {{"date", gamecli::IsoDate(c.Date)}, {"index", c.Index}, {"game", c.Game}, {"file", c.File}});
     auto& skipped = j["skipped"] = clitext::Json::array();
     for (const TImportSkip& s : o.Skipped)
         skipped.push_back({{"reason", s.Reason}, {"count", s.Count}, {"lines", s.Lines}});
@@ -76,8 +77,7 @@ int RunOne(const TCliArgs& a, long long timeout)
 
 int RunAll(const TCliArgs& a, long long timeout)
 {
-    const std::string folder =
-        a.has("folder") ? a.value("folder") : TLocalGamesClass::GamesFolder(ProgramDataFolder());
+    const std::string folder = a.has("folder") ? a.value("folder") : TLocalGamesClass::GamesFolder(ProgramDataFolder());
     if (!DirectoryExists(folder)) {
         std::fprintf(stderr, "jux-cli update: %s: no such folder\n", folder.c_str());
         return kExitFailure;

@@ -9,8 +9,8 @@
 
 struct TCliCommand {
     std::string name;
-    std::string usage;   // the argument synopsis, e.g. "GAME.drw [--json]"
-    std::string summary; // one line
+    std::string usage;                                            // the argument synopsis, e.g. "GAME.drw [--json]"
+    std::string summary;                                          // one line
     std::function<int(const std::vector<std::string>& args)> run; // args after the command name
 };
 

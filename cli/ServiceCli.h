@@ -17,8 +17,9 @@ inline std::string Address(const std::string& command, const std::string& url)
         return url;
     const std::string address = TGameOptions::DatabaseAddress(ProgramDataFolder());
     if (address.empty())
-        std::fprintf(stderr, "jux-cli %s: no games database address: pass --url or set DatabaseAddress in section %s of %s\n",
-                     command.c_str(), kProgramIniSection, TGameOptions::ProgramSettingsPath(ProgramDataFolder()).c_str());
+        std::fprintf(
+            stderr, "jux-cli %s: no games database address: pass --url or set DatabaseAddress in section %s of %s\n",
+            command.c_str(), kProgramIniSection, TGameOptions::ProgramSettingsPath(ProgramDataFolder()).c_str());
     return address;
 }
 

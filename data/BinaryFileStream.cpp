@@ -23,15 +23,9 @@ constexpr size_t kDeflateStep = size_t(4) << 20;
 constexpr double kImageShare = 0.3;
 constexpr double kCompressShare = 0.6;
 
-[[noreturn]] void Fail(const char* text)
-{
-    throw Exception(text);
-}
+[[noreturn]] void Fail(const char* text) { throw Exception(text); }
 
-std::string ZlibText(const z_stream& strm, int code)
-{
-    return strm.msg ? strm.msg : zError(code);
-}
+std::string ZlibText(const z_stream& strm, int code) { return strm.msg ? strm.msg : zError(code); }
 
 } // namespace
 
@@ -317,10 +311,7 @@ void TBaseBinaryFileStream::SaveToFile(const std::string& path, const std::vecto
         throw EStreamError(error);
 }
 
-void TBaseBinaryFileStream::PayloadProgress(double done)
-{
-    Report(kImageShare * std::clamp(done, 0.0, 1.0));
-}
+void TBaseBinaryFileStream::PayloadProgress(double done) { Report(kImageShare * std::clamp(done, 0.0, 1.0)); }
 
 void TBaseBinaryFileStream::Report(double done)
 {

@@ -353,8 +353,8 @@ char DetectDelimiter(const std::string& text)
         const bool modalTrailing = trailing * 2 > most;
         size_t agree = 0;
         for (const TRowShape& s : shapes)
-            agree += s.Fields == modal || (s.Fields == modal + 1 && s.LastEmpty) ||
-                     (s.Fields == modal - 1 && modalTrailing);
+            agree +=
+                s.Fields == modal || (s.Fields == modal + 1 && s.LastEmpty) || (s.Fields == modal - 1 && modalTrailing);
         if (agree * 10 < shapes.size() * 6)
             continue;
         if (agree > bestAgree) {

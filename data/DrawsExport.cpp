@@ -75,8 +75,8 @@ std::string DrawsExportText(const TDrawClass& draws, const std::string& gameName
     return text;
 }
 
-bool WriteDrawsExport(const std::string& path, const TDrawClass& draws, const std::string& gameName,
-                      std::string& error, const std::vector<std::string>& inputs)
+bool WriteDrawsExport(const std::string& path, const TDrawClass& draws, const std::string& gameName, std::string& error,
+                      const std::vector<std::string>& inputs)
 {
     const std::string text = DrawsExportText(draws, gameName);
     return SafeSaveBytes(path, text.data(), text.size(), error, TSafeSave::TMode::Replace, inputs);

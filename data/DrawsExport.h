@@ -22,6 +22,6 @@ std::vector<std::string> DrawsExportLines(const TDrawClass& draws, const std::st
 std::string DrawsExportText(const TDrawClass& draws, const std::string& gameName);
 // Writes the text to path through TSafeSave, never over one of `inputs`. On
 // failure answers false with the reason in error.
-bool WriteDrawsExport(const std::string& path, const TDrawClass& draws, const std::string& gameName,
-                      std::string& error, const std::vector<std::string>& inputs = {});
+bool WriteDrawsExport(const std::string& path, const TDrawClass& draws, const std::string& gameName, std::string& error,
+                      const std::vector<std::string>& inputs = {});
 inline constexpr const char* kExportOverGameFile = "The draws cannot be exported over their own game file.";

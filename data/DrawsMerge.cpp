@@ -46,10 +46,10 @@ TDrawsMerge PlanUndated(const TDrawClass& game, const std::vector<TDraw>& file)
         if (!own || own->Numbers != theirs.Numbers) {
             plan.HistoriesDiffer = true;
             plan.DifferAt = i;
-            plan.DifferMessage = Format("The histories differ at draw %d: the game holds %s, the file %s. "
-                                        "Nothing was added.",
-                                        i, own ? NumbersToText(own->Numbers).c_str() : "",
-                                        NumbersToText(theirs.Numbers).c_str());
+            plan.DifferMessage =
+                Format("The histories differ at draw %d: the game holds %s, the file %s. "
+                       "Nothing was added.",
+                       i, own ? NumbersToText(own->Numbers).c_str() : "", NumbersToText(theirs.Numbers).c_str());
             return plan;
         }
     }

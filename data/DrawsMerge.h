@@ -23,8 +23,8 @@ struct TDrawsMerge {
     std::vector<TMergeConflict> Conflicts;
     // Undated game only: the file does not begin with the game's history.
     bool HistoriesDiffer = false;
-    int DifferAt = 0;            // 1-based draw of the game where they part
-    std::string DifferMessage;   // what the user is told, naming that draw
+    int DifferAt = 0;          // 1-based draw of the game where they part
+    std::string DifferMessage; // what the user is told, naming that draw
 };
 
 // `file`: the file's draws oldest first, with numbers checked as the game

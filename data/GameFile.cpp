@@ -215,7 +215,6 @@ TGameField ReadFieldDescriptor(TMemoryStream& s)
     return f;
 }
 
-
 std::string GameIOStatusText(uint8_t status)
 {
     switch (status) {
@@ -484,8 +483,7 @@ namespace {
 
 // Writes the game through a temporary ".tmp" file that must examine as a
 // valid game with every draw before it takes the game file's place.
-bool WriteGameFile(const std::string& gamePath, const std::string& fileName, const TGameInfo& info,
-                   TDrawClass& model)
+bool WriteGameFile(const std::string& gamePath, const std::string& fileName, const TGameInfo& info, TDrawClass& model)
 {
     const std::string failure =
         "An error occured while saving game file\n\r" + PathToText(fileName) + "\n\r" + "Original file restored.";
@@ -539,9 +537,9 @@ bool WriteNewGameFile(const std::string& path, const std::vector<uint8_t>& image
     };
     if (planned.Status == gioValid && save.Begin() && save.Write(image.data(), image.size()) && save.Commit(examine))
         return true;
-    error = PathToText(planned.Status == gioValid ? save.Error()
-                                                   : "Cannot write file \"" + path + "\". " +
-                                                         GameIOStatusText(planned.Status));
+    error = PathToText(planned.Status == gioValid
+                           ? save.Error()
+                           : "Cannot write file \"" + path + "\". " + GameIOStatusText(planned.Status));
     return false;
 }
 
@@ -590,8 +588,8 @@ std::string RefusedRecordsText(const TRefusedRecords& refused, uint32_t recordCo
 {
     if (refused.Total() == 0)
         return {};
-    std::string text = Format("%u of the %u draw records in the game file were not loaded:", refused.Total(),
-                              recordCount);
+    std::string text =
+        Format("%u of the %u draw records in the game file were not loaded:", refused.Total(), recordCount);
     if (refused.RepeatedDate)
         text += Format("\n\r%u repeat the date and index of another draw", refused.RepeatedDate);
     if (refused.InvalidDate)
@@ -678,8 +676,7 @@ std::string ChangedOnDiskText(const std::string& fileName)
 {
     return "The game file " + fileName + " was changed by another program after it was opened." + "\n\r" +
            "Yes: reload it from disk and discard your changes." + "\n\r" +
-           "No: save your version over it; the other program's changes are lost." + "\n\r" +
-           "Cancel: do not save now.";
+           "No: save your version over it; the other program's changes are lost." + "\n\r" + "Cancel: do not save now.";
 }
 
 TGameSaveResult SaveCurrentGame(TCurrentGame& game)
@@ -700,12 +697,9 @@ TGameSaveResult SaveCurrentGame(TCurrentGame& game)
     TGameFileStamp onDisk;
     if (game.Stamp.Known && ReadGameFileStamp(game.FilePath, onDisk) && !(onDisk == game.Stamp)) {
         switch (AskYesNoCancel(ChangedOnDiskText(PathToText(ExtractFileName(game.FilePath))))) {
-        case TModalResult::Yes:
-            return ReloadGameFile(game) ? TGameSaveResult::Reloaded : TGameSaveResult::NotSaved;
-        case TModalResult::No:
-            break;
-        default:
-            return TGameSaveResult::NotSaved;
+        case TModalResult::Yes: return ReloadGameFile(game) ? TGameSaveResult::Reloaded : TGameSaveResult::NotSaved;
+        case TModalResult::No: break;
+        default: return TGameSaveResult::NotSaved;
         }
     }
     if (!WriteGameFile(game.FilePath, ExtractFileName(game.FilePath), game.Info, *game.Draws))
@@ -715,15 +709,11 @@ TGameSaveResult SaveCurrentGame(TCurrentGame& game)
     return TGameSaveResult::Saved;
 }
 
-bool SaveGameFile(TCurrentGame& game)
-{
-    return SaveCurrentGame(game) == TGameSaveResult::Saved;
-}
+bool SaveGameFile(TCurrentGame& game) { return SaveCurrentGame(game) == TGameSaveResult::Saved; }
 
 TBinaryFileStreamDraws::TBinaryFileStreamDraws(TCurrentGame& game)
     : TBaseBinaryFileStream(MakeFileHeaderID("WRD "), 0), game_(game)
-{
-}
+{}
 
 void TBinaryFileStreamDraws::WritePayload()
 {

@@ -47,7 +47,7 @@ enum TGameIOStatus : uint8_t {
 
 struct TGameIOInfo {
     uint8_t Status = gioNotGameFile;
-    uint32_t DrawCount = 0;   // records announced at offset 12
+    uint32_t DrawCount = 0; // records announced at offset 12
     TDateTime LastDrawDate = 0;
     std::array<uint8_t, 8> FieldWidths{}; // stored value width of field 1 and 2
     TGameInfo Game;
@@ -125,10 +125,10 @@ bool IsStorableGameInfo(TGameInfo& info);
 struct TCurrentGame {
     TGameInfo Info;
     std::unique_ptr<TDrawClass> Draws;
-    std::string FilePath; // empty for a game restored from a run state
-    TRefusedRecords Refused; // records of the file left out when it was opened
+    std::string FilePath;     // empty for a game restored from a run state
+    TRefusedRecords Refused;  // records of the file left out when it was opened
     uint32_t RecordCount = 0; // records the file holds
-    TGameFileStamp Stamp; // the version of the file that was read
+    TGameFileStamp Stamp;     // the version of the file that was read
 };
 TCurrentGame& CurrentGame();
 

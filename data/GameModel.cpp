@@ -48,8 +48,8 @@ void TCommissionClass::ReadFromStream(TMemoryStream& stream)
     const int32_t count = stream.ReadI32();
     // Each pair takes at least its two terminating zero bytes.
     if (count > 0 && static_cast<size_t>(count) > stream.Remaining() / 2)
-        throw EStreamError(Format("Commission: %d pairs announced, %zu bytes left in the stream.", count,
-                                  stream.Remaining()));
+        throw EStreamError(
+            Format("Commission: %d pairs announced, %zu bytes left in the stream.", count, stream.Remaining()));
     for (int32_t i = 0; i < count; ++i) {
         std::string name = LoadString(stream);
         std::string value = LoadString(stream);
@@ -266,8 +266,8 @@ std::string NumbersToText(const TArrayOfShortIntArray& numbers)
     return text;
 }
 
-std::string DrawToText(int position, int index, int drawsPerDay, const TArrayOfShortIntArray& numbers,
-                       int fieldCount, TDateTime date)
+std::string DrawToText(int position, int index, int drawsPerDay, const TArrayOfShortIntArray& numbers, int fieldCount,
+                       TDateTime date)
 {
     std::string text;
     if (position > 0)
@@ -287,21 +287,15 @@ std::string DrawToText(int position, int index, int drawsPerDay, const TArrayOfS
 
 namespace {
 
-bool Before(const TDraw& d, TDateTime date, int index)
-{
-    return d.Date < date || (d.Date == date && d.Index < index);
-}
+bool Before(const TDraw& d, TDateTime date, int index) { return d.Date < date || (d.Date == date && d.Index < index); }
 
-bool AtMost(const TDraw& d, TDateTime date, int index)
-{
-    return d.Date < date || (d.Date == date && d.Index <= index);
-}
+bool AtMost(const TDraw& d, TDateTime date, int index) { return d.Date < date || (d.Date == date && d.Index <= index); }
 
 } // namespace
 
-TDrawClass::TDrawClass(const TGameInfo& info) : info_(info), drawsPerDay_(info.DrawsPerDay), dated_(info.DrawsPerDay > 0)
-{
-}
+TDrawClass::TDrawClass(const TGameInfo& info)
+    : info_(info), drawsPerDay_(info.DrawsPerDay), dated_(info.DrawsPerDay > 0)
+{}
 
 const TDraw* TDrawClass::GetDraw(int position) const
 {

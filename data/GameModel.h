@@ -46,7 +46,7 @@ struct TGameInfo {
     uint8_t State = 0; // run-time only: 0 none, 1 draws read, 2 ready
     int32_t FieldCount = 0;
     std::array<TGameField, 2> Fields{};
-    uint8_t Field2Kind = 0; // 0 none, 1 power ball field, 2 bonus balls
+    uint8_t Field2Kind = 0;  // 0 none, 1 power ball field, 2 bonus balls
     int32_t DrawsPerDay = 0; // 0 undated, 1..9
     std::array<uint8_t, 7> OptionalBlock1{};
     std::array<uint8_t, 8> OptionalBlock2{};
@@ -149,5 +149,5 @@ bool CheckNumbersFor(TArrayOfShortIntArray& numbers, int32_t fieldCount, const s
                      uint8_t field2Kind);
 
 std::string NumbersToText(const TArrayOfShortIntArray& numbers);
-std::string DrawToText(int position, int index, int drawsPerDay, const TArrayOfShortIntArray& numbers,
-                       int fieldCount, TDateTime date);
+std::string DrawToText(int position, int index, int drawsPerDay, const TArrayOfShortIntArray& numbers, int fieldCount,
+                       TDateTime date);

@@ -174,8 +174,7 @@ bool Overlaps(int a, int aEnd, int b, int bEnd) { return a < bEnd && b < aEnd; }
 
 // The few date candidates worth pairing with numbers: best first (more
 // ordered steps, then more steps under 15 days), none below half the best.
-template <class TCandidate>
-void KeepBestDates(std::vector<TCandidate>& dates)
+template <class TCandidate> void KeepBestDates(std::vector<TCandidate>& dates)
 {
     std::stable_sort(dates.begin(), dates.end(), [](const TCandidate& a, const TCandidate& b) {
         return a.key != b.key ? a.key > b.key : a.tight > b.tight;
@@ -187,14 +186,16 @@ void KeepBestDates(std::vector<TCandidate>& dates)
     dates.resize(keep);
 }
 
-bool Has(const std::vector<int>& columns, int c) { return std::find(columns.begin(), columns.end(), c) != columns.end(); }
+bool Has(const std::vector<int>& columns, int c)
+{
+    return std::find(columns.begin(), columns.end(), c) != columns.end();
+}
 
 // The value seen most often (the smallest on a tie).
 int32_t Commonest(const std::map<int32_t, size_t>& seen)
 {
-    return std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) {
-               return a.second < b.second;
-           })->first;
+    return std::max_element(seen.begin(), seen.end(), [](const auto& a, const auto& b) { return a.second < b.second; })
+        ->first;
 }
 
 } // namespace
@@ -355,8 +356,9 @@ bool TImportDrawsAIClass::LoadText(const std::string& text, const std::string& u
             if (b == '\r' && i + 1 < n && text[i + 1] == '\n')
                 ++i;
             if (tooMany) {
-                Fail(unable + Format("\n\rThe file holds more than %d lines with numbers, far more than a draws history.",
-                                     static_cast<int>(kMaxImportLines)));
+                Fail(unable +
+                     Format("\n\rThe file holds more than %d lines with numbers, far more than a draws history.",
+                            static_cast<int>(kMaxImportLines)));
                 return false;
             }
         }
@@ -606,8 +608,8 @@ TImportDrawsAIClass::TLayoutSearch::BestNumbers(const std::vector<TDateScore>& d
         const int dateLo = dated_ ? d.p : -1, dateHi = dated_ ? d.p + dateLen : -1;
         if (dated_)
             for (size_t i = 0; i < lines_.Count(); ++i)
-                days[i] = lines_.Length(i) >= dateHi ? DecodeAt(lines_.Row(i) + d.p, lines_.WideRow(i) + d.p, d.t)
-                                                     : kNoDate;
+                days[i] =
+                    lines_.Length(i) >= dateHi ? DecodeAt(lines_.Row(i) + d.p, lines_.WideRow(i) + d.p, d.t) : kNoDate;
         // The classic layout: the numbers are the last integers of the commonest line length.
         const int classicStart = CommonLength(drawsLength + dateLen) - drawsLength;
         for (int s = 0; s + numbersPerDraw_ <= maxPos_; ++s) {
@@ -745,16 +747,16 @@ void TImportDrawsAIClass::ExtractRows(TRowDraws& rows)
         stats.Fitting += valid || fitting;
     }
     if (dated)
-        std::stable_sort(FoundDraws.begin(), FoundDraws.end(), [](const TImportCandidate& a, const TImportCandidate& b) {
-            return a.Date != b.Date ? a.Date < b.Date : a.Index < b.Index;
-        });
+        std::stable_sort(FoundDraws.begin(), FoundDraws.end(),
+                         [](const TImportCandidate& a, const TImportCandidate& b) {
+                             return a.Date != b.Date ? a.Date < b.Date : a.Index < b.Index;
+                         });
 }
 
 bool TImportDrawsAIClass::Accepts(const TStats& stats) const
 {
     return stats.Valid > 0 && stats.Fitting * 2 >= stats.Eligible;
 }
-
 
 void TImportDrawsAIClass::Extract()
 {
@@ -764,8 +766,7 @@ void TImportDrawsAIClass::Extract()
         explicit TRows(const TImportDrawsAIClass& ai)
             : ai_(ai), L(ai.lines_), dated_(ai.draws_.Dated()), dateLen_(dated_ ? ImportDateLength(ai.DateType) : 0),
               ds_(ai.DateStart - 1), ns_(ai.NumbersStart - 1)
-        {
-        }
+        {}
         size_t Count() const override { return L.Count(); }
         int Line(size_t i) const override { return static_cast<int>(L.LineNo[i]); }
         int32_t Day(size_t i) const override
@@ -1176,11 +1177,10 @@ std::string TImportDrawsAIClass::FindColumns(TImportLayout& layout) const
             const int width = static_cast<int>(f.f1.size() + f.f2.size());
             // Ties: the better date, named fields over one run for both, the
             // numbers nearest after the date, field 2 right after field 1, fewer columns.
-            const bool better =
-                !best.found || score > best.score ||
-                (score == best.score &&
-                 std::make_tuple(rank, !f.pair, distance, !adjacent, width, fi) <
-                     std::make_tuple(best.rank, !best.pair, best.distance, !best.adjacent, best.width, best.fields));
+            const bool better = !best.found || score > best.score ||
+                                (score == best.score && std::make_tuple(rank, !f.pair, distance, !adjacent, width, fi) <
+                                                            std::make_tuple(best.rank, !best.pair, best.distance,
+                                                                            !best.adjacent, best.width, best.fields));
             if (better)
                 best = {true, score, rank, fi, distance, width, f.pair, adjacent};
         }

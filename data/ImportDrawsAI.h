@@ -34,9 +34,9 @@ int ImportDateLength(int dateType);
 int32_t ImportFieldDate(std::string_view field, int dateType);
 
 struct TImportCandidate {
-    TDateTime Date = 0;  // 0 in a game without dates
-    int32_t Index = 1;   // place of the draw within its day
-    int32_t Line = 0;    // 1-based line of the file
+    TDateTime Date = 0; // 0 in a game without dates
+    int32_t Index = 1;  // place of the draw within its day
+    int32_t Line = 0;   // 1-based line of the file
     TArrayOfShortIntArray Numbers;
 };
 
@@ -114,9 +114,9 @@ public:
     int32_t DateStart = 0;      // 1-based; 0 none
     uint8_t DateType = 0;
     bool CompactDate = false;
-    int32_t NumbersStart = 0;   // 1-based; 0 none
+    int32_t NumbersStart = 0; // 1-based; 0 none
     bool Ready = false;
-    bool Descending = false;    // the file lists its dates newest first
+    bool Descending = false; // the file lists its dates newest first
 
     // Set false to only record messages (the command line prints them itself).
     bool ShowMessages = true;
@@ -170,8 +170,8 @@ private:
                                                const std::vector<int32_t>& days) const;
     // Analyses as columns; false with `error` set when that finds nothing, or
     // with a message already said when the text cannot be read.
-    bool ColumnsAnalysis(const TImportLayout& layout, char delimiter, const std::string& unable,
-                         std::string& error, bool& stop);
+    bool ColumnsAnalysis(const TImportLayout& layout, char delimiter, const std::string& unable, std::string& error,
+                         bool& stop);
 
     const TDrawClass& draws_;
     TGameInfo game_;
@@ -180,7 +180,7 @@ private:
     TLines lines_;
     std::string text_; // the file's text, decoded
     std::unique_ptr<TImportTable> table_;
-    TStats stats_;     // of the last extraction
+    TStats stats_; // of the last extraction
 };
 
 // The number a preview row shows: its 1-based position, or counted from the

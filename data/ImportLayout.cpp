@@ -45,8 +45,7 @@ bool TImportLayout::Complete(bool dated) const
 {
     switch (Kind) {
     case TKind::Integers: return NumbersStart >= 1 && (!dated || (DateStart >= 1 && ValidType(DateType)));
-    case TKind::Columns:
-        return !Field1Columns.empty() && (!dated || (DateColumn >= 1 && ValidType(DateType)));
+    case TKind::Columns: return !Field1Columns.empty() && (!dated || (DateColumn >= 1 && ValidType(DateType)));
     default: return false;
     }
 }

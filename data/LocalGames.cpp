@@ -32,10 +32,7 @@ std::vector<std::string> ListFiles(const std::string& folder)
     return names;
 }
 
-bool IsGameFileName(const std::string& name)
-{
-    return SameText(ExtractFileExt(name), ".drw");
-}
+bool IsGameFileName(const std::string& name) { return SameText(ExtractFileExt(name), ".drw"); }
 
 // The part of a name before its extension; empty when it has none.
 std::string BaseNameOf(const std::string& name)
@@ -109,8 +106,8 @@ void TLocalGamesClass::ScanOtherFiles()
             continue;
         }
         const std::string path = Folder + name;
-        if (ShowWarningYesNo("An unexpected file detected!\n\r" + PathToText(path) + "\n\r" + "Do you want to delete it?") ==
-            TModalResult::Yes)
+        if (ShowWarningYesNo("An unexpected file detected!\n\r" + PathToText(path) + "\n\r" +
+                             "Do you want to delete it?") == TModalResult::Yes)
             DeleteFile(path);
     }
 }

@@ -12,10 +12,10 @@
 inline constexpr const char* kGamesFolderName = "draw files";
 
 struct TLocalGameRec {
-    std::string FileName;    // full path of the game file
-    std::string Title;       // the game's name when valid, else the file name
-    std::string BaseName;    // file name without its extension
-    std::string Description; // formation text when valid, else the status text
+    std::string FileName;                // full path of the game file
+    std::string Title;                   // the game's name when valid, else the file name
+    std::string BaseName;                // file name without its extension
+    std::string Description;             // formation text when valid, else the status text
     std::unique_ptr<TStringStore> Files; // the game file first, then its companions
     TGameIOInfo Info;
 };

@@ -3,14 +3,10 @@
 int TIntegerStore::Compare(int32_t a, int32_t b) const
 {
     switch (order_) {
-    case kAscending:
-        return a < b ? -1 : (a > b ? 1 : 0);
-    case kDescending:
-        return a < b ? 1 : (a > b ? -1 : 0);
-    case kComparerOrder:
-        return comparer_ ? comparer_(a, b) : 0;
-    default:
-        return 0;
+    case kAscending: return a < b ? -1 : (a > b ? 1 : 0);
+    case kDescending: return a < b ? 1 : (a > b ? -1 : 0);
+    case kComparerOrder: return comparer_ ? comparer_(a, b) : 0;
+    default: return 0;
     }
 }
 
@@ -196,8 +192,8 @@ void TIntegerStore::LoadFromStream(TMemoryStream& stream)
 {
     const int32_t count = stream.ReadI32();
     if (count < 0 || uint64_t(count) * 4 + 1 > stream.Remaining())
-        throw EStreamError(Format("Integer store: %d values announced, the stream holds %zu bytes.", count,
-                                  stream.Remaining()));
+        throw EStreamError(
+            Format("Integer store: %d values announced, the stream holds %zu bytes.", count, stream.Remaining()));
     std::vector<int32_t> values(static_cast<size_t>(count));
     for (auto& v : values)
         v = stream.ReadI32();

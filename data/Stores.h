@@ -117,8 +117,7 @@ public:
     {
         if (!comparison)
             return;
-        std::stable_sort(items_.begin(), items_.end(),
-                         [&](const T& x, const T& y) { return comparison(x, y) < 0; });
+        std::stable_sort(items_.begin(), items_.end(), [&](const T& x, const T& y) { return comparison(x, y) < 0; });
         Touched();
         Reordered();
     }
@@ -155,10 +154,7 @@ protected:
     void Touched() { stamp_ = NextStoreStamp(); }
 
     // False when the list cannot take another element.
-    bool AppendSlot(T value)
-    {
-        return InsertSlot(Count() + 1, std::move(value));
-    }
+    bool AppendSlot(T value) { return InsertSlot(Count() + 1, std::move(value)); }
     // position in 1..Count+1.
     bool InsertSlot(int position, T value)
     {
@@ -173,8 +169,8 @@ protected:
         }
         Touched();
         if (Count() > capacity_)
-            capacity_ = static_cast<int32_t>(std::min<int64_t>(int64_t(capacity_) + delta_,
-                                                               std::numeric_limits<int32_t>::max()));
+            capacity_ = static_cast<int32_t>(
+                std::min<int64_t>(int64_t(capacity_) + delta_, std::numeric_limits<int32_t>::max()));
         return true;
     }
     void AfterRemoval()

@@ -7,10 +7,7 @@
 #include "data/TextCodec.h"
 #include "platform/Paths.h"
 
-void TMemoryStream::Seek(size_t position)
-{
-    pos_ = position;
-}
+void TMemoryStream::Seek(size_t position) { pos_ = position; }
 
 void TMemoryStream::Write(const void* buffer, size_t count)
 {

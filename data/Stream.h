@@ -101,5 +101,4 @@ private:
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out, std::string& error,
                    size_t maxBytes = size_t(1) << 31, TFileStamp* stamp = nullptr);
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error,
-                    TSafeSave::TMode mode = TSafeSave::TMode::Replace,
-                    const std::vector<std::string>& inputs = {});
+                    TSafeSave::TMode mode = TSafeSave::TMode::Replace, const std::vector<std::string>& inputs = {});

@@ -44,10 +44,7 @@ int32_t StrToIntDef(const std::string& text, int32_t fallback)
     }
 }
 
-std::string Trim(const std::string& text)
-{
-    return TrimBlanks(text);
-}
+std::string Trim(const std::string& text) { return TrimBlanks(text); }
 
 std::string UpperCase(const std::string& text)
 {
@@ -67,7 +64,4 @@ std::string LowerCase(const std::string& text)
     return out;
 }
 
-bool SameText(const std::string& a, const std::string& b)
-{
-    return LowerCase(a) == LowerCase(b);
-}
+bool SameText(const std::string& a, const std::string& b) { return LowerCase(a) == LowerCase(b); }

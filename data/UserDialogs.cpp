@@ -32,15 +32,9 @@ const char* KindName(TDialogKind kind)
 
 } // namespace
 
-TUserDialogs& UserDialogs()
-{
-    return *installed;
-}
+TUserDialogs& UserDialogs() { return *installed; }
 
-void InstallUserDialogs(TUserDialogs* dialogs)
-{
-    installed = dialogs ? dialogs : &silentDialogs;
-}
+void InstallUserDialogs(TUserDialogs* dialogs) { installed = dialogs ? dialogs : &silentDialogs; }
 
 TModalResult TConsoleDialogs::ShowMessageDialog(const std::string& text, unsigned buttons, TDialogKind kind)
 {

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kMaxN = 99;    // combinations rows 0..99
+constexpr int kMaxN = 99; // combinations rows 0..99
 constexpr int kRankDim = 100;
 constexpr int kRankPicks = 12;
 
@@ -250,8 +250,8 @@ TShortIntArray ReadBytes(TMemoryStream& stream)
     if (length <= 0)
         return {};
     if (static_cast<size_t>(length) > stream.Remaining())
-        throw EStreamError(Format("ReadBytes error : %d bytes announced, %zu left in the stream.", length,
-                                  stream.Remaining()));
+        throw EStreamError(
+            Format("ReadBytes error : %d bytes announced, %zu left in the stream.", length, stream.Remaining()));
     TShortIntArray bytes(static_cast<size_t>(length));
     stream.Read(bytes.data(), bytes.size());
     return bytes;
@@ -273,8 +273,8 @@ TArrayOfShortIntArray ReadByteArrays(TMemoryStream& stream)
         return {};
     // Every inner array takes at least its 4-byte length.
     if (static_cast<size_t>(count) > stream.Remaining() / 4)
-        throw EStreamError(Format("ReadByteArrays error : %d arrays announced, %zu bytes left in the stream.",
-                                  count, stream.Remaining()));
+        throw EStreamError(Format("ReadByteArrays error : %d arrays announced, %zu bytes left in the stream.", count,
+                                  stream.Remaining()));
     TArrayOfShortIntArray arrays;
     arrays.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
@@ -400,18 +400,10 @@ std::string DateText(int order, const std::string& separator, bool withWeekday, 
     const char* sep = separator.c_str();
     std::string text;
     switch (order) {
-    case 0:
-        text = Format("%2.2d%s%2.2d%s%4.4d", d, sep, m, sep, y);
-        break;
-    case 1:
-        text = Format("%2.2d%s%2.2d%s%4.4d", m, sep, d, sep, y);
-        break;
-    case 3:
-        text = Format("%4.4d%s%2.2d%s%2.2d", y, sep, d, sep, m);
-        break;
-    default:
-        text = Format("%4.4d%s%2.2d%s%2.2d", y, sep, m, sep, d);
-        break;
+    case 0: text = Format("%2.2d%s%2.2d%s%4.4d", d, sep, m, sep, y); break;
+    case 1: text = Format("%2.2d%s%2.2d%s%4.4d", m, sep, d, sep, y); break;
+    case 3: text = Format("%4.4d%s%2.2d%s%2.2d", y, sep, d, sep, m); break;
+    default: text = Format("%4.4d%s%2.2d%s%2.2d", y, sep, m, sep, d); break;
     }
     if (withWeekday)
         text += "  " + WeekdayName(d, m, y, fullWeekday);
@@ -426,14 +418,10 @@ std::string DateTimeText(int order, TDateTime dateTime)
     int hh = 0, mm = 0, ss = 0;
     DecodeTime(dateTime, hh, mm, ss);
     switch (order) {
-    case 0:
-        return Format("%2.2d-%2.2d-%4.4d %2.2d:%2.2d:%2.2d", d, m, y, hh, mm, ss);
-    case 1:
-        return Format("%2.2d-%2.2d-%4.4d %2.2d:%2.2d:%2.2d", m, d, y, hh, mm, ss);
-    case 3:
-        return Format("%4.4d-%2.2d-%2.2d %2.2d:%2.2d:%2.2d", y, d, m, hh, mm, ss);
-    default:
-        return Format("%4.4d-%2.2d-%2.2d %2.2d:%2.2d:%2.2d", y, m, d, hh, mm, ss);
+    case 0: return Format("%2.2d-%2.2d-%4.4d %2.2d:%2.2d:%2.2d", d, m, y, hh, mm, ss);
+    case 1: return Format("%2.2d-%2.2d-%4.4d %2.2d:%2.2d:%2.2d", m, d, y, hh, mm, ss);
+    case 3: return Format("%4.4d-%2.2d-%2.2d %2.2d:%2.2d:%2.2d", y, d, m, hh, mm, ss);
+    default: return Format("%4.4d-%2.2d-%2.2d %2.2d:%2.2d:%2.2d", y, m, d, hh, mm, ss);
     }
 }
 
@@ -558,10 +546,7 @@ std::string BuildFileName(const std::string& folder, const std::string& name, co
 
 // ---- Colours ---------------------------------------------------------------
 
-uint32_t HalveColor(uint32_t color)
-{
-    return (color & 0xFF000000u) | ((color >> 1) & 0x007F7F7Fu);
-}
+uint32_t HalveColor(uint32_t color) { return (color & 0xFF000000u) | ((color >> 1) & 0x007F7F7Fu); }
 
 uint32_t BlendColor(uint32_t a, uint32_t b, double factor)
 {

@@ -10,8 +10,8 @@
 #include "data/Types.h"
 
 // Counting (tables built once, on first use).
-int32_t Combinations(int n, int k);       // 32-bit table entry; 0 outside the table or when it does not fit
-int64_t Combinations64(int n, int k);     // 64-bit table entry
+int32_t Combinations(int n, int k);   // 32-bit table entry; 0 outside the table or when it does not fit
+int64_t Combinations64(int n, int k); // 64-bit table entry
 // a^b (1 for b <= 0); 0 when it does not fit 32 bits.
 int32_t PowerTable(int a, int b);
 

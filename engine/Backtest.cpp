@@ -89,8 +89,7 @@ class TDrawRunControl : public TRunControl {
 public:
     TDrawRunControl(const std::function<bool(int32_t)>& watch, const TJUXEngine& engine)
         : watch_(watch), engine_(engine)
-    {
-    }
+    {}
     bool ShouldContinue() override { return !watch_ || watch_(engine_.Context.TablesComputed); }
     void RunFinished() override {}
 
@@ -145,8 +144,8 @@ void TBacktest::Check() const
     try {
         options.Validate();
     } catch (const std::exception& e) {
-        throw Exception(Format("The history before the %d most recent draws does not suit the options: %s", draws_,
-                               e.what()));
+        throw Exception(
+            Format("The history before the %d most recent draws does not suit the options: %s", draws_, e.what()));
     }
     // A field the engine refuses is refused before the first draw.
     TJUXEngine probe(options);
@@ -218,9 +217,9 @@ bool TBacktest::RunParallel(TBacktestObserver* observer)
 
     std::mutex mutex;
     std::condition_variable finished;
-    size_t next = 0;                 // in todo, under mutex
-    int32_t running = workers;       // under mutex
-    std::exception_ptr error;        // the first, under mutex
+    size_t next = 0;                       // in todo, under mutex
+    int32_t running = workers;             // under mutex
+    std::exception_ptr error;              // the first, under mutex
     std::map<int32_t, TBacktestDraw> done; // under mutex
     std::atomic<bool> stop{false};
     // Tables of each worker's draw in progress, and which draw it is.

@@ -14,10 +14,10 @@
 
 // One prediction of one backtested draw.
 struct TBacktestPrediction {
-    int32_t Mode = 0;      // 0 Augmentative, 1 Absolute, 2 Build up
-    int32_t Requested = 0; // i
-    int32_t Category = 0;  // j
-    int32_t Table = 0;     // first table of the list; 0 when the list was empty
+    int32_t Mode = 0;       // 0 Augmentative, 1 Absolute, 2 Build up
+    int32_t Requested = 0;  // i
+    int32_t Category = 0;   // j
+    int32_t Table = 0;      // first table of the list; 0 when the list was empty
     TShortIntArray Numbers; // the first i balls of its final order, ascending
     int32_t Hits = -1;      // balls of Numbers drawn; -1 when not predicted
 
@@ -35,11 +35,11 @@ struct TBacktestDraw {
 // Per mode, i and j over the draws backtested so far.
 struct TBacktestSummary {
     int32_t Mode = 0, Requested = 0, Category = 0;
-    int32_t Predicted = 0;   // draws whose list had a table
-    int64_t Hits = 0;        // total over those draws
-    double Mean = 0;         // Hits / Predicted; 0 when none
-    double ChanceMean = 0;   // i * K / PoolSize
-    double PValue = 1;       // P(sum of Predicted chance draws >= Hits); 1 when none
+    int32_t Predicted = 0;         // draws whose list had a table
+    int64_t Hits = 0;              // total over those draws
+    double Mean = 0;               // Hits / Predicted; 0 when none
+    double ChanceMean = 0;         // i * K / PoolSize
+    double PValue = 1;             // P(sum of Predicted chance draws >= Hits); 1 when none
     std::vector<int32_t> Observed; // draws with h hits, h = 0 .. min(i, K)
     std::vector<double> Expected;  // Predicted * P(h) under chance
 };

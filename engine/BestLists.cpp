@@ -182,8 +182,8 @@ void TBestLists::SizeShadows(const TJUXEngine& engine)
 }
 
 // The shadows are sized (SizeShadows) once per filing.
-inline TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i, int32_t j,
-                                              int32_t mode)
+inline TBestLists::TRankedShadow* TBestLists::Shadow(TJUXEngine& engine, const TCategoryList& list, int32_t i,
+                                                     int32_t j, int32_t mode)
 {
     const size_t slot = size_t(i - 1) * size_t(shadowWidth_) + size_t(j - 1);
     if (i < 1 || j < 1 || j > shadowWidth_ || slot >= shadows_[size_t(mode)].size())
@@ -392,7 +392,8 @@ TBestLists::TBuildupShadow* TBestLists::BuildupShadow(TJUXEngine& engine, const 
         if (const TJUXClass* other = engine.FindTable(id)) {
             if (other->HitWidth() > INT8_MAX)
                 return nullptr; // counts beyond what the runs hold: no shadow
-            AppendRun(t, j, [&](int32_t back) { return other->HitsWithin(t, t - back, i); }, shadow.Runs);
+            AppendRun(
+                t, j, [&](int32_t back) { return other->HitsWithin(t, t - back, i); }, shadow.Runs);
         }
         shadow.Starts.push_back(uint32_t(shadow.Runs.size()));
     }
@@ -432,7 +433,8 @@ void TBestLists::FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList
     const int32_t t = engine.Context.TestedDraws;
     const int32_t max = engine.Options().MaximumJUXsPerColumn;
     run_.clear();
-    AppendRun(t, j, [&](int32_t back) { return NewCount(table, t, back, i); }, run_);
+    AppendRun(
+        t, j, [&](int32_t back) { return NewCount(table, t, back, i); }, run_);
     if (run_.size() < 3) // fewer than two rows walked
         return;
     TBuildupShadow* shadow = table.HitWidth() <= INT8_MAX ? BuildupShadow(engine, list, i, j) : nullptr;
@@ -454,7 +456,8 @@ void TBestLists::FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList
             if (!listed)
                 break;
             otherRun_.clear();
-            AppendRun(t, j, [&](int32_t back) { return listed->HitsWithin(t, t - back, i); }, otherRun_);
+            AppendRun(
+                t, j, [&](int32_t back) { return listed->HitsWithin(t, t - back, i); }, otherRun_);
             if (!Beats(run_, otherRun_.data(), otherRun_.size()))
                 break;
         }

@@ -59,8 +59,7 @@ private:
     void FileRanked(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t i, int32_t j, int32_t mode,
                     const int32_t* h);
     void FileBuildup(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t i, int32_t j);
-    void InsertId(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t position, int32_t i,
-                  int32_t mode);
+    void InsertId(TJUXEngine& engine, TJUXClass& table, TCategoryList& list, int32_t position, int32_t i, int32_t mode);
     void TrimList(TJUXEngine& engine, TCategoryList& list, int32_t maxPerColumn);
     void RecyclePass(TJUXEngine& engine);
     bool Protected(const TJUXEngine& engine, int32_t id) const;
@@ -124,8 +123,8 @@ private:
     template <typename TCount, typename TValue>
     static void AppendRun(int32_t tested, int32_t j, TCount count, std::vector<TValue>& run);
     std::vector<TBuildupShadow> buildupShadows_; // by (i - 1) * shadowWidth_ + j - 1
-    std::vector<int16_t> run_;                    // the new table's run
-    std::vector<int16_t> otherRun_;               // a listed table's, where no shadow applies
+    std::vector<int16_t> run_;                   // the new table's run
+    std::vector<int16_t> otherRun_;              // a listed table's, where no shadow applies
 
     // The new table's counts within every top 1 .. PoolSize - 1 on its
     // kRecentRows newest tested rows (which filing reads for most tops),

@@ -350,9 +350,7 @@ TEnvironmentClass::TStartOutcome TEnvironmentClass::StartCommand()
 void TEnvironmentClass::RunButtonCommand()
 {
     switch (RunState) {
-    case STARTED:
-        ChangeState(PAUSED);
-        break;
+    case STARTED: ChangeState(PAUSED); break;
     case PAUSED: {
         const TModalResult answer =
             ShowMessageDialog("Do you want to terminate the scan?", dbYes | dbNo | dbCancel, TDialogKind::Confirmation);
@@ -362,11 +360,8 @@ void TEnvironmentClass::RunButtonCommand()
             ChangeState(STARTED);
         break;
     }
-    case FINISHED:
-        ShowMainPage();
-        break;
-    default:
-        break;
+    case FINISHED: ShowMainPage(); break;
+    default: break;
     }
 }
 
@@ -410,10 +405,7 @@ bool TEnvironmentClass::QueryClose()
     return CloseGame();
 }
 
-TIntegerStore& TEnvironmentClass::UserList()
-{
-    return display_ ? display_->UserList() : ownUserList_;
-}
+TIntegerStore& TEnvironmentClass::UserList() { return display_ ? display_->UserList() : ownUserList_; }
 
 void TEnvironmentClass::ExportRunState(const std::string& path, const TSaveProgress& progress)
 {

@@ -83,13 +83,13 @@ public:
 
     // The commands of the windows, so their rules run without a window.
     enum class TStartOutcome { OpenManager, Changed, Nothing };
-    TStartOutcome StartCommand();        // the start/resume button
-    void RunButtonCommand();             // the display's run button
-    void ClearPredictionCommand();       // "Clear Prediction"
-    bool CloseLotteryCommand();          // "Close Lottery"; true when closed
+    TStartOutcome StartCommand();  // the start/resume button
+    void RunButtonCommand();       // the display's run button
+    void ClearPredictionCommand(); // "Clear Prediction"
+    bool CloseLotteryCommand();    // "Close Lottery"; true when closed
     // False when a prediction is in memory and the user keeps it.
     bool ConfirmClearPrediction();
-    bool QueryClose();                   // closing the application
+    bool QueryClose(); // closing the application
     // Only in PAUSED or FINISHED; raises when the file cannot be written
     // (never over the open game's file). `progress` hears how far the save
     // has come (a long run takes seconds).

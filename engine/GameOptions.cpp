@@ -37,10 +37,7 @@ TGameOptions::TGameOptions()
     AutoLoadDraw.clear();
 }
 
-TGameOptions::TGameOptions(const TGameOptions& other)
-{
-    *this = other;
-}
+TGameOptions::TGameOptions(const TGameOptions& other) { *this = other; }
 
 TGameOptions& TGameOptions::operator=(const TGameOptions& other)
 {
@@ -69,15 +66,9 @@ TGameOptions& TGameOptions::operator=(const TGameOptions& other)
 
 TGameOptions::~TGameOptions() = default;
 
-int32_t TGameOptions::DrawCount() const
-{
-    return Game ? Game->DrawCount() : 0;
-}
+int32_t TGameOptions::DrawCount() const { return Game ? Game->DrawCount() : 0; }
 
-int32_t TGameOptions::FieldCount() const
-{
-    return Game ? Game->GameInfo().FieldCount : 0;
-}
+int32_t TGameOptions::FieldCount() const { return Game ? Game->GameInfo().FieldCount : 0; }
 
 int32_t TGameOptions::PoolSize() const
 {
@@ -161,10 +152,7 @@ void TGameOptions::SetCompareNums(const TIntArray& list)
             CompareNums.push_back(static_cast<int8_t>(v));
 }
 
-void TGameOptions::SetCompareNums(const TIntegerStore& list)
-{
-    SetCompareNums(StoreValues(list));
-}
+void TGameOptions::SetCompareNums(const TIntegerStore& list) { SetCompareNums(StoreValues(list)); }
 
 void TGameOptions::SetKeepJUXs(const TIntArray& list)
 {
@@ -177,10 +165,7 @@ void TGameOptions::SetKeepJUXs(const TIntArray& list)
         KeepJUXs.AddInt(v);
 }
 
-void TGameOptions::SetKeepJUXs(const TIntegerStore& list)
-{
-    SetKeepJUXs(StoreValues(list));
-}
+void TGameOptions::SetKeepJUXs(const TIntegerStore& list) { SetKeepJUXs(StoreValues(list)); }
 
 void TGameOptions::Validate() const
 {

@@ -71,8 +71,7 @@ TArrayOfShortIntArray TJUXClass::RowHits() const
 bool TJUXClass::SetArrays(const TShortIntArray& finalOrder, const TArrayOfShortIntArray& rowOrders,
                           const TArrayOfShortIntArray& rowHits)
 {
-    if (finalOrder.size() != size_t(poolSize_) || rowOrders.size() != size_t(rows_) ||
-        rowHits.size() != size_t(rows_))
+    if (finalOrder.size() != size_t(poolSize_) || rowOrders.size() != size_t(rows_) || rowHits.size() != size_t(rows_))
         return false;
     for (int32_t r = 0; r < rows_; ++r)
         if (rowOrders[size_t(r)].size() != size_t(poolSize_) || rowHits[size_t(r)].size() != size_t(hitWidth_))

@@ -144,10 +144,7 @@ TJUXClass* TJUXEngine::FindTable(int32_t id) const
     return TableRegistry.GetRecord(position);
 }
 
-void TJUXEngine::FillHitProbabilities()
-{
-    HitProbabilities.FillHitProbabilities(Context.PoolSize, Context.HitWidth());
-}
+void TJUXEngine::FillHitProbabilities() { HitProbabilities.FillHitProbabilities(Context.PoolSize, Context.HitWidth()); }
 
 void TJUXEngine::ReloadDraws()
 {

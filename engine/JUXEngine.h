@@ -38,10 +38,7 @@ struct TRunContext {
     int32_t ReservedState = 0;
 
     // K: balls of one hit row (field 2's counted in when combined).
-    int32_t HitWidth() const
-    {
-        return DrawnCount + (CombinedSecondField ? FieldDefsCopy[1].Picked : 0);
-    }
+    int32_t HitWidth() const { return DrawnCount + (CombinedSecondField ? FieldDefsCopy[1].Picked : 0); }
     // Face value of the analysed pool's smallest ball.
     int32_t Lowest() const { return FieldDefsCopy[AnalysedField == 2 ? 1 : 0].Lowest; }
     // Tables rank pool numbers 1 .. PoolSize; the ball a number stands for.
@@ -149,7 +146,7 @@ private:
     void ListsChanged(bool changed, bool now);
     std::chrono::steady_clock::duration refreshInterval_ = std::chrono::milliseconds(40);
     std::chrono::steady_clock::time_point lastRefresh_{};
-    bool refreshed_ = false;    // lastRefresh_ holds a time
+    bool refreshed_ = false; // lastRefresh_ holds a time
     bool refreshOwed_ = false;
     std::unique_ptr<TJUXScanner> scanner_;
     mutable std::array<int32_t, 8192> positionCache_{};

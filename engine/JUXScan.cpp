@@ -37,8 +37,7 @@ struct TJUXScanner::TState {
 
     // Fills order_ with the numbers 1 .. pool, highest score first, ties by
     // the lower number; scores indexed by number.
-    template <typename TScore>
-    void Rank(const TScore* scores, int32_t pool);
+    template <typename TScore> void Rank(const TScore* scores, int32_t pool);
     // The ranking mapped through `through` into placed_.
     void Place(const int8_t* through, int32_t pool);
     int32_t FindHits(const TDrawEntry& drawn, int32_t pool, int8_t* hits, int32_t width);
@@ -53,7 +52,7 @@ struct TJUXScanner::TState {
     TRecountWindows recount_;
     TSlidingWindows windows_;
     alignas(64) TScanLanes laneScores_{}; // sliding paths' scores by number
-    int32_t wideTop_ = -1; // the highest lane score of the last wide sum, -1 past 63
+    int32_t wideTop_ = -1;                // the highest lane score of the last wide sum, -1 past 63
 
     std::array<int64_t, kScoreSlots> scores_{}; // recounting path's scores
     std::array<uint64_t, kScoreSlots> keys_{};
@@ -119,7 +118,8 @@ void TJUXScanner::TState::LoadDraws(const TDrawClass* game, const TRunContext& c
             // Values lie within 256 consecutive integers, so the byte is unique.
             const unsigned u = static_cast<uint8_t>(int32_t(b) - lowest + 1);
             const auto end = entry.Drawn.begin() + entry.DrawnCount;
-            if (std::find(entry.Drawn.begin(), end, uint8_t(u)) == end && entry.DrawnCount < int32_t(entry.Drawn.size()))
+            if (std::find(entry.Drawn.begin(), end, uint8_t(u)) == end &&
+                entry.DrawnCount < int32_t(entry.Drawn.size()))
                 entry.Drawn[size_t(entry.DrawnCount++)] = uint8_t(u);
             entry.DrawnZero = entry.DrawnZero || u == 0;
         }
@@ -130,8 +130,7 @@ void TJUXScanner::TState::LoadDraws(const TDrawClass* game, const TRunContext& c
 // Highest score first, ties by the lower number. Scores are small
 // non-negative integers, so a counting sort by score (numbers placed in
 // ascending order) gives that order; a key sort covers large scores.
-template <typename TScore>
-void TJUXScanner::TState::Rank(const TScore* scores, int32_t pool)
+template <typename TScore> void TJUXScanner::TState::Rank(const TScore* scores, int32_t pool)
 {
     int64_t top = 0;
     for (int32_t n = 1; n <= pool; ++n)
@@ -275,8 +274,7 @@ void TJUXScanner::TState::Store(TJUXClass& table, const TJUXClass* predecessor, 
     if (wide) {
         const TDrawEntry* drawn = hits ? &draws_[size_t(next - 1)] : nullptr;
         PlaceWide(laneScores_.data(), wideTop_, through, pool, out, drawn ? drawn->Drawn.data() : nullptr,
-                  drawn ? drawn->DrawnCount : 0, drawn ? table.RowHit(context.RowCursor) : nullptr,
-                  table.HitWidth());
+                  drawn ? drawn->DrawnCount : 0, drawn ? table.RowHit(context.RowCursor) : nullptr, table.HitWidth());
     } else {
         Place(through, pool);
         std::memcpy(out, placed_.data(), size_t(pool));
@@ -305,8 +303,7 @@ int32_t TJUXScanner::TState::BeginScan(const TJUXClass& table, TRunContext& cont
     context.WindowStart = std::max(context.CurrentDraw - d + 1, 1);
     context.RowCursor = 0;
     // Sliding sums stay below 3 * d per window, times below n + d.
-    sliding_ = d >= 1 && int64_t(d) * 3 * kMaxHitWidth < INT16_MAX && int64_t(n) + d < INT16_MAX &&
-               pool < kScanLanes;
+    sliding_ = d >= 1 && int64_t(d) * 3 * kMaxHitWidth < INT16_MAX && int64_t(n) + d < INT16_MAX && pool < kScanLanes;
     // The 512-bit routines take pools up to 63 in 64 lanes.
     wide_ = sliding_ && pool <= 63 && vectors == TVectors::Widest && WideVectorsAvailable();
     if (sliding_)

@@ -160,8 +160,7 @@ private:
 // out[x] for lanes 0 .. 63 = sum over the windows a with weights[a][x] > 0 of
 // weights[a][x] + steps[a][x]. Answers the highest sum of numbers 1 .. pool,
 // or -1 when it is 64 or more.
-int32_t SumWide(const int16_t* const* weights, const int16_t* const* steps, int32_t count, int32_t pool,
-                int16_t* out);
+int32_t SumWide(const int16_t* const* weights, const int16_t* const* steps, int32_t count, int32_t pool, int16_t* out);
 // The numbers whose bits are set in due[i], for the windows i = 0 .. width - 1,
 // into numbers[] with i beside each in owners[]; answers how many. Both lists
 // need room for 64 entries past the last.

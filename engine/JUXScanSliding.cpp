@@ -63,7 +63,7 @@ void TSlidingWindows::Reset(int32_t count, int32_t length, int32_t pool)
 // A number is due in at most one slot, so clearing its bit in the slot of a
 // stale or absent (-1) due time changes nothing: no test needed.
 __attribute__((always_inline)) inline void TSlidingWindows::Schedule(TSlidingWindow& w, size_t number, int32_t age,
-                                                                      int32_t newest) const
+                                                                     int32_t newest) const
 {
     const uint64_t bit = uint64_t(1) << (number & 63);
     const size_t half = number >> 6;
@@ -203,8 +203,7 @@ __attribute__((always_inline)) inline void TSlidingWindows::Due(TSlidingWindow& 
 // Brings each window's repeats up to its present time: a number whose age
 // has reached its next gap adds the gaps of that length.
 __attribute__((always_inline)) inline int32_t TSlidingWindows::CatchUp(int32_t width, uint64_t* due,
-                                                                         TSlidingWindow** active,
-                                                                         const int16_t** steps)
+                                                                       TSlidingWindow** active, const int16_t** steps)
 {
     int32_t count = 0;
     for (int32_t i = 0; i < width; ++i) {

@@ -27,15 +27,14 @@ const bool kHasWide = [] {
 }();
 
 // 0 .. 64: from 0, the lane numbers; from 1, the pool numbers and ranks.
-constexpr int8_t kCount[65] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16,
-                               17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32,
-                               33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48,
-                               49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
+constexpr int8_t kCount[65] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+                               22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43,
+                               44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64};
 
 } // namespace
 
-JUX_WIDE_TARGET int32_t SumWide(const int16_t* const* weights, const int16_t* const* steps, int32_t count,
-                                int32_t pool, int16_t* out)
+JUX_WIDE_TARGET int32_t SumWide(const int16_t* const* weights, const int16_t* const* steps, int32_t count, int32_t pool,
+                                int16_t* out)
 {
     const __m512i zero = _mm512_setzero_si512();
     __m512i low = zero, high = zero;
@@ -76,9 +75,8 @@ JUX_WIDE_TARGET int32_t CollectDue(const uint64_t* due, int32_t width, uint8_t* 
 
 // Per score from the top, the numbers holding it, in ascending order,
 // compressed out of one register. Writes out[0 .. pool - 1] alone.
-JUX_WIDE_TARGET int32_t PlaceWide(const int16_t* scores, int32_t top, const int8_t* through, int32_t pool,
-                                  int8_t* out, const uint8_t* drawn, int32_t drawnCount, int8_t* hits,
-                                  int32_t width)
+JUX_WIDE_TARGET int32_t PlaceWide(const int16_t* scores, int32_t top, const int8_t* through, int32_t pool, int8_t* out,
+                                  const uint8_t* drawn, int32_t drawnCount, int8_t* hits, int32_t width)
 {
     const uint64_t valid = (uint64_t(1) << pool) - 1; // number n at bit n - 1
     // Scores below 64 fit bytes: lane x at byte x.

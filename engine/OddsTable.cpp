@@ -10,10 +10,7 @@
 
 namespace {
 
-std::string Percent(long double value, char sep)
-{
-    return FormatFixed(value * 100.0L, 0, 10, sep) + "%";
-}
+std::string Percent(long double value, char sep) { return FormatFixed(value * 100.0L, 0, 10, sep) + "%"; }
 
 std::string OnceIn(long double value, char sep)
 {

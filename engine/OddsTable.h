@@ -17,14 +17,14 @@ inline constexpr const char* kOddsNothingSelected = "No correct numbers selected
 std::vector<std::string> ValidateOdds(int32_t N, int32_t D, int32_t S);
 
 struct TOddsRow {
-    int32_t Tag = 0;           // k for an ordinary row, -1 for a tail row
-    int32_t First = 0;         // the counts of correct numbers the row covers
+    int32_t Tag = 0;   // k for an ordinary row, -1 for a tail row
+    int32_t First = 0; // the counts of correct numbers the row covers
     int32_t Last = 0;
-    long double Value = 0.0L;  // its probability (the sum for a tail row)
-    std::string Caption;       // "%d correct" or "%d to %d correct"
-    std::string Label;         // the clipboard's label: "%d" or "%d-%d"
-    std::string PercentText;   // "%.10f%%" of Value * 100
-    std::string OnceInText;    // "%.2f" of 1 / Value, or "approaches infinity"
+    long double Value = 0.0L; // its probability (the sum for a tail row)
+    std::string Caption;      // "%d correct" or "%d to %d correct"
+    std::string Label;        // the clipboard's label: "%d" or "%d-%d"
+    std::string PercentText;  // "%.10f%%" of Value * 100
+    std::string OnceInText;   // "%.2f" of 1 / Value, or "approaches infinity"
 };
 
 struct TOddsTable {

@@ -65,17 +65,13 @@ size_t TableImageBytes(const TJUXClass& table)
            rows * (4 + size_t(table.HitWidth()));
 }
 
-[[noreturn]] void Refuse(const std::string& why)
-{
-    throw Exception("The run state file is damaged: " + why + ".");
-}
+[[noreturn]] void Refuse(const std::string& why) { throw Exception("The run state file is damaged: " + why + "."); }
 
 } // namespace
 
 TBinaryFileStreamOptionsState::TBinaryFileStreamOptionsState(TGameOptions& options, const std::string& gamePath)
     : TBaseBinaryFileStream(MakeFileHeaderID("JOF "), 0), options_(options), gamePath_(gamePath)
-{
-}
+{}
 
 void TBinaryFileStreamOptionsState::WritePayload()
 {
@@ -226,10 +222,11 @@ void TBinaryFileStreamJUXState::WritePayload()
         const TJUXClass* table = engine_.TableRegistry.GetRecord(t);
         Data.WriteI32(table->Id);
         WriteBytes(Data, table->FinalOrder);
-        WriteRows(Data, table->Rows(), table->HitWidth(), [](const TJUXClass& j, int32_t r) { return j.RowHit(r); },
-                  *table);
-        WriteRows(Data, table->Rows(), table->PoolSize(),
-                  [](const TJUXClass& j, int32_t r) { return j.RowOrder(r); }, *table);
+        WriteRows(
+            Data, table->Rows(), table->HitWidth(), [](const TJUXClass& j, int32_t r) { return j.RowHit(r); }, *table);
+        WriteRows(
+            Data, table->Rows(), table->PoolSize(), [](const TJUXClass& j, int32_t r) { return j.RowOrder(r); },
+            *table);
         PayloadProgress(double(t) / count);
     }
 }

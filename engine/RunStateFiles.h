@@ -39,8 +39,7 @@ public:
 // from and reads into.
 class TBinaryFileStreamJUXState : public TBaseBinaryFileStream {
 public:
-    TBinaryFileStreamJUXState(TCurrentGame& game, TGameOptions& options, TJUXEngine& engine,
-                              TIntegerStore& userList);
+    TBinaryFileStreamJUXState(TCurrentGame& game, TGameOptions& options, TJUXEngine& engine, TIntegerStore& userList);
 
 protected:
     void UpgradeFrom(uint32_t storedVersion) override;
@@ -57,4 +56,3 @@ private:
     TJUXEngine& engine_;
     TIntegerStore& userList_;
 };
-

@@ -70,12 +70,11 @@ void TTablePipeline::Stop()
 }
 
 TTablePipeline::TSlot* TTablePipeline::Claim(int32_t& id, const TJUXClass*& predecessor,
-                                              std::unique_ptr<TJUXClass>& fresh, bool wait)
+                                             std::unique_ptr<TJUXClass>& fresh, bool wait)
 {
     std::unique_lock<std::mutex> lock(mutex_);
     auto claimable = [this] {
-        return stop_.load(std::memory_order_relaxed) || nextClaim_ > setup_.LastId ||
-               nextClaim_ - nextTake_ < Slots();
+        return stop_.load(std::memory_order_relaxed) || nextClaim_ > setup_.LastId || nextClaim_ - nextTake_ < Slots();
     };
     if (wait)
         freed_.wait(lock, claimable);
@@ -231,8 +230,9 @@ bool TTablePipeline::Help()
         if (stop_.load(std::memory_order_relaxed) || nextClaim_ > setup_.LastId || nextClaim_ - nextTake_ >= Slots())
             return false;
     }
-    std::unique_ptr<TJUXClass> fresh = setup_.Spares ? setup_.Spares->Take(0, setup_.PoolSize, setup_.Rows, setup_.HitWidth)
-                                                     : std::make_unique<TJUXClass>(0, setup_.PoolSize, setup_.Rows, setup_.HitWidth);
+    std::unique_ptr<TJUXClass> fresh =
+        setup_.Spares ? setup_.Spares->Take(0, setup_.PoolSize, setup_.Rows, setup_.HitWidth)
+                      : std::make_unique<TJUXClass>(0, setup_.PoolSize, setup_.Rows, setup_.HitWidth);
     int32_t id = 0;
     const TJUXClass* predecessor = nullptr;
     TSlot* slot = Claim(id, predecessor, fresh, false);

@@ -42,10 +42,10 @@ class TJUXScanner;
 class TTablePipeline {
 public:
     struct TSetup {
-        TRunContext Context;                   // the run's, with TablesComputed = FirstId - 1
+        TRunContext Context;                    // the run's, with TablesComputed = FirstId - 1
         const TJUXClass* Predecessor = nullptr; // of FirstId; null when FirstId is 1
         int32_t FirstId = 1;
-        int32_t LastId = 0;                    // no table after it is computed
+        int32_t LastId = 0; // no table after it is computed
         int32_t PoolSize = 0, Rows = 0, HitWidth = 0;
         TTableSpares* Spares = nullptr; // where new tables come from, when given
     };
@@ -104,8 +104,7 @@ private:
     TSlot* Claim(int32_t& id, const TJUXClass*& predecessor, std::unique_ptr<TJUXClass>& fresh, bool wait = true);
     // The run loop computes the next unclaimed table; false when none may be claimed.
     bool Help();
-    void Compute(TJUXScanner& scanner, TRunContext& context, TSlot& slot, int32_t id,
-                 const TJUXClass* predecessor);
+    void Compute(TJUXScanner& scanner, TRunContext& context, TSlot& slot, int32_t id, const TJUXClass* predecessor);
     void Publish(TSlot& slot, int32_t id, int32_t steps);
     // True once `slot` shows table `id` with at least `steps` steps, or a
     // later table (`id` was taken, so it is complete); false when stopped.

@@ -3,8 +3,8 @@
 
 #include "data/Types.h"
 
-const std::array<const char*, kBacktestColumnCount> kBacktestColumns = {
-    "Mode", "Requested", "Category", "Predicted", "Hits", "Mean", "Chance mean", "p"};
+const std::array<const char*, kBacktestColumnCount> kBacktestColumns = {"Mode", "Requested", "Category",    "Predicted",
+                                                                        "Hits", "Mean",      "Chance mean", "p"};
 
 const char* BacktestModeName(int32_t mode)
 {
@@ -24,14 +24,10 @@ std::vector<TBacktestRow> BacktestRows(const std::vector<TBacktestSummary>& summ
         row.Requested = s.Requested;
         row.Category = s.Category;
         const bool any = s.Predicted > 0;
-        row.Cells = {BacktestModeName(s.Mode),
-                     std::to_string(s.Requested),
-                     std::to_string(s.Category),
-                     std::to_string(s.Predicted),
-                     std::to_string(s.Hits),
-                     any ? Format("%.3f", s.Mean) : "-",
-                     Format("%.3f", s.ChanceMean),
-                     any ? Format("%.4g", s.PValue) : "-"};
+        row.Cells = {BacktestModeName(s.Mode),     std::to_string(s.Requested),
+                     std::to_string(s.Category),   std::to_string(s.Predicted),
+                     std::to_string(s.Hits),       any ? Format("%.3f", s.Mean) : "-",
+                     Format("%.3f", s.ChanceMean), any ? Format("%.4g", s.PValue) : "-"};
         row.AboveChance = any && s.PValue < 0.05;
         rows.push_back(std::move(row));
     }

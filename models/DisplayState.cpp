@@ -16,8 +16,7 @@ const char* const kClearBrowsing = "Clear existing browsing list?";
 
 } // namespace
 
-TDisplayState::TDisplayState(TEnvironmentClass& env)
-    : env_(env), source_(env.Engine()), tableSource_(env.Engine())
+TDisplayState::TDisplayState(TEnvironmentClass& env) : env_(env), source_(env.Engine()), tableSource_(env.Engine())
 {
     PanoramaRows = env_.Options().MaximumJUXsPerColumn;
     env_.SetDisplay(this);
@@ -39,8 +38,8 @@ void TDisplayState::PrepareForRun()
     LookAhead = 5;
     DelayCategory = 0;
     DelayMode = 0;
-    panoramaRequested_ = InitialRequested(env_.Engine().Context.DrawnCount, options.MinReqNumbers,
-                                          options.MaxReqNumbers);
+    panoramaRequested_ =
+        InitialRequested(env_.Engine().Context.DrawnCount, options.MinReqNumbers, options.MaxReqNumbers);
     TableRequested = panoramaRequested_;
     panoramaMode_ = InitialPanoramaMode(options.Modes);
     env_.Engine().SetListsChangedHandler([this] { RefreshPanorama(); });

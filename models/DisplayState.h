@@ -92,16 +92,16 @@ public:
     // The JUX list.
     void AddToUserList(int32_t id);
     void RemoveFromUserList(int32_t id);
-    void BrowseUserList();            // "Browse List"
-    void ClearListCommand();          // "Clear list", asked first
-    void ExportListToRetained();      // "Export list to retained JUXs", asked first
-    void JumpToListed(int32_t id);    // an ID entry of "JUX list"
-    void JumpQuery();                 // a click on txtJUX
+    void BrowseUserList();         // "Browse List"
+    void ClearListCommand();       // "Clear list", asked first
+    void ExportListToRetained();   // "Export list to retained JUXs", asked first
+    void JumpToListed(int32_t id); // an ID entry of "JUX list"
+    void JumpQuery();              // a click on txtJUX
 
     // Browsing.
-    void ClearBrowse();               // "Clr Browse"
-    void BrowseTo(int32_t position);  // the scroll bar moved, 1-based
-    bool BrowseCategory(int32_t col); // true when it opened the JUX Table page
+    void ClearBrowse();                      // "Clr Browse"
+    void BrowseTo(int32_t position);         // the scroll bar moved, 1-based
+    bool BrowseCategory(int32_t col);        // true when it opened the JUX Table page
     bool OpenCell(int32_t col, int32_t row); // double click; same answer
 
     // Pop-up menus, decided when they open.
@@ -127,7 +127,7 @@ protected:
     virtual void BrowseListChanged() {} // reset the scroll bar
     virtual void ShowPanoramaPage() {}
     virtual void ShowTablePage() {}
-    virtual void RequestedChanged() {}  // lblReqNumbers
+    virtual void RequestedChanged() {} // lblReqNumbers
     // The panorama texts were rebuilt (also after a failed rebuild).
     virtual void PanoramaChanged() {}
     // The JUX Table page was rebuilt.

@@ -385,7 +385,7 @@ TChartLayout ComputeChartLayout(const TChartSettings& settings, const std::vecto
 uint32_t SeriesColor(int32_t p, bool monochrome)
 {
     static constexpr uint32_t kPalette[14][3] = {
-        {255, 0, 0},   {0, 0, 255},   {0, 128, 0},     {255, 0, 255}, {0, 0, 128}, {128, 0, 0},   {0, 0, 0},
+        {255, 0, 0},   {0, 0, 255},   {0, 128, 0},   {255, 0, 255},   {0, 0, 128}, {128, 0, 0},   {0, 0, 0},
         {128, 128, 0}, {128, 0, 128}, {0, 128, 128}, {128, 128, 128}, {0, 255, 0}, {255, 255, 0}, {0, 255, 255}};
     if (monochrome)
         return 0;

@@ -98,8 +98,8 @@ struct TChartLayout {
     double XStep = 0;
     double YStep = 0;
     bool OnePerValue = false;
-    double SlotWidth = 0; // bar slots on a one-per-value axis
-    int32_t ZeroLine = 0; // y of the bars' base
+    double SlotWidth = 0;                          // bar slots on a one-per-value axis
+    int32_t ZeroLine = 0;                          // y of the bars' base
     std::vector<std::vector<TPointPixels>> Points; // per series, per point
 };
 
@@ -139,10 +139,10 @@ public:
     void Clear();
     void AddPoint(double x, double y);
     int32_t PointCount() const { return int32_t(points_.size()); }
-    TPointF Point(int32_t index) const;             // 0-based; raises when outside
+    TPointF Point(int32_t index) const;               // 0-based; raises when outside
     void SetPoint(int32_t index, double x, double y); // raises when outside
     int32_t VertexCount() const { return int32_t(vertices_.size()); }
-    TPointF Vertex(int32_t index) const;            // raises when outside
+    TPointF Vertex(int32_t index) const; // raises when outside
     bool Interpolated = true;
     int32_t SegmentsPerPoint = 20;
     int32_t MaxSegments = 600;

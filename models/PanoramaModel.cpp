@@ -38,10 +38,7 @@ bool EngineHitHistogram(const TJUXEngine& engine, int32_t id, int32_t top, bool 
     return true;
 }
 
-const TShortIntArray* TEnginePanoramaSource::FinalOrder(int32_t id) const
-{
-    return EngineFinalOrder(engine_, id);
-}
+const TShortIntArray* TEnginePanoramaSource::FinalOrder(int32_t id) const { return EngineFinalOrder(engine_, id); }
 
 bool TEnginePanoramaSource::HitHistogram(int32_t id, int32_t top, bool exact, TIntArray& h) const
 {
@@ -274,7 +271,8 @@ bool AcceptQuickMove(const std::string& text, int32_t current, int32_t lowest, i
 std::string PredictionEntry(int32_t id, const TShortIntArray& finalOrder, int32_t requested)
 {
     TShortIntArray top(finalOrder.begin(),
-                       finalOrder.begin() + std::ptrdiff_t(std::min(finalOrder.size(), size_t(std::max(requested, 0)))));
+                       finalOrder.begin() +
+                           std::ptrdiff_t(std::min(finalOrder.size(), size_t(std::max(requested, 0)))));
     std::sort(top.begin(), top.end());
     std::string numbers;
     for (size_t i = 0; i < top.size(); ++i) {
@@ -391,13 +389,9 @@ std::string RequestedText(int32_t requested, int32_t poolSize)
 const char* RunButtonCaption(uint8_t runState)
 {
     switch (runState) {
-    case STARTED:
-        return "Pause";
-    case PAUSED:
-        return "Resume";
-    case FINISHED:
-        return "Close";
-    default:
-        return nullptr;
+    case STARTED: return "Pause";
+    case PAUSED: return "Resume";
+    case FINISHED: return "Close";
+    default: return nullptr;
     }
 }

@@ -87,8 +87,7 @@ struct TGridRect {
 // "%d- %d" rows and their statistics, the ranked IDs with "+" on the last row
 // when the list holds more. Raises "INTERNAL ERROR : Cannot find req. JUX ID %d"
 // when a list's first ID has no table; the columns before stay filled.
-void BuildPanorama(const TPanoramaSource& source, int32_t requested, int32_t mode, int32_t rows,
-                   TPanoramaGrid& grid);
+void BuildPanorama(const TPanoramaSource& source, int32_t requested, int32_t mode, int32_t rows, TPanoramaGrid& grid);
 
 // The first run of decimal digits of the text (saturating), 0 without one.
 int32_t IDFromText(const std::string& text);

@@ -12,10 +12,7 @@ int32_t TEngineTableSource::TestedDraws() const { return engine_.Context.TestedD
 int32_t TEngineTableSource::PoolSize() const { return engine_.Context.PoolSize; }
 int32_t TEngineTableSource::HitWidth() const { return engine_.Context.HitWidth(); }
 
-const TShortIntArray* TEngineTableSource::FinalOrder(int32_t id) const
-{
-    return EngineFinalOrder(engine_, id);
-}
+const TShortIntArray* TEngineTableSource::FinalOrder(int32_t id) const { return EngineFinalOrder(engine_, id); }
 
 bool TEngineTableSource::HitHistogram(int32_t id, int32_t top, bool exact, TIntArray& h) const
 {
@@ -35,16 +32,11 @@ long double TEngineTableSource::HitProbability(int32_t i, int32_t j) const { ret
 const char* CellColourName(TCellColour colour)
 {
     switch (colour) {
-    case TCellColour::Fixed:
-        return "fixed";
-    case TCellColour::Sky:
-        return "sky";
-    case TCellColour::Money:
-        return "money";
-    case TCellColour::Green:
-        return "green";
-    case TCellColour::Yellow:
-        return "yellow";
+    case TCellColour::Fixed: return "fixed";
+    case TCellColour::Sky: return "sky";
+    case TCellColour::Money: return "money";
+    case TCellColour::Green: return "green";
+    case TCellColour::Yellow: return "yellow";
     }
     return "fixed";
 }
@@ -52,16 +44,11 @@ const char* CellColourName(TCellColour colour)
 uint32_t CellColourRGB(TCellColour colour, uint32_t fixedColor)
 {
     switch (colour) {
-    case TCellColour::Fixed:
-        return fixedColor;
-    case TCellColour::Sky:
-        return kSkyBlue;
-    case TCellColour::Money:
-        return kMoneyGreen;
-    case TCellColour::Green:
-        return kGreen;
-    case TCellColour::Yellow:
-        return kYellow;
+    case TCellColour::Fixed: return fixedColor;
+    case TCellColour::Sky: return kSkyBlue;
+    case TCellColour::Money: return kMoneyGreen;
+    case TCellColour::Green: return kGreen;
+    case TCellColour::Yellow: return kYellow;
     }
     return fixedColor;
 }
@@ -169,7 +156,7 @@ void BuildSuccess(const TTableSource& source, const TTableView& view, int32_t ct
     for (int32_t row = 0; row < 4; ++row)
         for (int32_t col = 0; col <= ct; ++col)
             page.Success.SetColour(col, row,
-                                   row == 0 ? TCellColour::Fixed
+                                   row == 0                              ? TCellColour::Fixed
                                    : page.Success.Cell(col, row).empty() ? TCellColour::Sky
                                                                          : TCellColour::Money);
 }
@@ -184,8 +171,9 @@ void BuildPredict(const TShortIntArray& order, const TTableView& view, const TSh
     for (int32_t n = 1; n <= last; ++n) {
         const int32_t col = (n - 1) % 10 + 1;
         const int32_t row = (n + 9) / 10;
-        grid.Set(col, row, n <= requested && size_t(n - 1) < order.size() ? Format("%d", int(order[size_t(n - 1)]))
-                                                                           : std::string());
+        grid.Set(col, row,
+                 n <= requested && size_t(n - 1) < order.size() ? Format("%d", int(order[size_t(n - 1)]))
+                                                                : std::string());
         if (n <= 10)
             grid.Set(n, 0, Format("%d", n));
         if ((n - 1) % 10 == 0)
@@ -360,24 +348,14 @@ std::vector<TDelayMenuEntry> BuildDelayMenu(int32_t categories, int32_t& delayCa
 void ApplyDelayMenuEntry(const TDelayMenuEntry& entry, int32_t& delayCategory, uint8_t& delayMode)
 {
     switch (entry.Kind) {
-    case TDelayMenuEntry::Category:
-        delayCategory = entry.Value;
-        break;
-    case TDelayMenuEntry::Overall:
-        delayCategory = 0;
-        break;
-    case TDelayMenuEntry::ToggleMode:
-        delayMode = delayMode == 0 ? 1 : 0;
-        break;
-    case TDelayMenuEntry::Separator:
-        break;
+    case TDelayMenuEntry::Category: delayCategory = entry.Value; break;
+    case TDelayMenuEntry::Overall: delayCategory = 0; break;
+    case TDelayMenuEntry::ToggleMode: delayMode = delayMode == 0 ? 1 : 0; break;
+    case TDelayMenuEntry::Separator: break;
     }
 }
 
-std::vector<std::string> SuccessRowLabels()
-{
-    return {"Category", "Ratio %", "Imp. Ratio", "Draws"};
-}
+std::vector<std::string> SuccessRowLabels() { return {"Category", "Ratio %", "Imp. Ratio", "Draws"}; }
 
 std::string LookAheadRangeText(int32_t testedDraws)
 {

@@ -62,8 +62,8 @@ uint32_t CellColourRGB(TCellColour colour, uint32_t fixedColor);
 struct TTextGrid {
     int32_t ColCount = 0;
     int32_t RowCount = 0;
-    std::vector<std::string> Cells;         // row by row
-    std::vector<TCellColour> Colours;       // same shape
+    std::vector<std::string> Cells;   // row by row
+    std::vector<TCellColour> Colours; // same shape
     void SetSize(int32_t cols, int32_t rows);
     const std::string& Cell(int32_t col, int32_t row) const;
     TCellColour Colour(int32_t col, int32_t row) const;

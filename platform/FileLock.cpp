@@ -32,15 +32,9 @@ std::map<TKey, THeld>& Registry()
 
 } // namespace
 
-std::string GameBusyText(const std::string& game)
-{
-    return game + " is being changed by another program";
-}
+std::string GameBusyText(const std::string& game) { return game + " is being changed by another program"; }
 
-TFileLock::~TFileLock()
-{
-    Release();
-}
+TFileLock::~TFileLock() { Release(); }
 
 TFileLock::TResult TFileLock::Acquire(const std::string& path, int waitMs)
 {

@@ -13,10 +13,7 @@
 
 namespace {
 
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameName(const std::string& a, const std::string& b)
 {
@@ -46,8 +43,7 @@ TIniFile::TIniFile(std::string path) : path_(std::move(path))
     if (!f)
         return;
     struct stat st {};
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<uint64_t>(st.st_size) > kMaxFileBytes) {
+    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > kMaxFileBytes) {
         std::fclose(f);
         return;
     }
@@ -121,18 +117,14 @@ const TIniFile::TLine* TIniFile::FindKey(const std::string& section, const std::
     return nullptr;
 }
 
-bool TIniFile::SectionExists(const std::string& section) const
-{
-    return FindSection(section) != nullptr;
-}
+bool TIniFile::SectionExists(const std::string& section) const { return FindSection(section) != nullptr; }
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const
 {
     return FindKey(section, key) != nullptr;
 }
 
-std::string TIniFile::ReadString(const std::string& section, const std::string& key,
-                                 const std::string& def) const
+std::string TIniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const
 {
     const TLine* l = FindKey(section, key);
     return l ? l->value : def;
@@ -159,8 +151,8 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     const std::string v = OneLine(value);
     const std::string sn = TrimBlanks(OneLine(section));
     // Names the file could not give back are not written.
-    if (k.empty() || k.find('=') != std::string::npos || k.front() == '[' || k.front() == ';' ||
-        k.front() == '#' || sn.find(']') != std::string::npos)
+    if (k.empty() || k.find('=') != std::string::npos || k.front() == '[' || k.front() == ';' || k.front() == '#' ||
+        sn.find(']') != std::string::npos)
         return;
     TSection* s = FindSection(sn);
     if (!s) {

@@ -28,8 +28,7 @@ public:
     bool SectionExists(const std::string& section) const;
     bool ValueExists(const std::string& section, const std::string& key) const;
 
-    std::string ReadString(const std::string& section, const std::string& key,
-                           const std::string& def) const;
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
     // Decimal (optionally signed) or "$"/"0x" hexadecimal; anything else,
     // including a value out of the 32-bit range, answers def.
     int32_t ReadInteger(const std::string& section, const std::string& key, int32_t def) const;

@@ -26,7 +26,8 @@ std::string FromStrftime(const std::string& f)
         if (++i >= f.size())
             break;
         switch (f[i]) {
-        case 'd': case 'e': out += "dd"; break;
+        case 'd':
+        case 'e': out += "dd"; break;
         case 'm': out += "mm"; break;
         case 'y': out += "yy"; break;
         case 'Y': out += "yyyy"; break;

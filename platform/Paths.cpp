@@ -94,10 +94,7 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext)
     return path.substr(0, p) + ext;
 }
 
-bool DeleteFile(const std::string& path)
-{
-    return ::unlink(path.c_str()) == 0;
-}
+bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool IsSameFile(const std::string& a, const std::string& b)
 {

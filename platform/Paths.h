@@ -23,7 +23,7 @@ bool ForceDirectories(const std::string& path);
 std::string IncludeTrailingPathDelimiter(const std::string& path);
 std::string ExtractFilePath(const std::string& path); // with trailing delimiter, "" when none
 std::string ExtractFileName(const std::string& path);
-std::string ExtractFileExt(const std::string& path);  // with the dot, "" when none
+std::string ExtractFileExt(const std::string& path); // with the dot, "" when none
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 bool DeleteFile(const std::string& path);
 // True when both paths name one existing file (also through links and

@@ -54,10 +54,7 @@ void IgnoreFileSizeSignal()
         std::signal(SIGXFSZ, SIG_IGN);
 }
 
-bool SameInode(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
+bool SameInode(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 } // namespace
 
@@ -69,20 +66,11 @@ void SetSafeSaveFault(TSafeSaveFault f)
 
 TSafeSave::TSafeSave(std::string target, TMode mode) : target_(std::move(target)), mode_(mode) {}
 
-TSafeSave::~TSafeSave()
-{
-    Discard();
-}
+TSafeSave::~TSafeSave() { Discard(); }
 
-void TSafeSave::AddInput(const std::string& path)
-{
-    inputs_.push_back(path);
-}
+void TSafeSave::AddInput(const std::string& path) { inputs_.push_back(path); }
 
-void TSafeSave::SetTempExtension(const std::string& extension)
-{
-    extension_ = extension;
-}
+void TSafeSave::SetTempExtension(const std::string& extension) { extension_ = extension; }
 
 bool TSafeSave::Fail(const std::string& reason)
 {

@@ -79,8 +79,7 @@ private:
 // Writes bytes to path through TSafeSave; on failure answers false with the
 // reason in error.
 bool SafeSaveBytes(const std::string& path, const void* bytes, size_t size, std::string& error,
-                   TSafeSave::TMode mode = TSafeSave::TMode::Replace,
-                   const std::vector<std::string>& inputs = {});
+                   TSafeSave::TMode mode = TSafeSave::TMode::Replace, const std::vector<std::string>& inputs = {});
 
 // The steps of a save, for the test seam below.
 enum class TSafeSaveStep { Create, Write, Sync, Replace };

@@ -2,10 +2,7 @@
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return static_cast<unsigned char>(c) <= ' ';
-}
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 } // namespace
 

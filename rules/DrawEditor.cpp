@@ -155,10 +155,7 @@ std::string TDrawEditor::DayQuestion(TDateTime day, TDateTime today) const
            WeekdayOf(day) + "." + goOn;
 }
 
-int TDrawEditor::Add(TDateTime day, int index)
-{
-    return draws_.AddDraw(index, 0, work_, day);
-}
+int TDrawEditor::Add(TDateTime day, int index) { return draws_.AddDraw(index, 0, work_, day); }
 
 int TDrawEditor::Insert(int selected, TDateTime day, int index)
 {
@@ -260,7 +257,8 @@ void TDrawEditor::DefineColumns(TPagedList& list) const
     const TGameInfo& g = Game();
     auto byPosition = [](int32_t a, int32_t b) { return a < b; };
     list.ClearColumns();
-    list.AddColumn("Draw #", 50, [](int32_t key) { return std::to_string(key); }, byPosition);
+    list.AddColumn(
+        "Draw #", 50, [](int32_t key) { return std::to_string(key); }, byPosition);
     if (g.DrawsPerDay > 0) {
         const int id = list.AddColumn(
             "Date", 100,

@@ -22,8 +22,8 @@ struct TGridSetup {
     int Field = 1;
     int Total = 0;
     int Picked = 0;
-    int FaceOffset = 0;          // caption of grid number n is n + offset
-    std::vector<int> Disabled;   // grid numbers
+    int FaceOffset = 0;        // caption of grid number n is n + offset
+    std::vector<int> Disabled; // grid numbers
     std::string FieldName;
     bool SelectorVisible = false;
     bool SelectorEnabled = false;
@@ -31,7 +31,7 @@ struct TGridSetup {
 };
 
 struct TEditorButtons {
-    bool Get = false;    // and Delete: a row of a readable draw is selected
+    bool Get = false; // and Delete: a row of a readable draw is selected
     bool Add = false;
     bool Insert = false;
     bool Replace = false;

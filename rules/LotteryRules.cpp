@@ -99,8 +99,8 @@ std::string RequestDatabaseGameText(const std::string& contact)
 {
     const std::string nl = "\n\r";
     return std::string("To ask for a lottery game to be added to the official databases, send an e-mail to ") +
-           contact + nl + "with the subject \"Request lottery game to databases\" and these details:" +
-           nl + "  - the country and the region of the lottery;" + nl + "  - the name and the web site of the lottery;" +
+           contact + nl + "with the subject \"Request lottery game to databases\" and these details:" + nl +
+           "  - the country and the region of the lottery;" + nl + "  - the name and the web site of the lottery;" +
            nl + "  - a description of its fields, such as 6 of 49 + 1 bonus." + nl + nl +
            "A game is accepted only when:" + nl + "  - it is drawn by an official lottery commission;" + nl +
            "  - its full draw history is available on the commission's web site;" + nl +
@@ -216,20 +216,11 @@ TTotalList ApplyTotalListRule(TGameField& field)
     return list;
 }
 
-std::vector<std::string> Field2StatusItems()
-{
-    return {"Disabled", "Bonus ball", "Power ball"};
-}
+std::vector<std::string> Field2StatusItems() { return {"Disabled", "Bonus ball", "Power ball"}; }
 
-int Field2StatusPosition(uint8_t kind)
-{
-    return kind == 2 ? 1 : kind == 1 ? 2 : 0;
-}
+int Field2StatusPosition(uint8_t kind) { return kind == 2 ? 1 : kind == 1 ? 2 : 0; }
 
-uint8_t Field2KindAt(int position)
-{
-    return position == 1 ? 2 : position == 2 ? 1 : 0;
-}
+uint8_t Field2KindAt(int position) { return position == 1 ? 2 : position == 2 ? 1 : 0; }
 
 TField2Visibility Field2Visibility(uint8_t kind)
 {
@@ -316,4 +307,3 @@ std::string DrawsPerDayMemo()
            "be entered without one.\n"
            "Official games should include dates; arbitrary games may omit them.";
 }
-

@@ -68,7 +68,7 @@ struct TDatabaseGameRow {
     std::string Name;
     std::string Description; // formation text
     std::string Draws;
-    std::string LastUpdate;  // "YYYY-MM-DD HH:MM:SS" or "Never"
+    std::string LastUpdate; // "YYYY-MM-DD HH:MM:SS" or "Never"
 };
 TDatabaseGameRow DatabaseGameRow(const TDatabaseGameRec& entry);
 inline constexpr const char* kSearchDatabaseCaption = "Search for an official lottery game in server databases";

@@ -18,10 +18,7 @@ TFirstStep FirstStep(uint8_t runState, bool gameOpen)
     return {"Open or create a lottery game to begin.", "Open or create a lottery game..."};
 }
 
-std::string AboutVersionText(const std::string& productVersion)
-{
-    return "Program version " + productVersion;
-}
+std::string AboutVersionText(const std::string& productVersion) { return "Program version " + productVersion; }
 
 std::string AboutVersionsNote(const std::string& applicationTitle, const std::string& productVersion)
 {
@@ -122,25 +119,16 @@ std::vector<int32_t> ChoicesBelow(std::vector<int32_t> all, int32_t drawCount)
 
 } // namespace
 
-std::vector<int32_t> TestDrawChoices(int32_t drawCount)
-{
-    return ChoicesBelow({10, 20, 50, 100, 200, 500}, drawCount);
-}
+std::vector<int32_t> TestDrawChoices(int32_t drawCount) { return ChoicesBelow({10, 20, 50, 100, 200, 500}, drawCount); }
 
 std::vector<int32_t> StatDataChoices(int32_t drawCount)
 {
     return ChoicesBelow({5, 10, 20, 50, 100, 200, 500}, drawCount);
 }
 
-std::vector<int32_t> JUXsPerColumnChoices()
-{
-    return {9, 19, 49, 99, 199, 499, 999};
-}
+std::vector<int32_t> JUXsPerColumnChoices() { return {9, 19, 49, 99, 199, 499, 999}; }
 
-std::vector<int32_t> JUXsToScanChoices()
-{
-    return {999, 9999, 99999, 999999, 9999999, 99999999, 999999999};
-}
+std::vector<int32_t> JUXsToScanChoices() { return {999, 9999, 99999, 999999, 9999999, 99999999, 999999999}; }
 
 TIntArray NumbersInText(const std::string& text, size_t limit)
 {

@@ -8,7 +8,8 @@ namespace {
 // Red, blue, green, yellow: zone z >= 2 takes entry (z - 1) mod 4.
 constexpr uint32_t kZoneColors[4] = {0x0000FFu, 0xFF0000u, 0x008000u, 0x00FFFFu};
 
-constexpr const char* kCannotAddMore = "INTERNAL ERROR : TNumbersFrame [SetLimit] - Cannot add more numbers in state/zone";
+constexpr const char* kCannotAddMore =
+    "INTERNAL ERROR : TNumbersFrame [SetLimit] - Cannot add more numbers in state/zone";
 
 } // namespace
 
@@ -31,18 +32,15 @@ int TNumbersGrid::ZoneCapacity() const
     return sum;
 }
 
-int TNumbersGrid::Remaining() const
-{
-    return std::max(0, ZoneCapacity() - SelectedCount());
-}
+int TNumbersGrid::Remaining() const { return std::max(0, ZoneCapacity() - SelectedCount()); }
 
 void TNumbersGrid::SetLimit(int state, int zone, int count)
 {
     if (state != 1 && state != 2)
         throw Exception("INTERNAL ERROR : TNumbersFrame [SetLimit] - Call for normal state");
     if (count < 1 || count > total_)
-        throw Exception(Format("INTERNAL ERROR : TNumbersFrame [SetLimit] - Invalid total numbers [Zone=%d, Tot.Num=%d]",
-                               zone, count));
+        throw Exception(Format(
+            "INTERNAL ERROR : TNumbersFrame [SetLimit] - Invalid total numbers [Zone=%d, Tot.Num=%d]", zone, count));
     const int capacity = ZoneCapacity();
     if (state == 2) {
         if (count + capacity > total_)
@@ -111,8 +109,8 @@ void TNumbersGrid::Place(int number, int state, int zone)
             state2_.push_back(number);
     } else if (state == 1) {
         if (zone > 0) {
-            if (zone <= ZoneCount() && static_cast<int>(zones_[static_cast<size_t>(zone) - 1].size()) <
-                                           limits_[static_cast<size_t>(zone) - 1])
+            if (zone <= ZoneCount() &&
+                static_cast<int>(zones_[static_cast<size_t>(zone) - 1].size()) < limits_[static_cast<size_t>(zone) - 1])
                 zones_[static_cast<size_t>(zone) - 1].push_back(number);
             return;
         }
@@ -284,20 +282,14 @@ TGridButtonLook TNumbersGrid::ButtonLook(int number) const
     return look;
 }
 
-std::string GridButtonName(int instance, int number)
-{
-    return Format("TNumbersFrame%dButton%.2d", instance, number);
-}
+std::string GridButtonName(int instance, int number) { return Format("TNumbersFrame%dButton%.2d", instance, number); }
 
 int GridButtonLeft(int number, int total)
 {
     return ((number - 1) % kGridColumns) * kGridButtonSize + (total <= 70 ? 8 : 0);
 }
 
-int GridButtonTop(int number)
-{
-    return ((number - 1) / kGridColumns) * kGridButtonSize;
-}
+int GridButtonTop(int number) { return ((number - 1) / kGridColumns) * kGridButtonSize; }
 
 int GridWheelPosition(int position, int range, int notches)
 {

@@ -71,20 +71,11 @@ void TPagedList::SetRows(std::vector<int32_t> keys)
     navi_.SetPageCount(PageCount());
 }
 
-int TPagedList::PageCount() const
-{
-    return rows_.empty() ? 1 : (RowCount() - 1) / kListPageSize + 1;
-}
+int TPagedList::PageCount() const { return rows_.empty() ? 1 : (RowCount() - 1) / kListPageSize + 1; }
 
-int TPagedList::FirstRow() const
-{
-    return rows_.empty() ? 0 : (Page() - 1) * kListPageSize + 1;
-}
+int TPagedList::FirstRow() const { return rows_.empty() ? 0 : (Page() - 1) * kListPageSize + 1; }
 
-int TPagedList::LastRow() const
-{
-    return rows_.empty() ? 0 : std::min(RowCount(), Page() * kListPageSize);
-}
+int TPagedList::LastRow() const { return rows_.empty() ? 0 : std::min(RowCount(), Page() * kListPageSize); }
 
 std::vector<int32_t> TPagedList::PageKeys() const
 {

@@ -29,8 +29,8 @@ TStartArgs ParseStartArgs(const std::vector<std::string>& args)
         } else if (name == "--page") {
             if (pageGiven)
                 return fail("option --page given twice");
-            if (value != "main" && value != "options" && value != "analysis" && value != "table" &&
-                value != "editor" && value != "editor-field2" && value != "import")
+            if (value != "main" && value != "options" && value != "analysis" && value != "table" && value != "editor" &&
+                value != "editor-field2" && value != "import")
                 return fail("--page must be main, options, analysis, table, editor, editor-field2 or import");
             pageGiven = true;
             a.Page = value;

@@ -14,11 +14,11 @@ struct TStartArgs {
     std::string File;
     std::string Page = "main";
     std::string Game;
-    int32_t Tables = 0; // 0: no run
-    int32_t Table = 0;  // the JUX Table page's table; 0: the best of category 1
+    int32_t Tables = 0;         // 0: no run
+    int32_t Table = 0;          // the JUX Table page's table; 0: the best of category 1
     std::string Chart = "hits"; // the chart page shown with --page table
-    std::string Import; // the text file the import page analyses
-    std::string Error;  // set when the arguments are wrong
+    std::string Import;         // the text file the import page analyses
+    std::string Error;          // set when the arguments are wrong
 };
 
 inline constexpr const char* kStartUsage =

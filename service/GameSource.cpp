@@ -29,10 +29,7 @@ std::string OneLine(const std::string& text)
 
 } // namespace
 
-std::string GameSourceFile(const std::string& gamePath)
-{
-    return ChangeFileExt(gamePath, ".ini");
-}
+std::string GameSourceFile(const std::string& gamePath) { return ChangeFileExt(gamePath, ".ini"); }
 
 TGameSource LoadGameSource(const std::string& gamePath)
 {

@@ -33,10 +33,7 @@ std::string Element(const char* name, const std::string& text)
     return Format("<%s>%s</%s>", name, XmlText(text).c_str(), name);
 }
 
-std::string Head()
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Response><code>0</code><XMLData>";
-}
+std::string Head() { return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Response><code>0</code><XMLData>"; }
 
 std::string DayText(TDateTime date)
 {
@@ -201,10 +198,7 @@ std::string FormationCodeOf(const std::array<TGameField, 2>& fields, uint8_t fie
 
 TGamesServer::TGamesServer(TOptions options) : options_(std::move(options)) {}
 
-TGamesServer::~TGamesServer()
-{
-    Stop();
-}
+TGamesServer::~TGamesServer() { Stop(); }
 
 void TGamesServer::LogLine(const std::string& line)
 {
@@ -302,12 +296,12 @@ bool TGamesServer::Start(std::string& error)
         return false;
     }
     MHD_Daemon* daemon = MHD_start_daemon(flags, options_.Port, &AcceptClient, this, &HandleRequest, this,
-                                          MHD_OPTION_EXTERNAL_LOGGER, &DaemonLog, this,         //
-                                          MHD_OPTION_SOCK_ADDR, address,                       //
-                                          MHD_OPTION_CONNECTION_TIMEOUT, 10u,                  //
-                                          MHD_OPTION_CONNECTION_LIMIT, kMaxConnections,        //
-                                          MHD_OPTION_THREAD_POOL_SIZE, kServerThreads,         //
-                                          MHD_OPTION_NOTIFY_COMPLETED, &RequestCompleted, this, //
+                                          MHD_OPTION_EXTERNAL_LOGGER, &DaemonLog, this,           //
+                                          MHD_OPTION_SOCK_ADDR, address,                          //
+                                          MHD_OPTION_CONNECTION_TIMEOUT, 10u,                     //
+                                          MHD_OPTION_CONNECTION_LIMIT, kMaxConnections,           //
+                                          MHD_OPTION_THREAD_POOL_SIZE, kServerThreads,            //
+                                          MHD_OPTION_NOTIFY_COMPLETED, &RequestCompleted, this,   //
                                           MHD_OPTION_NOTIFY_CONNECTION, &ConnectionChanged, this, //
                                           MHD_OPTION_END);
     if (!daemon) {
@@ -500,8 +494,7 @@ std::string TGamesServer::GameDrawsAnswer(int32_t id)
         return ErrorAnswer(3, Format("Unknown game %d", id));
     const TGameInfo& i = it->Info;
     const TDrawClass& draws = *it->Draws;
-    std::string out = Head() + "<Game>" + Element("ID", std::to_string(i.OnlineID)) +
-                      Element("Description", i.Name) +
+    std::string out = Head() + "<Game>" + Element("ID", std::to_string(i.OnlineID)) + Element("Description", i.Name) +
                       Element("FieldDescription", FormationCodeOf(i.Fields, i.Field2Kind)) +
                       Element("DPD", std::to_string(i.DrawsPerDay)) +
                       Element("DrawsCount", std::to_string(draws.DrawCount())) +

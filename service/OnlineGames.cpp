@@ -127,10 +127,7 @@ void CheckResponse(TXMLBrowse& xml)
     xml.FindFirst("/Response/");
 }
 
-TDateTime DecodeUpdateDate(const std::string& text)
-{
-    return ParseDateTime(text);
-}
+TDateTime DecodeUpdateDate(const std::string& text) { return ParseDateTime(text); }
 
 std::string UpdateDateText(TDateTime time)
 {
@@ -341,8 +338,7 @@ TDownloadedGame ReadGameDraws(TXMLBrowse& xml, int32_t id)
     while (xml.FindNext("/Response/XMLData/Game/Draws/Draw/"))
         readDraw();
     if (received != head.DrawCount || game.Draws->DrawCount() != head.DrawCount)
-        throw EOnlineServiceError(
-            Format("The server sent %d draws for a game of %d draws", received, head.DrawCount));
+        throw EOnlineServiceError(Format("The server sent %d draws for a game of %d draws", received, head.DrawCount));
     return game;
 }
 

@@ -50,10 +50,7 @@ std::string SizeText(size_t bytes)
     return Format("%zu bytes", bytes);
 }
 
-std::string SecondsText(long seconds)
-{
-    return Format("%ld second%s", seconds, seconds == 1 ? "" : "s");
-}
+std::string SecondsText(long seconds) { return Format("%ld second%s", seconds, seconds == 1 ? "" : "s"); }
 
 struct TTransfer {
     const TDownloadRequest* request = nullptr;
@@ -182,12 +179,10 @@ std::string CurlFailure(CURLcode code, CURL* curl, const TDownloadRequest& reque
     }
     case CURLE_TOO_MANY_REDIRECTS:
         return Format("The address was redirected more than %ld times.", kMaxSourceRedirects);
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        return "The address was redirected to one that is neither http:// nor https://.";
+    case CURLE_UNSUPPORTED_PROTOCOL: return "The address was redirected to one that is neither http:// nor https://.";
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_ISSUER_ERROR:
-        return "The server's certificate could not be verified (" + why + ").";
+    case CURLE_SSL_ISSUER_ERROR: return "The server's certificate could not be verified (" + why + ").";
     case CURLE_SSL_CONNECT_ERROR: return "The secure connection to " + host + " failed (" + why + ").";
     case CURLE_FILESIZE_EXCEEDED: return "The results file is larger than " + SizeText(request.MaxBytes) + ".";
     case CURLE_PARTIAL_FILE:
@@ -265,8 +260,7 @@ TDownloadResult Fetch(const TDownloadRequest& request)
         r.Error = "The results file is larger than " + SizeText(request.MaxBytes) + ".";
     } else if (r.HttpStatus == 304) {
         r.Status = TDownloadStatus::NotModified;
-    } else if (r.HttpStatus != 0 && (r.HttpStatus < 200 || r.HttpStatus > 299) &&
-               (code == CURLE_OK || t.refusedBody)) {
+    } else if (r.HttpStatus != 0 && (r.HttpStatus < 200 || r.HttpStatus > 299) && (code == CURLE_OK || t.refusedBody)) {
         r.Error = "The server answered HTTP " + HttpStatusText(r.HttpStatus) + ".";
     } else if (code != CURLE_OK) {
         r.Error = CurlFailure(code, curl, request, detail);
@@ -312,7 +306,10 @@ std::string SourceFilePath(const std::string& address)
     std::string path;
     for (size_t i = 0; i < rest.size(); ++i) {
         auto hex = [](char c) {
-            return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            return c >= '0' && c <= '9'   ? c - '0'
+                   : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                   : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                          : -1;
         };
         if (rest[i] == '%' && i + 2 < rest.size() && hex(rest[i + 1]) >= 0 && hex(rest[i + 2]) >= 0) {
             path += static_cast<char>(hex(rest[i + 1]) * 16 + hex(rest[i + 2]));
@@ -358,16 +355,25 @@ std::string HttpStatusText(long status)
         long code;
         const char* name;
     } names[] = {
-        {301, "Moved Permanently"},   {302, "Found"},
-        {303, "See Other"},           {307, "Temporary Redirect"},
-        {308, "Permanent Redirect"},  {400, "Bad Request"},
-        {401, "Unauthorized"},        {403, "Forbidden"},
-        {404, "Not Found"},           {405, "Method Not Allowed"},
-        {406, "Not Acceptable"},      {408, "Request Timeout"},
-        {410, "Gone"},                {429, "Too Many Requests"},
+        {301, "Moved Permanently"},
+        {302, "Found"},
+        {303, "See Other"},
+        {307, "Temporary Redirect"},
+        {308, "Permanent Redirect"},
+        {400, "Bad Request"},
+        {401, "Unauthorized"},
+        {403, "Forbidden"},
+        {404, "Not Found"},
+        {405, "Method Not Allowed"},
+        {406, "Not Acceptable"},
+        {408, "Request Timeout"},
+        {410, "Gone"},
+        {429, "Too Many Requests"},
         {451, "Unavailable For Legal Reasons"},
-        {500, "Internal Server Error"}, {501, "Not Implemented"},
-        {502, "Bad Gateway"},         {503, "Service Unavailable"},
+        {500, "Internal Server Error"},
+        {501, "Not Implemented"},
+        {502, "Bad Gateway"},
+        {503, "Service Unavailable"},
         {504, "Gateway Timeout"},
     };
     for (const auto& n : names)

@@ -23,10 +23,7 @@ bool ParsePositions(const std::string& text, TImportLayout& out)
     return true;
 }
 
-bool Usable(const TImportResult& r)
-{
-    return r.Ready && r.Fits && !r.Draws.empty();
-}
+bool Usable(const TImportResult& r) { return r.Ready && r.Fits && !r.Draws.empty(); }
 
 } // namespace
 

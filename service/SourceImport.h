@@ -12,10 +12,10 @@
 
 struct TSourceReading {
     bool Ok = false;
-    std::string Message;          // why the file could not be read (the analysis message)
-    std::vector<TDraw> Draws;     // oldest first; dated draws in date and index order
+    std::string Message;      // why the file could not be read (the analysis message)
+    std::vector<TDraw> Draws; // oldest first; dated draws in date and index order
     std::vector<TImportSkip> Skipped;
-    std::string Layout;           // the layout that read the file (TImportLayout text), to store with the source
+    std::string Layout; // the layout that read the file (TImportLayout text), to store with the source
     bool StoredLayoutUsed = false;
 };
 

@@ -138,9 +138,7 @@ TUpdateOutcome CompleteSourceUpdate(const std::string& gamePath, const TDrawClas
         out.Status = TUpdateStatus::NotModified;
         out.Message = std::string(kUpToDateText) + "\n\rThe results file has not changed since the last update.";
         break;
-    case TDownloadStatus::Ok:
-        try {
-            ReadAndMerge(gamePath, game, source, download, dryRun, merge, out);
+    case TDownloadStatus::Ok: try { ReadAndMerge(gamePath, game, source, download, dryRun, merge, out);
         } catch (const std::exception& e) {
             out.Status = TUpdateStatus::Failed;
             out.Message = e.what();
@@ -231,9 +229,8 @@ TUpdateOutcome FinishGameUpdate(TPreparedUpdate& p, const TDownloadResult& downl
             TCurrentGame fresh;
             try {
                 const uint8_t status = OpenGameFile(p.GamePath, fresh);
-                p.Refusal = status == gioValid
-                                ? UpdateRefusal(fresh.Draws.get(), fresh.Refused.Total(), p.GamePath)
-                                : PathToText(p.GamePath) + ": " + GameIOStatusText(status);
+                p.Refusal = status == gioValid ? UpdateRefusal(fresh.Draws.get(), fresh.Refused.Total(), p.GamePath)
+                                               : PathToText(p.GamePath) + ": " + GameIOStatusText(status);
             } catch (const std::exception& e) {
                 p.Refusal = e.what();
             }

@@ -27,7 +27,7 @@ struct TUpdateOutcome {
     std::string Source;
     long HttpStatus = 0; // 0 for a local file
     int Added = 0;
-    int DrawCount = 0;   // the game's draws afterwards
+    int DrawCount = 0; // the game's draws afterwards
     std::vector<TMergeConflict> Conflicts;
     std::vector<TImportSkip> Skipped;
     std::string Message; // "N new draws added", "The game is up to date." or what failed

@@ -15,10 +15,7 @@ namespace {
 
 // No document may make the parser open a file or a connection, whatever
 // entity or DTD it names.
-xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPtr)
-{
-    return nullptr;
-}
+xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
 
 void InstallEntityGuard()
 {
@@ -29,10 +26,7 @@ void InstallEntityGuard()
     });
 }
 
-bool IsXMLSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+bool IsXMLSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string NormalizeSpace(const char* text)
 {
@@ -68,10 +62,7 @@ std::string ElementName(const xmlChar* raw)
     return UpperCase(Utf8ToWin1252Lossy(raw ? reinterpret_cast<const char*>(raw) : "", static_cast<char>(191)));
 }
 
-xmlTextReaderPtr Reader(void* p)
-{
-    return static_cast<xmlTextReaderPtr>(p);
-}
+xmlTextReaderPtr Reader(void* p) { return static_cast<xmlTextReaderPtr>(p); }
 
 } // namespace
 
@@ -125,15 +116,9 @@ std::string NormalizeXMLPath(const std::string& path)
     return p;
 }
 
-TXMLBrowse::TXMLBrowse()
-{
-    InstallEntityGuard();
-}
+TXMLBrowse::TXMLBrowse() { InstallEntityGuard(); }
 
-TXMLBrowse::~TXMLBrowse()
-{
-    Close();
-}
+TXMLBrowse::~TXMLBrowse() { Close(); }
 
 void TXMLBrowse::Close()
 {

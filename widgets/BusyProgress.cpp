@@ -11,10 +11,7 @@ namespace {
 constexpr int kSteps = 100;
 
 // Repaints, without letting the user start anything else meanwhile.
-void Repaint()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
+void Repaint() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 } // namespace
 
@@ -34,10 +31,7 @@ TBusyProgress::TBusyProgress(QWidget* parent, const QString& text)
     Repaint();
 }
 
-TBusyProgress::~TBusyProgress()
-{
-    Finish();
-}
+TBusyProgress::~TBusyProgress() { Finish(); }
 
 void TBusyProgress::Step(double done)
 {

@@ -19,12 +19,9 @@ constexpr int kKeyRole = Qt::UserRole;
 Qt::Alignment ToQt(TColumnAlign align)
 {
     switch (align) {
-    case TColumnAlign::Left:
-        return Qt::AlignLeft | Qt::AlignVCenter;
-    case TColumnAlign::Right:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    default:
-        return Qt::AlignCenter;
+    case TColumnAlign::Left: return Qt::AlignLeft | Qt::AlignVCenter;
+    case TColumnAlign::Right: return Qt::AlignRight | Qt::AlignVCenter;
+    default: return Qt::AlignCenter;
     }
 }
 
@@ -40,7 +37,8 @@ TDisplayF::TDisplayF(QWidget* parent) : QFrame(parent)
     title_->setObjectName(QStringLiteral("lblTitle"));
     title_->setAutoFillBackground(true);
     title_->setAlignment(Qt::AlignCenter);
-    title_->setStyleSheet(QStringLiteral("background-color: %1; color: black; padding: 2px;").arg(StyleColor(kSkyBlue)));
+    title_->setStyleSheet(
+        QStringLiteral("background-color: %1; color: black; padding: 2px;").arg(StyleColor(kSkyBlue)));
     layout->addWidget(title_);
     view_ = new QTreeWidget(this);
     view_->setObjectName(QStringLiteral("lvDisplay"));
@@ -92,10 +90,7 @@ int TDisplayF::AddColumn(const std::string& caption, int width, std::function<st
     return list_.AddColumn(caption, width, std::move(text), std::move(less));
 }
 
-void TDisplayF::ClearColumns()
-{
-    list_.ClearColumns();
-}
+void TDisplayF::ClearColumns() { list_.ClearColumns(); }
 
 void TDisplayF::SetRows(std::vector<int32_t> keys)
 {
@@ -176,10 +171,7 @@ void TDisplayF::ShowPage()
         OnSelect();
 }
 
-void TDisplayF::RefreshPage()
-{
-    ShowPage();
-}
+void TDisplayF::RefreshPage() { ShowPage(); }
 
 void TDisplayF::SelectByKey(int32_t key)
 {
@@ -214,12 +206,6 @@ void TDisplayF::ClickHeader(int columnIndex)
         SelectByKey(key);
 }
 
-void TDisplayF::SetTitle(const std::string& title)
-{
-    title_->setText(FromText(title));
-}
+void TDisplayF::SetTitle(const std::string& title) { title_->setText(FromText(title)); }
 
-std::string TDisplayF::Title() const
-{
-    return ToText(title_->text());
-}
+std::string TDisplayF::Title() const { return ToText(title_->text()); }

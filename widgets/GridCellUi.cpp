@@ -47,8 +47,7 @@ void PaintGridCell(QPainter& painter, const QRect& rect, const QString& text, ui
 
 TGridCellDelegate::TGridCellDelegate(TColorFn color, QObject* parent, TTextFn text)
     : QStyledItemDelegate(parent), color_(std::move(color)), text_(std::move(text))
-{
-}
+{}
 
 void TGridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {

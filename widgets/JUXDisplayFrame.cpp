@@ -320,8 +320,8 @@ bool TFrmJUXDisplay::SaveFileQuery(const std::string& presetName, std::string& f
 
 bool TFrmJUXDisplay::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool leftRelease = event->type() == QEvent::MouseButtonRelease &&
-                             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+    const bool leftRelease =
+        event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
     if (watched == ui_->lblProgressInfo && (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)) {
         ui_->lblProgressInfo->setText(FromText(HoverProgressText()));
     } else if (watched == ui_->lblReqNumbers && leftRelease && ui_->lblReqNumbers->isEnabled()) {

@@ -221,9 +221,8 @@ void TJUXTablePanel::Connect()
             [this] { WithStripDisabled([this] { state_.DecreaseTableRequested(); }); });
     connect(btnMore_, &QPushButton::clicked, this,
             [this] { WithStripDisabled([this] { state_.IncreaseTableRequested(); }); });
-    connect(chkJUXAbsolute_, &QCheckBox::clicked, this, [this](bool checked) {
-        WithStripDisabled([this, checked] { state_.SetAbsoluteCategoryHits(checked); });
-    });
+    connect(chkJUXAbsolute_, &QCheckBox::clicked, this,
+            [this](bool checked) { WithStripDisabled([this, checked] { state_.SetAbsoluteCategoryHits(checked); }); });
     connect(btnCopy_, &QPushButton::clicked, this, [this] { Guarded([this] { state_.CopyPrediction(true); }); });
     connect(btnCopy_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { popCopy_->exec(btnCopy_->mapToGlobal(pos)); });
@@ -237,10 +236,7 @@ void TJUXTablePanel::Connect()
     });
 }
 
-void TJUXTablePanel::WithStripDisabled(const std::function<void()>& change)
-{
-    WithDisabled(stripControls_, change);
-}
+void TJUXTablePanel::WithStripDisabled(const std::function<void()>& change) { WithDisabled(stripControls_, change); }
 
 void TJUXTablePanel::ShowChart(bool delay) { pgCharts_->setCurrentWidget(delay ? ncDelay_ : ncHits_); }
 
@@ -253,7 +249,8 @@ void TJUXTablePanel::UpdateDelayMenu()
             continue;
         }
         QAction* a = popDelay_->addAction(FromText(entry.Caption));
-        connect(a, &QAction::triggered, this, [this, entry] { Guarded([this, entry] { state_.ChooseDelayEntry(entry); }); });
+        connect(a, &QAction::triggered, this,
+                [this, entry] { Guarded([this, entry] { state_.ChooseDelayEntry(entry); }); });
     }
     popDelay_->addSeparator();
     QAction* save = popDelay_->addAction(QStringLiteral("Save chart as picture..."));
@@ -319,7 +316,6 @@ void TJUXTablePanel::RenderCharts(const TTablePage& page)
     ncHits_->EndUpdate();
     ncDelay_->EndUpdate();
 }
-
 
 bool TJUXTablePanel::eventFilter(QObject* watched, QEvent* event)
 {

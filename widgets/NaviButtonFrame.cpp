@@ -49,10 +49,7 @@ void TNaviButtonsFrame::SetPageCount(int n)
     PageChanged(changed);
 }
 
-void TNaviButtonsFrame::GoToPage(int page)
-{
-    PageChanged(navi_.GoToPage(page));
-}
+void TNaviButtonsFrame::GoToPage(int page) { PageChanged(navi_.GoToPage(page)); }
 
 void TNaviButtonsFrame::Refresh()
 {

@@ -26,8 +26,7 @@ public:
     int32_t TitleHeight(const std::string& title, int32_t width) const override
     {
         return title_
-            .boundingRect(QRect(0, 0, std::max(width, 1), 100000), Qt::AlignHCenter | Qt::TextWordWrap,
-                          FromText(title))
+            .boundingRect(QRect(0, 0, std::max(width, 1), 100000), Qt::AlignHCenter | Qt::TextWordWrap, FromText(title))
             .height();
     }
 
@@ -75,12 +74,8 @@ void DrawMarker(QPainter& painter, TMarkerShape shape, int x, int y, int r, cons
     painter.setPen(QPen(colour, 1));
     painter.setBrush(Qt::white);
     switch (shape) {
-    case TMarkerShape::Square:
-        painter.drawRect(x - r, y - r, 2 * r, 2 * r);
-        break;
-    case TMarkerShape::Circle:
-        painter.drawEllipse(QPoint(x, y), r, r);
-        break;
+    case TMarkerShape::Square: painter.drawRect(x - r, y - r, 2 * r, 2 * r); break;
+    case TMarkerShape::Circle: painter.drawEllipse(QPoint(x, y), r, r); break;
     case TMarkerShape::TriangleUp:
         painter.drawPolygon(QPolygon({QPoint(x, y - r), QPoint(x + r, y + r), QPoint(x - r, y + r)}));
         break;
@@ -191,8 +186,8 @@ void TNiceChart::Recalculate()
     for (const auto& s : series_)
         data.push_back(&s->Data());
     const QRect client = contentsRect();
-    layout_ = ComputeChartLayout(settings_, data, client.width(), client.height(),
-                                 TQtChartMetrics(axisFont_, titleFont_));
+    layout_ =
+        ComputeChartLayout(settings_, data, client.width(), client.height(), TQtChartMetrics(axisFont_, titleFont_));
     update();
 }
 

@@ -4,15 +4,9 @@
 #include <QFile>
 #include <QFileDialog>
 
-QString PathToQt(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
+QString PathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
-std::string PathFromQt(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
+std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QString ChooseSaveFileName(QWidget* parent, const QString& caption, const QString& proposed, const QString& filter,
                            const QString& suffix, bool askBeforeReplacing)

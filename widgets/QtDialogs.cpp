@@ -57,14 +57,10 @@ TModalResult TQtDialogs::ShowMessageDialog(const std::string& text, unsigned but
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     switch (clicked ? box.standardButton(clicked) : QMessageBox::NoButton) {
-    case QMessageBox::Yes:
-        return TModalResult::Yes;
-    case QMessageBox::No:
-        return TModalResult::No;
-    case QMessageBox::Ok:
-        return TModalResult::OK;
-    case QMessageBox::Cancel:
-        return TModalResult::Cancel;
+    case QMessageBox::Yes: return TModalResult::Yes;
+    case QMessageBox::No: return TModalResult::No;
+    case QMessageBox::Ok: return TModalResult::OK;
+    case QMessageBox::Cancel: return TModalResult::Cancel;
     default:
         // Closed with Escape or the title bar: the safe answer.
         return (buttons & dbCancel) ? TModalResult::Cancel : (buttons & dbNo) ? TModalResult::No : TModalResult::OK;

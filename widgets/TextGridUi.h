@@ -11,8 +11,7 @@
 #include "widgets/QtText.h"
 
 // `each(item, col, row)` adjusts an item once its text is set.
-template <class Grid, class Each>
-void FillTextGrid(QTableWidget* grid, const Grid& model, int rowHeight, Each each)
+template <class Grid, class Each> void FillTextGrid(QTableWidget* grid, const Grid& model, int rowHeight, Each each)
 {
     grid->setColumnCount(model.ColCount);
     grid->setRowCount(model.RowCount);
@@ -30,8 +29,7 @@ void FillTextGrid(QTableWidget* grid, const Grid& model, int rowHeight, Each eac
     }
 }
 
-template <class Grid>
-void FillTextGrid(QTableWidget* grid, const Grid& model, int rowHeight)
+template <class Grid> void FillTextGrid(QTableWidget* grid, const Grid& model, int rowHeight)
 {
     FillTextGrid(grid, model, rowHeight, [](QTableWidgetItem*, int32_t, int32_t) {});
 }

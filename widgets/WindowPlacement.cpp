@@ -36,15 +36,9 @@ private:
 
 } // namespace
 
-void InstallPlacementFile(const std::string& iniPath)
-{
-    File() = iniPath;
-}
+void InstallPlacementFile(const std::string& iniPath) { File() = iniPath; }
 
-const std::string& PlacementFile()
-{
-    return File();
-}
+const std::string& PlacementFile() { return File(); }
 
 bool RestorePlacement(QWidget& window, const char* key)
 {

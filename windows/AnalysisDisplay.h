@@ -10,8 +10,8 @@ class TDisplayFrameLink;
 class TEnvironmentClass;
 
 struct TAnalysisDisplayParts {
-    QWidget* Widget = nullptr;          // owned by its Qt parent
-    TDisplayFrameLink* Link = nullptr;  // the same object, as the environment sees it
+    QWidget* Widget = nullptr;         // owned by its Qt parent
+    TDisplayFrameLink* Link = nullptr; // the same object, as the environment sees it
     std::function<void()> ShowFinalResults;
     // Requested numbers selected in the display, for the odds calculator.
     std::function<int32_t()> RequestedNumbers;

@@ -29,8 +29,7 @@ TApplicationObjects::TApplicationObjects()
     environment_->SetEventPump(&pump_);
     engine_->SetEventPump(&pump_);
     TEnvironmentClass* env = environment_.get();
-    InstallDrawFileHooks([env](const std::string& path) { env->OpenGame(path); },
-                         [env]() { return env->CloseGame(); });
+    InstallDrawFileHooks([env](const std::string& path) { env->OpenGame(path); }, [env]() { return env->CloseGame(); });
 }
 
 TApplicationObjects::~TApplicationObjects()

@@ -155,10 +155,7 @@ TfrmBacktest::TfrmBacktest(const TDrawClass& game, const TGameOptions& options, 
 
 TfrmBacktest::~TfrmBacktest() = default;
 
-bool TfrmBacktest::ChartShown() const
-{
-    return stkChart_->currentWidget() == ncHits_;
-}
+bool TfrmBacktest::ChartShown() const { return stkChart_->currentWidget() == ncHits_; }
 
 TBacktestFilter TfrmBacktest::Filter() const
 {
@@ -244,8 +241,8 @@ bool TfrmBacktest::Progress(int32_t drawsDone, int32_t draws, int32_t tablesDone
     lblProgress_->setText(QString::fromStdString(BacktestProgressText(drawsDone, draws, tablesDone, tables)));
     // The summary grows with every draw; on long backtests its refresh is
     // kept to a small share of the time.
-    if (drawsDone != shownDraws_ && (shownDraws_ < 0 || sinceRefresh_.elapsed() >= std::max<qint64>(
-                                                                         1000, 4 * lastRefreshMs_))) {
+    if (drawsDone != shownDraws_ &&
+        (shownDraws_ < 0 || sinceRefresh_.elapsed() >= std::max<qint64>(1000, 4 * lastRefreshMs_))) {
         shownDraws_ = drawsDone;
         QElapsedTimer cost;
         cost.start();

@@ -22,7 +22,6 @@ TDrawFileHooks InstalledDrawFileHooks()
     return {[](const std::string& path) { loadDrawFile(path); }, [] { return closeDrawFile(); }};
 }
 
-
 namespace {
 
 void FillCombo(QComboBox* combo, const std::vector<std::string>& items, int selected)
@@ -149,10 +148,7 @@ bool TfrmCreateLottery::Start(QWidget* parent, const std::string& drawsFolder, T
     return !wizard.FilePath().empty();
 }
 
-int TfrmCreateLottery::CurrentPage() const
-{
-    return ui_->pgWizard->currentIndex();
-}
+int TfrmCreateLottery::CurrentPage() const { return ui_->pgWizard->currentIndex(); }
 
 void TfrmCreateLottery::ShowPage(TPage page)
 {
@@ -169,40 +165,27 @@ void TfrmCreateLottery::RefreshButtons()
 
 // --- Buttons -----------------------------------------------------------------
 
-void TfrmCreateLottery::btnCancelClick()
-{
-    close();
-}
+void TfrmCreateLottery::btnCancelClick() { close(); }
 
 void TfrmCreateLottery::btnBackClick()
 {
     switch (CurrentPage()) {
-    case pgFields:
-        ShowPage(pgGameType);
-        break;
+    case pgFields: ShowPage(pgGameType); break;
     case pgDates:
         FillFieldsPage();
         ShowPage(pgFields);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
 void TfrmCreateLottery::btnNextClick()
 {
     switch (CurrentPage()) {
-    case pgGameType:
-        LeaveGameTypePage();
-        break;
-    case pgFields:
-        LeaveFieldsPage();
-        break;
-    case pgDates:
-        CreateGame();
-        break;
-    default:
-        break;
+    case pgGameType: LeaveGameTypePage(); break;
+    case pgFields: LeaveFieldsPage(); break;
+    case pgDates: CreateGame(); break;
+    default: break;
     }
 }
 
@@ -289,20 +272,11 @@ void TfrmCreateLottery::RefreshLabels()
     ui_->lblTickets->setText(FromText(TicketsLabel(info_)));
 }
 
-void TfrmCreateLottery::edtGameNameChange()
-{
-    info_.Name = ToText(ui_->edtGameName->text());
-}
+void TfrmCreateLottery::edtGameNameChange() { info_.Name = ToText(ui_->edtGameName->text()); }
 
-void TfrmCreateLottery::edtF1NameChange()
-{
-    info_.FieldNames[0] = ToText(ui_->edtF1Name->text());
-}
+void TfrmCreateLottery::edtF1NameChange() { info_.FieldNames[0] = ToText(ui_->edtF1Name->text()); }
 
-void TfrmCreateLottery::edtF2NameChange()
-{
-    info_.FieldNames[1] = ToText(ui_->edtF2Name->text());
-}
+void TfrmCreateLottery::edtF2NameChange() { info_.FieldNames[1] = ToText(ui_->edtF2Name->text()); }
 
 void TfrmCreateLottery::cbF1kChange()
 {

@@ -104,8 +104,8 @@ void TDrawModifyForm::BuildWindow()
     lblTitle_ = new QLabel(this);
     lblTitle_->setObjectName(QStringLiteral("lblTitle"));
     lblTitle_->setAlignment(Qt::AlignCenter);
-    lblTitle_->setStyleSheet(
-        QStringLiteral("background-color: %1; color: black; font-weight: bold; padding: 3px;").arg(StyleColor(kSkyBlue)));
+    lblTitle_->setStyleSheet(QStringLiteral("background-color: %1; color: black; font-weight: bold; padding: 3px;")
+                                 .arg(StyleColor(kSkyBlue)));
     outer->addWidget(lblTitle_);
 
     auto* body = new QHBoxLayout;
@@ -238,15 +238,9 @@ TDateTime TDrawModifyForm::CalendarDay() const
     return EncodeDate(d.year(), d.month(), d.day());
 }
 
-int TDrawModifyForm::SpinIndex() const
-{
-    return editor_->Draws().Dated() ? indexSE_->value() : 0;
-}
+int TDrawModifyForm::SpinIndex() const { return editor_->Draws().Dated() ? indexSE_->value() : 0; }
 
-int TDrawModifyForm::Selected() const
-{
-    return display_->SelectedKey();
-}
+int TDrawModifyForm::Selected() const { return display_->SelectedKey(); }
 
 void TDrawModifyForm::SetupGrid()
 {
@@ -266,10 +260,7 @@ void TDrawModifyForm::SetupGrid()
         numbers_->SetDisabled(n, true);
 }
 
-void TDrawModifyForm::PutWorkOnGrid()
-{
-    numbers_->SetSelection(editor_->GridSelection());
-}
+void TDrawModifyForm::PutWorkOnGrid() { numbers_->SetSelection(editor_->GridSelection()); }
 
 void TDrawModifyForm::CopyGrid()
 {
@@ -289,10 +280,7 @@ void TDrawModifyForm::RefreshButtons()
     fieldUD_->setEnabled(b.FieldSelector);
 }
 
-void TDrawModifyForm::RebuildRows()
-{
-    display_->SetRows(editor_->RowKeys());
-}
+void TDrawModifyForm::RebuildRows() { display_->SetRows(editor_->RowKeys()); }
 
 void TDrawModifyForm::FieldUDClick()
 {
@@ -437,10 +425,7 @@ void TDrawModifyForm::ImportBClick()
     RefreshButtons();
 }
 
-void TDrawModifyForm::ImportDrawsItemClick()
-{
-    ImportBClick();
-}
+void TDrawModifyForm::ImportDrawsItemClick() { ImportBClick(); }
 
 void TDrawModifyForm::btnSaveClick()
 {
@@ -448,10 +433,7 @@ void TDrawModifyForm::btnSaveClick()
     RefreshButtons();
 }
 
-void TDrawModifyForm::CloseBClick()
-{
-    close();
-}
+void TDrawModifyForm::CloseBClick() { close(); }
 
 bool TDrawModifyForm::FormCloseQuery()
 {
@@ -480,10 +462,7 @@ void TDrawModifyForm::reject()
         QDialog::reject();
 }
 
-void TDrawModifyForm::contextMenuEvent(QContextMenuEvent* event)
-{
-    popupMenu_->popup(event->globalPos());
-}
+void TDrawModifyForm::contextMenuEvent(QContextMenuEvent* event) { popupMenu_->popup(event->globalPos()); }
 
 void TDrawModifyForm::ExportDrawsItemClick()
 {
@@ -503,9 +482,8 @@ void TDrawModifyForm::ExportDrawsItemClick()
     if (chosen.empty())
         return;
     const std::string path = ChangeFileExt(chosen, ".txt");
-    if (FileExists(path) &&
-        AskYesNoDefaultNo(Format("%s already exists.\n\rDo you want to replace it?", PathToText(path).c_str())) !=
-            TModalResult::Yes)
+    if (FileExists(path) && AskYesNoDefaultNo(Format("%s already exists.\n\rDo you want to replace it?",
+                                                     PathToText(path).c_str())) != TModalResult::Yes)
         return;
     std::string error;
     // A failed write replaces nothing: the new file takes the old one's place only when complete.

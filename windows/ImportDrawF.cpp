@@ -31,7 +31,10 @@
 
 namespace {
 
-bool Has(const std::vector<int>& columns, int c) { return std::find(columns.begin(), columns.end(), c) != columns.end(); }
+bool Has(const std::vector<int>& columns, int c)
+{
+    return std::find(columns.begin(), columns.end(), c) != columns.end();
+}
 
 // A message of the analysis on one line of a label.
 QString OneLine(const std::string& message)
@@ -72,7 +75,7 @@ public:
             return QStringLiteral("Date");
         if (Has(layout_.Field1Columns, c))
             return layout_.Field2Columns.empty() && draws_.GameInfo().FieldCount == 2 ? QStringLiteral("Fields 1, 2")
-                                                                                       : QStringLiteral("Field 1");
+                                                                                      : QStringLiteral("Field 1");
         if (Has(layout_.Field2Columns, c))
             return QStringLiteral("Field 2");
         if (sequence_ == c)
@@ -169,7 +172,9 @@ public:
         case kDate: return 100;
         case kIndex: return 44;
         default: {
-            const int w = 24 * draws_.GameInfo().Fields[static_cast<size_t>(columns_[static_cast<size_t>(column)] - kField1)].Picked;
+            const int w =
+                24 *
+                draws_.GameInfo().Fields[static_cast<size_t>(columns_[static_cast<size_t>(column)] - kField1)].Picked;
             return w <= 40 ? 60 : w;
         }
         }
@@ -375,9 +380,8 @@ TImportDrawsForm::TImportDrawsForm(TDrawClass& draws, QWidget* parent)
     connect(sgPreview->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { UpdateButtons(); });
 
     chooser_ = [this] {
-        const QString name = QFileDialog::getOpenFileName(
-            this, QString(), QString(),
-            QString::fromLatin1(kImportFileFilter));
+        const QString name =
+            QFileDialog::getOpenFileName(this, QString(), QString(), QString::fromLatin1(kImportFileFilter));
         return PathFromQt(name);
     };
     UpdateWindow();
@@ -532,9 +536,9 @@ void TImportDrawsForm::ApplyPicks(const TImportLayout& picks)
         ai_->FoundDraws.clear();
         ai_->Skipped.clear();
         SetStatus(picks.Field1Columns.empty() && dated && picks.DateColumn == 0
-                               ? QStringLiteral("Choose the date column and the columns of field 1.")
-                           : picks.Field1Columns.empty() ? QStringLiteral("Choose the columns of field 1.")
-                                                         : QStringLiteral("Choose the date column."));
+                      ? QStringLiteral("Choose the date column and the columns of field 1.")
+                  : picks.Field1Columns.empty() ? QStringLiteral("Choose the columns of field 1.")
+                                                : QStringLiteral("Choose the date column."));
         columnsModel_->Reset(ai_->Table(), picks_);
         RebuildPreview();
         return;

@@ -304,20 +304,11 @@ void TfrmLotteryManager::btnBackClick()
     RefreshButtons();
 }
 
-void TfrmLotteryManager::btnCancelClick()
-{
-    close();
-}
+void TfrmLotteryManager::btnCancelClick() { close(); }
 
-void TfrmLotteryManager::btnRequestClick()
-{
-    ShowInfo(RequestDatabaseGameText(databaseContact_));
-}
+void TfrmLotteryManager::btnRequestClick() { ShowInfo(RequestDatabaseGameText(databaseContact_)); }
 
-void TfrmLotteryManager::lvLocalChange()
-{
-    RefreshButtons();
-}
+void TfrmLotteryManager::lvLocalChange() { RefreshButtons(); }
 
 void TfrmLotteryManager::lvLocalDblClick()
 {
@@ -326,10 +317,7 @@ void TfrmLotteryManager::lvLocalDblClick()
         btnNextClick();
 }
 
-void TfrmLotteryManager::lvDatabaseChange()
-{
-    RefreshButtons();
-}
+void TfrmLotteryManager::lvDatabaseChange() { RefreshButtons(); }
 
 // --- Local games -------------------------------------------------------------
 
@@ -427,17 +415,15 @@ void TfrmLotteryManager::ExportSelected()
             options = file;
 
     const std::string proposed = ExtractFileName(source);
-    std::string target =
-        exportChooser_ ? exportChooser_(proposed) : DefaultExportChooser(this, proposed);
+    std::string target = exportChooser_ ? exportChooser_(proposed) : DefaultExportChooser(this, proposed);
     if (target.empty())
         return;
     // The dialog adds the extension before its own question; a name that
     // still comes without one is asked about here.
     if (ExtractFileExt(target).empty()) {
         target += ".drw";
-        if (FileExists(target) &&
-            AskYesNoDefaultNo(Format("%s already exists.\n\rDo you want to replace it?",
-                                     PathToText(target).c_str())) != TModalResult::Yes)
+        if (FileExists(target) && AskYesNoDefaultNo(Format("%s already exists.\n\rDo you want to replace it?",
+                                                           PathToText(target).c_str())) != TModalResult::Yes)
             return;
     }
     const std::string targetOptions = ChangeFileExt(target, ".ini");

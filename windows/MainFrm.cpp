@@ -124,8 +124,8 @@ void TfrmMain::ApplyLook()
     ui_->lblOptionsTitle->setMinimumHeight(28);
     ui_->txtTotalDraws->setFont(StyledFont(base, true));
     ui_->lblModes->setFont(StyledFont(base, false, 0, true));
-    for (QLabel* l : {ui_->lblFields, ui_->lblTotalDraws, ui_->lblTotalTestDraws, ui_->lblMaxStatData,
-                      ui_->lblStartPoint})
+    for (QLabel* l :
+         {ui_->lblFields, ui_->lblTotalDraws, ui_->lblTotalTestDraws, ui_->lblMaxStatData, ui_->lblStartPoint})
         l->setWordWrap(true);
 
     ui_->lblActiveField->installEventFilter(this);
@@ -158,7 +158,8 @@ void TfrmMain::UpdateFirstStep()
 void TfrmMain::ConnectCommands()
 {
     auto on = [this](QAction* action, void (TfrmMain::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
     };
     auto onClick = [this](QPushButton* button, void (TfrmMain::*handler)()) {
         connect(button, &QPushButton::clicked, this,
@@ -241,10 +242,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 
 // --- TMainWindowLink ---------------------------------------------------------
 
-void TfrmMain::ShowMainPage()
-{
-    ui_->pgMain->setCurrentWidget(ui_->tabMainActions);
-}
+void TfrmMain::ShowMainPage() { ui_->pgMain->setCurrentWidget(ui_->tabMainActions); }
 
 TfrmMain::TPage TfrmMain::CurrentPage() const
 {
@@ -255,10 +253,7 @@ TfrmMain::TPage TfrmMain::CurrentPage() const
     return TPage::MainActions;
 }
 
-void TfrmMain::ShowAnalysisPage()
-{
-    ui_->pgMain->setCurrentWidget(ui_->tabJUXAnalysis);
-}
+void TfrmMain::ShowAnalysisPage() { ui_->pgMain->setCurrentWidget(ui_->tabJUXAnalysis); }
 
 void TfrmMain::UpdateControls()
 {
@@ -370,8 +365,7 @@ void TfrmMain::lblActiveFieldClick(QWidget* clicked)
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
         (watched == ui_->lblActiveField || watched == ui_->txtActiveField)) {
         QWidget* clicked = static_cast<QWidget*>(watched);
         Guarded([this, clicked] { lblActiveFieldClick(clicked); });
@@ -380,15 +374,9 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-std::string TfrmMain::ActiveLotteryCaption() const
-{
-    return ToText(ui_->txtActiveLottery->text());
-}
+std::string TfrmMain::ActiveLotteryCaption() const { return ToText(ui_->txtActiveLottery->text()); }
 
-std::string TfrmMain::ActiveFieldCaption() const
-{
-    return ToText(ui_->txtActiveField->text());
-}
+std::string TfrmMain::ActiveFieldCaption() const { return ToText(ui_->txtActiveField->text()); }
 
 // --- Main actions ------------------------------------------------------------
 
@@ -480,10 +468,7 @@ void TfrmMain::btnResetStartPointClick()
     UpdateStartPointLabel();
 }
 
-void TfrmMain::btnOptionsCancelClick()
-{
-    ShowMainPage();
-}
+void TfrmMain::btnOptionsCancelClick() { ShowMainPage(); }
 
 void TfrmMain::btnOptionsDefaultClick()
 {
@@ -535,10 +520,7 @@ void TfrmMain::mniManageLotteryClick()
     UpdateControls();
 }
 
-void TfrmMain::mniSaveLotteryClick()
-{
-    SaveLottery();
-}
+void TfrmMain::mniSaveLotteryClick() { SaveLottery(); }
 
 void TfrmMain::mniCloseLotteryClick()
 {
@@ -567,17 +549,11 @@ void TfrmMain::mniUpdateFromSourceClick()
     UpdateControls();
 }
 
-void TfrmMain::mniExitClick()
-{
-    close();
-}
+void TfrmMain::mniExitClick() { close(); }
 
 // --- Run state commands ------------------------------------------------------
 
-std::string TfrmMain::RunStateFileName() const
-{
-    return UniqueFileName(ActiveLotteryCaption() + ".jsf", "");
-}
+std::string TfrmMain::RunStateFileName() const { return UniqueFileName(ActiveLotteryCaption() + ".jsf", ""); }
 
 std::string TfrmMain::ChooseFile(bool save, const std::string& proposedName)
 {
@@ -585,9 +561,9 @@ std::string TfrmMain::ChooseFile(bool save, const std::string& proposedName)
         return fileChooser_(save, proposedName);
     const QString filter = QString::fromLatin1(kRunStateFilter);
     // The proposed name is made from the lottery's name, a text.
-    const QString chosen = save ? ChooseSaveFileName(this, QString(), FromText(proposedName), filter,
-                                                     QStringLiteral("jsf"))
-                                : QFileDialog::getOpenFileName(this, QString(), FromText(proposedName), filter);
+    const QString chosen =
+        save ? ChooseSaveFileName(this, QString(), FromText(proposedName), filter, QStringLiteral("jsf"))
+             : QFileDialog::getOpenFileName(this, QString(), FromText(proposedName), filter);
     return PathFromQt(chosen);
 }
 
@@ -630,8 +606,7 @@ void TfrmMain::mniOddsCalculatorClick()
         return;
     }
     const int32_t requested = display_.RequestedNumbers ? display_.RequestedNumbers() : 0;
-    const TOddsPreset p =
-        OddsPreset(environment_.Game().Info, environment_.Options().FieldSelected, state, requested);
+    const TOddsPreset p = OddsPreset(environment_.Game().Info, environment_.Options().FieldSelected, state, requested);
     OpenOddsCalculator(this, true, p.Total, p.Picked, p.Played);
 }
 

@@ -80,8 +80,8 @@ TfrmOddsCalculator::TfrmOddsCalculator(QWidget* parent) : QDialog(parent)
     lvProb_->setRootIsDecorated(false);
     lvProb_->setUniformRowHeights(true);
     lvProb_->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvProb_->setHeaderLabels({QStringLiteral("Correct numbers"), QStringLiteral("Probability %"),
-                              QStringLiteral("once in X draws")});
+    lvProb_->setHeaderLabels(
+        {QStringLiteral("Correct numbers"), QStringLiteral("Probability %"), QStringLiteral("once in X draws")});
     lvProb_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     lvProb_->setColumnWidth(0, 100);
     lvProb_->setColumnWidth(1, 120);
@@ -208,15 +208,9 @@ void TfrmOddsCalculator::SetAllTicked(bool ticked)
     UpdateCombined();
 }
 
-void TfrmOddsCalculator::mniSelectAllClick()
-{
-    SetAllTicked(true);
-}
+void TfrmOddsCalculator::mniSelectAllClick() { SetAllTicked(true); }
 
-void TfrmOddsCalculator::mniDeselectAllClick()
-{
-    SetAllTicked(false);
-}
+void TfrmOddsCalculator::mniDeselectAllClick() { SetAllTicked(false); }
 
 void TfrmOddsCalculator::mniCopyToClipboardClick()
 {
@@ -225,7 +219,4 @@ void TfrmOddsCalculator::mniCopyToClipboardClick()
     Clipboard().SetText(OddsClipboardText(table_));
 }
 
-void TfrmOddsCalculator::UpdateCombined()
-{
-    pnlCombined_->setText(FromText(OddsCombinedLine(table_, Ticked())));
-}
+void TfrmOddsCalculator::UpdateCombined() { pnlCombined_->setText(FromText(OddsCombinedLine(table_, Ticked()))); }

@@ -42,15 +42,9 @@ void loadDrawFile(const std::string& path)
         LoadHook()(path);
 }
 
-bool closeDrawFile()
-{
-    return CloseHook() ? CloseHook()() : true;
-}
+bool closeDrawFile() { return CloseHook() ? CloseHook()() : true; }
 
-void InstallSaveLotteryHook(TSaveLotteryHook save)
-{
-    SaveHook() = std::move(save);
-}
+void InstallSaveLotteryHook(TSaveLotteryHook save) { SaveHook() = std::move(save); }
 
 void SaveLotteryHook()
 {
@@ -60,15 +54,9 @@ void SaveLotteryHook()
 
 // --- Window entry points -----------------------------------------------------
 
-void OpenLotteryManager(QWidget* parent)
-{
-    RunLotteryManager(parent);
-}
+void OpenLotteryManager(QWidget* parent) { RunLotteryManager(parent); }
 
-void OpenDrawsEditor(QWidget* parent, TEnvironmentClass& environment)
-{
-    TDrawModifyForm::Execute(parent, environment);
-}
+void OpenDrawsEditor(QWidget* parent, TEnvironmentClass& environment) { TDrawModifyForm::Execute(parent, environment); }
 
 void OpenOddsCalculator(QWidget* parent, bool preset, int total, int picked, int played)
 {

@@ -22,10 +22,7 @@ namespace {
 
 constexpr int kProgressSteps = 1000;
 
-std::string FirstLine(const std::string& text)
-{
-    return text.substr(0, text.find('\n'));
-}
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 } // namespace
 
@@ -163,7 +160,8 @@ void TfrmUpdateSource::Poll()
         pbDownload_->setValue(static_cast<int>(std::min<uint64_t>(received, expected) * kProgressSteps / expected));
     }
     if (received > 0)
-        lblStatus_->setText(FromText(Format("Downloading... %llu KB", static_cast<unsigned long long>(received >> 10))));
+        lblStatus_->setText(
+            FromText(Format("Downloading... %llu KB", static_cast<unsigned long long>(received >> 10))));
     if (!job_->Finished())
         return;
     poll_->stop();

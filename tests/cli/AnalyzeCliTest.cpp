@@ -41,8 +41,8 @@ std::vector<int> JsonListIds(const std::string& json, const std::string& mode, i
     const size_t at = json.find("\"" + mode + "\": [");
     if (at == std::string::npos)
         return {{-1}};
-    const std::string key = "{\"requested\": " + std::to_string(i) + ", \"category\": " + std::to_string(j) +
-                            ", \"ids\": [";
+    const std::string key =
+        "{\"requested\": " + std::to_string(i) + ", \"category\": " + std::to_string(j) + ", \"ids\": [";
     const size_t k = json.find(key, at);
     if (k == std::string::npos)
         return {{-1}};

@@ -24,8 +24,8 @@ TEST(CliBasics, UnknownInputAnswersUsageWithStatusTwo)
 // A report that could not be written is a failure, whatever the command.
 TEST(CliBasics, OutputThatCannotBeWrittenFails)
 {
-    for (const char* args : {"--help", "--version", "odds --help", "odds 49 6 6", "odds 49 6 6 --json",
-                             "formation 0649"}) {
+    for (const char* args :
+         {"--help", "--version", "odds --help", "odds 49 6 6", "odds 49 6 6 --json", "formation 0649"}) {
         const auto ok = RunCli(args);
         ASSERT_EQ(ok.status, 0) << args;
         const auto full = RunCli(std::string(args) + " >/dev/full");

@@ -62,7 +62,9 @@ TEST(CliText, NamesTravelAsWindows1252AndComeBackAsUtf8)
 TEST(CliText, TextsWindows1252CannotHoldAreRefusedAndNothingIsWritten)
 {
     const std::string d = Dir();
-    auto r = RunCli("new-game " + Q(d + "p.drw") + " --name " + Q("Lotto \xC5\x81\xC3\xB3" "d\xC5\xBA") +
+    auto r = RunCli("new-game " + Q(d + "p.drw") + " --name " +
+                    Q("Lotto \xC5\x81\xC3\xB3"
+                      "d\xC5\xBA") +
                     " --formation 0649");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("'\xC5\x81' (U+0141)"), std::string::npos) << r.err;
@@ -70,7 +72,8 @@ TEST(CliText, TextsWindows1252CannotHoldAreRefusedAndNothingIsWritten)
 
     ASSERT_EQ(RunCli("demo-game " + Q(d + "g.drw") + " --draws 10").status, 0);
     const std::string before = ReadGameInfo(d + "g.drw").Game.Name;
-    r = RunCli("add-draws " + Q(d + "g.drw") + " --yes", "2030-01-01 1 2 3 4 5 6\n2030-01-02 1 2 3 4 5 6 \xE2\x9C\x93\n");
+    r = RunCli("add-draws " + Q(d + "g.drw") + " --yes",
+               "2030-01-01 1 2 3 4 5 6\n2030-01-02 1 2 3 4 5 6 \xE2\x9C\x93\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("U+2713"), std::string::npos) << r.err;
     EXPECT_EQ(ReadGameInfo(d + "g.drw").DrawCount, 10u);
@@ -84,7 +87,8 @@ TEST(CliText, EveryJsonOutputParses)
     ASSERT_EQ(RunCli("demo-game " + Q(game) + " --draws 120 --seed 4").status, 0);
     const nlohmann::json analyze = Parse(RunCli("analyze " + Q(game) +
                                                 " --tables 6 --tested 20 --stat 8 --json --dump-table 2 "
-                                                "--save-state " + Q(d + "run.jsf")));
+                                                "--save-state " +
+                                                Q(d + "run.jsf")));
     ASSERT_FALSE(analyze.is_discarded());
     EXPECT_EQ(analyze["tables_computed"], 6);
     EXPECT_TRUE(analyze["lists"].contains("buildup"));
@@ -104,7 +108,8 @@ TEST(CliText, FileNamesInMessagesKeepTheirCharacters)
     const std::string dir = Dir();
     const std::string game = dir + "g.drw";
     ASSERT_EQ(RunCli("demo-game " + Q(game) + " --draws 120").status, 0);
-    const std::string missing = dir + "n\xC3\xB6" "file.drw";           // nöfile.drw
+    const std::string missing = dir + "n\xC3\xB6"
+                                      "file.drw";                       // nöfile.drw
     const std::string unwritable = dir + "none/\xC3\x89t\xC3\xA9.xlsx"; // none/Été.xlsx
     const struct {
         std::string args;

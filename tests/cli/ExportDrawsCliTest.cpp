@@ -15,10 +15,7 @@ using namespace fixtures;
 
 namespace {
 
-std::string Q(const std::string& s)
-{
-    return "'" + s + "'";
-}
+std::string Q(const std::string& s) { return "'" + s + "'"; }
 
 std::string WriteGame(const std::string& name, const TGameInfo& g, int draws, TDrawClass& model)
 {
@@ -94,7 +91,7 @@ TEST(ExportDrawsCli, EmptyHistoriesBadArgumentsAndRefusedRecords)
                              "Saving the game file will leave them out.\n";
     r = RunCli("info " + Q(damaged));
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("Draw count: 4\n" ), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Draw count: 4\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(note), std::string::npos) << r.out;
     r = RunCli("info " + Q(damaged) + " --json");
     EXPECT_EQ(r.status, 0);

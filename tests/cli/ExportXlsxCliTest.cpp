@@ -46,7 +46,8 @@ TEST(ExportXlsxCli, SheetsMatchTheRunFromGameOrState)
         const std::string game = Game(std::string("x") + c.field + ".drw", c.formation);
         const std::string opts = std::string(" --field ") + c.field + " --tested 30 --stat 8 --tables 6";
         const std::string state = Tmp("x.jsf");
-        const auto run = RunCli("analyze '" + game + "'" + opts + " --json --dump-table 4 --save-state '" + state + "'");
+        const auto run =
+            RunCli("analyze '" + game + "'" + opts + " --json --dump-table 4 --save-state '" + state + "'");
         ASSERT_EQ(run.status, 0) << run.err;
         const nlohmann::json report = nlohmann::json::parse(run.out);
 

@@ -18,10 +18,7 @@ std::string Dir()
     return d;
 }
 
-std::string Q(const std::string& s)
-{
-    return "'" + s + "'";
-}
+std::string Q(const std::string& s) { return "'" + s + "'"; }
 
 int CountLines(const std::string& text)
 {
@@ -75,9 +72,9 @@ TEST(GameFileCli, InfoReportsStatusAndDefinition)
     ASSERT_EQ(RunCli("demo-game " + Q(d + "g.drw") + " --draws 12 --formation '0550|0210'").status, 0);
     auto r = RunCli("info " + Q(d + "g.drw"));
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* line : {"Status: 8", "Name: Demo 05/50 + 02/10", "Formation: 05/50 + 02/10",
-                             "Field names: Main numbers, Powerballs", "Draws per day: 1", "Draw count: 12",
-                             "Last draw date: 2000-01-12", "Online ID: 0"})
+    for (const char* line :
+         {"Status: 8", "Name: Demo 05/50 + 02/10", "Formation: 05/50 + 02/10", "Field names: Main numbers, Powerballs",
+          "Draws per day: 1", "Draw count: 12", "Last draw date: 2000-01-12", "Online ID: 0"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
 
     r = RunCli("info " + Q(d + "g.drw") + " --json");
@@ -150,9 +147,14 @@ TEST(GameFileCli, NewGameWritesOnlyValidDefinitions)
         const char* args;
         int status;
     } refused[] = {
-        {"--name '' --formation 0649", 1},  {"--name X --formation 0776", 1}, {"--name X --formation 0001", 1},
-        {"--name X --formation ab49", 1},   {"--name X --formation 0649 --dpd 10", 1},
-        {"--name X --formation 0649 --dpd two", 2}, {"--formation 0649", 2}, {"--name X", 2},
+        {"--name '' --formation 0649", 1},
+        {"--name X --formation 0776", 1},
+        {"--name X --formation 0001", 1},
+        {"--name X --formation ab49", 1},
+        {"--name X --formation 0649 --dpd 10", 1},
+        {"--name X --formation 0649 --dpd two", 2},
+        {"--formation 0649", 2},
+        {"--name X", 2},
     };
     for (const auto& c : refused) {
         r = RunCli("new-game " + Q(d + "bad.drw") + " " + c.args);
@@ -172,13 +174,13 @@ TEST(GameFileCli, AddDrawsReportsRefusalsAndSavesOnYes)
     const std::string d = Dir();
     ASSERT_EQ(RunCli("new-game " + Q(d + "n.drw") + " --name Lotto --formation '0649|01BB' --dpd 2").status, 0);
     const std::string input = "2020-01-01/1 44 5 31 12 40 23 | 7\n"
-                              "2020-01-01/1 1 2 3 4 5 6 | 8\n"     // same date and index
-                              "2020-01-02/3 1 2 3 4 5 6 | 7\n"     // index above draws per day
-                              "2020-01-02 1 2 3 4 5 6 | 6\n"       // bonus ball among the main balls
-                              "2020-02-30 1 2 3 4 5 6 | 9\n"       // no such day
-                              "2020-01-03 1 2 3 | 4\n"             // too few balls
+                              "2020-01-01/1 1 2 3 4 5 6 | 8\n" // same date and index
+                              "2020-01-02/3 1 2 3 4 5 6 | 7\n" // index above draws per day
+                              "2020-01-02 1 2 3 4 5 6 | 6\n"   // bonus ball among the main balls
+                              "2020-02-30 1 2 3 4 5 6 | 9\n"   // no such day
+                              "2020-01-03 1 2 3 | 4\n"         // too few balls
                               "\n# a comment\n"
-                              "2020-01-01/2 1 2 3 4 5 50 | 9\n"    // ball above the pool
+                              "2020-01-01/2 1 2 3 4 5 50 | 9\n"      // ball above the pool
                               "2019-12-31 10 11 12 13 14 15|16\r\n"; // earlier, CRLF, no spaces round '|'
     // Without --yes the confirmation is answered No: nothing is written.
     auto r = RunCli("add-draws " + Q(d + "n.drw"), input);
@@ -189,10 +191,10 @@ TEST(GameFileCli, AddDrawsReportsRefusalsAndSavesOnYes)
     r = RunCli("add-draws " + Q(d + "n.drw") + " --yes", input);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Added 2 draw(s), refused 6 line(s)."), std::string::npos) << r.out;
-    for (const char* refusal : {"line 2 (", "Add draw : Date already exists in data.", "line 3 (",
-                                "Add draw : Invalid date entered.", "line 4 (", "Add draw : Invalid numbers entered.",
-                                "line 5 (", "'2020-02-30' is not a date", "line 6 (", "field 1 needs 6 numbers",
-                                "line 9 ("})
+    for (const char* refusal :
+         {"line 2 (", "Add draw : Date already exists in data.", "line 3 (", "Add draw : Invalid date entered.",
+          "line 4 (", "Add draw : Invalid numbers entered.", "line 5 (", "'2020-02-30' is not a date", "line 6 (",
+          "field 1 needs 6 numbers", "line 9 ("})
         EXPECT_NE(r.out.find(refusal), std::string::npos) << refusal << "\n" << r.out;
 
     r = RunCli("draws " + Q(d + "n.drw"));

@@ -32,8 +32,8 @@ std::string Q(const std::string& s) { return "'" + s + "'"; }
 std::string NewGame(const std::string& dir, const std::string& name, const std::string& formation, int dpd)
 {
     const std::string path = dir + name;
-    const auto r = RunCli("new-game " + Q(path) + " --name Test --formation '" + formation + "' --dpd " +
-                          std::to_string(dpd));
+    const auto r =
+        RunCli("new-game " + Q(path) + " --name Test --formation '" + formation + "' --dpd " + std::to_string(dpd));
     EXPECT_EQ(r.status, 0) << r.err;
     return path;
 }
@@ -49,10 +49,10 @@ TEST(ImportCli, DryRunShowsImportSavesAndASecondImportAddsNothing)
     auto r = RunCli("import " + Q(game) + " " + file + " --dry-run --json");
     ASSERT_EQ(r.status, 0) << r.err;
     json j = json::parse(r.out);
-    for (const char* key : {"ready", "messages", "numbers_per_line", "date_start", "date_type", "numbers_start", "skip",
-                            "after_date", "header", "layout", "delimiter", "date_column", "field1_columns",
-                            "field2_columns", "sequence_column", "column_names", "header_line", "candidates",
-                            "skipped", "imported"})
+    for (const char* key : {"ready",         "messages",    "numbers_per_line", "date_start",     "date_type",
+                            "numbers_start", "skip",        "after_date",       "header",         "layout",
+                            "delimiter",     "date_column", "field1_columns",   "field2_columns", "sequence_column",
+                            "column_names",  "header_line", "candidates",       "skipped",        "imported"})
         EXPECT_TRUE(j.contains(key)) << key;
     EXPECT_TRUE(j["ready"].get<bool>());
     EXPECT_EQ(j["messages"], json::array({"File analyzed.\n\rYou can still adjust the parameters if the results are "
@@ -116,7 +116,8 @@ TEST(ImportCli, ManualLayoutAndReverseOrder)
     // Without --skip the analysis finds the same layout; a file without dates is taken again in full.
     r = RunCli("import " + Q(game) + " " + Q(file) + " --dry-run");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("Layout: numbers at integer 2; skip 1\nFound 3 draws to import\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Layout: numbers at integer 2; skip 1\nFound 3 draws to import\n"), std::string::npos)
+        << r.out;
 }
 
 TEST(ImportCli, FailuresAndWrongUsage)
@@ -131,8 +132,10 @@ TEST(ImportCli, FailuresAndWrongUsage)
         std::string err;
     } rows[] = {
         {"import " + Q(game) + " " + Q(noise), 1,
-         "jux-cli import: Unable to analyze the history draw file. Cannot find the required amount of numbers per line."},
-        {"import " + Q(game) + " " + Q(d + "missing.txt"), 1, "jux-cli import: Unable to load file '" + d + "missing.txt'"},
+         "jux-cli import: Unable to analyze the history draw file. Cannot find the required amount of numbers per "
+         "line."},
+        {"import " + Q(game) + " " + Q(d + "missing.txt"), 1,
+         "jux-cli import: Unable to load file '" + d + "missing.txt'"},
         {"import " + Q(game), 2, "usage: jux-cli import"},
         {"import " + Q(game) + " " + Q(noise) + " --date-format 8", 2, "usage: jux-cli import"},
         {"import " + Q(game) + " " + Q(noise) + " --skip x", 2, "usage: jux-cli import"},
@@ -199,7 +202,8 @@ TEST(ImportCli, ColumnsGivenByHand)
             out << "0" << day << ".03.2021;Mi;" << day << ";" << day + 10 << ";" << day + 20 << ";" << day + 30 << ";"
                 << day + 35 << ";" << day + 40 << ";;" << (day == 4 ? 12 : day) << ";\"1.234.567,50\"\n";
     }
-    auto r = RunCli("import " + Q(game) + " " + Q(file) + " --date-column 1 --date-format 0 --numbers 3-8 --field2 10 "
+    auto r = RunCli("import " + Q(game) + " " + Q(file) +
+                    " --date-column 1 --date-format 0 --numbers 3-8 --field2 10 "
                     "--dry-run --json");
     ASSERT_EQ(r.status, 0) << r.err;
     json j = json::parse(r.out);

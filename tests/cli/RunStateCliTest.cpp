@@ -43,8 +43,7 @@ TEST(RunStateCli, StateDescribesTheFile)
     ASSERT_EQ(RunCli("analyze '" + game + "' --tables 12 --keep 3,5 --save-state '" + state + "'").status, 0);
     const auto r = RunCli("state '" + state + "'");
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* line : {"formation: 06/49", "draws: 200", "tables computed: 12", "user list: 2",
-                             "maximum 12"})
+    for (const char* line : {"formation: 06/49", "draws: 200", "tables computed: 12", "user list: 2", "maximum 12"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
     // A resumed run saved again holds the new count.
     const std::string again = Tmp("again.jsf");
@@ -59,7 +58,8 @@ TEST(RunStateCli, BadFilesAndArguments)
         std::fputs("not a run state", f);
         std::fclose(f);
     }
-    for (const std::string& cmd : {"resume '" + junk + "'", "state '" + junk + "'", std::string("state /no/such.jsf")}) {
+    for (const std::string& cmd :
+         {"resume '" + junk + "'", "state '" + junk + "'", std::string("state /no/such.jsf")}) {
         const auto r = RunCli(cmd);
         EXPECT_EQ(r.status, 1) << cmd;
         EXPECT_NE(r.err.find("cannot import the run state"), std::string::npos) << r.err;

@@ -130,9 +130,14 @@ TEST(ServiceCli, ServeListAndDownload)
         std::string args;
         int status;
     } usage[] = {
-        {"games-list extra", 2},         {"games-list --timeout 0 --url x", 2}, {"download-game", 2},
-        {"download-game abc --url x", 2}, {"download-game 0 --url x", 2},       {"serve-games", 2},
-        {"serve-games " + dir + " --port 70000", 2}, {"serve-games " + dir + "missing", 1},
+        {"games-list extra", 2},
+        {"games-list --timeout 0 --url x", 2},
+        {"download-game", 2},
+        {"download-game abc --url x", 2},
+        {"download-game 0 --url x", 2},
+        {"serve-games", 2},
+        {"serve-games " + dir + " --port 70000", 2},
+        {"serve-games " + dir + "missing", 1},
         {"games-list --url 127.0.0.1:1 --timeout 2", 1},
     };
     for (const auto& u : usage)

@@ -53,8 +53,8 @@ TEST(TableCli, JsonOfANewDisplay)
     ASSERT_EQ(j["hits_produced"].size(), 4u);
     EXPECT_EQ(j["hits_produced"][0][6], "6 hits");
     // Draws with no hit and draws with at least one make up every tested draw.
-    const int total = std::stoi(j["hits_produced"][3][0].get<std::string>()) +
-            std::stoi(j["hits_produced"][3][1].get<std::string>());
+    const int total =
+        std::stoi(j["hits_produced"][3][0].get<std::string>()) + std::stoi(j["hits_produced"][3][1].get<std::string>());
     EXPECT_EQ(total, 40);
     EXPECT_EQ(j["predicted_caption"], " Predicted numbers for next draw ");
     ASSERT_EQ(j["predicted_grid"].size(), 2u);

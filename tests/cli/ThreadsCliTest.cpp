@@ -27,8 +27,8 @@ TEST(ThreadsCli, EveryCountGivesTheOneThreadResults)
         SCOPED_TRACE(std::string("--threads ") + threads);
         const std::string t = std::string(" --threads ") + threads;
         const std::string half = Tmp(std::string("half") + threads + ".jsf");
-        const auto a = RunCli("analyze '" + game + "'" + opts + t + " --tables 30 --json --dump-table 30 --save-state '" +
-                              half + "'");
+        const auto a = RunCli("analyze '" + game + "'" + opts + t +
+                              " --tables 30 --json --dump-table 30 --save-state '" + half + "'");
         ASSERT_EQ(a.status, 0) << a.err;
         const auto r = RunCli("resume '" + half + "'" + t + " --tables 45 --json --dump-table 45");
         ASSERT_EQ(r.status, 0) << r.err;

@@ -66,8 +66,8 @@ TEST(UpdateCli, OneGameJsonStatusesAndExitCodes)
     const nlohmann::ordered_json ordered = nlohmann::ordered_json::parse(r.out);
     for (auto it = ordered.begin(); it != ordered.end(); ++it)
         keys.push_back(it.key());
-    const std::vector<std::string> expected = {"source", "status",  "http_status", "added", "draw_count",
-                                               "conflicts", "skipped", "dry_run", "message"};
+    const std::vector<std::string> expected = {"source",    "status",  "http_status", "added",  "draw_count",
+                                               "conflicts", "skipped", "dry_run",     "message"};
     EXPECT_EQ(keys, expected);
     EXPECT_EQ(j["source"], server.Url("/649.csv"));
     EXPECT_EQ(j["status"], "updated");

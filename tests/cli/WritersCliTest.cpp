@@ -29,15 +29,9 @@ std::string Dir(const std::string& name)
     return d;
 }
 
-std::string Q(const std::string& s)
-{
-    return "'" + s + "'";
-}
+std::string Q(const std::string& s) { return "'" + s + "'"; }
 
-std::string Text(const std::string& path)
-{
-    return textfiles::Get(path);
-}
+std::string Text(const std::string& path) { return textfiles::Get(path); }
 
 std::vector<std::string> Names(const std::string& dir)
 {
@@ -135,9 +129,8 @@ TEST(WritersCli, OutputsNeverReplaceInputsOrSpecialFiles)
     ASSERT_EQ(::link(game.c_str(), (dir + "hard.drw").c_str()), 0);
     ASSERT_EQ(::mkfifo((dir + "pipe").c_str(), 0600), 0);
     const std::string analyze = "analyze " + Q(game) + " --tables 2 --tested 20 --stat 5 --save-state ";
-    const std::vector<std::string> refusedStates = {game,           dir + "./g.drw",  dir + "sub/../g.drw",
-                                                    dir + "link.drw", dir + "hard.drw", dir + "pipe",
-                                                    "/dev/full"};
+    const std::vector<std::string> refusedStates = {
+        game, dir + "./g.drw", dir + "sub/../g.drw", dir + "link.drw", dir + "hard.drw", dir + "pipe", "/dev/full"};
     for (const std::string& target : refusedStates) {
         const TCliResult r = RunCli(analyze + Q(target));
         EXPECT_EQ(r.status, 1) << target;
@@ -172,8 +165,8 @@ TEST(WritersCli, OutputsNeverReplaceInputsOrSpecialFiles)
         EXPECT_NE(r.err.find("It is not a regular file."), std::string::npos) << r.err;
     }
     EXPECT_TRUE(fs::is_fifo(dir + "pipe"));
-    EXPECT_EQ(Names(dir), (std::vector<std::string>{"g.drw", "hard.drw", "link.drw", "next.jsf", "pipe", "run.jsf",
-                                                    "sub"}));
+    EXPECT_EQ(Names(dir),
+              (std::vector<std::string>{"g.drw", "hard.drw", "link.drw", "next.jsf", "pipe", "run.jsf", "sub"}));
 }
 
 // A save stopped by the file size limit: the command fails (not killed by

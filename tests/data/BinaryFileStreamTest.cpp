@@ -21,8 +21,7 @@ class TBytesStream : public TBaseBinaryFileStream {
 public:
     explicit TBytesStream(Bytes payload = {}, uint32_t version = 1, uint32_t id = MakeFileHeaderID("TST "))
         : TBaseBinaryFileStream(id, version), payload(std::move(payload))
-    {
-    }
+    {}
     Bytes payload;
     std::vector<uint32_t> upgrades;
     size_t readShort = 0; // bytes the reader leaves unread
@@ -274,7 +273,9 @@ TEST(BinaryFileStream, ImportRefusesForeignOrDamagedImages)
 
     TBytesStream c;
     c.readShort = 1;
-    EXPECT_EQ(ErrorOf([&] { ImportImage(c, ImageOf({1, 2, 3})); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  ImportImage(c, ImageOf({1, 2, 3}));
+              }),
               "INTERNAL ERROR [TBaseBinaryFileStream]: ImportData mismatch size.");
 
     for (size_t n : {0, 1, 4, 11}) {
@@ -296,8 +297,7 @@ TEST(BinaryFileStream, EachObjectTransfersOnce)
          "INTERNAL ERROR [TBaseBinaryFileStream]: ExportData call with already BFIO performed"},
         {"import after export", [](TBytesStream& s) { s.ExportData(); }, [](TBytesStream& s) { s.ImportData(); },
          "INTERNAL ERROR [TBaseBinaryFileStream]: ImportData call with already BFIO performed"},
-        {"import twice", [](TBytesStream& s) { ImportImage(s, ImageOf({1})); },
-         [](TBytesStream& s) { s.ImportData(); },
+        {"import twice", [](TBytesStream& s) { ImportImage(s, ImageOf({1})); }, [](TBytesStream& s) { s.ImportData(); },
          "INTERNAL ERROR [TBaseBinaryFileStream]: ImportData call with already BFIO performed"},
         {"export compressed", [](TBytesStream& s) { s.Compress(); }, [](TBytesStream& s) { s.ExportData(); },
          "INTERNAL ERROR [TBaseBinaryFileStream]: ExportData call with compressed stream"},
@@ -391,7 +391,8 @@ TEST(BinaryFileStream, DamagedCompressedDataFailsInDecompression)
         {"one byte", {0x78}},
         {"plain image", ImageOf({1, 2, 3})},
         {"truncated", Bytes(good.begin(), good.end() - 5)},
-        {"bad adler", [&] {
+        {"bad adler",
+         [&] {
              Bytes b = good;
              b.back() ^= 0xFF;
              return b;

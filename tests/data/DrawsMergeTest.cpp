@@ -61,12 +61,9 @@ TEST(DrawsMerge, DatedGameTakesTheDatesItLacksAndListsConflicts)
     twice.push_back(Draw(kDay1 + 10, 1, another));
 
     const Case cases[] = {
-        {"same history", AsFile(game), 0, {}},
-        {"grown by two", grown, 2, {}},
-        {"one draw differs", changed, 0, {kDay1 + 4}},
-        {"older draw and a shorter file", older, 1, {}},
-        {"a date twice in the file", twice, 1, {}},
-        {"empty file", {}, 0, {}},
+        {"same history", AsFile(game), 0, {}},         {"grown by two", grown, 2, {}},
+        {"one draw differs", changed, 0, {kDay1 + 4}}, {"older draw and a shorter file", older, 1, {}},
+        {"a date twice in the file", twice, 1, {}},    {"empty file", {}, 0, {}},
     };
     for (const Case& c : cases) {
         const TDrawsMerge plan = PlanDrawsMerge(game, c.file);
@@ -140,8 +137,8 @@ TEST(DrawsMerge, UndatedGameMustBeAPrefixOfTheFile)
         {"empty game takes the whole file", &empty, longer, false, 0, 7, ""},
         {"prefix", &game, longer, false, 0, 2, ""},
         {"the same history", &game, AsFile(game), false, 0, 0, ""},
-        {"file shorter than the game", &game, AsFile(game, 1, 3), true, 4,
-         0, "The histories differ: the file holds 3 draws, fewer than the game's 5. Nothing was added."},
+        {"file shorter than the game", &game, AsFile(game, 1, 3), true, 4, 0,
+         "The histories differ: the file holds 3 draws, fewer than the game's 5. Nothing was added."},
         {"third draw differs", &game, third, true, 3, 0, nullptr},
         {"empty file, game with draws", &game, {}, true, 1, 0, nullptr},
     };

@@ -809,9 +809,9 @@ TEST(GameFile, RefusedRecordsAreCountedAndExplained)
     Bytes b = BuildImage(g, model);
     const size_t at = Le32(b, 8);
     const size_t size = 9;
-    std::copy(b.begin() + at, b.begin() + at + 5, b.begin() + at + size);  // record 2: date and index of 1
+    std::copy(b.begin() + at, b.begin() + at + 5, b.begin() + at + size);     // record 2: date and index of 1
     std::copy(b.begin() + at, b.begin() + at + 5, b.begin() + at + 2 * size); // record 3 as well
-    b[at + 3 * size + 4] = 0;                                                   // record 4: index 0
+    b[at + 3 * size + 4] = 0;                                                 // record 4: index 0
     FixChecksum(b);
     const std::string path = TmpDir() + "refused.drw";
     ASSERT_TRUE(WriteFile(path, b));

@@ -34,10 +34,7 @@ TGameInfo Game(int drawsPerDay, TGameField one = Field(6, 49), uint8_t kind = 0,
 
 const TArrayOfShortIntArray kSix{{5, 12, 23, 31, 40, 44}};
 
-TArrayOfShortIntArray Six(int first)
-{
-    return {{static_cast<int8_t>(first), 43, 44, 45, 46, 47}};
-}
+TArrayOfShortIntArray Six(int first) { return {{static_cast<int8_t>(first), 43, 44, 45, 46, 47}}; }
 
 const TDateTime kDay = 40262; // 25 March 2010
 
@@ -190,13 +187,19 @@ TEST(FieldRules, CountsWidthsAndTexts)
         int width;
         const char* text;
     } cases[] = {
-        {Field(6, 49), 13983816, 3, "06/49"},   {Field(5, 35), 324632, 3, "05/35"},
-        {Field(1, 20), 20, 1, "01/20"},         {Field(3, 10, 0, true), 1000, 2, "03/10LS"},
-        {Field(2, 16), 120, 1, "02/16"},        {Field(7, 75), 1984829850, 4, "07/75"},
-        {Field(2, 7, 1, true), 49, 1, "02/07S"}, {Field(4, 10, 0), 210, 1, "04/10L"},
-        {Field(1, 256), 0, 1, "01/256"},        {Field(3, 256), 0, 1, "03/256"},
+        {Field(6, 49), 13983816, 3, "06/49"},
+        {Field(5, 35), 324632, 3, "05/35"},
+        {Field(1, 20), 20, 1, "01/20"},
+        {Field(3, 10, 0, true), 1000, 2, "03/10LS"},
+        {Field(2, 16), 120, 1, "02/16"},
+        {Field(7, 75), 1984829850, 4, "07/75"},
+        {Field(2, 7, 1, true), 49, 1, "02/07S"},
+        {Field(4, 10, 0), 210, 1, "04/10L"},
+        {Field(1, 256), 0, 1, "01/256"},
+        {Field(3, 256), 0, 1, "03/256"},
         // Ordered fields whose count does not fit 32 bits still get a width that holds them.
-        {Field(6, 49, 1, true), 0, 5, "06/49S"}, {Field(7, 75, 1, true), 0, 6, "07/75S"},
+        {Field(6, 49, 1, true), 0, 5, "06/49S"},
+        {Field(7, 75, 1, true), 0, 6, "07/75S"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TicketCount(c.field), c.tickets) << c.text;
@@ -246,8 +249,8 @@ TEST(FieldRules, ParseFormationCode)
             EXPECT_EQ(fields[i].Ordered, want.Ordered) << c.code << " field " << i + 1;
         }
     }
-    for (const char* bad : {"", "|BB", "06", "ab49", "0649|", "0649|x1BB", "0649|02", "0649|0a10",
-                            "\xff\xff\xff\xff"}) {
+    for (const char* bad :
+         {"", "|BB", "06", "ab49", "0649|", "0649|x1BB", "0649|02", "0649|0a10", "\xff\xff\xff\xff"}) {
         std::array<TGameField, 2> fields{Field(1, 2), Field(1, 2)};
         uint8_t kind = 7;
         EXPECT_THROW(ParseFormationCode(bad, fields, kind), EConvertError) << bad;
@@ -278,12 +281,21 @@ TEST(CheckNumbers, Rules)
         {"ordered 10 with lowest 0", Game(0, Field(3, 10, 0, true)), {{7, 10, 7}}, false, {}},
         {"lowest 0 set", Game(0, Field(3, 10, 0)), {{9, 0, 4}}, true, {{0, 4, 9}}},
         {"bonus equals main", Game(0, Field(6, 49), 2, Field(1, 49)), {{5, 12, 23, 31, 40, 44}, {12}}, false, {}},
-        {"bonus differs", Game(0, Field(6, 49), 2, Field(1, 49)), {{44, 12, 23, 31, 40, 5}, {7}}, true,
+        {"bonus differs",
+         Game(0, Field(6, 49), 2, Field(1, 49)),
+         {{44, 12, 23, 31, 40, 5}, {7}},
+         true,
          {{5, 12, 23, 31, 40, 44}, {7}}},
-        {"power ball may repeat", Game(0, Field(6, 49), 1, Field(1, 49)), {{5, 12, 23, 31, 40, 44}, {12}}, true,
+        {"power ball may repeat",
+         Game(0, Field(6, 49), 1, Field(1, 49)),
+         {{5, 12, 23, 31, 40, 44}, {12}},
+         true,
          {{5, 12, 23, 31, 40, 44}, {12}}},
         {"second field missing", Game(0, Field(6, 49), 1, Field(1, 10)), {{5, 12, 23, 31, 40, 44}}, false, {}},
-        {"two bonus sorted", Game(0, Field(5, 50), 2, Field(2, 50)), {{1, 2, 3, 4, 5}, {9, 8}}, true,
+        {"two bonus sorted",
+         Game(0, Field(5, 50), 2, Field(2, 50)),
+         {{1, 2, 3, 4, 5}, {9, 8}},
+         true,
          {{1, 2, 3, 4, 5}, {8, 9}}},
     };
     for (auto& c : cases) {
@@ -341,9 +353,8 @@ TEST(DrawClass, DateAndNumberChecks)
         TArrayOfShortIntArray numbers;
         int position;
     } cases[] = {
-        {2, kDay, kSix, 0},  {0, kDay, kSix, 0},     {-1, kDay, kSix, 0}, {1, 0, kSix, 0},
-        {1, NAN, kSix, 0},   {1, INFINITY, kSix, 0}, {1, kDay, {{1, 2}}, 0}, {INT_MAX, kDay, kSix, 0},
-        {1, kDay, kSix, 1},  {1, -5, kSix, 1},
+        {2, kDay, kSix, 0},     {0, kDay, kSix, 0},     {-1, kDay, kSix, 0},      {1, 0, kSix, 0},    {1, NAN, kSix, 0},
+        {1, INFINITY, kSix, 0}, {1, kDay, {{1, 2}}, 0}, {INT_MAX, kDay, kSix, 0}, {1, kDay, kSix, 1}, {1, -5, kSix, 1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(daily.AddDraw(c.index, 0, c.numbers, c.date), c.position) << c.index << " " << c.date;
@@ -514,8 +525,8 @@ TEST(GameModel, DefaultFieldNamesFollowKindAndCount)
         uint8_t kind;
         int32_t picked2;
         const char* second;
-    } cases[] = {{1, 1, "Powerball"}, {1, 2, "Powerballs"}, {2, 1, "Bonus ball"}, {2, 2, "Bonus balls"},
-                 {0, 1, "Powerball"}};
+    } cases[] = {
+        {1, 1, "Powerball"}, {1, 2, "Powerballs"}, {2, 1, "Bonus ball"}, {2, 2, "Bonus balls"}, {0, 1, "Powerball"}};
     for (const auto& c : cases) {
         TGameInfo g;
         g.Field2Kind = c.kind;

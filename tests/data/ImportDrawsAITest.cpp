@@ -195,7 +195,7 @@ TEST(ImportDrawsAI, RealFilesYieldWhatAPersonReadsInThem)
         const json& newest = (*sample)[newestFirst ? "first_draw" : "last_draw"];
         ASSERT_FALSE(ai.FoundDraws.empty());
         const std::pair<const json*, const TImportCandidate*> ends[] = {{&oldest, &ai.FoundDraws.front()},
-                                                                         {&newest, &ai.FoundDraws.back()}};
+                                                                        {&newest, &ai.FoundDraws.back()}};
         for (const auto& [want, got] : ends) {
             TArrayOfShortIntArray numbers{(*want)["main"].get<TShortIntArray>()};
             if (!(*want)["second"].empty())
@@ -261,8 +261,8 @@ TEST(ImportDrawsAI, WellBehavedFilesKeepTheClassicLayout)
                 TShortIntArray balls;
                 while (static_cast<int>(balls.size()) < g.Fields[f].Picked) {
                     const int b = 1 + static_cast<int>(rng() % static_cast<unsigned>(g.Fields[f].Total));
-                    const bool inMain = f == 1 && g.Field2Kind == 2 &&
-                                        std::find(draw[0].begin(), draw[0].end(), b) != draw[0].end();
+                    const bool inMain =
+                        f == 1 && g.Field2Kind == 2 && std::find(draw[0].begin(), draw[0].end(), b) != draw[0].end();
                     if (!inMain && std::find(balls.begin(), balls.end(), b) == balls.end())
                         balls.push_back(static_cast<int8_t>(b));
                 }
@@ -285,7 +285,9 @@ TEST(ImportDrawsAI, WellBehavedFilesKeepTheClassicLayout)
         EXPECT_LE(ai.DateType, dated ? dateType : 0);
         EXPECT_EQ(ai.DateStart, dated ? leading + 1 : 0);
         EXPECT_EQ(ai.NumbersStart, leading + dateLen + 1);
-        EXPECT_EQ(ai.NumbersPerLine, leading + dateLen + static_cast<int>(draws[0][0].size() + (g.FieldCount == 2 ? draws[0][1].size() : 0)));
+        EXPECT_EQ(ai.NumbersPerLine,
+                  leading + dateLen +
+                      static_cast<int>(draws[0][0].size() + (g.FieldCount == 2 ? draws[0][1].size() : 0)));
         ASSERT_EQ(ai.FoundDraws.size(), draws.size());
         for (size_t i = 0; i < draws.size(); ++i)
             EXPECT_EQ(ai.FoundDraws[i].Numbers, draws[i]);
@@ -329,8 +331,9 @@ TEST(ImportDrawsAI, ByteOrderMarksAreReadAsText)
                               "22 M\xC3\xA4rz 2012;9;8;7;6;5;4\r\n25 Mar 2012;11;12;13;14;15;16\r\n";
     auto utf16 = [&](bool little) {
         std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
-        const std::u32string wide = U"Date;N1;N2;N3;N4;N5;N6\r\n15 Mar 2012;3;8;12;25;31;40\r\n18 Mar 2012;1;2;3;4;5;6\r\n"
-                                    U"22 M\u00E4rz 2012;9;8;7;6;5;4\r\n25 Mar 2012;11;12;13;14;15;16\r\n";
+        const std::u32string wide =
+            U"Date;N1;N2;N3;N4;N5;N6\r\n15 Mar 2012;3;8;12;25;31;40\r\n18 Mar 2012;1;2;3;4;5;6\r\n"
+            U"22 M\u00E4rz 2012;9;8;7;6;5;4\r\n25 Mar 2012;11;12;13;14;15;16\r\n";
         for (char32_t ch : wide) {
             const char lo = static_cast<char>(ch & 0xFF), hi = static_cast<char>(ch >> 8);
             out += little ? std::string{lo, hi} : std::string{hi, lo};
@@ -378,7 +381,8 @@ TEST(ImportDrawsAI, FilesThatCannotBeReadSaySo)
     } rows[] = {
         {missing, "Unable to load file\n\r'" + missing + "'"},
         {folder, "Unable to load file\n\r'" + folder + "'"},
-        {huge, "Unable to load file\n\r'" + huge + "'\n\rThe file is larger than 16 MB, far more than a draws history."},
+        {huge,
+         "Unable to load file\n\r'" + huge + "'\n\rThe file is larger than 16 MB, far more than a draws history."},
         {many, "Unable to load file\n\r'" + many +
                    "'\n\rThe file holds more than 1000000 lines with numbers, far more than a draws history."},
     };
@@ -414,8 +418,8 @@ TEST(ImportDrawsAI, HostileFilesEndInAMessageOrNothing)
         std::string bytes;
         size_t draws;
     } rows[] = {
-        {"binary", binary, 0}, {"nuls", nuls, 1}, {"lonecr", loneCr, 20},
-        {"digits", digits + "\n1 2 3\n", 0}, {"commas", commas, 0}, {"empty", "", 0},
+        {"binary", binary, 0}, {"nuls", nuls, 1}, {"lonecr", loneCr, 20}, {"digits", digits + "\n1 2 3\n", 0},
+        {"commas", commas, 0}, {"empty", "", 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -550,9 +554,13 @@ TEST(ImportDrawsAI, HostileDelimitedFilesLoseOnlyWhatIsDamaged)
         size_t draws;
         std::vector<std::string> skipped;
     } rows[] = {
-        {"open quote", draws(0, 3) + "04/03/2019;\"4;5;6;7;8;9\n" + draws(4, 20), 19,
+        {"open quote",
+         draws(0, 3) + "04/03/2019;\"4;5;6;7;8;9\n" + draws(4, 20),
+         19,
          {"1 line skipped: a quote never closed"}},
-        {"huge field", draws(0, 10) + "11/03/2019;\"" + std::string(5'000'000, '1') + "\";2;3;4;5;6\n", 10,
+        {"huge field",
+         draws(0, 10) + "11/03/2019;\"" + std::string(5'000'000, '1') + "\";2;3;4;5;6\n",
+         10,
          {"1 line skipped: not a number where the numbers stand"}},
         {"a million columns", draws(0, 10) + wide + "\n", 10, {"1 line skipped: no date"}},
         {"NUL bytes", std::string(nuls, sizeof nuls - 1), 2, {}},

@@ -231,9 +231,15 @@ TEST(LocalGames, FindByBaseName)
         const char* name;
         const char* base; // nullptr: none
     } cases[] = {
-        {"Lotto.ini", "Lotto"},           {"lOtTo.jsf", "Lotto"},     {"/elsewhere/LOTTO.drw", "Lotto"},
-        {"Lotto.Plus.ini", "Lotto.Plus"}, {"Lotto", nullptr},         {"Lotto.", "Lotto"},
-        {"Lott.ini", nullptr},            {"", nullptr},              {".drw", nullptr},
+        {"Lotto.ini", "Lotto"},
+        {"lOtTo.jsf", "Lotto"},
+        {"/elsewhere/LOTTO.drw", "Lotto"},
+        {"Lotto.Plus.ini", "Lotto.Plus"},
+        {"Lotto", nullptr},
+        {"Lotto.", "Lotto"},
+        {"Lott.ini", nullptr},
+        {"", nullptr},
+        {".drw", nullptr},
     };
     for (const auto& c : cases) {
         const TLocalGameRec* rec = games.FindByBaseName(c.name);

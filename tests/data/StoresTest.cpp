@@ -52,9 +52,9 @@ TEST(BaseStore, MoveExchangeReverse)
         bool result;
         const char* after;
     } cases[] = {
-        {"move", 1, 3, true, "BACD"},   {"move", 3, 1, true, "CABD"},  {"move", 1, 4, true, "BCAD"},
-        {"move", 4, 1, true, "DABC"},   {"move", 2, 2, true, "ABCD"},  {"move", 0, 2, false, "ABCD"},
-        {"move", 2, 5, false, "ABCD"},  {"exchange", 1, 4, true, "DBCA"}, {"exchange", 4, 5, false, "ABCD"},
+        {"move", 1, 3, true, "BACD"},       {"move", 3, 1, true, "CABD"},     {"move", 1, 4, true, "BCAD"},
+        {"move", 4, 1, true, "DABC"},       {"move", 2, 2, true, "ABCD"},     {"move", 0, 2, false, "ABCD"},
+        {"move", 2, 5, false, "ABCD"},      {"exchange", 1, 4, true, "DBCA"}, {"exchange", 4, 5, false, "ABCD"},
         {"exchange", -1, 1, false, "ABCD"},
     };
     for (const auto& c : cases) {
@@ -271,11 +271,7 @@ TEST(IntegerStore, StreamRoundTripDropsComparerOrder)
         std::vector<int32_t> values;
         uint8_t loadedOrder;
     } cases[] = {
-        {0, {5, -1, INT_MAX, INT_MIN}, 0},
-        {1, {-3, 2, 2, 8}, 1},
-        {2, {8, 2, -3}, 2},
-        {3, {15, 24, 31}, 0},
-        {0, {}, 0},
+        {0, {5, -1, INT_MAX, INT_MIN}, 0}, {1, {-3, 2, 2, 8}, 1}, {2, {8, 2, -3}, 2}, {3, {15, 24, 31}, 0}, {0, {}, 0},
     };
     for (const auto& c : cases) {
         TIntegerStore s;
@@ -569,8 +565,16 @@ TEST(IntegerStore, StampFollowsEveryChangeOfTheElements)
         {"ReplaceInt", [](TIntegerStore& x) { return x.ReplaceInt(2, 4); }},
         {"Exchange", [](TIntegerStore& x) { return x.Exchange(1, 3); }},
         {"Move", [](TIntegerStore& x) { return x.Move(3, 1); }},
-        {"Reverse", [](TIntegerStore& x) { x.Reverse(); return true; }},
-        {"SetOrder", [](TIntegerStore& x) { x.SetOrder(TIntegerStore::kAscending); return true; }},
+        {"Reverse",
+         [](TIntegerStore& x) {
+             x.Reverse();
+             return true;
+         }},
+        {"SetOrder",
+         [](TIntegerStore& x) {
+             x.SetOrder(TIntegerStore::kAscending);
+             return true;
+         }},
         {"Delete", [](TIntegerStore& x) { return x.Delete(2); }},
         {"LoadFromStream",
          [](TIntegerStore& x) {
@@ -582,7 +586,11 @@ TEST(IntegerStore, StampFollowsEveryChangeOfTheElements)
              x.LoadFromStream(stream);
              return true;
          }},
-        {"Clear", [](TIntegerStore& x) { x.Clear(); return true; }},
+        {"Clear",
+         [](TIntegerStore& x) {
+             x.Clear();
+             return true;
+         }},
     };
     for (const auto& [name, change] : changes) {
         seen.push_back(s.Stamp());

@@ -63,10 +63,7 @@ std::string TempFolder(const std::string& leaf)
     return dir;
 }
 
-void Touch(const std::string& path)
-{
-    std::ofstream(path) << "x";
-}
+void Touch(const std::string& path) { std::ofstream(path) << "x"; }
 
 } // namespace
 
@@ -77,12 +74,18 @@ TEST(Counting, CombinationTables)
         int32_t c32;
         int64_t c64;
     } cases[] = {
-        {49, 6, 13983816, 13983816},       {99, 7, 0, 14887031544LL},
-        {75, 7, 1984829850, 1984829850},   {76, 7, 0, 2186189400LL},
-        {0, 0, 1, 1},                      {99, 99, 1, 1},
-        {99, 0, 1, 1},                     {10, 11, 0, 0},
-        {-1, 0, 0, 0},                     {100, 1, 0, 0},
-        {35, 5, 324632, 324632},           {99, 49, 0, 0}, // 5.0e28 does not fit 64 bits
+        {49, 6, 13983816, 13983816},
+        {99, 7, 0, 14887031544LL},
+        {75, 7, 1984829850, 1984829850},
+        {76, 7, 0, 2186189400LL},
+        {0, 0, 1, 1},
+        {99, 99, 1, 1},
+        {99, 0, 1, 1},
+        {10, 11, 0, 0},
+        {-1, 0, 0, 0},
+        {100, 1, 0, 0},
+        {35, 5, 324632, 324632},
+        {99, 49, 0, 0}, // 5.0e28 does not fit 64 bits
         {66, 33, 0, 7219428434016265740LL},
     };
     for (const auto& c : cases) {
@@ -108,7 +111,7 @@ TEST(Counting, Powers)
     struct Case {
         int a, b;
         int32_t power;
-    } cases[] = {{2, 10, 1024}, {7, 7, 823543}, {0, 0, 1}, {0, 3, 0}, {5, -2, 1}, {10, 9, 1000000000},
+    } cases[] = {{2, 10, 1024}, {7, 7, 823543}, {0, 0, 1},           {0, 3, 0},   {5, -2, 1},  {10, 9, 1000000000},
                  {10, 10, 0},   {2, 31, 0},     {2, 30, 1073741824}, {-2, 3, -8}, {-2, 33, 0}, {99, 7, 0}};
     for (const auto& c : cases)
         EXPECT_EQ(PowerTable(c.a, c.b), c.power) << c.a << "^" << c.b;
@@ -167,8 +170,8 @@ TEST(Balls, BadRankArgumentsAreRefused)
     struct Case {
         int64_t rank;
         int v, k;
-    } unrank[] = {{-1, 49, 6}, {13983816, 49, 6}, {0, 0, 1}, {0, 100, 1}, {0, 5, 6}, {0, 49, 0}, {0, 49, 13},
-                  {LLONG_MAX, 99, 7}};
+    } unrank[] = {{-1, 49, 6}, {13983816, 49, 6}, {0, 0, 1},   {0, 100, 1},
+                  {0, 5, 6},   {0, 49, 0},        {0, 49, 13}, {LLONG_MAX, 99, 7}};
     for (const auto& c : unrank) {
         EXPECT_FALSE(UnrankBalls(c.rank, c.v, c.k, out)) << c.rank << " " << c.v << " " << c.k;
         EXPECT_EQ(out, TShortIntArray{9});
@@ -176,8 +179,8 @@ TEST(Balls, BadRankArgumentsAreRefused)
     struct RankCase {
         TShortIntArray balls;
         int v, k;
-    } rank[] = {{{3, 2}, 10, 2}, {{2, 2}, 10, 2}, {{0, 2}, 10, 2}, {{1, 11}, 10, 2}, {{1}, 10, 2},
-                {{-5, 3}, 10, 2}, {{1, 2}, 100, 2}, {{1, 2}, 10, 0}};
+    } rank[] = {{{3, 2}, 10, 2}, {{2, 2}, 10, 2},  {{0, 2}, 10, 2},  {{1, 11}, 10, 2},
+                {{1}, 10, 2},    {{-5, 3}, 10, 2}, {{1, 2}, 100, 2}, {{1, 2}, 10, 0}};
     for (const auto& c : rank)
         EXPECT_EQ(RankBalls(c.balls, c.v, c.k), -1);
     EXPECT_EQ(RankBalls(nullptr, 10, 2), -1);
@@ -209,8 +212,8 @@ TEST(StreamStrings, Encoding)
 
 TEST(StreamStrings, UnterminatedStringRaises)
 {
-    for (const std::vector<uint8_t>& bytes : {std::vector<uint8_t>{}, std::vector<uint8_t>{0x41, 0x42},
-                                              std::vector<uint8_t>(1 << 20, 0x41)}) {
+    for (const std::vector<uint8_t>& bytes :
+         {std::vector<uint8_t>{}, std::vector<uint8_t>{0x41, 0x42}, std::vector<uint8_t>(1 << 20, 0x41)}) {
         TMemoryStream s(bytes);
         EXPECT_THROW(LoadString(s), EStreamError);
         EXPECT_EQ(s.Position(), 0u);
@@ -278,9 +281,9 @@ TEST(NumberText, TextToBallsAndBack)
         int digits;
         const char* text;
     } cases[] = {
-        {{1, 2, 3}, "-", 0, "1-2-3"},   {{1, 12}, "-", 0, "01-12"},   {{1, 12}, " ", 3, "001 012"},
-        {{7}, ", ", 1, "7"},            {{}, "-", 2, ""},             {{5, 9}, "", 0, "59"},
-        {{5, 10}, " ", -3, "05 10"},    {{3}, " ", 1000, nullptr},
+        {{1, 2, 3}, "-", 0, "1-2-3"}, {{1, 12}, "-", 0, "01-12"}, {{1, 12}, " ", 3, "001 012"},
+        {{7}, ", ", 1, "7"},          {{}, "-", 2, ""},           {{5, 9}, "", 0, "59"},
+        {{5, 10}, " ", -3, "05 10"},  {{3}, " ", 1000, nullptr},
     };
     for (const auto& c : cases) {
         const std::string out = BallsToText(c.balls, c.separator, c.digits);
@@ -296,8 +299,8 @@ TEST(Dates, EncodeDecode)
     struct Case {
         int y, m, d;
         TDateTime date;
-    } cases[] = {{1899, 12, 30, 0}, {1899, 12, 31, 1}, {1900, 1, 1, 2}, {2010, 3, 25, 40262}, {2000, 2, 29, 36585},
-                 {1, 1, 1, -693593}, {9999, 12, 31, 2958465}, {1800, 1, 1, -36522}};
+    } cases[] = {{1899, 12, 30, 0},    {1899, 12, 31, 1},  {1900, 1, 1, 2},         {2010, 3, 25, 40262},
+                 {2000, 2, 29, 36585}, {1, 1, 1, -693593}, {9999, 12, 31, 2958465}, {1800, 1, 1, -36522}};
     for (const auto& c : cases) {
         EXPECT_EQ(EncodeDate(c.y, c.m, c.d), c.date) << c.y << "-" << c.m << "-" << c.d;
         int y = 0, m = 0, d = 0;
@@ -307,8 +310,14 @@ TEST(Dates, EncodeDecode)
         EXPECT_EQ(m, c.m);
         EXPECT_EQ(d, c.d);
     }
-    for (auto [y, m, d] : {std::tuple{2001, 2, 29}, {2010, 13, 1}, {2010, 4, 31}, {0, 1, 1}, {10000, 1, 1},
-                           {2010, 0, 5}, {2010, 5, -1}, {INT_MAX, INT_MAX, INT_MAX}})
+    for (auto [y, m, d] : {std::tuple{2001, 2, 29},
+                           {2010, 13, 1},
+                           {2010, 4, 31},
+                           {0, 1, 1},
+                           {10000, 1, 1},
+                           {2010, 0, 5},
+                           {2010, 5, -1},
+                           {INT_MAX, INT_MAX, INT_MAX}})
         EXPECT_EQ(EncodeDate(y, m, d), 0) << y << "-" << m << "-" << d;
     int y, m, d;
     for (double bad : {double(NAN), double(INFINITY), 1e300, -1e300, 2958466.0})
@@ -329,9 +338,12 @@ TEST(Dates, DateTexts)
         TDateTime date;
         const char* text;
     } cases[] = {
-        {0, "/", true, false, date, "25/03/2010  Thu"}, {1, "/", false, false, date, "03/25/2010"},
-        {2, "-", false, false, date, "2010-03-25"},     {3, ".", true, true, date, "2010.25.03  Thursday"},
-        {0, "/", true, false, 0, "Undefined"},           {2, "-", false, false, NAN, "Undefined"},
+        {0, "/", true, false, date, "25/03/2010  Thu"},
+        {1, "/", false, false, date, "03/25/2010"},
+        {2, "-", false, false, date, "2010-03-25"},
+        {3, ".", true, true, date, "2010.25.03  Thursday"},
+        {0, "/", true, false, 0, "Undefined"},
+        {2, "-", false, false, NAN, "Undefined"},
         {0, "", false, false, EncodeDate(5, 1, 2), "02010005"},
     };
     for (const auto& c : cases)

@@ -88,15 +88,15 @@ TEST(BestLists, RankedListsOrderByCategoryThenHigherCategories)
 {
     ListRig rig;
     // Top 2 (i = 2), category 1.
-    rig.File({{5}, {5}, {5}, {5}});          // 1: no row with a hit in the top 2
+    rig.File({{5}, {5}, {5}, {5}}); // 1: no row with a hit in the top 2
     EXPECT_EQ(rig.Ids(2, 1, kAug), Ids{});
-    rig.File({{1}, {5}, {5}, {5}});          // 2: one row
+    rig.File({{1}, {5}, {5}, {5}}); // 2: one row
     EXPECT_EQ(rig.Ids(2, 1, kAug), Ids{2});
-    rig.File({{1}, {2}, {5}, {5}});          // 3: two rows: better, first
+    rig.File({{1}, {2}, {5}, {5}}); // 3: two rows: better, first
     EXPECT_EQ(rig.Ids(2, 1, kAug), (Ids{3, 2}));
-    rig.File({{2}, {5}, {5}, {5}});          // 4: equal to 2 on every category: after it
+    rig.File({{2}, {5}, {5}, {5}}); // 4: equal to 2 on every category: after it
     EXPECT_EQ(rig.Ids(2, 1, kAug), (Ids{3, 2, 4}));
-    rig.File({{1, 2}, {5}, {5}, {5}});       // 5: equal on j = 1, better on j = 2
+    rig.File({{1, 2}, {5}, {5}, {5}}); // 5: equal on j = 1, better on j = 2
     EXPECT_EQ(rig.Ids(2, 1, kAug), (Ids{3, 5, 2, 4}));
     // Absolute counts exact hits: table 5's row of two is not a row of one.
     EXPECT_EQ(rig.Ids(2, 1, kAbs), (Ids{3, 2, 4}));
@@ -127,9 +127,9 @@ TEST(BestLists, BuildupQualifiesOnRisingCountsEndingAtTheCategory)
 {
     ListRig rig(19, kModeBuildup);
     // i = 3, j = 2: two hits in the top 3 on the last row, and 2 or 1 on the one before.
-    rig.File({{9}, {9}, {1, 2}, {1, 3}});   // 1: 2 then 2: qualifies
-    rig.File({{9}, {9}, {1}, {2, 3}});      // 2: 1 then 2: qualifies
-    rig.File({{9}, {9}, {9}, {1, 2}});      // 3: 0 then 2: does not
+    rig.File({{9}, {9}, {1, 2}, {1, 3}});    // 1: 2 then 2: qualifies
+    rig.File({{9}, {9}, {1}, {2, 3}});       // 2: 1 then 2: qualifies
+    rig.File({{9}, {9}, {9}, {1, 2}});       // 3: 0 then 2: does not
     rig.File({{9}, {9}, {1, 2, 3}, {1, 2}}); // 4: 3 then 2: does not
     const Ids listed = rig.Ids(3, 2, kBuild);
     EXPECT_EQ(listed.size(), 2u);
@@ -224,7 +224,7 @@ TEST(BestLists, AListChangedFromOutsideIsComparedAsItNowStands)
 {
     auto run = [](bool announce) {
         ListRig rig(3, kModeAugmentative);
-        rig.File({{1, 10, 10}, {1, 10, 10}, {10, 10, 10}, {10, 10, 10}}); // 2 rows with a hit in top 1
+        rig.File({{1, 10, 10}, {1, 10, 10}, {10, 10, 10}, {10, 10, 10}});  // 2 rows with a hit in top 1
         rig.File({{1, 10, 10}, {10, 10, 10}, {10, 10, 10}, {10, 10, 10}}); // 1 row
         rig.File({{1, 10, 10}, {1, 10, 10}, {1, 10, 10}, {10, 10, 10}});   // 3 rows
         EXPECT_EQ(rig.Ids(1, 1, kAug), (Ids{3, 1, 2}));

@@ -93,9 +93,8 @@ TEST_F(Env, RefusedPairsLeaveStateAndShowNothing)
     };
     // Every pair the table refuses, from each reachable state but STARTED
     // (checked from inside the run below).
-    const Case refused[] = {{LOADED, LOADED},    {LOADED, PAUSED},   {LOADED, FINISHED},
-                            {PAUSED, STANDBY},   {PAUSED, LOADED},   {PAUSED, PAUSED},
-                            {FINISHED, PAUSED},  {FINISHED, FINISHED}};
+    const Case refused[] = {{LOADED, LOADED}, {LOADED, PAUSED}, {LOADED, FINISHED}, {PAUSED, STANDBY},
+                            {PAUSED, LOADED}, {PAUSED, PAUSED}, {FINISHED, PAUSED}, {FINISHED, FINISHED}};
     for (const Case& c : refused) {
         if (c.from == PAUSED && r.env.RunState != PAUSED)
             RunPaused(3);

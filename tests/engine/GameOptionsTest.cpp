@@ -187,7 +187,11 @@ TEST(GameOptions, ValidateChecksInOrder)
          "Not enough history draws for given tested draws/statistical data/start point (run factor). "
          "Please adjust these settings."},
         {"D 100 fits exactly", [](TGameOptions& o) { o.MaxStatData = 100; }, ""},
-        {"R too large", [](TGameOptions& o) { o.SetStartPoint(150); o.MaxStatData = 76; },
+        {"R too large",
+         [](TGameOptions& o) {
+             o.SetStartPoint(150);
+             o.MaxStatData = 76;
+         },
          "Not enough history draws for given tested draws/statistical data/start point (run factor). "
          "Please adjust these settings."},
         // Check 3 leaves N - R - T >= 2D, so a negative start point is
@@ -240,7 +244,11 @@ TEST(GameOptions, ValidateChecksInOrder)
         {"scan 1e9", [](TGameOptions& o) { o.MaximumJUXsToScan = 1000000000; },
          "Maximum JUXs to scan should be in the range of 1 - 999999999."},
         {"scan 1", [](TGameOptions& o) { o.MaximumJUXsToScan = 1; }, ""},
-        {"huge T does not overflow", [](TGameOptions& o) { o.TotalTestDraws = INT32_MAX; o.MaxStatData = INT32_MAX; },
+        {"huge T does not overflow",
+         [](TGameOptions& o) {
+             o.TotalTestDraws = INT32_MAX;
+             o.MaxStatData = INT32_MAX;
+         },
          "Not enough history draws for given tested draws/statistical data/start point (run factor). "
          "Please adjust these settings."},
     };
@@ -280,8 +288,8 @@ TEST(GameOptions, RequestedNumbersAreHeldToThePoolOfTheSelectedField)
         o.MinReqNumbers = c.pool - 1;
         EXPECT_EQ(ValidateMessage(o), "") << c.field;
         o.MinReqNumbers = c.pool;
-        EXPECT_EQ(ValidateMessage(o), "Minimum requested numbers cannot be greater than " +
-                                          std::to_string(c.pool - 1) + ".")
+        EXPECT_EQ(ValidateMessage(o),
+                  "Minimum requested numbers cannot be greater than " + std::to_string(c.pool - 1) + ".")
             << c.field;
     }
 }
@@ -343,7 +351,7 @@ TEST(GameOptions, CountObserverSeesEveryChangeOfTheHistory)
     game->SetCountObserver([&] { seen.push_back(game->DrawCount()); });
     ASSERT_EQ(game->AddDraw(0, 0, {{1, 2, 3, 4, 5, 6}}, 0), 1);
     ASSERT_EQ(game->InsertDraw(1, 0, {{7, 8, 9, 10, 11, 12}}, 0, 0), 1);
-    EXPECT_EQ(game->AddDraw(0, 0, {{1, 1, 3, 4, 5, 6}}, 0), 0); // refused: no change
+    EXPECT_EQ(game->AddDraw(0, 0, {{1, 1, 3, 4, 5, 6}}, 0), 0);    // refused: no change
     ASSERT_TRUE(game->ReplaceDraw(1, 0, {{2, 3, 4, 5, 6, 7}}, 0)); // same count
     ASSERT_TRUE(game->DeleteDraw(2));
     EXPECT_FALSE(game->DeleteDraw(5));
@@ -359,7 +367,7 @@ TEST(GameOptions, FieldSelectedOnlyWithinTheGamesFields)
         int32_t f;
         int32_t expected;
     } cases[] = {
-        {nullptr, 2, 1}, {one.get(), 2, 1}, {one.get(), 0, 1},  {two.get(), 2, 2},
+        {nullptr, 2, 1},   {one.get(), 2, 1},  {one.get(), 0, 1}, {two.get(), 2, 2},
         {two.get(), 3, 1}, {two.get(), -1, 1}, {two.get(), 1, 1},
     };
     for (const auto& c : cases) {
@@ -612,14 +620,19 @@ TEST(GameOptions, ReadRules)
         {"ModeAbsolute=2\nModeBuildup=1\n", [](const TGameOptions& o) { EXPECT_EQ(o.Modes, kModeBuildup); }},
         {"ModeAugmentative=1\nModeAbsolute=1\nModeBuildup=01\n",
          [](const TGameOptions& o) { EXPECT_EQ(o.Modes, kModeAll); }},
-        {"ModeAugmentative=yes\nModeBuildup=1\n",
-         [](const TGameOptions& o) { EXPECT_EQ(o.Modes, kModeBuildup); }},
+        {"ModeAugmentative=yes\nModeBuildup=1\n", [](const TGameOptions& o) { EXPECT_EQ(o.Modes, kModeBuildup); }},
         {"ModeBuildup=1\nCompareNums=7, 8;9\n",
-         [](const TGameOptions& o) { EXPECT_EQ(o.CompareNums, (TShortIntArray{7, 8, 9})); }},
+         [](const TGameOptions& o) {
+             EXPECT_EQ(o.CompareNums, (TShortIntArray{7, 8, 9}));
+         }},
         {"ModeBuildup=1\nCompareNums=x0 100 5 99999999999999999999 -3\n",
-         [](const TGameOptions& o) { EXPECT_EQ(o.CompareNums, (TShortIntArray{5, 3})); }},
+         [](const TGameOptions& o) {
+             EXPECT_EQ(o.CompareNums, (TShortIntArray{5, 3}));
+         }},
         {"ModeBuildup=1\nKeepJUXs=40 3,x17 99999999999\n",
-         [](const TGameOptions& o) { EXPECT_EQ(Values(o.KeepJUXs), (TIntArray{3, 17, 40})); }},
+         [](const TGameOptions& o) {
+             EXPECT_EQ(Values(o.KeepJUXs), (TIntArray{3, 17, 40}));
+         }},
         {"ModeBuildup=1\nTotalTestDraws=50\n",
          [](const TGameOptions& o) {
              EXPECT_EQ(o.StartPoint, 250) << "N - the T just read";
@@ -738,10 +751,7 @@ TEST(GameOptions, DamagedProgramSettingsAreDeleted)
     for (size_t i = 0; i < junk.size(); ++i)
         junk[i] = static_cast<char>(i * 37);
     const std::string texts[] = {
-        "[JUXParams]\nApp=XYZ\nAutoLoadDraw=/tmp\n",
-        "[JUXParams]\nVersion=2.3b\n",
-        "[DrawParams]\nApp=JUX\n",
-        junk,
+        "[JUXParams]\nApp=XYZ\nAutoLoadDraw=/tmp\n",    "[JUXParams]\nVersion=2.3b\n", "[DrawParams]\nApp=JUX\n", junk,
         std::string(TIniFile::kMaxFileBytes + 10, '['),
     };
     for (const auto& t : texts) {

@@ -44,9 +44,9 @@ TEST(HitProbability, MatchesTheFormulaAndSumsToOne)
 
 TEST(HitProbability, ImpossibleCountsAndBadArgumentsAreZero)
 {
-    EXPECT_EQ(HitProbability(49, 6, 6, 7), 0.0L);  // more hits than drawn
-    EXPECT_EQ(HitProbability(49, 6, 3, 4), 0.0L);  // more hits than played
-    EXPECT_EQ(HitProbability(10, 6, 8, 3), 0.0L);  // fewer than the 4 forced hits
+    EXPECT_EQ(HitProbability(49, 6, 6, 7), 0.0L); // more hits than drawn
+    EXPECT_EQ(HitProbability(49, 6, 3, 4), 0.0L); // more hits than played
+    EXPECT_EQ(HitProbability(10, 6, 8, 3), 0.0L); // fewer than the 4 forced hits
     EXPECT_EQ(HitProbability(10, 6, 8, -1), 0.0L);
     EXPECT_EQ(HitProbability(0, 0, 0, 0), 0.0L);
     EXPECT_EQ(HitProbability(5, 6, 1, 1), 0.0L);

@@ -87,8 +87,8 @@ void RateAndAdd(const TIntegerStore& window, std::vector<Score>& scores)
         exchanged = false;
         for (size_t i = 1; i < recs.size(); ++i) {
             const bool more = recs[i].Count > recs[i - 1].Count;
-            const bool nearer = recs[i].Count == recs[i - 1].Count &&
-                                std::fabs(recs[i].Value - c) < std::fabs(recs[i - 1].Value - c);
+            const bool nearer =
+                recs[i].Count == recs[i - 1].Count && std::fabs(recs[i].Value - c) < std::fabs(recs[i - 1].Value - c);
             if (more || nearer) {
                 std::swap(recs[i], recs[i - 1]);
                 exchanged = true;
@@ -167,8 +167,8 @@ RefTable RefScan(const RefSetup& s, int32_t id, const RefTable* pred)
             if (!pred)
                 mapped[size_t(i)] = int8_t(num);
             else
-                mapped[size_t(i)] = cur == n ? pred->finalOrder[size_t(num - 1)]
-                                             : pred->rowOrders[size_t(rc)][size_t(num - 1)];
+                mapped[size_t(i)] =
+                    cur == n ? pred->finalOrder[size_t(num - 1)] : pred->rowOrders[size_t(rc)][size_t(num - 1)];
         }
         if (cur == n) {
             t.finalOrder = mapped;
@@ -251,10 +251,7 @@ struct RefRun {
                         return true;
         return false;
     }
-    bool Kept(int32_t id) const
-    {
-        return options->KeepJUXs.ContainsInt(id) || id == computed || id + 1 == computed;
-    }
+    bool Kept(int32_t id) const { return options->KeepJUXs.ContainsInt(id) || id == computed || id + 1 == computed; }
 
     void Ranked(std::vector<int32_t>& list, const RefTable& t, int32_t i, int32_t j, bool exact)
     {
@@ -380,7 +377,6 @@ struct RefRun {
         File(*t);
     }
 };
-
 
 // The engine's tables, live IDs and lists after table `id` against the plain run's.
 void ExpectSameState(const TJUXEngine& engine, const RefRun& ref, int id)
@@ -523,12 +519,12 @@ TEST_P(JUXReference, EngineEqualsPlainImplementation)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formations, JUXReference,
-    ::testing::Combine(::testing::ValuesIn(ReferenceCases()), ::testing::Bool()),
-    [](const ::testing::TestParamInfo<std::tuple<Case, bool>>& info) {
-        return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "OneRun" : "TableByTable");
-    });
+INSTANTIATE_TEST_SUITE_P(Formations, JUXReference,
+                         ::testing::Combine(::testing::ValuesIn(ReferenceCases()), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<Case, bool>>& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "OneRun" : "TableByTable");
+                         });
 
 } // namespace
 

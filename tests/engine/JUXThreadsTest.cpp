@@ -184,8 +184,8 @@ const Case& CaseNamed(const std::string& name)
 // resumed from that file (or in memory) are those of one thread.
 TEST(JUXThreadsPause, RandomPausesSavesAndResumes)
 {
-    for (const char* name : {"SixOf49StartPoint", "FiveOf50PowerField2", "ManyTablesShortLists",
-                             "SevenPlusSevenCombined"})
+    for (const char* name :
+         {"SixOf49StartPoint", "FiveOf50PowerField2", "ManyTablesShortLists", "SevenPlusSevenCombined"})
         for (int32_t threads : {2, 4}) {
             SCOPED_TRACE(std::string(name) + " on " + std::to_string(threads) + " threads");
             const Case& c = CaseNamed(name);

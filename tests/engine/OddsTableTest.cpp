@@ -285,7 +285,9 @@ TEST(OddsTable, CombinedLineFollowsTheTickedRows)
     const Case cases[] = {
         {&lotto, {}, "No correct numbers selected."},
         {&lotto, std::vector<bool>(7, false), "No correct numbers selected."},
-        {&lotto, {false, false, false, false, false, false, true}, "Combined : 0.0000071511% [once in 13983816.00 draws]"},
+        {&lotto,
+         {false, false, false, false, false, false, true},
+         "Combined : 0.0000071511% [once in 13983816.00 draws]"},
         {&lotto, {false, false, false, true, true, true, true}, "Combined : 1.8637545002% [once in 53.66 draws]"},
         {&lotto, std::vector<bool>(7, true), "Combined : 100.0000000000% [once in 1.00 draws]"},
         {&ninety, {true}, "Combined : 0.0000000044% [approaches infinity]"},

@@ -245,8 +245,7 @@ class TVersion0Writer : public TBaseBinaryFileStream {
 public:
     TVersion0Writer(TCurrentGame& g, TGameOptions& o, TJUXEngine& e)
         : TBaseBinaryFileStream(MakeFileHeaderID("JSF "), 0), g_(g), o_(o), e_(e)
-    {
-    }
+    {}
 
 protected:
     void WritePayload() override

@@ -22,9 +22,8 @@ TBacktestSummary Summary(int32_t mode, int32_t i, int32_t j, int32_t predicted, 
 
 TEST(BacktestView, RowsShowFiguresAndDashesForNothingPredicted)
 {
-    const std::vector<TBacktestSummary> summary = {
-        Summary(0, 6, 1, 50, 41, 0.2345678), Summary(0, 6, 2, 0, 0, 1), Summary(1, 6, 1, 48, 60, 0.0012345),
-        Summary(2, 7, 1, 50, 30, 0.9)};
+    const std::vector<TBacktestSummary> summary = {Summary(0, 6, 1, 50, 41, 0.2345678), Summary(0, 6, 2, 0, 0, 1),
+                                                   Summary(1, 6, 1, 48, 60, 0.0012345), Summary(2, 7, 1, 50, 30, 0.9)};
     using Cells = std::array<std::string, kBacktestColumnCount>;
     struct Case {
         TBacktestFilter filter;

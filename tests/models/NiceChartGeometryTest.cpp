@@ -50,13 +50,13 @@ TEST(NiceChartGeometry, NiceStepsFollowTheSearch)
         double lo, hi;
         double start, step;
     } cases[] = {
-        {5, 0, 7, 0, 2},           // 0, 2, 4, 6, 8
-        {5, 3, 3, 1, 1},           // all equal: step 1, start lo - n div 2
+        {5, 0, 7, 0, 2}, // 0, 2, 4, 6, 8
+        {5, 3, 3, 1, 1}, // all equal: step 1, start lo - n div 2
         {4, 3, 3, 1, 1},
         {11, 0, 100, 0, 10},
-        {5, -7, 0, -8, 2},         // lowered by a step when lo lies below the truncation
+        {5, -7, 0, -8, 2},          // lowered by a step when lo lies below the truncation
         {5, 0.1, 0.137, 0.1, 0.01}, // widened by half a unit until the range fits
-        {2, 0, 10, 0, 5},          // fewer than 3 ticks still make 2 intervals
+        {2, 0, 10, 0, 5},           // fewer than 3 ticks still make 2 intervals
     };
     for (const Case& c : cases) {
         double start = -99, step = -99;
@@ -78,13 +78,11 @@ TEST(NiceChartGeometry, WholeNumberAxesNeverTickBetweenCounts)
         double lo, hi;
         double start, step;
     } cases[] = {
-        {5, 0, 7, 0, 2},     // already whole
-        {5, 0, 3, 0, 1},     // plain steps would be 0.5 and 1.5 draws
-        {5, 0.4, 2.6, 0, 1}, // fractional data (an average line), whole ticks
-        {5, 3, 3, 1, 1},
-        {5, 2.5, 2.5, 0, 1}, // all equal and fractional: a whole start
-        {11, 1, 100, 0, 10},
-        {3, 0, 1, 0, 1},
+        {5, 0, 7, 0, 2},                          // already whole
+        {5, 0, 3, 0, 1},                          // plain steps would be 0.5 and 1.5 draws
+        {5, 0.4, 2.6, 0, 1},                      // fractional data (an average line), whole ticks
+        {5, 3, 3, 1, 1},     {5, 2.5, 2.5, 0, 1}, // all equal and fractional: a whole start
+        {11, 1, 100, 0, 10}, {3, 0, 1, 0, 1},
     };
     for (const Case& c : cases) {
         double start = -99, step = -99;
@@ -186,11 +184,11 @@ TEST(NiceChartGeometry, AxesOfTheDisplaysChart)
     // Points land on their values.
     ASSERT_EQ(l.Points.size(), 1u);
     EXPECT_EQ(l.Points[0][1].Y, l.Plot.Bottom - int32_t(std::lround(7 * 220.0 / 8)));
-    EXPECT_EQ(l.Points[0][0].X, l.XTicks[0].Pixel + int32_t(std::lround((1 - l.XTicks[0].Value) *
-                                                                         (l.XTicks[1].Pixel - l.XTicks[0].Pixel) /
-                                                                         l.XStep)));
-    EXPECT_EQ(l.Points[0][0].Rect, (TChartRect{l.Points[0][0].X - 2, l.Points[0][0].Y - 2, l.Points[0][0].X + 2,
-                                               l.Points[0][0].Y + 2}));
+    EXPECT_EQ(l.Points[0][0].X,
+              l.XTicks[0].Pixel +
+                  int32_t(std::lround((1 - l.XTicks[0].Value) * (l.XTicks[1].Pixel - l.XTicks[0].Pixel) / l.XStep)));
+    EXPECT_EQ(l.Points[0][0].Rect,
+              (TChartRect{l.Points[0][0].X - 2, l.Points[0][0].Y - 2, l.Points[0][0].X + 2, l.Points[0][0].Y + 2}));
 
     const TChartSeriesData flat = Series(TSeriesKind::Line, {{1, 3}, {2, 3}});
     l = ComputeChartLayout(Plain(), {&flat}, 522, 294, metrics);
@@ -300,8 +298,8 @@ TEST(NiceChartGeometry, DegenerateSizesStillLayOut)
 
 TEST(NiceChartGeometry, SeriesAppearanceCycles)
 {
-    EXPECT_EQ(SeriesColor(0, false), 0x0000FFu);   // red
-    EXPECT_EQ(SeriesColor(1, false), 0xFF0000u);   // blue
+    EXPECT_EQ(SeriesColor(0, false), 0x0000FFu); // red
+    EXPECT_EQ(SeriesColor(1, false), 0xFF0000u); // blue
     EXPECT_EQ(SeriesColor(14, false), SeriesColor(0, false));
     EXPECT_EQ(SeriesColor(3, true), 0u);
     EXPECT_EQ(SeriesMarker(0), TMarkerShape::Square);

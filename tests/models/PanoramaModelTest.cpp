@@ -55,10 +55,7 @@ struct TFakeSource : TPanoramaSource {
         for (int32_t id : ids)
             l.AddInt(id);
     }
-    void Table(int32_t id, TShortIntArray order = {1, 2, 3, 4, 5, 6, 7, 8})
-    {
-        orders[id] = std::move(order);
-    }
+    void Table(int32_t id, TShortIntArray order = {1, 2, 3, 4, 5, 6, 7, 8}) { orders[id] = std::move(order); }
 };
 
 TEST(PanoramaGrid, EmptyCategoryReadsZeroCountRatioAndImprovement)
@@ -145,13 +142,13 @@ TEST(PanoramaGrid, AbsoluteUsesOneProbabilityAugmentativeTheTail)
     BuildPanorama(s, 3, kPanoramaAbsolute, 1, g);
     EXPECT_EQ(g.Cell(1, 0), "1- 6");
     EXPECT_EQ(g.Cell(1, 1), "6.00%");
-    EXPECT_EQ(g.Cell(1, 2), "0.300000");  // 6 / (100 * 0.2)
-    EXPECT_EQ(g.Cell(2, 2), "0.600000");  // 3 / (100 * 0.05)
+    EXPECT_EQ(g.Cell(1, 2), "0.300000"); // 6 / (100 * 0.2)
+    EXPECT_EQ(g.Cell(2, 2), "0.600000"); // 3 / (100 * 0.05)
     BuildPanorama(s, 3, kPanoramaAugmentative, 1, g);
     EXPECT_EQ(g.Cell(1, 0), "1- 10");
-    EXPECT_EQ(g.Cell(1, 2), "0.333333");  // 10 / (100 * 0.3)
-    EXPECT_EQ(g.Cell(2, 2), "0.400000");  // 4 / (100 * 0.1)
-    EXPECT_EQ(g.Cell(3, 2), "0.200000");  // 1 / (100 * 0.05)
+    EXPECT_EQ(g.Cell(1, 2), "0.333333"); // 10 / (100 * 0.3)
+    EXPECT_EQ(g.Cell(2, 2), "0.400000"); // 4 / (100 * 0.1)
+    EXPECT_EQ(g.Cell(3, 2), "0.200000"); // 1 / (100 * 0.05)
 }
 
 TEST(PanoramaGrid, MissingFirstTableRaisesAndKeepsEarlierColumns)
@@ -198,18 +195,12 @@ TEST(ImprovementRatio, PrecisionShrinksAsTheValueGrows)
         const char* text;
     };
     const Case cases[] = {
-        {0, 100, 0.5L, false, "0.000000"},
-        {5, 0, 0.5L, false, "0.000000"},
-        {5, 100, 1e-11L, false, "0.000000"},
-        {50, 100, 0.5L, false, "1.000000"},
-        {50, 100, 0.05L, false, "10.00000"},
-        {50, 100, 0.005L, false, "100.0000"},
-        {50, 100, 0.0005L, false, "1000.000"},
-        {50, 100, 0.00005L, false, "10000.00"},
-        {50, 100, 0.000005L, false, "100000.0"},
-        {50, 100, 0.0000005L, false, "1000000.0"},
-        {50, 100, 0.00000005L, false, "10000000"},
-        {25, 100, 0.5L, true, "2.000000"}, // expected over observed
+        {0, 100, 0.5L, false, "0.000000"},         {5, 0, 0.5L, false, "0.000000"},
+        {5, 100, 1e-11L, false, "0.000000"},       {50, 100, 0.5L, false, "1.000000"},
+        {50, 100, 0.05L, false, "10.00000"},       {50, 100, 0.005L, false, "100.0000"},
+        {50, 100, 0.0005L, false, "1000.000"},     {50, 100, 0.00005L, false, "10000.00"},
+        {50, 100, 0.000005L, false, "100000.0"},   {50, 100, 0.0000005L, false, "1000000.0"},
+        {50, 100, 0.00000005L, false, "10000000"}, {25, 100, 0.5L, true, "2.000000"}, // expected over observed
         {3, 7, 0.1L, false, "4.285714"},
     };
     for (const Case& c : cases)
@@ -268,8 +259,8 @@ TEST(RequestedNumbers, QuickMoveAcceptsOnlyANewWholeNumberInRange)
         int32_t value;
     };
     const Case cases[] = {
-        {" 7 ", true, 7}, {"1", true, 1}, {"48", true, 48}, {"6", false, 0}, {"0", false, 0},
-        {"49", false, 0}, {"7.5", false, 0}, {"abc", false, 0}, {"", false, 0}, {"99999999999", false, 0},
+        {" 7 ", true, 7}, {"1", true, 1},    {"48", true, 48},  {"6", false, 0}, {"0", false, 0},
+        {"49", false, 0}, {"7.5", false, 0}, {"abc", false, 0}, {"", false, 0},  {"99999999999", false, 0},
         {"-3", false, 0}, {"+9", true, 9},
     };
     for (const Case& c : cases) {
@@ -602,7 +593,8 @@ TEST_F(DisplayRun, BrowsingACategoryAndItsRules)
     // Jumps are refused while browsing.
     d->JumpToListed(column[0]);
     d->JumpQuery();
-    EXPECT_EQ(r.dialogs.Texts(), (std::vector<std::string>{"Please deactivate browsing.", "Please deactivate browsing."}));
+    EXPECT_EQ(r.dialogs.Texts(),
+              (std::vector<std::string>{"Please deactivate browsing.", "Please deactivate browsing."}));
     EXPECT_EQ(d->CurrentJUX(), column[1]);
 
     // A new browse asks first; No keeps the old list.
@@ -656,10 +648,10 @@ TEST_F(DisplayRun, UserListCommandsAskFirst)
     EXPECT_TRUE(r.options.KeepJUXs.ContainsInt(Cell(1, 3)));
     d->ClearListCommand();
     EXPECT_TRUE(d->UserJUXList()->IsEmpty());
-    EXPECT_EQ(r.dialogs.Texts(), (std::vector<std::string>{
-                                     "Clear JUX list?",
-                                     "This operation will replace all the retained JUXs at the options. Proceed?",
-                                     "Clear JUX list?"}));
+    EXPECT_EQ(r.dialogs.Texts(),
+              (std::vector<std::string>{"Clear JUX list?",
+                                        "This operation will replace all the retained JUXs at the options. Proceed?",
+                                        "Clear JUX list?"}));
     // Still red: it is a retained table now.
     EXPECT_TRUE(d->CurrentListed());
     EXPECT_EQ(d->CurrentText(), Format("%d", Cell(1, 3)));

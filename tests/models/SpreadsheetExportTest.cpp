@@ -125,8 +125,8 @@ TEST(SpreadsheetExport, SheetOfOneTable)
         EXPECT_EQ(s.rows, c.tested + 2);
         EXPECT_EQ(s.cols, pool + 1);
 
-        EXPECT_EQ(s.Text(1, 1), Format("%s | %d draws|TD %d|SD 20|SP %d (RF 0)", caption.c_str(), n, c.tested,
-                                        n - c.tested));
+        EXPECT_EQ(s.Text(1, 1),
+                  Format("%s | %d draws|TD %d|SD 20|SP %d (RF 0)", caption.c_str(), n, c.tested, n - c.tested));
         ExpectStyle(s.At(1, 1), "center", 0x008080, 8, "title");
         for (int32_t i = 1; i <= pool; ++i) {
             EXPECT_EQ(s.Text(1, 1 + i), Format("#%.2d", i));
@@ -195,7 +195,7 @@ TEST(SpreadsheetExport, SheetsInReverseStoreOrderSkippingDeadIds)
         std::vector<int32_t> sheets;
     } cases[] = {
         {{1, 3, 5}, {5, 3, 1}},
-        {{0, 2, 0, 4}, {4, 2}},   // header cells give 0
+        {{0, 2, 0, 4}, {4, 2}},    // header cells give 0
         {{5, 999, -1, 2}, {2, 5}}, // no such tables
         {{3, 3}, {3}},
         {{}, {}},

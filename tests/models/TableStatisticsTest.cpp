@@ -147,7 +147,9 @@ TEST(TableStatistics, PredictedGridCopiesAndColours)
         {{3, 41, 7}, 3, "03 07 41", "03 41 07"},
         {{3, 1, 2}, 3, "1 2 3", "3 1 2"},
         {{9, 10}, 1, "9", "9"},
-        {{12, 1, 5, 30, 2, 4, 6, 7, 8, 11, 3}, 11, "01 02 03 04 05 06 07 08 11 12 30",
+        {{12, 1, 5, 30, 2, 4, 6, 7, 8, 11, 3},
+         11,
+         "01 02 03 04 05 06 07 08 11 12 30",
          "12 01 05 30 02 04 06 07 08 11 03"},
     };
     for (const Copy& c : copies) {
@@ -213,19 +215,44 @@ TEST(TableStatistics, DelayChartModes)
         std::vector<std::pair<std::string, Points>> series; // title, points
         TSeriesKind kind;
     } cases[] = {
-        {2, 1, "Delay to produce at least 2 hits (current delay 3) - Actual", "Draws passed", false,
-         {{"Series", {{1, 4}, {2, 1}}}}, TSeriesKind::Line},
-        {2, 0, "Delay to produce at least 2 hits (current delay 3) - Summary", "Occurrence", false,
-         {{"2 hits", {{1, 1}, {4, 1}}}}, TSeriesKind::Bar},
+        {2,
+         1,
+         "Delay to produce at least 2 hits (current delay 3) - Actual",
+         "Draws passed",
+         false,
+         {{"Series", {{1, 4}, {2, 1}}}},
+         TSeriesKind::Line},
+        {2,
+         0,
+         "Delay to produce at least 2 hits (current delay 3) - Summary",
+         "Occurrence",
+         false,
+         {{"2 hits", {{1, 1}, {4, 1}}}},
+         TSeriesKind::Bar},
         // gaps of 1+: 1->3 (2), 3->5 (2), 5->7 (2), 7->8 (1); of 2+: 4, 1; of 3+: none
-        {0, 0, "Overall delay of 'at least x' hits", "Occurrence", true,
-         {{"1 hits", {{1, 1}, {2, 3}}}, {"2 hits", {{1, 1}, {4, 1}}}, {"3 hits", {}}}, TSeriesKind::Bar},
+        {0,
+         0,
+         "Overall delay of 'at least x' hits",
+         "Occurrence",
+         true,
+         {{"1 hits", {{1, 1}, {2, 3}}}, {"2 hits", {{1, 1}, {4, 1}}}, {"3 hits", {}}},
+         TSeriesKind::Bar},
         // actual mode needs a category
-        {0, 1, "Overall delay of 'at least x' hits", "Occurrence", true,
-         {{"1 hits", {{1, 1}, {2, 3}}}, {"2 hits", {{1, 1}, {4, 1}}}, {"3 hits", {}}}, TSeriesKind::Bar},
+        {0,
+         1,
+         "Overall delay of 'at least x' hits",
+         "Occurrence",
+         true,
+         {{"1 hits", {{1, 1}, {2, 3}}}, {"2 hits", {{1, 1}, {4, 1}}}, {"3 hits", {}}},
+         TSeriesKind::Bar},
         // one success: a single gap-less series gets (1, 0)
-        {3, 1, "Delay to produce at least 3 hits (current delay 4) - Actual", "Draws passed", false,
-         {{"Series", {{1, 0}}}}, TSeriesKind::Line},
+        {3,
+         1,
+         "Delay to produce at least 3 hits (current delay 4) - Actual",
+         "Draws passed",
+         false,
+         {{"Series", {{1, 0}}}},
+         TSeriesKind::Line},
     };
     for (const Case& c : cases) {
         TTableView v = View(3);
@@ -289,7 +316,10 @@ TEST(TableStatistics, DelayMenuAndLookAheadQuery)
         {1, 0, 0, 1, {"At Least 1 hit(s)", "-", "Switch to actual delays"}},
         {3, 0, 0, 0, {"At Least 1 hit(s)", "At Least 2 hit(s)", "At Least 3 hit(s)"}},
         {2, 2, 0, 2, {"At Least 1 hit(s)", "At Least 2 hit(s)", "Overall delay hits", "-", "Switch to actual delays"}},
-        {2, 1, 1, 1,
+        {2,
+         1,
+         1,
+         1,
          {"At Least 1 hit(s)", "At Least 2 hit(s)", "Overall delay hits", "-", "Switch to summary of delays"}},
     };
     for (const Case& c : cases) {
@@ -318,8 +348,8 @@ TEST(TableStatistics, DelayMenuAndLookAheadQuery)
         const char* text;
         int32_t t;
         bool accepted;
-    } queries[] = {{"9", 20, true}, {" 3 ", 20, true}, {"10", 20, false}, {"0", 20, false},
-                   {"-2", 20, false}, {"x", 20, false}, {"1", 3, false}, {"", 20, false}};
+    } queries[] = {{"9", 20, true},   {" 3 ", 20, true}, {"10", 20, false}, {"0", 20, false},
+                   {"-2", 20, false}, {"x", 20, false},  {"1", 3, false},   {"", 20, false}};
     for (const Query& q : queries) {
         int32_t value = -1;
         EXPECT_EQ(AcceptLookAhead(q.text, q.t, value), q.accepted) << q.text;

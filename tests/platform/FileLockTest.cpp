@@ -38,10 +38,7 @@ template <class F> int InChild(F body)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int Result(TFileLock::TResult r)
-{
-    return static_cast<int>(r);
-}
+int Result(TFileLock::TResult r) { return static_cast<int>(r); }
 
 } // namespace
 

@@ -62,10 +62,20 @@ TEST(IniFile, IntegerValues)
         const char* value;
         int32_t expected;
     } cases[] = {
-        {"42", 42},           {"-5", -5},         {" +7 ", 7},          {"0x10", 16},
-        {"$ff", 255},         {"12abc", -1},      {"", -1},             {"abc", -1},
-        {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}, {"2147483648", -1},
-        {"99999999999999999999", -1}, {"-", -1},  {"1 2", -1},
+        {"42", 42},
+        {"-5", -5},
+        {" +7 ", 7},
+        {"0x10", 16},
+        {"$ff", 255},
+        {"12abc", -1},
+        {"", -1},
+        {"abc", -1},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"2147483648", -1},
+        {"99999999999999999999", -1},
+        {"-", -1},
+        {"1 2", -1},
     };
     const std::string path = TmpPath("ints.ini");
     std::string text = "[S]\n";
@@ -74,8 +84,7 @@ TEST(IniFile, IntegerValues)
     Put(path, text);
     TIniFile ini(path);
     for (size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(ini.ReadInteger("S", "k" + std::to_string(i), -1), cases[i].expected)
-            << "'" << cases[i].value << "'";
+        EXPECT_EQ(ini.ReadInteger("S", "k" + std::to_string(i), -1), cases[i].expected) << "'" << cases[i].value << "'";
 }
 
 TEST(IniFile, WritingPreservesOtherSectionsKeysAndOrder)

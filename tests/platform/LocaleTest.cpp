@@ -12,9 +12,9 @@ TEST(Locale, DateOrderFromShortFormat)
         int previous;
         int expected;
     } cases[] = {
-        {"dd/MM/yyyy", 2, 0}, {"M/d/yyyy", 2, 1}, {"yyyy-MM-dd", 0, 2}, {"yyyy.dd.MM", 0, 3},
-        {"MM/yyyy/dd", 1, 1}, // no rule matches: previous kept
-        {"", 3, 3},          {"dd.mm", 2, 2}, // a letter missing: previous kept
+        {"dd/MM/yyyy", 2, 0}, {"M/d/yyyy", 2, 1},   {"yyyy-MM-dd", 0, 2},
+        {"yyyy.dd.MM", 0, 3}, {"MM/yyyy/dd", 1, 1}, // no rule matches: previous kept
+        {"", 3, 3},           {"dd.mm", 2, 2},      // a letter missing: previous kept
     };
     for (const auto& c : cases)
         EXPECT_EQ(DetectDateOrder(c.format, c.previous), c.expected) << c.format;

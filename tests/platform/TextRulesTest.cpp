@@ -12,12 +12,23 @@ TEST(TextRules, ClassicIntegerConversion)
         bool ok;
         int32_t value;
     } cases[] = {
-        {"42", true, 42},          {" -5\t", true, -5},          {"+7", true, 7},
-        {"$ff", true, 255},        {"0X1F", true, 31},           {"-$10", true, -16},
-        {"$FFFFFFFF", true, -1},   {"$100000000", false, 0},     {"2147483647", true, INT32_MAX},
-        {"-2147483648", true, INT32_MIN}, {"2147483648", false, 0}, {"12abc", false, 0},
-        {"", false, 0},            {"-", false, 0},              {"$", false, 0},
-        {"1 2", false, 0},         {"99999999999999999999", false, 0},
+        {"42", true, 42},
+        {" -5\t", true, -5},
+        {"+7", true, 7},
+        {"$ff", true, 255},
+        {"0X1F", true, 31},
+        {"-$10", true, -16},
+        {"$FFFFFFFF", true, -1},
+        {"$100000000", false, 0},
+        {"2147483647", true, INT32_MAX},
+        {"-2147483648", true, INT32_MIN},
+        {"2147483648", false, 0},
+        {"12abc", false, 0},
+        {"", false, 0},
+        {"-", false, 0},
+        {"$", false, 0},
+        {"1 2", false, 0},
+        {"99999999999999999999", false, 0},
     };
     for (const Case& c : cases) {
         int32_t v = 0;

@@ -12,10 +12,7 @@ using namespace fixtures;
 
 namespace {
 
-TShortIntArray Grid(std::initializer_list<int8_t> n)
-{
-    return TShortIntArray(n);
-}
+TShortIntArray Grid(std::initializer_list<int8_t> n) { return TShortIntArray(n); }
 
 } // namespace
 
@@ -43,8 +40,9 @@ TEST(DrawEditor, OneDrawPerDayDisablesAddUntilAnotherDay)
     EXPECT_TRUE(editor.Buttons(1, day + 1, 1).Add);
     EXPECT_EQ(editor.Add(day, 1), 0); // refused, history unchanged
     EXPECT_EQ(draws.DrawCount(), 1);
-    EXPECT_EQ(editor.CloseReminder(),
-              "Current lottery game 'Test Lotto' has been modified.\n\rPlease remember to save the draws history file.");
+    EXPECT_EQ(
+        editor.CloseReminder(),
+        "Current lottery game 'Test Lotto' has been modified.\n\rPlease remember to save the draws history file.");
     TDrawEditor fromRunState(draws, false);
     draws.AddDraw(1, 0, {{1, 2, 3, 4, 5, 6}}, day + 3);
     EXPECT_EQ(fromRunState.CloseReminder(), "");
@@ -59,9 +57,9 @@ TEST(DrawEditor, DaysAfterTodayOrOffTheScheduleAreAskedAbout)
     // Saturdays; `count` draws, the last on or before today.
     struct Case {
         const char* what;
-        int perDay;         // 0: no dates
+        int perDay; // 0: no dates
         int count;
-        TDateTime first;    // 0: Wednesdays and Saturdays from 2023-05-03
+        TDateTime first; // 0: Wednesdays and Saturdays from 2023-05-03
         TDateTime day;
         std::string question;
     };
@@ -73,8 +71,7 @@ TEST(DrawEditor, DaysAfterTodayOrOffTheScheduleAreAskedAbout)
         {"a Sunday in a Wednesday history", 1, 20, EncodeDate(2024, 1, 3), EncodeDate(2024, 5, 12),
          std::string("The recent draws of this game fall on Wednesday; 12/05/2024 is a Sunday.") + goOn},
         {"a Tuesday in a Wednesday and Saturday history", 1, 100, 0, EncodeDate(2024, 5, 14),
-         std::string("The recent draws of this game fall on Wednesday and Saturday; 14/05/2024 is a Tuesday.") +
-             goOn},
+         std::string("The recent draws of this game fall on Wednesday and Saturday; 14/05/2024 is a Tuesday.") + goOn},
         {"a Saturday there is fine", 1, 100, 0, EncodeDate(2024, 5, 11), ""},
         {"too few draws to know a schedule", 1, 7, EncodeDate(2024, 1, 3), EncodeDate(2024, 5, 12), ""},
         {"a game without dates asks nothing", 0, 20, 0, 0, ""},

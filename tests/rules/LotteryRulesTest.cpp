@@ -119,13 +119,10 @@ TEST(LotteryRules, TotalListRule)
         int first, last, chosen;
     };
     const Case cases[] = {
-        {6, 49, 7, 99, 49},  // the current total is offered
-        {7, 49, 8, 75, 49},
-        {7, 99, 8, 75, 75},  // 6 -> 7 balls picked with 99 total: the last item
-        {6, 6, 7, 99, 7},    // a total not above Picked: the first item
-        {6, 3, 7, 99, 7},
-        {1, 20, 2, 99, 20},
-        {2, 120, 3, 99, 99},
+        {6, 49, 7, 99, 49},                     // the current total is offered
+        {7, 49, 8, 75, 49}, {7, 99, 8, 75, 75}, // 6 -> 7 balls picked with 99 total: the last item
+        {6, 6, 7, 99, 7},                       // a total not above Picked: the first item
+        {6, 3, 7, 99, 7},   {1, 20, 2, 99, 20}, {2, 120, 3, 99, 99},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.picked) + " of " + std::to_string(c.total));
@@ -344,11 +341,16 @@ TEST(LotteryRules, ManagerButtons)
 TEST(LotteryRules, IconsByStatus)
 {
     const std::pair<uint8_t, TGameIcon> cases[] = {
-        {gioValid, TGameIcon::Valid},           {gioOlderVersion, TGameIcon::OlderVersion},
-        {gioCorrupted, TGameIcon::Damaged},     {gioInvalidDefinition, TGameIcon::Damaged},
-        {gioInvalidOptional, TGameIcon::Damaged}, {gioDrawDataErrors, TGameIcon::Damaged},
-        {gioNotGameFile, TGameIcon::Foreign},   {gioNewerVersion, TGameIcon::Foreign},
-        {gioReadError, TGameIcon::Foreign},     {200, TGameIcon::Foreign},
+        {gioValid, TGameIcon::Valid},
+        {gioOlderVersion, TGameIcon::OlderVersion},
+        {gioCorrupted, TGameIcon::Damaged},
+        {gioInvalidDefinition, TGameIcon::Damaged},
+        {gioInvalidOptional, TGameIcon::Damaged},
+        {gioDrawDataErrors, TGameIcon::Damaged},
+        {gioNotGameFile, TGameIcon::Foreign},
+        {gioNewerVersion, TGameIcon::Foreign},
+        {gioReadError, TGameIcon::Foreign},
+        {200, TGameIcon::Foreign},
     };
     for (const auto& [status, icon] : cases)
         EXPECT_EQ(GameIconFor(status), icon) << int(status);
@@ -410,9 +412,9 @@ TEST(LotteryRules, ManagerTexts)
     // A name is text, never a format.
     EXPECT_EQ(DeleteGameQuestion("100% %s"), "Do you want to delete lottery game 100% %s?");
     const std::string request = RequestDatabaseGameText("games@lotto.test");
-    for (const char* point : {"Request lottery game to databases", "games@lotto.test", "6 of 49 + 1 bonus",
-                              "official", "pick 3", "one draw per day", "two different users", "a week or more",
-                              "user-defined", "No individual reply"})
+    for (const char* point :
+         {"Request lottery game to databases", "games@lotto.test", "6 of 49 + 1 bonus", "official", "pick 3",
+          "one draw per day", "two different users", "a week or more", "user-defined", "No individual reply"})
         EXPECT_NE(request.find(point), std::string::npos) << point;
 }
 

@@ -116,8 +116,7 @@ TEST(MainWindowRules, ActiveFieldCaptions)
     TGameInfo bonus = fixtures::MakeGame(6, 49, 1, 2, 1);
     bonus.State = 2;
     bonus.FieldNames[1] = "";
-    EXPECT_EQ(ActiveFieldCaptions(bonus),
-              std::vector<std::string>({"Main numbers", "Main numbers + 1 Bonus ball(s)"}));
+    EXPECT_EQ(ActiveFieldCaptions(bonus), std::vector<std::string>({"Main numbers", "Main numbers + 1 Bonus ball(s)"}));
     bonus.FieldNames[1] = "  Extra ";
     bonus.Fields[1].Picked = 2;
     EXPECT_EQ(ActiveFieldCaptions(bonus).at(1), "Main numbers + 2 Extra");
@@ -252,9 +251,8 @@ TEST_F(OptionsPage, JUXsPerColumnBoundsAndWarning)
         bool warned;
     };
     const Row rows[] = {
-        {19, "0", 99, false},    {19, "1500", 99, false}, {19, "150", 150, true},
-        {150, "150", 150, false}, {19, "999", 999, true},  {19, "-5", 99, false},
-        {19, "99", 99, false},   {99, "1000", 99, false},
+        {19, "0", 99, false},   {19, "1500", 99, false}, {19, "150", 150, true}, {150, "150", 150, false},
+        {19, "999", 999, true}, {19, "-5", 99, false},   {19, "99", 99, false},  {99, "1000", 99, false},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.typed);
@@ -333,8 +331,10 @@ TEST_F(OptionsPage, NonIntegerTextStoresNothing)
         std::string TOptionsPageValues::*field;
         const char* text;
     } rows[] = {
-        {&TOptionsPageValues::TotalTestDraws, "abc"}, {&TOptionsPageValues::MaxStatData, ""},
-        {&TOptionsPageValues::StartPoint, "1.5"},     {&TOptionsPageValues::MaxHitCategory, "7x"},
+        {&TOptionsPageValues::TotalTestDraws, "abc"},
+        {&TOptionsPageValues::MaxStatData, ""},
+        {&TOptionsPageValues::StartPoint, "1.5"},
+        {&TOptionsPageValues::MaxHitCategory, "7x"},
         {&TOptionsPageValues::MaximumJUXsToScan, "99999999999"},
     };
     for (const auto& r : rows) {

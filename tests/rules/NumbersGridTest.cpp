@@ -161,8 +161,8 @@ TEST(NumbersGrid, DisabledNumbersLooksAndGeometry)
     };
     g.SetSelection({1});
     g.Click(2, false); // state 2
-    for (const TLook& l : {TLook{1, "1", 14, true, true}, TLook{2, "-", 14, false, true},
-                           TLook{3, "3", 8, false, true}, TLook{8, "-", 14, false, false}}) {
+    for (const TLook& l : {TLook{1, "1", 14, true, true}, TLook{2, "-", 14, false, true}, TLook{3, "3", 8, false, true},
+                           TLook{8, "-", 14, false, false}}) {
         const TGridButtonLook look = g.ButtonLook(l.number);
         EXPECT_EQ(look.Caption, l.caption) << l.number;
         EXPECT_EQ(look.PointSize, l.points) << l.number;

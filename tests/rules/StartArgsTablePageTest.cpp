@@ -21,12 +21,15 @@ TEST(StartArgsTablePage, TableAndChartOptions)
         const char* error;
     } bad[] = {
         {{"--screenshot", "x.png", "--page", "table", "--chart", "pie"}, "--chart must be hits or delay"},
-        {{"--screenshot", "x.png", "--page", "table", "--table", "0"}, "--table must be a table ID from 1 to 2147483647"},
-        {{"--screenshot", "x.png", "--page", "table", "--table", "x"}, "--table must be a table ID from 1 to 2147483647"},
+        {{"--screenshot", "x.png", "--page", "table", "--table", "0"},
+         "--table must be a table ID from 1 to 2147483647"},
+        {{"--screenshot", "x.png", "--page", "table", "--table", "x"},
+         "--table must be a table ID from 1 to 2147483647"},
         {{"--screenshot", "x.png", "--table", "3"}, "--table and --chart need --page table"},
         {{"--screenshot", "x.png", "--page", "analysis", "--chart", "hits"}, "--table and --chart need --page table"},
         {{"--screenshot", "x.png", "--page", "table", "--table", "3", "--table", "4"}, "option --table given twice"},
-        {{"--screenshot", "x.png", "--page", "charts"}, "--page must be main, options, analysis, table, editor, editor-field2 or import"},
+        {{"--screenshot", "x.png", "--page", "charts"},
+         "--page must be main, options, analysis, table, editor, editor-field2 or import"},
     };
     for (const Bad& b : bad)
         EXPECT_EQ(ParseStartArgs(b.args).Error, b.error);

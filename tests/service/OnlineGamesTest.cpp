@@ -87,7 +87,10 @@ TEST(XMLBrowse, PathsStopsAndNesting)
         {"<r><![CDATA[Lotto <6> & more]]></r>", "Lotto <6> & more"},
         {"<r>A &amp; B &lt;C&gt; &#233;&quot;</r>", "A & B <C> \xE9\""},
         {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r>Caf\xE9</r>", "Caf\xE9"},
-        {"<r>\xC5\x81\xC3\xB3" "d\xC5\xBA \xE2\x82\xAC</r>", "\xBF\xF3" "d\xBF \x80"},
+        {"<r>\xC5\x81\xC3\xB3"
+         "d\xC5\xBA \xE2\x82\xAC</r>",
+         "\xBF\xF3"
+         "d\xBF \x80"},
         {"<!DOCTYPE r><!-- c --><?pi x?><r>t</r>", "t"},
     };
     for (const auto& t : texts) {
@@ -170,10 +173,10 @@ TEST(OnlineGames, BadGamesAreSkippedAndTheFollowingRead)
     EXPECT_EQ(good.UpdateTime, EncodeDate(2009, 5, 17));
 
     // Lower-case names read the same; the last of a repeated element counts.
-    const TListResult lower = ReadList(
-        "<response><code>0</code><xmldata><gameslist><game><id>4</id><id>5</id><description>x</description>"
-        "<fielddescription>0536</fielddescription><dpd>2</dpd><drawscount>0</drawscount></game></gameslist>"
-        "</xmldata></response>");
+    const TListResult lower =
+        ReadList("<response><code>0</code><xmldata><gameslist><game><id>4</id><id>5</id><description>x</description>"
+                 "<fielddescription>0536</fielddescription><dpd>2</dpd><drawscount>0</drawscount></game></gameslist>"
+                 "</xmldata></response>");
     ASSERT_EQ(lower.games.size(), 1u);
     EXPECT_TRUE(lower.games[0].Valid);
     EXPECT_EQ(lower.games[0].Identifier, 5);
@@ -263,9 +266,13 @@ TEST(OnlineGames, TransportOverHttp)
         {"plain text", {TCannedHttpServer::Http("Down for maintenance")}, 5, kInvalidResultError},
         {"closed without an answer", {"", 0, true}, 5, kInvalidResultError},
         {"slower than the time-out", {TCannedHttpServer::Http(body), 2500}, 1, kInvalidResultError},
-        {"100 MB without a length", {"HTTP/1.0 200 OK\r\n\r\n<Response>", 0, false, false, size_t(100) << 20}, 20,
+        {"100 MB without a length",
+         {"HTTP/1.0 200 OK\r\n\r\n<Response>", 0, false, false, size_t(100) << 20},
+         20,
          kInvalidResultError},
-        {"100 MB announced", {"HTTP/1.0 200 OK\r\nContent-Length: 104857600\r\n\r\n<Response>", 0, false, true}, 20,
+        {"100 MB announced",
+         {"HTTP/1.0 200 OK\r\nContent-Length: 104857600\r\n\r\n<Response>", 0, false, true},
+         20,
          kInvalidResultError},
     };
     for (const auto& c : cases) {
@@ -565,16 +572,18 @@ TEST(OnlineGames, FaultyDownloadsWriteNothing)
     const struct {
         std::string name, doc, error;
     } cases[] = {
-        {"ball out of range", draws("2", d1 + "<Draw><Date>2020-01-02</Date><Index>1</Index><Field1>1 2 3 4 37"
-                                              "</Field1></Draw>"),
+        {"ball out of range",
+         draws("2", d1 + "<Draw><Date>2020-01-02</Date><Index>1</Index><Field1>1 2 3 4 37"
+                         "</Field1></Draw>"),
          "Invalid draw 2 received from server"},
         {"repeated ball", draws("1", "<Draw><Date>2020-01-02</Date><Index>1</Index><Field1>1 1 3 4 5</Field1></Draw>"),
          "Invalid draw 1 received from server"},
         {"no date", draws("1", "<Draw><Index>1</Index><Field1>1 2 3 4 5</Field1></Draw>"),
          "Invalid draw 1 received from server"},
         {"same day twice", draws("2", d1 + d1), "Invalid draw 2 received from server"},
-        {"too many balls", draws("2", d1 + "<Draw><Date>2020-01-02</Date><Index>1</Index><Field1>1 2 3 4 5 6"
-                                              "</Field1></Draw>"),
+        {"too many balls",
+         draws("2", d1 + "<Draw><Date>2020-01-02</Date><Index>1</Index><Field1>1 2 3 4 5 6"
+                         "</Field1></Draw>"),
          "Invalid draw 2 received from server"},
         {"too few balls", draws("1", "<Draw><Date>2020-01-02</Date><Index>1</Index><Field1>1 2 3 4</Field1></Draw>"),
          "Invalid draw 1 received from server"},

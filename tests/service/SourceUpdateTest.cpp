@@ -30,10 +30,7 @@ using resultsfiles::Lines;
 using resultsfiles::Sample;
 
 // The first `skip` lines (a header) and then `count` lines of the text.
-std::string Head(const std::string& text, size_t skip, size_t count)
-{
-    return resultsfiles::Head(text, skip + count);
-}
+std::string Head(const std::string& text, size_t skip, size_t count) { return resultsfiles::Head(text, skip + count); }
 
 // Canada's 6/49 with its bonus ball, 399 Saturday and Wednesday draws.
 TGameInfo Lotto649() { return fixtures::MakeGame(6, 49, 1, 2, 1); }
@@ -74,10 +71,7 @@ fixtures::Bytes FileBytes(const std::string& path)
     return b;
 }
 
-int DrawsIn(const std::string& path)
-{
-    return static_cast<int>(ReadGameInfo(path).DrawCount);
-}
+int DrawsIn(const std::string& path) { return static_cast<int>(ReadGameInfo(path).DrawCount); }
 
 TUpdateSettings Via(const std::string& address, long timeout = 10)
 {
@@ -361,8 +355,7 @@ TEST(SourceUpdate, DatedGameFollowsItsPublishedFile)
     EXPECT_EQ(o.Conflicts[0].Index, 1);
     EXPECT_EQ(o.Conflicts[0].Game, (TArrayOfShortIntArray{{1, 6, 23, 24, 27, 39}, {34}}));
     EXPECT_EQ(o.Conflicts[0].File, (TArrayOfShortIntArray{{2, 6, 23, 24, 27, 39}, {34}}));
-    EXPECT_NE(o.Message.find("1982-06-26: game 01 06 23 24 27 39 | 34, file 02 06 23 24 27 39 | 34"),
-              std::string::npos)
+    EXPECT_NE(o.Message.find("1982-06-26: game 01 06 23 24 27 39 | 34, file 02 06 23 24 27 39 | 34"), std::string::npos)
         << o.Message;
     EXPECT_EQ(FileBytes(game), before);
 
@@ -412,9 +405,15 @@ TEST(SourceUpdate, EveryFailureLeavesTheGameAsItWas)
         {"an HTML page called text", {200, page, "text/plain"}, 10, 200, "web page"},
         {"body cut short", cut, 10, 200, "The download was cut short"},
         {"slow server", slow, 1, 0, "The download did not finish within 1 second."},
-        {"no longer a results file", {200, "Results\nmoved to our new site\n", "text/plain"}, 10, 200,
+        {"no longer a results file",
+         {200, "Results\nmoved to our new site\n", "text/plain"},
+         10,
+         200,
          "could not be read as draws of this game:\n\rUnable to analyze the history draw file."},
-        {"another game's file", {200, Sample("real-pl-lotto/input.txt"), "text/plain"}, 10, 200,
+        {"another game's file",
+         {200, Sample("real-pl-lotto/input.txt"), "text/plain"},
+         10,
+         200,
          "could not be read as draws of this game"},
     };
     for (const Case& c : cases) {
@@ -518,9 +517,9 @@ TEST(SourceUpdate, SourceRecordAndSummaries)
     const std::string game = dir + "g.drw";
     std::remove(GameSourceFile(game).c_str());
     // The options of the analysis share the file: their lines stay.
-    ASSERT_TRUE(fixtures::WriteFile(GameSourceFile(game), fixtures::Bytes{'[', 'D', 'r', 'a', 'w', 'P', 'a', 'r', 'a',
-                                                                         'm', 's', ']', '\n', 'A', 'p', 'p', '=', 'J',
-                                                                         'U', 'X', '\n'}));
+    ASSERT_TRUE(fixtures::WriteFile(GameSourceFile(game),
+                                    fixtures::Bytes{'[', 'D',  'r', 'a', 'w', 'P', 'a', 'r', 'a', 'm', 's',
+                                                    ']', '\n', 'A', 'p', 'p', '=', 'J', 'U', 'X', '\n'}));
     TGameSource s = LoadGameSource(game);
     EXPECT_FALSE(s.HasAddress());
     EXPECT_EQ(SourceUpdateText(s), "Never");

@@ -18,11 +18,11 @@
 class TCannedHttpServer {
 public:
     struct TScript {
-        std::string Raw;          // bytes sent as they are (status line included)
-        int DelayMs = 0;          // before answering
+        std::string Raw; // bytes sent as they are (status line included)
+        int DelayMs = 0; // before answering
         bool CloseSilently = false;
-        bool KeepOpen = false;    // hold the connection after answering
-        size_t StreamBytes = 0;   // then send this many filler bytes
+        bool KeepOpen = false;  // hold the connection after answering
+        size_t StreamBytes = 0; // then send this many filler bytes
     };
 
     explicit TCannedHttpServer(TScript script) : script_(std::move(script))
@@ -51,8 +51,9 @@ public:
     // Plain HTTP answer with a Content-Length.
     static std::string Http(const std::string& body, int status = 200)
     {
-        return "HTTP/1.0 " + std::to_string(status) + " X\r\nContent-Type: application/xml\r\nContent-Length: " +
-               std::to_string(body.size()) + "\r\nConnection: keep-alive\r\n\r\n" + body;
+        return "HTTP/1.0 " + std::to_string(status) +
+               " X\r\nContent-Type: application/xml\r\nContent-Length: " + std::to_string(body.size()) +
+               "\r\nConnection: keep-alive\r\n\r\n" + body;
     }
 
     std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }

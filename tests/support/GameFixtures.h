@@ -20,8 +20,8 @@ using Bytes = std::vector<uint8_t>;
 using ::RandomBalls;
 using ::RandomDraw;
 
-inline TGameInfo MakeGame(int picked, int total, int drawsPerDay = 1, uint8_t kind = 0, int picked2 = 0,
-                          int total2 = 0, int lowest = 1, uint8_t ordered = 0)
+inline TGameInfo MakeGame(int picked, int total, int drawsPerDay = 1, uint8_t kind = 0, int picked2 = 0, int total2 = 0,
+                          int lowest = 1, uint8_t ordered = 0)
 {
     TGameInfo g;
     g.Name = "Test Lotto";
@@ -72,10 +72,7 @@ inline void Put32(Bytes& b, size_t at, uint32_t v)
         b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-inline void FixChecksum(Bytes& b)
-{
-    Put32(b, 4, WordChecksum(b.data() + 8, b.size() - 8));
-}
+inline void FixChecksum(Bytes& b) { Put32(b, 4, WordChecksum(b.data() + 8, b.size() - 8)); }
 
 inline std::string TmpDir()
 {

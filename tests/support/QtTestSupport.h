@@ -53,8 +53,7 @@ inline void EveryPass(QObject* parent, std::function<bool()> check)
 }
 
 // A named child widget of a window.
-template <class T>
-T* Child(QWidget* window, const char* name)
+template <class T> T* Child(QWidget* window, const char* name)
 {
     T* child = window->findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(child, nullptr) << name;

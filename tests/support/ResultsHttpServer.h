@@ -28,17 +28,16 @@ public:
                std::string lastModified = "")
             : Status(status), Body(std::move(body)), ContentType(std::move(contentType)), ETag(std::move(etag)),
               LastModified(std::move(lastModified))
-        {
-        }
+        {}
         int Status = 200;
         std::string Body;
         std::string ContentType = "text/csv";
-        std::string ETag;         // answered 304 when the request's If-None-Match matches
-        std::string LastModified; // answered 304 when If-Modified-Since repeats it
-        std::string Location;     // for redirects
-        int DelayMs = 0;          // before the answer
+        std::string ETag;                    // answered 304 when the request's If-None-Match matches
+        std::string LastModified;            // answered 304 when If-Modified-Since repeats it
+        std::string Location;                // for redirects
+        int DelayMs = 0;                     // before the answer
         size_t CutAfter = std::string::npos; // announce the whole body, send this many bytes, then drop
-        bool Gzip = false;        // compress when the client accepts gzip
+        bool Gzip = false;                   // compress when the client accepts gzip
     };
     static TRoute Redirect(int status, const std::string& location)
     {
@@ -57,8 +56,8 @@ public:
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         a.sin_port = 0;
-        daemon_ = MHD_start_daemon(MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD, 0, nullptr,
-                                   nullptr, &Handle, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&a),
+        daemon_ = MHD_start_daemon(MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD, 0, nullptr, nullptr,
+                                   &Handle, this, MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr*>(&a),
                                    MHD_OPTION_CONNECTION_TIMEOUT, 10u, MHD_OPTION_END);
         if (daemon_)
             if (const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_BIND_PORT))
@@ -134,8 +133,8 @@ private:
                              size_t*, void**)
     {
         auto* self = static_cast<TResultsHttpServer*>(cls);
-        TRequest request{url, Header(c, "If-None-Match"), Header(c, "If-Modified-Since"),
-                         Header(c, "Accept-Encoding"), Header(c, "User-Agent")};
+        TRequest request{url, Header(c, "If-None-Match"), Header(c, "If-Modified-Since"), Header(c, "Accept-Encoding"),
+                         Header(c, "User-Agent")};
         TRoute route;
         bool found = false;
         {

@@ -397,8 +397,8 @@ TEST_F(TablePage, ShowTableWithChartOpensThePageOnTheAskedTableAndChart)
         f->ShowTableWithChart(c.asked, c.delay);
         EXPECT_EQ(f->CurrentJUX(), c.shown) << c.asked;
         EXPECT_EQ(pages->currentWidget(), Child<QWidget>("tabJUXTable")) << c.asked;
-        EXPECT_EQ(charts->currentWidget(), c.delay ? static_cast<QWidget*>(Panel()->DelayChart())
-                                                   : static_cast<QWidget*>(Panel()->HitsChart()))
+        EXPECT_EQ(charts->currentWidget(),
+                  c.delay ? static_cast<QWidget*>(Panel()->DelayChart()) : static_cast<QWidget*>(Panel()->HitsChart()))
             << c.asked;
     }
 }

@@ -85,7 +85,8 @@ TEST(NiceChart, PaintsSeriesAndSavesItsPicture)
     EXPECT_EQ(image.size(), chart.size());
     // The tallest bar is painted in the first series' red, at its middle.
     const TChartRect bar = chart.Layout().Points[0][3].Rect;
-    const QPoint inside = chart.contentsRect().topLeft() + QPoint((bar.Left + bar.Right) / 2, (bar.Top + bar.Bottom) / 2);
+    const QPoint inside =
+        chart.contentsRect().topLeft() + QPoint((bar.Left + bar.Right) / 2, (bar.Top + bar.Bottom) / 2);
     EXPECT_EQ(image.pixelColor(inside), QColor(255, 0, 0));
 
     // Monochrome bars are hatched: black and white inside one bar.

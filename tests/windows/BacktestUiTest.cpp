@@ -80,7 +80,8 @@ TEST_F(BacktestUi, RunFillsSummaryAndChartAndFiltersNarrow)
     QTableWidget& table = window.SummaryTable();
     ASSERT_EQ(table.rowCount(), int(all.size()));
     for (int r : {0, int(all.size()) / 2, int(all.size()) - 1})
-        EXPECT_EQ(RowTexts(table, r), std::vector<std::string>(all[size_t(r)].Cells.begin(), all[size_t(r)].Cells.end()));
+        EXPECT_EQ(RowTexts(table, r),
+                  std::vector<std::string>(all[size_t(r)].Cells.begin(), all[size_t(r)].Cells.end()));
 
     window.ModeBox().setCurrentIndex(2); // Absolute
     window.RequestedBox().setCurrentIndex(window.RequestedBox().findData(4));

@@ -239,7 +239,9 @@ TEST_F(DrawModifyUi, GetReplaceDeleteRandomAndClearOnABonusGame)
     dialogs.Queue(TModalResult::No);
     Button(form, "ReplaceB")->click();
     ASSERT_FALSE(dialogs.shown.empty());
-    EXPECT_EQ(dialogs.shown.back().text.rfind("Do you want to replace draw\n\r" + draws().DrawToText(2) + "\n\rwith draw\n\r", 0), 0u);
+    EXPECT_EQ(dialogs.shown.back().text.rfind(
+                  "Do you want to replace draw\n\r" + draws().DrawToText(2) + "\n\rwith draw\n\r", 0),
+              0u);
     EXPECT_EQ(draws().GetDraw(2)->Numbers[1][0], bonus);
     dialogs.Queue(TModalResult::Yes);
     Button(form, "ReplaceB")->click();

@@ -275,7 +275,8 @@ TEST(ImportDrawUi, AFileTheAnalysisCannotReadStillShowsItsColumns)
     // A column without dates in any format: said on the window, not in a dialog.
     form.PickColumn(0, TImportDrawsForm::TColumnRole::Date);
     EXPECT_EQ(dialogs.Texts().size(), 1u);
-    EXPECT_TRUE(form.lblStatus->text().startsWith("Unable to analyze the history draw file.")) << ToText(form.lblStatus->text());
+    EXPECT_TRUE(form.lblStatus->text().startsWith("Unable to analyze the history draw file."))
+        << ToText(form.lblStatus->text());
     EXPECT_TRUE(form.sgColumns->isVisible());
     EXPECT_EQ(form.ColumnsLayout().DateColumn, 1);
 }
@@ -441,7 +442,8 @@ TEST(ImportDrawUi, ClosingTheWindowRefreshesTheEditorsList)
 
 TEST(ImportDrawUi, ThePictureRunShowsTheImportWindowOfAFile)
 {
-    const TStartArgs ok = ParseStartArgs({"--screenshot", "x.png", "--page", "import", "--game", "g.drw", "--import", "f.csv"});
+    const TStartArgs ok =
+        ParseStartArgs({"--screenshot", "x.png", "--page", "import", "--game", "g.drw", "--import", "f.csv"});
     EXPECT_EQ(ok.Error, "");
     EXPECT_EQ(ok.Page, "import");
     EXPECT_EQ(ok.Import, "f.csv");

@@ -73,10 +73,7 @@ std::string FreshHome()
 
 // A click that opens a modal window must not run inside the timer that
 // drives the windows: that timer would not fire again until it returned.
-void ClickLater(QPushButton* button)
-{
-    QMetaObject::invokeMethod(button, &QPushButton::click, Qt::QueuedConnection);
-}
+void ClickLater(QPushButton* button) { QMetaObject::invokeMethod(button, &QPushButton::click, Qt::QueuedConnection); }
 
 bool Has(const std::vector<std::string>& texts, const std::string& part)
 {

@@ -98,8 +98,8 @@ protected:
         const std::string served = fixtures::TmpDir() + "served/";
         fs::remove_all(served);
         ForceDirectories(served);
-        for (const auto& [id, info] : {std::pair{7, fixtures::MakeGame(6, 49)},
-                                       std::pair{9, fixtures::MakeGame(5, 50, 1, 1, 2, 10)}}) {
+        for (const auto& [id, info] :
+             {std::pair{7, fixtures::MakeGame(6, 49)}, std::pair{9, fixtures::MakeGame(5, 50, 1, 1, 2, 10)}}) {
             TGameInfo g = info;
             g.Name = id == 7 ? "Lotto Seven" : "Euro Nine";
             g.OnlineID = id;
@@ -185,7 +185,8 @@ TEST_F(LotteryManagerUi, ShowsTheActionPageWithOpenChosen)
     // No database address in the settings: no database search.
     EXPECT_FALSE(Child<QRadioButton>(w, "rbSearchDatabase")->isVisible());
     EXPECT_FALSE(Child<QCheckBox>(w, "chkAutoLoad")->isVisible());
-    EXPECT_TRUE(Child<QRadioButton>(w, "rbCreate")->isVisible() && Child<QRadioButton>(w, "rbDeleteLocal")->isVisible());
+    EXPECT_TRUE(Child<QRadioButton>(w, "rbCreate")->isVisible() &&
+                Child<QRadioButton>(w, "rbDeleteLocal")->isVisible());
     EXPECT_TRUE(DirectoryExists(drawsFolder));
     Snap(*m, "manager-actions");
 }
@@ -435,7 +436,8 @@ TEST_F(LotteryManagerUi, FailedDatabaseSearchKeepsItsStatus)
     Child<QPushButton>(m.get(), "btnBack")->click();
     Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_EQ(dialogs.Texts().size(), 1u);
-    EXPECT_EQ(Text(Child<QLabel>(m.get(), "lblDatabaseStatus")), "Could not find new lottery games from official database.");
+    EXPECT_EQ(Text(Child<QLabel>(m.get(), "lblDatabaseStatus")),
+              "Could not find new lottery games from official database.");
     m.reset();
 
     // With a contact, the request names it.
@@ -535,7 +537,8 @@ TEST_F(LotteryManagerUi, DatabaseWithOnlyLocalGamesOffersNothing)
     Child<QRadioButton>(m.get(), "rbSearchDatabase")->click();
     Child<QPushButton>(m.get(), "btnNext")->click();
     EXPECT_TRUE(dialogs.Texts().empty());
-    EXPECT_EQ(Text(Child<QLabel>(m.get(), "lblDatabaseStatus")), "Could not find new lottery games from official database.");
+    EXPECT_EQ(Text(Child<QLabel>(m.get(), "lblDatabaseStatus")),
+              "Could not find new lottery games from official database.");
     EXPECT_FALSE(Child<QTableWidget>(m.get(), "lvDatabase")->isVisible());
     EXPECT_EQ(m->DatabaseGames()->Count(), 0);
 }
@@ -580,7 +583,9 @@ TEST_F(LotteryManagerUi, CreatesAPowerballGameAndOpensIt)
         Snap(*w, "wizard-type");
         Child<QComboBox>(w, "cbGameType")->setCurrentIndex(8);
         EXPECT_EQ(ToText(Child<QComboBox>(w, "cbGameType")->currentText()), "Lotto 5 + 2 powerballs");
-        EXPECT_NE(ToText(Child<QPlainTextEdit>(w, "memGameType")->toPlainText()).find("5 numbers and 2 additional powerball"), std::string::npos);
+        EXPECT_NE(
+            ToText(Child<QPlainTextEdit>(w, "memGameType")->toPlainText()).find("5 numbers and 2 additional powerball"),
+            std::string::npos);
         Child<QPushButton>(w, "btnNext")->click();
         EXPECT_EQ(w->CurrentPage(), TfrmCreateLottery::pgFields);
         seen.gameName = Text(Child<QLineEdit>(w, "edtGameName"));
@@ -687,7 +692,8 @@ TEST_F(WizardUi, Lotto649ProposesItsNameAndLocksTheFields)
 {
     EXPECT_FALSE(Child<QPushButton>(wizard.get(), "btnBack")->isEnabled());
     EXPECT_EQ(Text(Child<QPushButton>(wizard.get(), "btnNext")), "Next");
-    EXPECT_EQ(ToText(Child<QPlainTextEdit>(wizard.get(), "memGameType")->toPlainText()), "Traditional lotto game with 6 numbers out of 49.");
+    EXPECT_EQ(ToText(Child<QPlainTextEdit>(wizard.get(), "memGameType")->toPlainText()),
+              "Traditional lotto game with 6 numbers out of 49.");
     ToFields(0);
     EXPECT_EQ(Text(Child<QLineEdit>(wizard.get(), "edtGameName")), "Lotto 6 of 49");
     EXPECT_EQ(Text(Child<QComboBox>(wizard.get(), "cbF1k")), "6");
@@ -738,12 +744,14 @@ TEST_F(WizardUi, UserDefinedTotalsFollowTheBallsPicked)
     ToFields(kUserDefinedType);
     EXPECT_TRUE(Child<QComboBox>(wizard.get(), "cbF1k")->isEnabled());
     EXPECT_TRUE(Child<QComboBox>(wizard.get(), "cbF2Status")->isEnabled());
-    EXPECT_EQ(Child<QComboBox>(wizard.get(), "cbF1v")->itemText(Child<QComboBox>(wizard.get(), "cbF1v")->count() - 1), "99");
+    EXPECT_EQ(Child<QComboBox>(wizard.get(), "cbF1v")->itemText(Child<QComboBox>(wizard.get(), "cbF1v")->count() - 1),
+              "99");
     Child<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(Child<QComboBox>(wizard.get(), "cbF1v")->findText("99"));
     Child<QComboBox>(wizard.get(), "cbF1k")->setCurrentIndex(6); // 7 balls
     EXPECT_EQ(Text(Child<QComboBox>(wizard.get(), "cbF1v")), "75");
     EXPECT_EQ(Child<QComboBox>(wizard.get(), "cbF1v")->itemText(0), "8");
-    EXPECT_EQ(Child<QComboBox>(wizard.get(), "cbF1v")->itemText(Child<QComboBox>(wizard.get(), "cbF1v")->count() - 1), "75");
+    EXPECT_EQ(Child<QComboBox>(wizard.get(), "cbF1v")->itemText(Child<QComboBox>(wizard.get(), "cbF1v")->count() - 1),
+              "75");
     EXPECT_EQ(Text(Child<QLabel>(wizard.get(), "lblDescription")), "Description : 07/75");
 
     // Bonus balls: the field-2 total is not offered.
@@ -820,8 +828,10 @@ TEST_F(WizardUi, NamesAGameFileCannotHoldAreRefusedByCharacter)
 TEST_F(WizardUi, MorePowerballTicketsAreAskedAbout)
 {
     ToFields(5); // 4 + 1 powerball
-    Child<QComboBox>(wizard.get(), "cbF1v")->setCurrentIndex(Child<QComboBox>(wizard.get(), "cbF1v")->findText("5")); // 5 tickets
-    Child<QComboBox>(wizard.get(), "cbF2v")->setCurrentIndex(Child<QComboBox>(wizard.get(), "cbF2v")->findText("30")); // 30 tickets
+    Child<QComboBox>(wizard.get(), "cbF1v")
+        ->setCurrentIndex(Child<QComboBox>(wizard.get(), "cbF1v")->findText("5")); // 5 tickets
+    Child<QComboBox>(wizard.get(), "cbF2v")
+        ->setCurrentIndex(Child<QComboBox>(wizard.get(), "cbF2v")->findText("30")); // 30 tickets
     Child<QLineEdit>(wizard.get(), "edtGameName")->setText("Odd");
     dialogs.Queue(TModalResult::No);
     Child<QPushButton>(wizard.get(), "btnNext")->click();

@@ -105,9 +105,9 @@ protected:
     std::vector<bool> Expected(uint8_t state, bool modified = false)
     {
         const TMenuVisibility m = MenuVisibility(state, modified, true);
-        return {m.ManageLotteries, m.SaveLottery,    m.CloseLottery,    m.LotteryDraws,
-                m.Exit,            m.ImportRunState, m.ExportRunState,  m.ClearPrediction,
-                m.OddsCalculator,  m.FinalResultsEnabled, m.OptionsEnabled};
+        return {m.ManageLotteries, m.SaveLottery,    m.CloseLottery,    m.LotteryDraws,   m.Exit,
+                m.ImportRunState,  m.ExportRunState, m.ClearPrediction, m.OddsCalculator, m.FinalResultsEnabled,
+                m.OptionsEnabled};
     }
 
     // `action` once the run has computed a table beyond `count`.
@@ -299,8 +299,8 @@ TEST_F(MainWindowUi, PanoramaStripFitsTheSmallestWindow)
 
     // Left to right, each control of the strip whole and clear of the next.
     std::vector<QWidget*> strip;
-    for (const char* name : {"btnPanoramaLess", "btnPanoramaMore", "lblReqNumbers", "lblPanoramaMode",
-                             "cbPanoramaDisplayType"}) {
+    for (const char* name :
+         {"btnPanoramaLess", "btnPanoramaMore", "lblReqNumbers", "lblPanoramaMode", "cbPanoramaDisplayType"}) {
         QWidget* w = window.findChild<QWidget*>(QString::fromLatin1("FrmJUXDisplay"))
                          ->findChild<QWidget*>(QString::fromLatin1(name));
         ASSERT_NE(w, nullptr) << name;
@@ -486,8 +486,7 @@ TEST_F(MainWindowUi, OptionsPageAccept)
     EXPECT_EQ(startPoint->text(), "40");
     startPoint->setText("30");
     emit startPoint->editingFinished();
-    EXPECT_EQ(window.findChild<QLabel*>("lblStartPoint")->text(),
-              "Draw history start point (Run factor overhead 10)");
+    EXPECT_EQ(window.findChild<QLabel*>("lblStartPoint")->text(), "Draw history start point (Run factor overhead 10)");
     auto* threads = window.findChild<QSpinBox*>("edtAnalysisThreads");
     ASSERT_NE(threads, nullptr);
     EXPECT_EQ(threads->value(), 0);
@@ -743,8 +742,7 @@ TEST_F(MainWindowUi, DesktopCommandsNameWhatNothingOpened)
     };
     const Case cases[] = {
         {"mniApplicationDataFolder", std::string(kNoFileManagerText) + "\n\r" + folderText, folder},
-        {"mniHelpFile", std::string(kNoGuideViewerText) + "\n\r" + folderText + kHelpFileName,
-         folder + kHelpFileName},
+        {"mniHelpFile", std::string(kNoGuideViewerText) + "\n\r" + folderText + kHelpFileName, folder + kHelpFileName},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.action);

@@ -132,7 +132,8 @@ TEST_F(OddsCalculatorUi, TickingRowsUpdatesTheCombinedLine)
     EXPECT_EQ(Combined(), "Combined : 0.0000071511% [once in 13983816.00 draws]");
     PressSpaceOn(5);
     EXPECT_EQ(List()->topLevelItem(5)->checkState(0), Qt::Checked);
-    EXPECT_EQ(Combined(), OddsCombinedLine(ComputeOddsTable(49, 6, 6), {false, false, false, false, false, true, true}));
+    EXPECT_EQ(Combined(),
+              OddsCombinedLine(ComputeOddsTable(49, 6, 6), {false, false, false, false, false, true, true}));
     ClickCheckBox(6);
     PressSpaceOn(5);
     EXPECT_EQ(Combined(), "No correct numbers selected.");
@@ -186,7 +187,9 @@ TEST_F(OddsCalculatorUi, RefusedInputLeavesTheListEmpty)
     const Case cases[] = {
         {"49", "49", "6", {"Total numbers cannot be less than or equal to drawn numbers."}},
         {"49", "6", "49", {"Total numbers cannot be less than or equal to total selected numbers."}},
-        {"0", "0", "-1",
+        {"0",
+         "0",
+         "-1",
          {"Cannot have zero or negative values for total numbers/numbers drawn.",
           "Cannot have negative values for total selected numbers.",
           "Total numbers cannot be less than or equal to drawn numbers."}},
