@@ -120,5 +120,8 @@ private:
     int32_t nextTake_ = 0;  // the run loop's; read by workers under mutex_
     std::vector<std::thread> workers_;
     TJUXScanner* helper_ = nullptr;
-    TRunContext helperContext_;
+    // Written at every step of a table the run loop computes: on lines of
+    // its own, apart from the state every thread reads.
+    alignas(64) TRunContext helperContext_;
+    char helperPad_[64] = {};
 };
