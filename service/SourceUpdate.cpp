@@ -185,25 +185,38 @@ TUpdateOutcome TPreparedUpdate::Refused() const
     return out;
 }
 
+namespace {
+
+// Opens a game file for an update; why it may not be updated, empty when it
+// may. `opened` tells whether the file could be read at all.
+std::string OpenForUpdate(const std::string& gamePath, TCurrentGame& game, bool& opened)
+{
+    opened = false;
+    try {
+        const uint8_t status = OpenGameFile(gamePath, game);
+        if (status != gioValid)
+            return PathToText(gamePath) + ": " + GameIOStatusText(status);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    opened = true;
+    return UpdateRefusal(game.Draws.get(), game.Refused.Total(), gamePath);
+}
+
+} // namespace
+
 std::unique_ptr<TPreparedUpdate> PrepareGameUpdate(const std::string& gamePath, const TUpdateSettings& settings)
 {
     auto p = std::make_unique<TPreparedUpdate>();
     p->GamePath = gamePath;
     p->DryRun = settings.DryRun;
-    try {
-        const uint8_t status = OpenGameFile(gamePath, p->Game);
-        if (status != gioValid) {
-            p->Refusal = PathToText(gamePath) + ": " + GameIOStatusText(status);
-            return p;
-        }
-    } catch (const std::exception& e) {
-        p->Refusal = e.what();
+    bool opened = false;
+    p->Refusal = OpenForUpdate(gamePath, p->Game, opened);
+    if (!opened)
         return p;
-    }
     p->Source = LoadGameSource(gamePath);
     if (!settings.NewAddress.empty())
         SetSourceAddress(p->Source, settings.NewAddress);
-    p->Refusal = UpdateRefusal(p->Game.Draws.get(), p->Game.Refused.Total(), gamePath);
     if (p->Refusal.empty() && !p->Source.HasAddress())
         p->Refusal = "The game has no source address.";
     p->Request = SourceRequest(p->Source, settings.TimeoutSeconds);
@@ -227,13 +240,8 @@ TUpdateOutcome FinishGameUpdate(TPreparedUpdate& p, const TDownloadResult& downl
         TGameFileStamp now;
         if (!ReadGameFileStamp(p.GamePath, now) || !(now == p.Game.Stamp)) {
             TCurrentGame fresh;
-            try {
-                const uint8_t status = OpenGameFile(p.GamePath, fresh);
-                p.Refusal = status == gioValid ? UpdateRefusal(fresh.Draws.get(), fresh.Refused.Total(), p.GamePath)
-                                               : PathToText(p.GamePath) + ": " + GameIOStatusText(status);
-            } catch (const std::exception& e) {
-                p.Refusal = e.what();
-            }
+            bool opened = false;
+            p.Refusal = OpenForUpdate(p.GamePath, fresh, opened);
             if (!p.Refusal.empty())
                 return p.Refused();
             p.Game = std::move(fresh);
