@@ -2,12 +2,18 @@
 // H = 50 draws, N = 1,000 tables each, T = 100, D = 20, the default start
 // point, all modes, requested numbers and hit categories, side by side on 1
 // thread, 2 threads and one per core; and the summary with its exact tail
-// probabilities alone.
+// probabilities alone. --speedup [R] measures 1 and 2 threads in R
+// alternating rounds (default 5), with two separate 1-thread backtests at once
+// as the machine's ceiling.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "bench/BenchGame.h"
+#include "bench/SideBySide.h"
 #include "engine/Backtest.h"
 #include "engine/GameOptions.h"
 #include "engine/JUXEngine.h"
@@ -58,6 +64,29 @@ void BM_Summary50Draws(benchmark::State& state)
 }
 BENCHMARK(BM_Summary50Draws)->Unit(benchmark::kMillisecond);
 
+int Speedup(int rounds)
+{
+    return side_by_side::Report("backtest, 50 draws of 1,000 tables", 50 * 1000, rounds, [](int32_t threads) {
+        BenchSetup setup;
+        TBacktest backtest(*setup.model, setup.options, 50, 1000);
+        backtest.SetThreads(threads);
+        backtest.Run();
+    });
+}
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--speedup") == 0) {
+            const long rounds = i + 1 < argc ? std::strtol(argv[i + 1], nullptr, 10) : 5;
+            return Speedup(int(std::clamp(rounds > 0 ? rounds : 5, 1L, 100L)));
+        }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

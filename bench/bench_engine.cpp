@@ -8,6 +8,8 @@
 // --threads T on T threads (default 1). --portable keeps the scan off the
 // 512-bit vector routines, as on processors without them. --serial measures
 // the share of a run that stays on one thread and what it leaves to more cores.
+// --speedup [R] runs 20,000 tables on 1 and 2 threads in R alternating rounds
+// (default 5), with two separate 1-thread runs at once as the machine's ceiling.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -22,6 +24,7 @@
 #include <time.h>
 
 #include "bench/BenchGame.h"
+#include "bench/SideBySide.h"
 #include "data/GameModel.h"
 #include "data/Utils.h"
 #include "engine/GameOptions.h"
@@ -183,6 +186,20 @@ int SerialShare(int32_t tables)
     return 0;
 }
 
+int Speedup(int rounds)
+{
+    constexpr int32_t kTables = 20000;
+    return side_by_side::Report("run loop, 20,000 tables", kTables, rounds, [](int32_t threads) {
+        BenchGame game;
+        TJUXEngine engine(game.options);
+        engine.SetScanVectors(scanVectors);
+        engine.SetThreads(threads);
+        engine.StartRun();
+        game.options.MaximumJUXsToScan = kTables;
+        engine.RunAnalysis();
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -201,6 +218,11 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--serial") == 0)
             return SerialShare(20000);
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--speedup") == 0) {
+            const long rounds = i + 1 < argc ? std::strtol(argv[i + 1], nullptr, 10) : 5;
+            return Speedup(int(std::clamp(rounds > 0 ? rounds : 5, 1L, 100L)));
+        }
     long threads = 1;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--threads") == 0) {

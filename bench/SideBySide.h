@@ -1,0 +1,73 @@
+// Speed-up of a piece of work on 2 threads over 1, measured in alternating
+// rounds so that a machine whose speed drifts (a shared virtual machine)
+// weighs on both alike; and, for each round, the machine's own ceiling: two
+// separate copies of the 1-thread work at once, which share nothing but the
+// processor. A threaded run that reaches that ceiling loses nothing to its
+// own hand-overs.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace side_by_side {
+
+inline double Seconds(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+inline double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// `run(threads)` does one fixed piece of work of `units` (tables) on that
+// many threads; it must be safe to call from two threads at once.
+inline int Report(const char* what, double units, int rounds, const std::function<void(int32_t)>& run)
+{
+    std::vector<double> single, two, pair;
+    std::printf("%s: %d rounds, 1 thread and 2 threads alternately, then two 1-thread copies at once\n", what,
+                rounds);
+    for (int r = 0; r < rounds; ++r) {
+        double t1 = 0, t2 = 0;
+        if (r % 2 == 0) {
+            t1 = Seconds([&] { run(1); });
+            t2 = Seconds([&] { run(2); });
+        } else {
+            t2 = Seconds([&] { run(2); });
+            t1 = Seconds([&] { run(1); });
+        }
+        const double tp = Seconds([&] {
+            std::thread other([&] { run(1); });
+            run(1);
+            other.join();
+        });
+        single.push_back(units / t1);
+        two.push_back(units / t2);
+        pair.push_back(2 * units / tp);
+        std::printf("  round %d: 1 thread %.0f/s, 2 threads %.0f/s (%.2fx), two copies at once %.0f/s (%.2fx)\n",
+                    r + 1, single.back(), two.back(), two.back() / single.back(), pair.back(),
+                    pair.back() / single.back());
+        std::fflush(stdout);
+    }
+    std::vector<double> speedup, ceiling;
+    for (size_t r = 0; r < single.size(); ++r) {
+        speedup.push_back(two[r] / single[r]);
+        ceiling.push_back(pair[r] / single[r]);
+    }
+    std::printf("  median: 1 thread %.0f/s, 2 threads %.0f/s: %.2fx (from %.2fx to %.2fx); the machine's ceiling "
+                "%.2fx\n",
+                Median(single), Median(two), Median(speedup), *std::min_element(speedup.begin(), speedup.end()),
+                *std::max_element(speedup.begin(), speedup.end()), Median(ceiling));
+    return 0;
+}
+
+} // namespace side_by_side
