@@ -13,13 +13,29 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
+
 namespace side_by_side {
 
-inline double Seconds(const std::function<void()>& work)
+inline double ProcessorSeconds()
 {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+// Wall-clock seconds of `work`; `processor` receives the processor time all
+// threads spent on it.
+inline double Seconds(const std::function<void()>& work, double* processor = nullptr)
+{
+    const double cpu = ProcessorSeconds();
     const auto start = std::chrono::steady_clock::now();
     work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (processor)
+        *processor = ProcessorSeconds() - cpu;
+    return wall;
 }
 
 inline double Median(std::vector<double> values)
@@ -37,25 +53,30 @@ inline int Report(const char* what, double units, int rounds, const std::functio
     std::printf("%s: %d rounds, 1 thread and 2 threads alternately, then two 1-thread copies at once\n", what,
                 rounds);
     for (int r = 0; r < rounds; ++r) {
-        double t1 = 0, t2 = 0;
+        double t1 = 0, t2 = 0, c1 = 0, c2 = 0, cp = 0;
         if (r % 2 == 0) {
-            t1 = Seconds([&] { run(1); });
-            t2 = Seconds([&] { run(2); });
+            t1 = Seconds([&] { run(1); }, &c1);
+            t2 = Seconds([&] { run(2); }, &c2);
         } else {
-            t2 = Seconds([&] { run(2); });
-            t1 = Seconds([&] { run(1); });
+            t2 = Seconds([&] { run(2); }, &c2);
+            t1 = Seconds([&] { run(1); }, &c1);
         }
-        const double tp = Seconds([&] {
-            std::thread other([&] { run(1); });
-            run(1);
-            other.join();
-        });
+        const double tp = Seconds(
+            [&] {
+                std::thread other([&] { run(1); });
+                run(1);
+                other.join();
+            },
+            &cp);
         single.push_back(units / t1);
         two.push_back(units / t2);
         pair.push_back(2 * units / tp);
-        std::printf("  round %d: 1 thread %.0f/s, 2 threads %.0f/s (%.2fx), two copies at once %.0f/s (%.2fx)\n",
+        // Processor time per unit of work: what contention for the
+        // processor's shared parts costs shows here, waiting does not.
+        std::printf("  round %d: 1 thread %.0f/s, 2 threads %.0f/s (%.2fx), two copies at once %.0f/s (%.2fx); "
+                    "processor time per 1,000: %.1f, %.1f, %.1f ms\n",
                     r + 1, single.back(), two.back(), two.back() / single.back(), pair.back(),
-                    pair.back() / single.back());
+                    pair.back() / single.back(), 1e6 * c1 / units, 1e6 * c2 / units, 1e6 * cp / (2 * units));
         std::fflush(stdout);
     }
     std::vector<double> speedup, ceiling;
