@@ -3,10 +3,13 @@
 // weighs on both alike; and, for each round, the machine's own ceiling: two
 // separate copies of the 1-thread work at once, which share nothing but the
 // processor. A threaded run that reaches that ceiling loses nothing to its
-// own hand-overs.
+// own hand-overs. Each round also times a cache line passed back and forth
+// between two threads: where the machine puts its two cores far apart, a
+// table's rows, which its successor reads on the other core, cost more.
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -45,6 +48,29 @@ inline double Median(std::vector<double> values)
     return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// Nanoseconds for a cache line to go to another thread and back.
+inline double RoundTripNanoseconds()
+{
+    constexpr int kTrips = 100000;
+    alignas(64) std::atomic<int> ball{0};
+    std::thread partner([&] {
+        for (int i = 0; i < kTrips; ++i) {
+            while (ball.load(std::memory_order_acquire) != 2 * i + 1) {
+            }
+            ball.store(2 * i + 2, std::memory_order_release);
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kTrips; ++i) {
+        ball.store(2 * i + 1, std::memory_order_release);
+        while (ball.load(std::memory_order_acquire) != 2 * i + 2) {
+        }
+    }
+    const double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
+    partner.join();
+    return ns / kTrips;
+}
+
 // `run(threads)` does one fixed piece of work of `units` (tables) on that
 // many threads; it must be safe to call from two threads at once.
 inline int Report(const char* what, double units, int rounds, const std::function<void(int32_t)>& run)
@@ -68,15 +94,16 @@ inline int Report(const char* what, double units, int rounds, const std::functio
                 other.join();
             },
             &cp);
+        const double trip = RoundTripNanoseconds();
         single.push_back(units / t1);
         two.push_back(units / t2);
         pair.push_back(2 * units / tp);
         // Processor time per unit of work: what contention for the
         // processor's shared parts costs shows here, waiting does not.
         std::printf("  round %d: 1 thread %.0f/s, 2 threads %.0f/s (%.2fx), two copies at once %.0f/s (%.2fx); "
-                    "processor time per 1,000: %.1f, %.1f, %.1f ms\n",
+                    "processor time per 1,000: %.1f, %.1f, %.1f ms; line round trip %.0f ns\n",
                     r + 1, single.back(), two.back(), two.back() / single.back(), pair.back(),
-                    pair.back() / single.back(), 1e6 * c1 / units, 1e6 * c2 / units, 1e6 * cp / (2 * units));
+                    pair.back() / single.back(), 1e6 * c1 / units, 1e6 * c2 / units, 1e6 * cp / (2 * units), trip);
         std::fflush(stdout);
     }
     std::vector<double> speedup, ceiling;
