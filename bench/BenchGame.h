@@ -59,3 +59,11 @@ inline std::vector<int32_t> BenchThreadCounts()
         counts.push_back(TJUXEngine::MachineThreads());
     return counts;
 }
+
+// Registers those counts as a benchmark's argument: ->Apply(ThreadCountArgs).
+template <class TBenchmark>
+void ThreadCountArgs(TBenchmark* b)
+{
+    for (int32_t threads : BenchThreadCounts())
+        b->Arg(threads);
+}

@@ -12,6 +12,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -46,6 +48,17 @@ inline double Median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The R of "--speedup [R]" (default 5, at most 100); 0 without --speedup.
+inline int RoundsAsked(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--speedup") == 0) {
+            const long rounds = i + 1 < argc ? std::strtol(argv[i + 1], nullptr, 10) : 5;
+            return int(std::clamp(rounds > 0 ? rounds : 5, 1L, 100L));
+        }
+    return 0;
 }
 
 // Nanoseconds for a cache line to go to another thread and back.

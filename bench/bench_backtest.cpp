@@ -46,10 +46,7 @@ void BM_Backtest50x1000(benchmark::State& state)
 }
 BENCHMARK(BM_Backtest50x1000)
     ->ArgName("threads")
-    ->Apply([](benchmark::internal::Benchmark* b) {
-        for (int32_t threads : BenchThreadCounts())
-            b->Arg(threads);
-    })
+    ->Apply(ThreadCountArgs)
     ->Unit(benchmark::kSecond)
     ->Iterations(1)
     ->UseRealTime();
@@ -78,11 +75,8 @@ int Speedup(int rounds)
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--speedup") == 0) {
-            const long rounds = i + 1 < argc ? std::strtol(argv[i + 1], nullptr, 10) : 5;
-            return Speedup(int(std::clamp(rounds > 0 ? rounds : 5, 1L, 100L)));
-        }
+    if (const int rounds = side_by_side::RoundsAsked(argc, argv))
+        return Speedup(rounds);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

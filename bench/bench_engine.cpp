@@ -67,10 +67,7 @@ void BM_RunLoop(benchmark::State& state)
 }
 BENCHMARK(BM_RunLoop)
     ->ArgName("threads")
-    ->Apply([](benchmark::internal::Benchmark* b) {
-        for (int32_t threads : BenchThreadCounts())
-            b->Arg(threads);
-    })
+    ->Apply(ThreadCountArgs)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(5.0)
     ->UseRealTime();
@@ -213,11 +210,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--serial") == 0)
             return SerialShare(20000);
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--speedup") == 0) {
-            const long rounds = i + 1 < argc ? std::strtol(argv[i + 1], nullptr, 10) : 5;
-            return Speedup(int(std::clamp(rounds > 0 ? rounds : 5, 1L, 100L)));
-        }
+    if (const int rounds = side_by_side::RoundsAsked(argc, argv))
+        return Speedup(rounds);
     long threads = 1;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--threads") == 0) {
