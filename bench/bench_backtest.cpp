@@ -7,9 +7,6 @@
 // as the machine's ceiling.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "bench/BenchGame.h"
