@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include <sched.h>
 #include <sys/resource.h>
 
 namespace side_by_side {
@@ -61,9 +62,13 @@ inline int RoundsAsked(int argc, char** argv)
     return 0;
 }
 
-// Nanoseconds for a cache line to go to another thread and back.
+// Nanoseconds for a cache line to go to another thread and back; 0 when the
+// program may run on one core only, where the two would just take turns.
 inline double RoundTripNanoseconds()
 {
+    cpu_set_t cores;
+    if (sched_getaffinity(0, sizeof cores, &cores) != 0 || CPU_COUNT(&cores) < 2)
+        return 0;
     constexpr int kTrips = 100000;
     alignas(64) std::atomic<int> ball{0};
     std::thread partner([&] {
