@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "data/Types.h"
+#include "engine/CacheLines.h"
 
 class TJUXEngine;
 
@@ -103,7 +104,7 @@ private:
     int32_t rows_ = 0;
     int32_t hitWidth_ = 0;
     // Rows' orders, then rows' hits, in one block.
-    std::vector<int8_t> rowData_;
+    TLineVector<int8_t> rowData_;
     size_t FilingHistogramsSize() const;
     void FillFilingHistograms(int32_t testedDraws, int32_t* out) const;
 

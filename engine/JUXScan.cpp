@@ -45,7 +45,7 @@ struct TJUXScanner::TState {
 
     bool loaded_ = false;
     int32_t drawCount_ = 0;
-    std::vector<TDrawEntry> draws_; // position p at index p - 1
+    TLineVector<TDrawEntry> draws_; // position p at index p - 1
 
     bool sliding_ = false; // else recounting
     bool wide_ = false;    // the 512-bit routines serve this scan

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/CacheLines.h"
 #include "engine/JUXScan.h"
 
 // Lanes for numbers 0 .. kMaxPool in whole blocks of 8 16-bit lanes; 0 is
@@ -64,8 +65,8 @@ private:
     // Each window a slice of 2 * length slots of buf_, values in
     // [start, end), oldest first.
     int32_t windowLength_ = 0;
-    std::vector<int32_t> buf_;
-    std::vector<int32_t> start_, end_;
+    TLineVector<int32_t> buf_;
+    TLineVector<int32_t> start_, end_;
 
     // Rating scratch by window value; values lie in -128 .. 128.
     struct TSlot {
@@ -97,15 +98,15 @@ struct TSlidingWindow {
     TScanLanes Appends{}; // occurrences ever appended
     // Times of each number's occurrences: number x's k-th at
     // x * (ringMask + 1) + (k & ringMask), the last Frequency[x] in the window.
-    std::vector<int16_t> Occurrences;
-    std::vector<int32_t> Values; // by time, in a ring of ringMask + 1
+    TLineVector<int16_t> Occurrences;
+    TLineVector<int32_t> Values; // by time, in a ring of ringMask + 1
     // Gaps between a number's successive occurrences in the window: how
     // many of each length (x * gapStride + gap), and a bit per length
     // present (x * gapWords words).
-    std::vector<int16_t> Gaps;
-    std::vector<uint64_t> GapBits;
+    TLineVector<int16_t> Gaps;
+    TLineVector<uint64_t> GapBits;
     // Numbers due at a time t: bits of the two words at 2 * (t & ringMask).
-    std::vector<uint64_t> DueBits;
+    TLineVector<uint64_t> DueBits;
     int32_t Pool = -1; // sizes the vectors were laid out for
     int32_t Length = -1;
     int32_t Time = 0;
